@@ -1,0 +1,29 @@
+#include "cli/cli_command.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kirimo::cli {
+
+namespace {
+
+std::vector<Command>& registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+}  // namespace
+
+bool registerCommand(const Command& command) {
+    registry().push_back(command);
+    return true;
+}
+
+std::vector<Command> commands() {
+    std::vector<Command> sorted = registry();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
+    return sorted;
+}
+
+}  // namespace kirimo::cli

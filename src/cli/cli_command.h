@@ -1,0 +1,28 @@
+#pragma once
+// The sub-commands of kirimo-cli. Each takes its own arguments (without the program
+// and sub-command names), writes results to `out` and messages to `err`, and returns
+// the exit status: 0 on success, 2 for bad arguments or input.
+
+#include <QStringList>
+#include <QTextStream>
+#include <vector>
+
+namespace kirimo::cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& args, QTextStream& out, QTextStream& err);
+};
+
+// Every registered sub-command, sorted by name.
+std::vector<Command> commands();
+
+// Adds a sub-command; each command's file registers itself at start-up with
+// `[[maybe_unused]] static const bool registered = registerCommand({...});`.
+bool registerCommand(const Command& command);
+
+}  // namespace kirimo::cli

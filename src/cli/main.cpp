@@ -1,0 +1,42 @@
+// kirimo-cli: the conversion engine, picture operations and reports from the command line.
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "cli/cli_command.h"
+#include "kirimo/version.h"
+
+namespace {
+
+void printUsage(QTextStream& stream) {
+    stream << "Usage: kirimo-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const auto& command : kirimo::cli::commands())
+        stream << "  " << command.usage << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.first() == "--help" || args.first() == "-h") {
+        printUsage(args.isEmpty() ? err : out);
+        return args.isEmpty() ? kirimo::cli::kExitUsage : kirimo::cli::kExitOk;
+    }
+    if (args.first() == "--version") {
+        out << "kirimo-cli " << kirimo::version::kText << "\n";
+        return kirimo::cli::kExitOk;
+    }
+    const QString name = args.takeFirst();
+    for (const auto& command : kirimo::cli::commands()) {
+        if (name == QLatin1String(command.name))
+            return command.run(args, out, err);
+    }
+    err << "kirimo-cli: unknown command \"" << name << "\"\n\n";
+    printUsage(err);
+    return kirimo::cli::kExitUsage;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Process-wide state that every window reads and writes. It lives for the whole run
+// and belongs to no window.
+
+#include <QString>
+
+#include "core/colour_table.h"
+#include "imaging/pixel_buffer.h"
+
+namespace kirimo {
+
+struct SharedState {
+    QString currentFileName;  // full path of the source picture's file; empty before any
+    PixelBuffer workPixels;   // the shared pixel buffer, reshaped by every read
+    int selectedPreviewIndex = 0;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    ColourTable colourTable;
+    int captionHeightTwips = 0;
+    QString activePreviewCaption;
+    bool editApplied = false;
+    int editZoom = 0;
+};
+
+SharedState& sharedState();
+
+}  // namespace kirimo

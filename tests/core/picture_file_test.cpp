@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTransform>
+
+#include "core/picture_file.h"
+#include "support/test_support.h"
+
+namespace kirimo {
+namespace {
+
+using test::readBytes;
+using test::writeBytes;
+
+PixelBuffer gradient(int width, int height) {
+    PixelBuffer buffer = *PixelBuffer::create(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            buffer.at(x, y) = makePixel((x * 37) & 0xFF, (y * 91) & 0xFF, (x * y * 13) & 0xFF);
+    return buffer;
+}
+
+TEST(PixelCopy, ReadsTopLeftFirstAndClearsTheTopByte) {
+    QImage surface(3, 2, QImage::Format_RGB32);
+    surface.fill(Qt::black);
+    surface.setPixel(0, 0, qRgb(255, 0, 0));
+    surface.setPixel(2, 1, qRgb(1, 2, 3));
+    PixelBuffer buffer;
+    EXPECT_EQ(readPixels(surface, buffer), 2);
+    ASSERT_EQ(buffer.width(), 3);
+    ASSERT_EQ(buffer.height(), 2);
+    EXPECT_EQ(buffer.at(0, 0), 0x00FF0000u);
+    EXPECT_EQ(buffer.at(2, 1), 0x00010203u);
+    EXPECT_EQ(buffer.at(1, 0), 0u);
+}
+
+TEST(PixelCopy, WritingWhatWasReadLeavesThePictureUnchanged) {
+    QImage surface = toImage(gradient(7, 5));
+    const QImage before = surface.copy();
+    PixelBuffer buffer;
+    ASSERT_EQ(readPixels(surface, buffer), 5);
+    EXPECT_EQ(writePixels(surface, buffer), 5);
+    EXPECT_EQ(surface, before);
+}
+
+TEST(PixelCopy, RefusesSurfacesOfAnotherFormat) {
+    QImage argb(2, 2, QImage::Format_ARGB32);
+    PixelBuffer buffer;
+    EXPECT_EQ(readPixels(argb, buffer), 0);
+    EXPECT_EQ(writePixels(argb, gradient(2, 2)), 0);
+}
+
+TEST(PictureFile, BmpIsWrittenAs24BitsAndReadsBackPixelForPixel) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("g.bmp");
+    const PixelBuffer original = gradient(13, 7);  // odd width: rows are padded
+    ASSERT_TRUE(savePictureBmp(path, original).ok());
+    const QByteArray bytes = readBytes(path);
+    ASSERT_GT(bytes.size(), 30);
+    EXPECT_EQ(bytes.left(2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);  // bits per pixel
+    auto loaded = loadPictureFile(path);
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
+    EXPECT_EQ(*loaded, original);
+}
+
+TEST(PictureFile, LoadsJpegAndAppliesExifOrientation) {
+    auto plain = loadPictureFile(test::testDataPath("landscape_4x2.jpg"));
+    ASSERT_TRUE(plain.ok()) << plain.error();
+    EXPECT_EQ(plain->width(), 4);
+    EXPECT_EQ(plain->height(), 2);
+    // The same picture tagged "rotate 90 clockwise" arrives turned.
+    auto rotated = loadPictureFile(test::testDataPath("landscape_4x2_exif_rotate90.jpg"));
+    ASSERT_TRUE(rotated.ok()) << rotated.error();
+    EXPECT_EQ(rotated->width(), 2);
+    EXPECT_EQ(rotated->height(), 4);
+}
+
+TEST(PictureFile, UnreadableAndEmptyFilesAreRefusedNamingTheFile) {
+    QTemporaryDir dir;
+    const QString garbage = dir.filePath("garbage.bmp");
+    ASSERT_TRUE(writeBytes(garbage, "BM this is not a bitmap"));
+    const QString empty = dir.filePath("empty.jpg");
+    ASSERT_TRUE(writeBytes(empty, ""));
+    for (const QString& path : {garbage, empty, dir.filePath("missing.bmp")}) {
+        auto loaded = loadPictureFile(path);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_NE(loaded.error().find(path.toStdString()), std::string::npos) << loaded.error();
+    }
+}
+
+TEST(PictureFile, TooLargeDeclaredSizeIsRefusedBeforeDecoding) {
+    // A BMP header declaring 16384 x 16384 pixels (1 GiB in memory) and no pixel data.
+    QByteArray header(54, '\0');
+    auto put32 = [&](int offset, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            header[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 16384);
+    put32(22, 16384);
+    header[26] = 1;
+    header[28] = 24;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.bmp");
+    ASSERT_TRUE(writeBytes(path, header));
+    auto loaded = loadPictureFile(path);
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_NE(loaded.error().find("too large (16384 x 16384)"), std::string::npos)
+        << loaded.error();
+    EXPECT_NE(loaded.error().find(path.toStdString()), std::string::npos);
+}
+
+TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.bmp");
+    const PixelBuffer small = gradient(2, 2);
+    ASSERT_TRUE(savePictureBmp(path, small).ok());
+    const QByteArray before = readBytes(path);
+
+    // Limit the size of files this process may write, so the new, larger bitmap cannot
+    // be written in full.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto result = savePictureBmp(path, gradient(200, 200));
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.bmp"}));
+}
+
+}  // namespace
+}  // namespace kirimo

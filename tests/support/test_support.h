@@ -1,0 +1,52 @@
+#pragma once
+// Helpers shared by the tests: sandboxed folders, files and small pictures.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <initializer_list>
+
+#include "imaging/pixel_buffer.h"
+
+namespace kirimo::test {
+
+inline QString testDataPath(const QString& name) {
+    return QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR)).filePath(name);
+}
+
+inline QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+// A buffer from rows of pixels, top row first.
+inline PixelBuffer makeBuffer(std::initializer_list<std::initializer_list<Pixel>> rows) {
+    const int height = static_cast<int>(rows.size());
+    const int width = height == 0 ? 0 : static_cast<int>(rows.begin()->size());
+    PixelBuffer buffer = *PixelBuffer::create(width, height);
+    int y = 0;
+    for (const auto& row : rows) {
+        int x = 0;
+        for (Pixel p : row)
+            buffer.at(x++, y) = p;
+        ++y;
+    }
+    return buffer;
+}
+
+inline PixelBuffer filledBuffer(int width, int height, Pixel fill) {
+    return *PixelBuffer::create(width, height, fill);
+}
+
+}  // namespace kirimo::test
