@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs the main job.
+# Installs the dependencies, builds, and runs the main job: converts the bundled sample
+# photograph into a dot picture in the standard eight colours.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh build
-echo "Built build/src/cli/kirimo-cli"
+mkdir -p out
+./build/src/cli/kirimo-cli convert samples/cat.jpg out/cat_dots.bmp --palette 8 --usage >out/cat_usage.txt
+echo "Converted samples/cat.jpg into the dot picture $(pwd)/out/cat_dots.bmp"
+echo "Each colour's share of the picture: $(cat out/cat_usage.txt)"

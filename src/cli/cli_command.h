@@ -10,7 +10,8 @@
 namespace kirimo::cli {
 
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = 2;    // bad arguments or unreadable input
+constexpr int kExitFailure = 1;  // the work could not be finished (a file could not be written)
 
 struct Command {
     const char* name;

@@ -1,0 +1,118 @@
+#include "imaging/cielab.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace kirimo {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// sRGB component 0..255 to linear light 0..1.
+const std::array<double, 256>& linearTable() {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double c = i / 255.0;
+            t[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return t;
+    }();
+    return table;
+}
+
+double labF(double t) {
+    constexpr double delta = 6.0 / 29.0;
+    return t > delta * delta * delta ? std::cbrt(t) : t / (3 * delta * delta) + 4.0 / 29.0;
+}
+
+double degrees(double radians) {
+    return radians * 180.0 / kPi;
+}
+double radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+
+}  // namespace
+
+Lab srgbToLab(int red, int green, int blue) {
+    const auto& linear = linearTable();
+    const double r = linear[red & 0xFF];
+    const double g = linear[green & 0xFF];
+    const double b = linear[blue & 0xFF];
+    // sRGB (D65) to XYZ, then relative to the D65 white.
+    const double x = (0.4124564 * r + 0.3575761 * g + 0.1804375 * b) / 0.95047;
+    const double y = (0.2126729 * r + 0.7151522 * g + 0.0721750 * b) / 1.00000;
+    const double z = (0.0193339 * r + 0.1191920 * g + 0.9503041 * b) / 1.08883;
+    const double fx = labF(x);
+    const double fy = labF(y);
+    const double fz = labF(z);
+    return {116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
+}
+
+double ciede2000(const Lab& first, const Lab& second) {
+    const double c1 = std::hypot(first.a, first.b);
+    const double c2 = std::hypot(second.a, second.b);
+    const double meanC = (c1 + c2) / 2.0;
+    const double meanC7 = std::pow(meanC, 7.0);
+    const double g = 0.5 * (1.0 - std::sqrt(meanC7 / (meanC7 + std::pow(25.0, 7.0))));
+    const double a1 = (1.0 + g) * first.a;
+    const double a2 = (1.0 + g) * second.a;
+    const double cp1 = std::hypot(a1, first.b);
+    const double cp2 = std::hypot(a2, second.b);
+
+    auto hue = [](double b, double a) {
+        if (b == 0.0 && a == 0.0)
+            return 0.0;
+        double h = degrees(std::atan2(b, a));
+        return h < 0.0 ? h + 360.0 : h;
+    };
+    const double hp1 = hue(first.b, a1);
+    const double hp2 = hue(second.b, a2);
+
+    const double deltaL = second.l - first.l;
+    const double deltaC = cp2 - cp1;
+    double deltaHue = 0.0;
+    if (cp1 * cp2 != 0.0) {
+        deltaHue = hp2 - hp1;
+        if (deltaHue > 180.0)
+            deltaHue -= 360.0;
+        if (deltaHue < -180.0)
+            deltaHue += 360.0;
+    }
+    const double deltaH = 2.0 * std::sqrt(cp1 * cp2) * std::sin(radians(deltaHue / 2.0));
+
+    const double meanL = (first.l + second.l) / 2.0;
+    const double meanCp = (cp1 + cp2) / 2.0;
+    double meanHue = hp1 + hp2;
+    if (cp1 * cp2 != 0.0) {
+        if (std::fabs(hp1 - hp2) <= 180.0) {
+            meanHue = (hp1 + hp2) / 2.0;
+        } else if (hp1 + hp2 < 360.0) {
+            meanHue = (hp1 + hp2 + 360.0) / 2.0;
+        } else {
+            meanHue = (hp1 + hp2 - 360.0) / 2.0;
+        }
+    }
+    const double t = 1.0 - 0.17 * std::cos(radians(meanHue - 30.0)) +
+                     0.24 * std::cos(radians(2.0 * meanHue)) +
+                     0.32 * std::cos(radians(3.0 * meanHue + 6.0)) -
+                     0.20 * std::cos(radians(4.0 * meanHue - 63.0));
+    const double deltaTheta = 30.0 * std::exp(-std::pow((meanHue - 275.0) / 25.0, 2.0));
+    const double meanCp7 = std::pow(meanCp, 7.0);
+    const double rc = 2.0 * std::sqrt(meanCp7 / (meanCp7 + std::pow(25.0, 7.0)));
+    const double meanL50 = (meanL - 50.0) * (meanL - 50.0);
+    const double sl = 1.0 + 0.015 * meanL50 / std::sqrt(20.0 + meanL50);
+    const double sc = 1.0 + 0.045 * meanCp;
+    const double sh = 1.0 + 0.015 * meanCp * t;
+    const double rt = -std::sin(radians(2.0 * deltaTheta)) * rc;
+
+    const double l = deltaL / sl;
+    const double c = deltaC / sc;
+    const double h = deltaH / sh;
+    return std::sqrt(l * l + c * c + h * h + rt * c * h);
+}
+
+}  // namespace kirimo

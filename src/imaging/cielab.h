@@ -1,0 +1,18 @@
+#pragma once
+// CIELAB (sRGB companding, D65 white) and the CIEDE2000 colour difference.
+
+namespace kirimo {
+
+struct Lab {
+    double l;
+    double a;
+    double b;
+};
+
+// An sRGB colour with 8-bit components as CIELAB under the D65 white point.
+Lab srgbToLab(int red, int green, int blue);
+
+// The CIEDE2000 difference of two CIELAB colours (kL = kC = kH = 1).
+double ciede2000(const Lab& first, const Lab& second);
+
+}  // namespace kirimo
