@@ -11,7 +11,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts, headless display, PDF and picture tools used by tests and benchmarks
-  fonts-ipaexfont-gothic xvfb xauth poppler-utils imagemagick
+  fonts-ipaexfont-gothic xvfb xauth poppler-utils imagemagick bc
 )
 
 missing=()

@@ -1,8 +1,6 @@
 #include "core/picture_file.h"
 
-#include <QBuffer>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include "core/text_file.h"
 
@@ -63,25 +61,59 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
 }
 
 Result<void> savePictureBmp(const QString& path, const QImage& image) {
-    QByteArray bytes;
-    QBuffer device(&bytes);
-    device.open(QIODevice::WriteOnly);
-    QImageWriter writer(&device, "bmp");
     const QImage rgb = image.format() == QImage::Format_RGB32
                            ? image
                            : image.convertToFormat(QImage::Format_RGB32);
-    if (rgb.isNull() || !writer.write(rgb)) {
-        return makeError("cannot write " + describe(path) + ": " +
-                         writer.errorString().toStdString());
+    PixelBuffer pixels;
+    if (rgb.isNull() || readPixels(rgb, pixels) != rgb.height()) {
+        return makeError("cannot write " + describe(path) + ": the picture cannot be read");
     }
-    return writeFileAtomically(path, bytes);
+    return savePictureBmp(path, pixels);
 }
 
 Result<void> savePictureBmp(const QString& path, const PixelBuffer& pixels) {
     if (pixels.empty()) {
         return makeError("cannot write " + describe(path) + ": the picture has no pixels");
     }
-    return savePictureBmp(path, toImage(pixels));
+    // A 24-bit bottom-up BMP, encoded directly: rows of blue, green, red padded to 4 bytes.
+    const int64_t rowBytes = (int64_t{pixels.width()} * 3 + 3) / 4 * 4;
+    const int64_t imageBytes = rowBytes * pixels.height();
+    constexpr int kHeaderBytes = 14 + 40;
+    if (imageBytes + kHeaderBytes > INT32_MAX) {
+        return makeError("cannot write " + describe(path) + ": the picture is too large for BMP");
+    }
+    QByteArray bytes(static_cast<qsizetype>(kHeaderBytes + imageBytes), '\0');
+    auto* data = reinterpret_cast<uint8_t*>(bytes.data());
+    auto put16 = [&](int offset, uint32_t v) {
+        data[offset] = static_cast<uint8_t>(v);
+        data[offset + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    auto put32 = [&](int offset, uint32_t v) {
+        put16(offset, v & 0xFFFF);
+        put16(offset + 2, v >> 16);
+    };
+    data[0] = 'B';
+    data[1] = 'M';
+    put32(2, static_cast<uint32_t>(kHeaderBytes + imageBytes));
+    put32(10, kHeaderBytes);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(pixels.width()));
+    put32(22, static_cast<uint32_t>(pixels.height()));
+    put16(26, 1);   // planes
+    put16(28, 24);  // bits per pixel
+    put32(34, static_cast<uint32_t>(imageBytes));
+    put32(38, 2835);  // 72 dpi
+    put32(42, 2835);
+    for (int y = 0; y < pixels.height(); ++y) {
+        uint8_t* out = data + kHeaderBytes + rowBytes * (pixels.height() - 1 - y);
+        const Pixel* in = pixels.row(y);
+        for (int x = 0; x < pixels.width(); ++x) {
+            out[3 * x] = static_cast<uint8_t>(in[x]);
+            out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
+            out[3 * x + 2] = static_cast<uint8_t>(in[x] >> 16);
+        }
+    }
+    return writeFileAtomically(path, bytes);
 }
 
 int readPixels(const QImage& surface, PixelBuffer& buffer) {

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "imaging/cielab.h"
 #include "imaging/colour_space.h"
 #include "imaging/numeric.h"
@@ -298,7 +302,242 @@ void diffuse(const PixelBuffer& source, const Palette& palette, const Factors& f
     result.lastColour = colour;
 }
 
+// The same diffusion with AVX2: a pixel's blue, green and red travel together in the
+// lanes of one vector, each neighbour update is round(w * e + old) in double precision
+// (exact before the rounding, as in the plain loop) and the RGB search compares all
+// eighteen colours at once.
+#if defined(__x86_64__)
+
+// Nearest colour by RGB distance with 16-bit lanes. Each lane holds the key
+// distance * 32 + ColourNumber, so the smallest key is the nearest colour with the lowest
+// number, exactly what a scan with a strict comparison finds.
+class Avx2RgbSearch {
+  public:
+    __attribute__((target("avx2")))
+    Avx2RgbSearch(const Palette& palette, const ConversionSettings& settings) {
+        alignas(32) int16_t red[32], green[32], blue[32], index[32], unusable[32];
+        for (int i = 0; i < 32; ++i) {
+            const bool used = i < kColourCount && settings.usable[i];
+            red[i] = used ? static_cast<int16_t>(palette[i].red) : 0;
+            green[i] = used ? static_cast<int16_t>(palette[i].green) : 0;
+            blue[i] = used ? static_cast<int16_t>(palette[i].blue) : 0;
+            index[i] = static_cast<int16_t>(i < kColourCount ? i : 31);
+            unusable[i] = used ? 0 : static_cast<int16_t>(0x7FFF);
+        }
+        for (int h = 0; h < 2; ++h) {
+            red_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(red + 16 * h));
+            green_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(green + 16 * h));
+            blue_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(blue + 16 * h));
+            index_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(index + 16 * h));
+            unusable_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(unusable + 16 * h));
+        }
+    }
+
+    // lanes: the pixel's blue, green and red as 32-bit whole numbers.
+    __attribute__((target("avx2"))) SearchResult operator()(__m128i lanes) const {
+        const __m256i vb = _mm256_broadcastw_epi16(lanes);
+        const __m256i vg = _mm256_broadcastw_epi16(_mm_srli_si128(lanes, 4));
+        const __m256i vr = _mm256_broadcastw_epi16(_mm_srli_si128(lanes, 8));
+        __m256i keys[2];
+        for (int h = 0; h < 2; ++h) {
+            __m256i d = _mm256_add_epi16(_mm256_abs_epi16(_mm256_sub_epi16(vg, green_[h])),
+                                         _mm256_abs_epi16(_mm256_sub_epi16(vr, red_[h])));
+            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(vb, blue_[h])));
+            keys[h] =
+                _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi16(d, 5), index_[h]), unusable_[h]);
+        }
+        const __m256i both = _mm256_min_epu16(keys[0], keys[1]);
+        const __m128i half =
+            _mm_min_epu16(_mm256_castsi256_si128(both), _mm256_extracti128_si256(both, 1));
+        const int key = _mm_cvtsi128_si32(_mm_minpos_epu16(half)) & 0xFFFF;
+        const int distance = key >> 5;
+        if (distance >= kRgbNoColourDistance)
+            return {1, true};
+        return {key & 31, distance > 0};
+    }
+
+  private:
+    __m256i red_[2], green_[2], blue_[2], index_[2], unusable_[2];
+};
+
+// One pixel's blue, green, red and an unused lane, as 32-bit whole numbers.
+struct alignas(16) Lanes {
+    int32_t v[4] = {0, 0, 0, 0};
+};
+
+// Lets the vector loop use a search that takes the components one by one.
+template <typename Search>
+struct ScalarSearchAdaptor {
+    Search& search;
+    __attribute__((target("avx2"))) SearchResult operator()(__m128i lanes) {
+        return search(_mm_extract_epi32(lanes, 2), _mm_extract_epi32(lanes, 1),
+                      _mm_cvtsi128_si32(lanes));
+    }
+};
+
+// A row of the band: where its pixels are, where each diffusion cell of a pixel at
+// column 0 lands, and where the converted pixels go.
+struct BandRow {
+    __m128i* current;
+    __m128i* cell[kWeightCount];
+    Pixel* out;
+};
+
+// What every pixel of a run needs, prepared once.
+struct VectorRun {
+    struct Cell {
+        int dx, dy;
+        double weight;
+    };
+    Cell cells[kWeightCount];
+    int cellCount = 0;
+    alignas(32) double densityRate[4];  // density x rate, exact in double; blue, green, red, 0
+    alignas(16) int32_t colourLanes[kColourCount][4];
+    Pixel colourPixels[kColourCount];
+};
+
+// Converts one pixel and spreads its error. density x error x rate is formed as
+// error x (density x rate): the product density x rate of two singles is exact in double,
+// so both orders give the same single rounding of the same exact value. w x e + old is
+// exact too, so a fused multiply-add rounds it exactly as the plain loop does.
+template <typename Search>
+__attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
+    const VectorRun& run, Search& search, const BandRow& row, int x,
+    std::array<int32_t, kColourCount>& counts) {
+    const __m128i current = _mm_load_si128(row.current + x);
+    const SearchResult found = search(current);
+    const int colour = found.colour;
+    ++counts[colour];
+    row.out[x] = run.colourPixels[colour];
+    if (!found.diffuse)
+        return colour;
+    const __m256d error = _mm256_cvtepi32_pd(_mm_sub_epi32(
+        current, _mm_load_si128(reinterpret_cast<const __m128i*>(run.colourLanes[colour]))));
+    const __m256d scaled = _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
+                                           _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_set1_epi32(255);
+    for (int c = 0; c < run.cellCount; ++c) {
+        __m128i* n = row.cell[c] + x;
+        const __m256d sum = _mm256_fmadd_pd(_mm256_broadcast_sd(&run.cells[c].weight), scaled,
+                                            _mm256_cvtepi32_pd(_mm_load_si128(n)));
+        const __m256d rounded = _mm256_round_pd(sum, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+        _mm_store_si128(n, _mm_min_epi32(_mm_max_epi32(_mm256_cvtpd_epi32(rounded), zero), top));
+    }
+    return colour;
+}
+
+// Rows are converted in bands of kBandRows, each row trailing the one above by kLag
+// pixels, so that several independent chains of work are in flight at once. The lag keeps
+// every pixel's contributions in raster order: a pixel of row y + 1 receives from row y
+// (sources up to two columns to its right) before row y + 1 itself reaches it, and every
+// target two rows down receives all of row y's contributions (sources up to two columns to
+// its right) before the first of row y + 1's (sources from two columns to its left).
+constexpr int kBandRows = 4;
+constexpr int kLag = 5;
+
+template <typename Search>
+__attribute__((target("avx2,fma"))) void diffuseAvx2(const PixelBuffer& source,
+                                                     const Palette& palette, const Factors& factors,
+                                                     Search& search, ConversionResult& result) {
+    const int width = source.width();
+    const int height = source.height();
+    constexpr int kPad = 2;
+    const int stride = width + 2 * kPad;
+    constexpr int kRingRows = kBandRows + 2;
+
+    VectorRun run;
+    for (int k = 0; k < kWeightCount; ++k) {
+        if (factors.weights[k] > 0.0f) {
+            run.cells[run.cellCount++] = {kCellDx[k], kCellDy[k],
+                                          static_cast<double>(factors.weights[k])};
+        }
+    }
+    for (int c = 0; c < 3; ++c) {
+        // Lanes run blue, green, red; densities are stored red, green, blue.
+        run.densityRate[c] =
+            static_cast<double>(factors.density[2 - c]) * static_cast<double>(factors.rate);
+    }
+    run.densityRate[3] = 0.0;
+    for (int n = 0; n < kColourCount; ++n) {
+        run.colourLanes[n][0] = palette[n].blue;
+        run.colourLanes[n][1] = palette[n].green;
+        run.colourLanes[n][2] = palette[n].red;
+        run.colourLanes[n][3] = 0;
+        run.colourPixels[n] = makePixel(palette[n].red, palette[n].green, palette[n].blue);
+    }
+
+    std::vector<Lanes> ring(static_cast<size_t>(kRingRows) * stride);
+    std::vector<Lanes> scratch(static_cast<size_t>(stride));
+    auto* ringBase = reinterpret_cast<__m128i*>(ring.data());
+    auto* scratchRow = reinterpret_cast<__m128i*>(scratch.data()) + kPad;
+    int loaded = 0;  // rows [0, loaded) have been placed in the ring
+
+    int lastColour = 0;
+    for (int y0 = 0; y0 < height; y0 += kBandRows) {
+        const int bandRows = std::min(kBandRows, height - y0);
+        // The band's rows and the two below them; each reuses the slot of a finished row.
+        for (; loaded < std::min(height, y0 + bandRows + 2); ++loaded) {
+            __m128i* slot = ringBase + static_cast<size_t>(loaded % kRingRows) * stride + kPad;
+            const Pixel* in = source.row(loaded);
+            for (int x = 0; x < width; ++x) {
+                _mm_store_si128(slot + x,
+                                _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(in[x]))));
+            }
+        }
+        BandRow rows[kBandRows];
+        for (int j = 0; j < bandRows; ++j) {
+            __m128i* below[3];
+            for (int dy = 0; dy < 3; ++dy) {
+                const int y = y0 + j + dy;
+                below[dy] = y < height
+                                ? ringBase + static_cast<size_t>(y % kRingRows) * stride + kPad
+                                : scratchRow;
+            }
+            rows[j].current = below[0];
+            for (int c = 0; c < run.cellCount; ++c) {
+                rows[j].cell[c] = below[run.cells[c].dy] + run.cells[c].dx;
+            }
+            rows[j].out = result.pixels.row(y0 + j);
+        }
+        const int steps = width + (bandRows - 1) * kLag;
+        const int fullFrom = (bandRows - 1) * kLag;  // from here on every row has a pixel
+        for (int step = 0; step < steps; ++step) {
+            if (bandRows == kBandRows && step >= fullFrom && step < width) {
+                for (int j = 0; j < kBandRows; ++j) {
+                    lastColour = convertOne(run, search, rows[j], step - j * kLag, result.counts);
+                }
+                continue;
+            }
+            for (int j = 0; j < bandRows; ++j) {
+                const int x = step - j * kLag;
+                if (x < 0 || x >= width)
+                    continue;
+                lastColour = convertOne(run, search, rows[j], x, result.counts);
+            }
+        }
+    }
+    // The last pixel converted is the bottom-right one: the band's last row finishes last.
+    result.lastColour = lastColour;
+}
+
+bool avx2Available() {
+    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return available;
+}
+
+#endif
+
+bool& vectorPathAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
 }  // namespace
+
+void setVectorConversionAllowed(bool allowed) {
+    vectorPathAllowed() = allowed;
+}
 
 Result<void> validateSettings(const ConversionSettings& settings) {
     if (settings.rate < kRateMin || settings.rate > kRateMax) {
@@ -346,19 +585,43 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
     ConversionResult result;
     result.pixels = std::move(*pixels);
     const Factors factors = prepareFactors(settings);
+#if defined(__x86_64__)
+    const bool useVector = vectorPathAllowed() && avx2Available();
+#endif
     switch (settings.space) {
         case ColourSpace::Rgb: {
+#if defined(__x86_64__)
+            if (useVector) {
+                Avx2RgbSearch search(palette, settings);
+                diffuseAvx2(source, palette, factors, search, result);
+                break;
+            }
+#endif
             RgbSearch search(palette, settings);
             diffuse(source, palette, factors, search, result);
             break;
         }
         case ColourSpace::Ycc: {
             YccSearch search(palette, settings);
+#if defined(__x86_64__)
+            if (useVector) {
+                ScalarSearchAdaptor<YccSearch> adaptor{search};
+                diffuseAvx2(source, palette, factors, adaptor, result);
+                break;
+            }
+#endif
             diffuse(source, palette, factors, search, result);
             break;
         }
         case ColourSpace::Cie: {
             CieSearch search(palette, settings);
+#if defined(__x86_64__)
+            if (useVector) {
+                ScalarSearchAdaptor<CieSearch> adaptor{search};
+                diffuseAvx2(source, palette, factors, adaptor, result);
+                break;
+            }
+#endif
             diffuse(source, palette, factors, search, result);
             break;
         }

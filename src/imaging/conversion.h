@@ -46,6 +46,10 @@ Result<void> validateSettings(const ConversionSettings& settings);
 Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette& palette,
                                         const ConversionSettings& settings);
 
+// Lets tests run the plain loop on machines where the vector loop would be chosen.
+// Both give identical results.
+void setVectorConversionAllowed(bool allowed);
+
 struct NearestColour {
     int colour;
     double distance;

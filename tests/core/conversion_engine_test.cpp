@@ -149,12 +149,17 @@ TEST(ConvertPicture, MatchesThePlainRulesOnManyPicturesAndSettings) {
             d = static_cast<int>(rng() % 51);
         const PixelBuffer picture = randomPicture(1 + static_cast<int>(rng() % 23),
                                                   1 + static_cast<int>(rng() % 11), round);
-        auto fast = convertPicture(picture, palette, settings);
-        ASSERT_TRUE(fast.ok()) << fast.error();
         const ConversionResult slow = test::referenceConversion(picture, palette, settings);
-        ASSERT_EQ(fast->pixels, slow.pixels) << "round " << round;
-        EXPECT_EQ(fast->counts, slow.counts);
-        EXPECT_EQ(fast->lastColour, slow.lastColour);
+        // Both the vector loop (where the processor has it) and the plain loop.
+        for (bool vector : {true, false}) {
+            setVectorConversionAllowed(vector);
+            auto fast = convertPicture(picture, palette, settings);
+            setVectorConversionAllowed(true);
+            ASSERT_TRUE(fast.ok()) << fast.error();
+            ASSERT_EQ(fast->pixels, slow.pixels) << "round " << round << " vector " << vector;
+            EXPECT_EQ(fast->counts, slow.counts);
+            EXPECT_EQ(fast->lastColour, slow.lastColour);
+        }
     }
 }
 

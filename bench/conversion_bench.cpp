@@ -1,0 +1,82 @@
+// Conversion engine speed on a 4000 x 3000 photograph (the bundled sample, enlarged), or on
+// the picture named by KIRIMO_BENCH_PICTURE.
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdlib>
+
+#include "core/colour_table.h"
+#include "core/picture_file.h"
+#include "imaging/conversion.h"
+
+namespace {
+
+const kirimo::PixelBuffer& photograph() {
+    static const kirimo::PixelBuffer picture = [] {
+        const char* named = std::getenv("KIRIMO_BENCH_PICTURE");
+        const QString path = named ? QString::fromLocal8Bit(named)
+                                   : QStringLiteral(KIRIMO_SOURCE_DIR "/samples/cat.jpg");
+        auto image = kirimo::loadPictureImage(path);
+        if (!image)
+            std::abort();
+        QImage scaled =
+            named ? *image
+                  : image->scaled(4000, 3000, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_RGB32);
+        kirimo::PixelBuffer buffer;
+        kirimo::readPixels(scaled, buffer);
+        return buffer;
+    }();
+    return picture;
+}
+
+void convert(benchmark::State& state, kirimo::ColourSpace space, int paletteKind,
+             std::array<int16_t, kirimo::kWeightCount> weights) {
+    const kirimo::PixelBuffer& picture = photograph();
+    const kirimo::Palette palette = kirimo::ColourTable().palette();
+    kirimo::ConversionSettings settings;
+    settings.space = space;
+    settings.weights = weights;
+    for (int n : kirimo::paletteColours(paletteKind))
+        settings.usable[n] = true;
+    for (auto _ : state) {
+        auto result = kirimo::convertPicture(picture, palette, settings);
+        benchmark::DoNotOptimize(result);
+    }
+    const double pixels = static_cast<double>(picture.size());
+    state.counters["ns_per_pixel"] = benchmark::Counter(
+        pixels, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void FloydSteinbergRgb18(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kFloydSteinbergWeights);
+}
+void FloydSteinbergRgb8(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Rgb, 1, kirimo::kFloydSteinbergWeights);
+}
+void JarvisRgb18(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kJarvisJudiceNinkeWeights);
+}
+void FloydSteinbergYcc18(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Ycc, 3, kirimo::kFloydSteinbergWeights);
+}
+void FloydSteinbergCie18(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Cie, 3, kirimo::kFloydSteinbergWeights);
+}
+
+BENCHMARK(FloydSteinbergRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloydSteinbergRgb8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(JarvisRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloydSteinbergYcc18)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloydSteinbergCie18)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
