@@ -1,11 +1,14 @@
-// kirimo-cli convert INPUT OUTPUT.bmp [conversion flags] [--usage]
+// kirimo-cli convert INPUT OUTPUT.bmp [conversion flags] [--usage] [--sheet WxH --report BASE]
 
 #include <QFileInfo>
+#include <optional>
 
 #include "cli/cli_command.h"
 #include "cli/conversion_options.h"
+#include "cli/sheet_option.h"
 #include "core/conversion_texts.h"
 #include "core/picture_file.h"
+#include "reports/report_files.h"
 
 namespace kirimo::cli {
 
@@ -20,8 +23,22 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
     bool printUsage = false;
     QStringList positional;
-    for (const QString& arg : args) {
-        if (arg == "--usage") {
+    std::optional<QString> sheetText;
+    std::optional<QString> reportBase;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == "--sheet" || arg == "--report") {
+            std::optional<QString>& value = arg == "--sheet" ? sheetText : reportBase;
+            if (i + 1 >= args.size()) {
+                err << "kirimo-cli convert: " << arg << " needs a value\n";
+                return kExitUsage;
+            }
+            if (value) {
+                err << "kirimo-cli convert: " << arg << " is given twice\n";
+                return kExitUsage;
+            }
+            value = args[++i];
+        } else if (arg == "--usage") {
             printUsage = true;
         } else if (arg.startsWith("--")) {
             err << "kirimo-cli convert: unknown option \"" << arg << "\"\n";
@@ -34,8 +51,22 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "kirimo-cli convert: expected INPUT and OUTPUT.bmp\nUsage: kirimo-cli convert INPUT "
                "OUTPUT.bmp [options]\n"
             << conversionOptionsHelp()
-            << "    --usage                           print each colour's share\n";
+            << "    --usage                           print each colour's share\n"
+               "    --sheet WxH --report BASE         also write BASE.txt, BASE.csv, BASE.bmp\n";
         return kExitUsage;
+    }
+    if (sheetText.has_value() != reportBase.has_value()) {
+        err << "kirimo-cli convert: --sheet and --report go together\n";
+        return kExitUsage;
+    }
+    std::optional<SheetSize> sheetSize;
+    if (sheetText) {
+        auto parsed = parseSheetOption(*sheetText);
+        if (!parsed) {
+            err << "kirimo-cli convert: " << QString::fromStdString(parsed.error()) << "\n";
+            return kExitUsage;
+        }
+        sheetSize = *parsed;
     }
     const QString input = positional[0];
     const QString output = positional[1];
@@ -51,9 +82,28 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             << QString::fromStdString(result.error()) << "\n";
         return kExitUsage;
     }
+    // The reports are checked before anything is written.
+    std::optional<ReportContents> report;
+    if (sheetSize) {
+        const QString settingsLine =
+            reportSettingsLine(ConversionDescription::fromSettings(options->settings));
+        auto contents =
+            prepareReportContents(result->pixels, options->colourTable, settingsLine, *sheetSize);
+        if (!contents) {
+            err << "kirimo-cli convert: " << QString::fromStdString(contents.error()) << "\n";
+            return kExitUsage;
+        }
+        report = std::move(*contents);
+    }
     if (auto saved = savePictureBmp(output, result->pixels); !saved) {
         err << "kirimo-cli convert: " << QString::fromStdString(saved.error()) << "\n";
         return kExitFailure;
+    }
+    if (report) {
+        if (auto written = writeReportContents(*reportBase, *report, result->pixels); !written) {
+            err << "kirimo-cli convert: " << QString::fromStdString(written.error()) << "\n";
+            return kExitFailure;
+        }
     }
     if (printUsage) {
         out << usageString(*result, picture->width(), picture->height()) << "\n";
@@ -62,7 +112,8 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
 }
 
 [[maybe_unused]] const bool registered = registerCommand(
-    {"convert", "convert INPUT OUTPUT.bmp [--palette ...] [--space ...] [--usage] ...",
+    {"convert",
+     "convert INPUT OUTPUT.bmp [--palette ...] [--space ...] [--usage] [--sheet WxH --report BASE]",
      runConvert});
 
 }  // namespace

@@ -104,6 +104,55 @@ TEST_F(ConvertCli, BadArgumentsWriteNothingAndExitWithTwo) {
     }
 }
 
+TEST_F(ConvertCli, SheetReportInOneGo) {
+    // 100 x 70 in 30 x 30 sheets: 4 x 3 sheets.
+    PixelBuffer big = *PixelBuffer::create(100, 70);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 100; ++x)
+            big.at(x, y) = makePixel(x * 2, y * 3, 128);
+    const QString bigInput = dir.filePath("big.bmp");
+    ASSERT_TRUE(savePictureBmp(bigInput, big).ok());
+    const QString output = dir.filePath("dots.bmp");
+    const QString base = dir.filePath("chart");
+    const auto run = runCli({"convert", bigInput, output, "--palette", "16", "--rate", "90",
+                             "--sheet", "30x30", "--report", base});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    const QStringList text = QString::fromUtf8(test::readBytes(base + ".txt")).split("\r\n");
+    ASSERT_GT(text.size(), 3);
+    EXPECT_EQ(text[0], "RGB[90]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
+    EXPECT_EQ(text[1], "＜横1枚目、縦1枚目＞");
+    // 12 sheets of a heading, 30 chart lines and a count line, then the total.
+    EXPECT_EQ(text.size(), 1 + 12 * 32 + 2 + 1);
+    EXPECT_EQ(text[text.size() - 3], "<総計>");
+    EXPECT_EQ(text[2 + 3 * 32].size(), 10);  // sheet (4, 1): 10 dots across
+
+    const QStringList csv = QString::fromUtf8(test::readBytes(base + ".csv")).split("\r\n");
+    EXPECT_EQ(csv[0], "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
+    EXPECT_EQ(csv.size(), 1 + 12 + 1);
+    EXPECT_TRUE(csv[12].startsWith("4,3,"));
+
+    auto written = loadPictureFile(output);
+    auto charted = loadPictureFile(base + ".bmp");
+    ASSERT_TRUE(written.ok());
+    ASSERT_TRUE(charted.ok());
+    EXPECT_EQ(*written, *charted);
+}
+
+TEST_F(ConvertCli, RefusedReportsWriteNothing) {
+    const QString output = dir.filePath("out.bmp");
+    const QString base = dir.filePath("chart");
+    for (const QStringList& extra :
+         {QStringList{"--sheet", "0x5", "--report", base}, QStringList{"--sheet", "5x5"},
+          QStringList{"--report", base}, QStringList{"--sheet", "5by5", "--report", base}}) {
+        const auto run = runCli(QStringList{"convert", input, output} + extra);
+        EXPECT_EQ(run.exitCode, 2) << extra.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("--sheet") || run.err.contains("--report"))
+            << run.err.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"in.bmp"}));
+    }
+}
+
 TEST_F(ConvertCli, AnUnwritableOutputIsReported) {
     const auto run = runCli({"convert", input, dir.filePath("no/such/folder/out.bmp")});
     EXPECT_NE(run.exitCode, 0);

@@ -1,0 +1,39 @@
+// Fuzz target for every reader of settings text: decoding, line splitting, delimited
+// fields, whole-number and colour parsing, and the user-colour file.
+// Built with libFuzzer under clang (-DKIRIMO_FUZZ=ON), or with the replay driver.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/colour_table.h"
+#include "core/number_rules.h"
+#include "core/text_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text = kirimo::decodeText(bytes);
+    for (const QString& line : kirimo::splitLines(text)) {
+        (void)kirimo::parseInt16(line);
+        (void)kirimo::parseInt32(line);
+        (void)kirimo::parseColourText(line);
+    }
+    (void)kirimo::readDelimitedFields(text);
+
+    static QTemporaryDir folder;
+    QFile file(QDir(folder.path()).filePath(kirimo::kEditColFileName));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(bytes);
+        file.close();
+        kirimo::ColourTable table;
+        table.init(folder.path());
+        const auto& user = table[kirimo::kUserColourNumber];
+        if (user.red < 0 || user.red > 255 || user.green < 0 || user.green > 255 ||
+            user.blue < 0 || user.blue > 255) {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}

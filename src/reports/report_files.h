@@ -1,0 +1,67 @@
+#pragma once
+// The colour information of a converted picture, saved next to it as three files:
+//   base.txt  the settings line, then per sheet a heading, the sheet charted dot by dot in
+//             one-character colour names and a count line, then "<総計>" and the totals;
+//   base.csv  "横,縦,黒,...,自" and per sheet its column, row and all 18 counts;
+//   base.bmp  the converted picture, one pixel per dot.
+// Text files are in the system encoding with CR LF line ends; every file is written whole
+// or not at all.
+
+#include <QString>
+#include <QStringList>
+
+#include "core/colour_table.h"
+#include "imaging/pixel_buffer.h"
+#include "imaging/result.h"
+#include "imaging/sheets.h"
+
+namespace kirimo {
+
+// Rows of partial sheets below the picture are charted as empty lines. A report that
+// would hold more of them than this is refused, so that a huge sheet height on a small
+// picture cannot fill the disk with empty lines.
+constexpr int64_t kMaxEmptyChartLines = 1 << 20;
+
+// The ColourNumber of every dot: getColorNumber of the pixel's colour value.
+Result<ColourNumberMap> mapColourNumbers(const PixelBuffer& pixels, const ColourTable& table);
+
+// "＜横" column "枚目、縦" row "枚目＞".
+QString sheetHeading(int column, int row);
+
+// For each colour counted at least once, in ColourNumber order, its name, "＝", the count
+// and ",": "黒＝12,白＝30,". Empty when nothing was counted.
+QString countLine(const ColourCounts& counts);
+
+// "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自".
+QString csvHeader();
+
+// The lines of the text report. Refuses a map and grid of different sizes and a report
+// with more than kMaxEmptyChartLines empty chart lines.
+Result<QStringList> textReportLines(const QString& settingsLine, const ColourNumberMap& map,
+                                    const SheetGrid& grid);
+
+// The lines of the CSV table: the header and one line of 20 fields per sheet.
+QStringList csvReportLines(const ColourNumberMap& map, const SheetGrid& grid);
+
+// The two text files of a report, computed and checked, ready to be written.
+struct ReportContents {
+    QStringList textLines;
+    QStringList csvLines;
+};
+
+// The reports of the converted picture divided into sheets of sheetSize dots. Refuses an
+// empty picture, a sheet size below 1 x 1 and an oversized text report.
+Result<ReportContents> prepareReportContents(const PixelBuffer& converted, const ColourTable& table,
+                                             const QString& settingsLine, SheetSize sheetSize);
+
+// Writes basePath + ".txt", basePath + ".csv" and then the picture as basePath + ".bmp".
+// A failing write ends the work; files written before it stay.
+Result<void> writeReportContents(const QString& basePath, const ReportContents& contents,
+                                 const PixelBuffer& converted);
+
+// prepareReportContents, then writeReportContents: bad input writes no file.
+Result<void> writeReportFiles(const QString& basePath, const PixelBuffer& converted,
+                              const ColourTable& table, const QString& settingsLine,
+                              SheetSize sheetSize);
+
+}  // namespace kirimo

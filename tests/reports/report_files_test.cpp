@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <random>
+
+#include "core/picture_file.h"
+#include "core/text_file.h"
+#include "reports/report_files.h"
+#include "support/test_support.h"
+
+namespace kirimo {
+namespace {
+
+using test::filledBuffer;
+using test::readBytes;
+
+const QString kDefaultSettingsLine =
+    QStringLiteral("RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
+
+Pixel tablePixel(const ColourTable& table, int k) {
+    return makePixel(table[k].red, table[k].green, table[k].blue);
+}
+
+ColourNumberMap mapOf(const PixelBuffer& picture, const ColourTable& table = ColourTable()) {
+    auto map = mapColourNumbers(picture, table);
+    EXPECT_TRUE(map.ok());
+    return *map;
+}
+
+SheetGrid gridOf(const PixelBuffer& picture, int sheetWidth, int sheetHeight) {
+    return *SheetGrid::create(picture.width(), picture.height(), {sheetWidth, sheetHeight});
+}
+
+// The lines of the sheet at `index` in sheet order: heading, chart lines, count line.
+QStringList sheetLines(const QStringList& report, int index, int sheetHeight) {
+    return report.mid(1 + index * (sheetHeight + 2), sheetHeight + 2);
+}
+
+TEST(ReportColours, EveryDotGetsTheNumberGetColorNumberGives) {
+    ColourTable table;
+    table.setUserColourComponent(0, 10);
+    table.setUserColourComponent(1, 20);
+    table.setUserColourComponent(2, 30);
+    std::mt19937 random(7);
+    PixelBuffer picture = filledBuffer(64, 32, 0);
+    for (int i = 0; i < 64 * 32; ++i) {
+        // Table colours, and any colours, including the top byte set.
+        picture.data()[i] = i % 3 == 0 ? tablePixel(table, static_cast<int>(random() % 18))
+                                       : static_cast<Pixel>(random());
+    }
+    const ColourNumberMap map = mapOf(picture, table);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            ASSERT_EQ(map.at(x, y), getColorNumber(pixelToColourValue(picture.at(x, y)), table))
+                << x << "," << y;
+        }
+    }
+    EXPECT_EQ(mapOf(test::makeBuffer({{makePixel(10, 20, 30)}}), table).at(0, 0), 17);
+}
+
+TEST(ReportTexts, HeadingsCountLinesAndCsvHeader) {
+    EXPECT_EQ(sheetHeading(2, 1), QStringLiteral("＜横2枚目、縦1枚目＞"));
+
+    ColourCounts counts{};
+    counts[1] = 30;  // only colours present, in ColourNumber order
+    counts[0] = 12;
+    EXPECT_EQ(countLine(counts), QStringLiteral("黒＝12,白＝30,"));
+    counts[17] = 1;
+    EXPECT_EQ(countLine(counts), QStringLiteral("黒＝12,白＝30,自＝1,"));
+    EXPECT_EQ(countLine(ColourCounts{}), QString());
+
+    EXPECT_EQ(csvHeader(),
+              QStringLiteral("横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自"));
+}
+
+class HundredBySeventy : public ::testing::Test {
+  protected:
+    // Column x holds colour x % 18 in every row.
+    void SetUp() override {
+        picture_ = filledBuffer(100, 70, 0);
+        for (int y = 0; y < 70; ++y) {
+            for (int x = 0; x < 100; ++x)
+                picture_.at(x, y) = tablePixel(table_, x % 18);
+        }
+    }
+
+    ColourTable table_;
+    PixelBuffer picture_;
+};
+
+TEST_F(HundredBySeventy, TextReportChartsEverySheetWithPartialSheetsPadded) {
+    auto report = textReportLines(kDefaultSettingsLine, mapOf(picture_), gridOf(picture_, 30, 30));
+    ASSERT_TRUE(report.ok());
+    ASSERT_EQ(report->size(), 1 + 12 * 32 + 2);
+
+    const QString names = QStringLiteral("黒白赤青草黄水緑桃茶橙紫菖深紺金銀自");
+    const QStringList second = sheetLines(*report, 1, 30);
+    EXPECT_EQ(second.first(), QStringLiteral("＜横2枚目、縦1枚目＞"));
+    EXPECT_EQ(second[1], names.mid(12) + names + names.left(6));  // columns 30 to 59
+
+    const QStringList fourth = sheetLines(*report, 3, 30);
+    EXPECT_EQ(fourth.first(), QStringLiteral("＜横4枚目、縦1枚目＞"));
+    for (int dy = 0; dy < 30; ++dy)
+        EXPECT_EQ(fourth[1 + dy], names.left(10)) << dy;  // columns 90 to 99
+
+    for (int column = 1; column <= 4; ++column) {
+        const QStringList sheet = sheetLines(*report, 8 + column - 1, 30);
+        EXPECT_EQ(sheet.first(), sheetHeading(column, 3));
+        for (int dy = 0; dy < 10; ++dy)
+            EXPECT_EQ(sheet[1 + dy].size(), column == 4 ? 10 : 30) << column << "," << dy;
+        for (int dy = 10; dy < 30; ++dy)
+            EXPECT_TRUE(sheet[1 + dy].isEmpty()) << column << "," << dy;
+    }
+
+    EXPECT_EQ(report->at(report->size() - 2), QStringLiteral("<総計>"));
+}
+
+TEST_F(HundredBySeventy, CsvHasAllEighteenCountsPerSheetInSheetOrder) {
+    const QStringList csv = csvReportLines(mapOf(picture_), gridOf(picture_, 30, 30));
+    ASSERT_EQ(csv.size(), 13);
+    EXPECT_EQ(csv.first(), csvHeader());
+    EXPECT_EQ(csv[2], QStringLiteral("2,1,60,60,60,60,60,60,30,30,30,30,30,30,60,60,60,60,60,60"));
+    EXPECT_EQ(csv[12], QStringLiteral("4,3,10,10,10,10,10,10,10,10,10,10,0,0,0,0,0,0,0,0"));
+    EXPECT_TRUE(csv[5].startsWith(QStringLiteral("1,2,")));
+    for (const QString& line : csv)
+        EXPECT_EQ(line.split(u',').size(), 20) << line.toStdString();
+}
+
+TEST_F(HundredBySeventy, ASheetLargerThanThePictureGivesOneSheet) {
+    auto report = textReportLines(kDefaultSettingsLine, mapOf(picture_), gridOf(picture_, 120, 75));
+    ASSERT_TRUE(report.ok());
+    ASSERT_EQ(report->size(), 1 + 1 + 75 + 1 + 2);
+    EXPECT_EQ(report->at(1), sheetHeading(1, 1));
+    EXPECT_EQ(report->at(71).size(), 100);  // chart rows 70, then 5 empty ones
+    EXPECT_TRUE(report->at(72).isEmpty());
+    EXPECT_TRUE(report->at(76).isEmpty());
+    EXPECT_EQ(report->at(77), report->last());  // the one sheet is the whole picture
+
+    const QStringList csv = csvReportLines(mapOf(picture_), gridOf(picture_, 120, 75));
+    ASSERT_EQ(csv.size(), 2);
+    EXPECT_TRUE(csv[1].startsWith(QStringLiteral("1,1,420,420,")));
+}
+
+TEST_F(HundredBySeventy, RefusesMillionsOfEmptyLinesAndAGridOfAnotherPicture) {
+    // 100 columns of sheets 1 dot wide, each charting 20 000 rows for 70 dots.
+    auto report =
+        textReportLines(kDefaultSettingsLine, mapOf(picture_), gridOf(picture_, 1, 20000));
+    ASSERT_FALSE(report.ok());
+    EXPECT_NE(report.error().find("1 x 20000"), std::string::npos);
+    EXPECT_FALSE(textReportLines(kDefaultSettingsLine, mapOf(picture_),
+                                 *SheetGrid::create(100, 71, {30, 30}))
+                     .ok());  // a grid of another picture
+    // A tall sheet on a narrow grid stays allowed.
+    EXPECT_TRUE(
+        textReportLines(kDefaultSettingsLine, mapOf(picture_), gridOf(picture_, 100, 20000)).ok());
+}
+
+class ReportFiles : public ::testing::Test {
+  protected:
+    QStringList entries() const { return QDir(dir_.path()).entryList(QDir::Files); }
+
+    QTemporaryDir dir_;
+    ColourTable table_;
+};
+
+TEST_F(ReportFiles, WritesTextCsvAndBitmapWithCrLfInTheSystemEncoding) {
+    PixelBuffer picture = filledBuffer(3, 2, tablePixel(table_, 1));
+    picture.at(0, 0) = tablePixel(table_, 0);
+    picture.at(2, 1) = tablePixel(table_, 17);
+    const QString base = dir_.filePath(QStringLiteral("猫"));
+    ASSERT_TRUE(writeReportFiles(base, picture, table_, kDefaultSettingsLine, {2, 2}).ok());
+
+    EXPECT_EQ(
+        readBytes(base + ".txt"),
+        (kDefaultSettingsLine +
+         "\r\n＜横1枚目、縦1枚目＞\r\n黒白\r\n白白\r\n黒＝1,白＝3,\r\n"
+         "＜横2枚目、縦1枚目＞\r\n白\r\n自\r\n白＝1,自＝1,\r\n<総計>\r\n黒＝1,白＝4,自＝1,\r\n")
+            .toLocal8Bit());
+    EXPECT_EQ(readBytes(base + ".csv"),
+              (csvHeader() + "\r\n1,1,1,3,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n"
+                             "2,1,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1\r\n")
+                  .toLocal8Bit());
+    auto bitmap = loadPictureFile(base + ".bmp");
+    ASSERT_TRUE(bitmap.ok());
+    EXPECT_EQ(*bitmap, picture);
+    EXPECT_EQ(entries().size(), 3);
+}
+
+TEST_F(ReportFiles, ARefusedSheetSizeOrPictureWritesNothingAndKeepsEarlierFiles) {
+    const QString base = dir_.filePath(QStringLiteral("cat"));
+    const PixelBuffer picture = filledBuffer(4, 4, 0);
+    for (SheetSize size :
+         {SheetSize{0, 4}, SheetSize{4, 0}, SheetSize{-2, -2}, SheetSize{1, 1 << 24}}) {
+        auto written = writeReportFiles(base, picture, table_, kDefaultSettingsLine, size);
+        EXPECT_FALSE(written.ok()) << size.width << " x " << size.height;
+        EXPECT_TRUE(entries().isEmpty());
+    }
+    EXPECT_FALSE(writeReportFiles(base, PixelBuffer(), table_, kDefaultSettingsLine, {1, 1}).ok());
+    EXPECT_TRUE(entries().isEmpty());
+
+    ASSERT_TRUE(writeTextLines(base + ".txt", {"earlier"}).ok());
+    EXPECT_FALSE(writeReportFiles(base, picture, table_, kDefaultSettingsLine, {0, 0}).ok());
+    EXPECT_EQ(readBytes(base + ".txt"), QByteArray("earlier\r\n"));
+    EXPECT_EQ(entries(), QStringList{"cat.txt"});
+}
+
+}  // namespace
+}  // namespace kirimo
