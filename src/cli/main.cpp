@@ -4,6 +4,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "kirimo/version.h"
 
@@ -18,6 +19,7 @@ void printUsage(QTextStream& stream) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kirimo::cli::keepFreedPictureMemory();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -1,6 +1,7 @@
 #include "core/picture_file.h"
 
 #include <QImageReader>
+#include <algorithm>
 
 #include "core/text_file.h"
 
@@ -12,13 +13,10 @@ std::string describe(const QString& path) {
     return "\"" + path.toStdString() + "\"";
 }
 
-}  // namespace
-
-Result<QImage> loadPictureImage(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
+// Refuses a picture whose declared size is too large before anything is decoded.
+Result<void> checkDeclaredSize(const QImageReader& reader, const QString& path) {
     const QSize declared = reader.size();
-    const int64_t limitBytes = int64_t{reader.allocationLimit()} * 1024 * 1024;
+    const int64_t limitBytes = int64_t{QImageReader::allocationLimit()} * 1024 * 1024;
     const bool beyondReaderLimit = declared.isValid() && limitBytes > 0 &&
                                    int64_t{declared.width()} * declared.height() * 4 > limitBytes;
     if (declared.isValid() &&
@@ -27,7 +25,11 @@ Result<QImage> loadPictureImage(const QString& path) {
                          std::to_string(declared.width()) + " x " +
                          std::to_string(declared.height()) + ")");
     }
-    QImage image = reader.read();
+    return {};
+}
+
+// The decoded picture as Format_RGB32, or why it cannot be used.
+Result<QImage> checkDecoded(QImage image, const QImageReader& reader, const QString& path) {
     if (image.isNull()) {
         return makeError("cannot open " + describe(path) +
                          " as a picture: " + reader.errorString().toStdString());
@@ -49,15 +51,55 @@ Result<QImage> loadPictureImage(const QString& path) {
     return image;
 }
 
+}  // namespace
+
+Result<QImage> loadPictureImage(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (auto size = checkDeclaredSize(reader, path); !size)
+        return makeError(size.error());
+    return checkDecoded(reader.read(), reader, path);
+}
+
 Result<PixelBuffer> loadPictureFile(const QString& path) {
-    auto image = loadPictureImage(path);
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (auto size = checkDeclaredSize(reader, path); !size)
+        return makeError(size.error());
+
+    // Readers that produce RGB32 pixels of the declared size (BMP, colour JPEG) decode
+    // straight into the buffer's memory, saving a copy of the whole picture.
+    const QSize declared = reader.size();
+    if (declared.isValid() && !declared.isEmpty()) {
+        auto buffer = PixelBuffer::create(declared.width(), declared.height());
+        if (!buffer)
+            return makeError(buffer.error());
+        QImage view(reinterpret_cast<uchar*>(buffer->data()), declared.width(), declared.height(),
+                    declared.width() * 4, QImage::Format_RGB32);
+        const bool decoded = reader.read(&view);
+        if (decoded && view.constBits() == reinterpret_cast<const uchar*>(buffer->data()) &&
+            view.size() == declared && view.format() == QImage::Format_RGB32) {
+            Pixel* p = buffer->data();
+            for (size_t i = 0, n = buffer->size(); i < n; ++i)
+                p[i] &= 0x00FFFFFFu;
+            return std::move(*buffer);
+        }
+        // Another format, an applied rotation or a failure: the reader's own image.
+        auto image = checkDecoded(decoded ? view.copy() : QImage(), reader, path);
+        if (!image)
+            return makeError(image.error());
+        PixelBuffer copied;
+        readPixels(*image, copied);
+        return copied;
+    }
+    auto image = checkDecoded(reader.read(), reader, path);
     if (!image)
         return makeError(image.error());
-    auto buffer = PixelBuffer::create(image->width(), image->height());
-    if (!buffer)
-        return makeError(buffer.error());
-    readPixels(*image, *buffer);
-    return std::move(*buffer);
+    PixelBuffer copied;
+    if (readPixels(*image, copied) != image->height()) {
+        return makeError("cannot open " + describe(path) + ": out of memory");
+    }
+    return copied;
 }
 
 Result<void> savePictureBmp(const QString& path, const QImage& image) {
@@ -75,45 +117,58 @@ Result<void> savePictureBmp(const QString& path, const PixelBuffer& pixels) {
     if (pixels.empty()) {
         return makeError("cannot write " + describe(path) + ": the picture has no pixels");
     }
-    // A 24-bit bottom-up BMP, encoded directly: rows of blue, green, red padded to 4 bytes.
+    // A 24-bit bottom-up BMP encoded directly: rows of blue, green, red padded to 4 bytes,
+    // streamed in chunks of rows so no second copy of the picture is made.
     const int64_t rowBytes = (int64_t{pixels.width()} * 3 + 3) / 4 * 4;
     const int64_t imageBytes = rowBytes * pixels.height();
     constexpr int kHeaderBytes = 14 + 40;
     if (imageBytes + kHeaderBytes > INT32_MAX) {
         return makeError("cannot write " + describe(path) + ": the picture is too large for BMP");
     }
-    QByteArray bytes(static_cast<qsizetype>(kHeaderBytes + imageBytes), '\0');
-    auto* data = reinterpret_cast<uint8_t*>(bytes.data());
-    auto put16 = [&](int offset, uint32_t v) {
-        data[offset] = static_cast<uint8_t>(v);
-        data[offset + 1] = static_cast<uint8_t>(v >> 8);
-    };
-    auto put32 = [&](int offset, uint32_t v) {
-        put16(offset, v & 0xFFFF);
-        put16(offset + 2, v >> 16);
-    };
-    data[0] = 'B';
-    data[1] = 'M';
-    put32(2, static_cast<uint32_t>(kHeaderBytes + imageBytes));
-    put32(10, kHeaderBytes);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(pixels.width()));
-    put32(22, static_cast<uint32_t>(pixels.height()));
-    put16(26, 1);   // planes
-    put16(28, 24);  // bits per pixel
-    put32(34, static_cast<uint32_t>(imageBytes));
-    put32(38, 2835);  // 72 dpi
-    put32(42, 2835);
-    for (int y = 0; y < pixels.height(); ++y) {
-        uint8_t* out = data + kHeaderBytes + rowBytes * (pixels.height() - 1 - y);
-        const Pixel* in = pixels.row(y);
-        for (int x = 0; x < pixels.width(); ++x) {
-            out[3 * x] = static_cast<uint8_t>(in[x]);
-            out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
-            out[3 * x + 2] = static_cast<uint8_t>(in[x] >> 16);
+    return writeFileAtomically(path, [&](QIODevice& device) {
+        uint8_t header[kHeaderBytes] = {};
+        auto put16 = [&](int offset, uint32_t v) {
+            header[offset] = static_cast<uint8_t>(v);
+            header[offset + 1] = static_cast<uint8_t>(v >> 8);
+        };
+        auto put32 = [&](int offset, uint32_t v) {
+            put16(offset, v & 0xFFFF);
+            put16(offset + 2, v >> 16);
+        };
+        header[0] = 'B';
+        header[1] = 'M';
+        put32(2, static_cast<uint32_t>(kHeaderBytes + imageBytes));
+        put32(10, kHeaderBytes);
+        put32(14, 40);
+        put32(18, static_cast<uint32_t>(pixels.width()));
+        put32(22, static_cast<uint32_t>(pixels.height()));
+        put16(26, 1);   // planes
+        put16(28, 24);  // bits per pixel
+        put32(34, static_cast<uint32_t>(imageBytes));
+        put32(38, 2835);  // 72 dpi
+        put32(42, 2835);
+        if (device.write(reinterpret_cast<const char*>(header), kHeaderBytes) != kHeaderBytes) {
+            return false;
         }
-    }
-    return writeFileAtomically(path, bytes);
+        const int rowsPerChunk = static_cast<int>(std::max<int64_t>(1, (1 << 20) / rowBytes));
+        QByteArray chunk(static_cast<qsizetype>(rowBytes * rowsPerChunk), '\0');
+        for (int first = pixels.height() - 1; first >= 0; first -= rowsPerChunk) {
+            const int count = std::min(rowsPerChunk, first + 1);
+            for (int i = 0; i < count; ++i) {
+                auto* out = reinterpret_cast<uint8_t*>(chunk.data()) + rowBytes * i;
+                const Pixel* in = pixels.row(first - i);
+                for (int x = 0; x < pixels.width(); ++x) {
+                    out[3 * x] = static_cast<uint8_t>(in[x]);
+                    out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
+                    out[3 * x + 2] = static_cast<uint8_t>(in[x] >> 16);
+                }
+            }
+            const qint64 bytes = rowBytes * count;
+            if (device.write(chunk.constData(), bytes) != bytes)
+                return false;
+        }
+        return true;
+    });
 }
 
 int readPixels(const QImage& surface, PixelBuffer& buffer) {

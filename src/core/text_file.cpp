@@ -73,13 +73,14 @@ Result<QStringList> readTextLines(const QString& path) {
     return splitLines(*text);
 }
 
-Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) {
+Result<void> writeFileAtomically(const QString& path,
+                                 const std::function<bool(QIODevice&)>& produce) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return makeError("cannot write " + describe(path) + ": " +
                          file.errorString().toStdString());
     }
-    if (file.write(bytes) != bytes.size()) {
+    if (!produce(file)) {
         const std::string reason = file.errorString().toStdString();
         file.cancelWriting();
         return makeError("cannot write " + describe(path) + ": " + reason);
@@ -89,6 +90,11 @@ Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) {
                          file.errorString().toStdString());
     }
     return {};
+}
+
+Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    return writeFileAtomically(
+        path, [&](QIODevice& device) { return device.write(bytes) == bytes.size(); });
 }
 
 Result<void> writeTextLines(const QString& path, const QStringList& lines) {

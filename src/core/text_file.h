@@ -6,6 +6,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QIODevice;
 
 #include "imaging/result.h"
 
@@ -34,6 +37,11 @@ Result<void> writeTextLines(const QString& path, const QStringList& lines);
 
 // Writes bytes to a file atomically (whole or not at all).
 Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Writes a file atomically from what `produce` writes to the device; `produce` returns
+// false when a write failed. Nothing replaces the file unless everything was written.
+Result<void> writeFileAtomically(const QString& path,
+                                 const std::function<bool(QIODevice&)>& produce);
 
 // The fields of a delimited text, in order across all its lines: a field ends at a comma
 // or at the end of a line; a field that begins with a double quote ends at the next

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/large_block_allocator.h"
 #include "imaging/result.h"
 
 namespace kirimo {
@@ -69,7 +70,7 @@ class PixelBuffer {
 
     int width_ = 0;
     int height_ = 0;
-    std::vector<Pixel> pixels_;
+    std::vector<Pixel, LargeBlockAllocator<Pixel>> pixels_;
 };
 
 }  // namespace kirimo

@@ -1,0 +1,285 @@
+#include "imaging/transforms.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "imaging/numeric.h"
+#include "support/test_support.h"
+
+namespace kirimo {
+namespace {
+
+using test::filledBuffer;
+using test::makeBuffer;
+
+PixelBuffer randomPicture(int width, int height, uint32_t seed, Pixel mask = 0x00FFFFFFu) {
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    uint32_t state = seed * 2654435761u + 1;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        picture.data()[i] = (state ^ (state >> 15)) & mask;
+    }
+    return picture;
+}
+
+// Each pixel names its own position, so a result shows where every pixel came from.
+PixelBuffer positionPicture(int width, int height) {
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.at(x, y) = static_cast<Pixel>(x << 12 | y);
+    return picture;
+}
+
+// The enlarging method exactly as a painter would run it: every input pixel paints its
+// whole block in order, later blocks overwriting earlier ones.
+PixelBuffer paintEnlarged(const PixelBuffer& in, int newWidth, int newHeight) {
+    const int w = in.width();
+    const int h = in.height();
+    PixelBuffer out = filledBuffer(newWidth, newHeight, 0);
+    const int sx = static_cast<int>(std::floor(static_cast<double>(newWidth) / w + 0.5));
+    const int sy = static_cast<int>(std::floor(static_cast<double>(newHeight) / h + 0.5));
+    const auto lerp = [](int from, int to, int span, int step) {
+        return static_cast<int>(roundHalfEven(static_cast<double>(to - from) / span * step + from));
+    };
+    for (int i = 0; i < w; ++i) {
+        for (int j = 0; j < h; ++j) {
+            const int x0 = static_cast<int>(roundHalfEven(static_cast<double>(i) * newWidth / w));
+            const int y0 = static_cast<int>(roundHalfEven(static_cast<double>(j) * newHeight / h));
+            const Pixel p00 = in.at(i, j);
+            const Pixel p10 = i + 1 < w ? in.at(i + 1, j) : p00;
+            const Pixel p01 = j + 1 < h ? in.at(i, j + 1) : p00;
+            const Pixel p11 = i + 1 < w && j + 1 < h ? in.at(i + 1, j + 1) : p00;
+            for (int X = x0; X <= x0 + sx; ++X) {
+                if (X >= newWidth)
+                    continue;
+                int top[3];
+                int bottom[3];
+                for (int c = 0; c < 3; ++c) {
+                    const int shift = 16 - 8 * c;
+                    const int a = (p00 >> shift) & 0xFF;
+                    const int b = (p10 >> shift) & 0xFF;
+                    const int d = (p01 >> shift) & 0xFF;
+                    const int e = (p11 >> shift) & 0xFF;
+                    top[c] = sx == 0 ? a : lerp(a, b, sx, X - x0);
+                    bottom[c] = sx == 0 ? d : lerp(d, e, sx, X - x0);
+                }
+                for (int Y = y0; Y <= y0 + sy; ++Y) {
+                    if (Y >= newHeight)
+                        continue;
+                    int v[3];
+                    for (int c = 0; c < 3; ++c)
+                        v[c] = sy == 0 ? top[c] : lerp(top[c], bottom[c], sy, Y - y0);
+                    out.at(X, Y) = makePixel(v[0], v[1], v[2]);
+                }
+            }
+        }
+    }
+    return out;
+}
+
+// --- Quarter turns ---------------------------------------------------------------------
+
+TEST(QuarterTurns, ClockwiseThenCounterClockwiseAndFourTurnsGiveThePictureBack) {
+    const PixelBuffer picture = randomPicture(300, 200, 1, 0xFFFFFFFFu);
+    const PixelBuffer turned = rotateClockwise(picture);
+    EXPECT_EQ(turned.width(), 200);
+    EXPECT_EQ(turned.height(), 300);
+    EXPECT_EQ(rotateCounterClockwise(turned), picture);
+    EXPECT_EQ(rotateClockwise(rotateClockwise(rotateClockwise(turned))), picture);
+    EXPECT_EQ(rotateCounterClockwise(
+                  rotateCounterClockwise(rotateCounterClockwise(rotateCounterClockwise(picture)))),
+              picture);
+}
+
+TEST(QuarterTurns, TopLeftPixelGoesToTopRightClockwiseAndBottomLeftCounterClockwise) {
+    const PixelBuffer picture = makeBuffer({{1, 2, 3}, {4, 5, 6}});
+    EXPECT_EQ(rotateClockwise(picture), makeBuffer({{4, 1}, {5, 2}, {6, 3}}));
+    EXPECT_EQ(rotateCounterClockwise(picture), makeBuffer({{3, 6}, {2, 5}, {1, 4}}));
+}
+
+TEST(QuarterTurns, LongThinAndSinglePixelPictures) {
+    const PixelBuffer row = randomPicture(150, 1, 2);
+    EXPECT_EQ(rotateClockwise(row).width(), 1);
+    EXPECT_EQ(rotateClockwise(row).at(0, 149), row.at(149, 0));
+    EXPECT_EQ(rotateCounterClockwise(row).at(0, 0), row.at(149, 0));
+    const PixelBuffer single = makeBuffer({{0xAB123456u}});
+    EXPECT_EQ(rotateClockwise(single), single);
+    EXPECT_EQ(rotateCounterClockwise(single), single);
+}
+
+// --- Flip and mirror -------------------------------------------------------------------
+
+TEST(FlipAndMirror, MapRowsAndColumnsAndTwiceGiveThePictureBack) {
+    const PixelBuffer small = makeBuffer({{1, 2, 3}, {4, 5, 6}});
+    EXPECT_EQ(flipVertical(small), makeBuffer({{4, 5, 6}, {1, 2, 3}}));
+    EXPECT_EQ(mirrorHorizontal(small), makeBuffer({{3, 2, 1}, {6, 5, 4}}));
+
+    const PixelBuffer picture = randomPicture(131, 77, 3, 0xFFFFFFFFu);
+    EXPECT_NE(flipVertical(picture), picture);
+    EXPECT_EQ(flipVertical(flipVertical(picture)), picture);
+    EXPECT_EQ(mirrorHorizontal(mirrorHorizontal(picture)), picture);
+    const PixelBuffer single = makeBuffer({{7}});
+    EXPECT_EQ(flipVertical(single), single);
+    EXPECT_EQ(mirrorHorizontal(single), single);
+}
+
+// --- Reduce ----------------------------------------------------------------------------
+
+TEST(Reduce, HalvingTakesEveryOtherColumnAndRow) {
+    const PixelBuffer picture = positionPicture(100, 100);
+    auto reduced = reducePicture(picture, 50, 50);
+    ASSERT_TRUE(reduced.ok());
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x)
+            ASSERT_EQ(reduced->at(x, y), picture.at(2 * x, 2 * y)) << x << "," << y;
+}
+
+TEST(Reduce, ThreeToTwoTakesColumnsZeroAndTwoSinceOnePointFiveRoundsToTwo) {
+    const PixelBuffer picture = makeBuffer({{1, 2, 3}, {4, 5, 6}, {7, 8, 0xFF000009u}});
+    auto reduced = reducePicture(picture, 2, 2);
+    ASSERT_TRUE(reduced.ok());
+    // Whole pixels are copied, top byte included.
+    EXPECT_EQ(*reduced, makeBuffer({{1, 3}, {7, 0xFF000009u}}));
+}
+
+TEST(Reduce, RefusesGrowingOrEmptySizes) {
+    const PixelBuffer picture = positionPicture(10, 10);
+    EXPECT_FALSE(reducePicture(picture, 11, 5).ok());
+    EXPECT_FALSE(reducePicture(picture, 5, 0).ok());
+}
+
+// --- Enlarge ---------------------------------------------------------------------------
+
+TEST(Enlarge, BlackAndWhitePairToFourByTwo) {
+    const Pixel black = makePixel(0, 0, 0);
+    const Pixel white = makePixel(255, 255, 255);
+    auto enlarged = enlargePicture(makeBuffer({{black, white}}), 4, 2);
+    ASSERT_TRUE(enlarged.ok());
+    const auto grey = [](int v) { return makePixel(v, v, v); };
+    EXPECT_EQ(*enlarged, makeBuffer({{grey(0), grey(128), grey(255), grey(255)},
+                                     {grey(0), grey(64), grey(255), grey(255)}}));
+}
+
+TEST(Enlarge, MatchesBlockPaintingInOrderForManyRatios) {
+    const int sizes[][4] = {
+        {2, 1, 4, 2},     {7, 5, 23, 11}, {10, 10, 25, 4}, {3, 7, 4, 30},   {5, 5, 5, 5},
+        {9, 4, 13, 9},    {6, 6, 2, 19},  {1, 1, 20, 20},  {4, 1, 31, 3},   {11, 13, 12, 14},
+        {20, 20, 41, 39}, {8, 3, 3, 8},   {1, 9, 5, 2},    {16, 9, 40, 21},
+    };
+    uint32_t seed = 10;
+    for (const auto& s : sizes) {
+        const PixelBuffer picture = randomPicture(s[0], s[1], ++seed);
+        auto enlarged = enlargePicture(picture, s[2], s[3]);
+        ASSERT_TRUE(enlarged.ok());
+        EXPECT_EQ(*enlarged, paintEnlarged(picture, s[2], s[3]))
+            << s[0] << "x" << s[1] << " to " << s[2] << "x" << s[3];
+    }
+}
+
+TEST(Enlarge, LargePicturesMatchBlockPaintingToo) {
+    // Large enough for interpolation results to be computed ahead into tables.
+    const PixelBuffer picture = randomPicture(300, 200, 23);
+    auto enlarged = enlargePicture(picture, 640, 420);
+    ASSERT_TRUE(enlarged.ok());
+    EXPECT_EQ(*enlarged, paintEnlarged(picture, 640, 420));
+}
+
+TEST(Enlarge, TallerOnlyKeepsColumnsAndInterpolatesDownTheRows) {
+    const PixelBuffer picture = randomPicture(100, 100, 20);
+    auto enlarged = enlargePicture(picture, 100, 300);
+    ASSERT_TRUE(enlarged.ok());
+    for (int x = 0; x < 100; ++x) {
+        EXPECT_EQ(enlarged->at(x, 0), picture.at(x, 0));
+        EXPECT_EQ(enlarged->at(x, 297), picture.at(x, 99));  // block of the last row
+    }
+    EXPECT_EQ(*enlarged, paintEnlarged(picture, 100, 300));
+}
+
+TEST(Enlarge, NarrowerButTallerShowsTheLastInputColumnOfEachOutputColumn) {
+    const PixelBuffer picture = randomPicture(100, 100, 21);
+    auto resized = resizePicture(picture, 40, 300);
+    ASSERT_TRUE(resized.ok());
+    for (int x = 0; x < 40; ++x) {
+        int source = 0;
+        for (int i = 0; i < 100; ++i)
+            if (roundHalfEven(0.4 * i) == x)
+                source = i;
+        if (x == 0) {
+            EXPECT_EQ(source, 1);
+        }
+        for (int j = 0; j < 100; ++j)
+            ASSERT_EQ(resized->at(x, static_cast<int>(roundHalfEven(3.0 * j))),
+                      picture.at(source, j))
+                << x << "," << j;
+    }
+    EXPECT_EQ(*resized, paintEnlarged(picture, 40, 300));
+}
+
+TEST(Enlarge, WiderButLowerInterpolatesOnlyAlongTheRows) {
+    const PixelBuffer picture = randomPicture(100, 100, 22);
+    auto resized = resizePicture(picture, 300, 40);
+    ASSERT_TRUE(resized.ok());
+    auto flat = enlargePicture(picture, 300, 100);  // same columns, every row kept
+    ASSERT_TRUE(flat.ok());
+    for (int y = 0; y < 40; ++y) {
+        int source = 0;
+        for (int j = 0; j < 100; ++j)
+            if (roundHalfEven(0.4 * j) == y)
+                source = j;
+        for (int x = 0; x < 300; ++x)
+            ASSERT_EQ(resized->at(x, y), flat->at(x, source)) << x << "," << y;
+    }
+}
+
+TEST(Enlarge, ClearsTheTopByteAndRefusesEmptyOrUnholdableResults) {
+    auto enlarged = enlargePicture(makeBuffer({{0xFF102030u}}), 3, 3);
+    ASSERT_TRUE(enlarged.ok());
+    EXPECT_EQ(*enlarged, filledBuffer(3, 3, 0x00102030u));
+    EXPECT_FALSE(enlargePicture(PixelBuffer(), 20, 20).ok());
+    auto tooLarge = enlargePicture(positionPicture(2, 2), 50000, 50000);
+    ASSERT_FALSE(tooLarge.ok());
+    EXPECT_NE(tooLarge.error().find("50000 x 50000"), std::string::npos);
+}
+
+// --- Resize ----------------------------------------------------------------------------
+
+TEST(Resize, RefusesSidesBelowTwentyAndAppliesTwenty) {
+    const PixelBuffer picture = randomPicture(50, 50, 30);
+    auto refused = resizePicture(picture, 19, 400);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().find("20"), std::string::npos);
+    EXPECT_FALSE(resizePicture(picture, 400, 19).ok());
+    auto applied = resizePicture(picture, 20, 20);
+    ASSERT_TRUE(applied.ok());
+    EXPECT_EQ(applied->width(), 20);
+    EXPECT_EQ(applied->height(), 20);
+}
+
+TEST(Resize, EnlargesWhenEitherSideGrowsOrStaysAndReducesOnlyWhenBothShrink) {
+    const PixelBuffer picture = randomPicture(60, 50, 31);
+    EXPECT_EQ(*resizePicture(picture, 60, 30), *enlargePicture(picture, 60, 30));
+    EXPECT_EQ(*resizePicture(picture, 30, 70), *enlargePicture(picture, 30, 70));
+    EXPECT_EQ(*resizePicture(picture, 60, 50), *enlargePicture(picture, 60, 50));
+    EXPECT_EQ(*resizePicture(picture, 59, 49), *reducePicture(picture, 59, 49));
+    // Equal size through the enlarging method gives the picture back.
+    EXPECT_EQ(*resizePicture(picture, 60, 50), picture);
+}
+
+// --- Threads ---------------------------------------------------------------------------
+
+TEST(TransformThreads, EveryBandCountGivesTheSameResult) {
+    const PixelBuffer picture = randomPicture(97, 61, 40, 0xFFFFFFFFu);
+    for (int threads : {2, 3, 7, 0}) {
+        EXPECT_EQ(flipVertical(picture, threads), flipVertical(picture, 1));
+        EXPECT_EQ(mirrorHorizontal(picture, threads), mirrorHorizontal(picture, 1));
+        EXPECT_EQ(rotateClockwise(picture, threads), rotateClockwise(picture, 1));
+        EXPECT_EQ(rotateCounterClockwise(picture, threads), rotateCounterClockwise(picture, 1));
+        EXPECT_EQ(*reducePicture(picture, 41, 23, threads), *reducePicture(picture, 41, 23, 1));
+        EXPECT_EQ(*enlargePicture(picture, 203, 89, threads), *enlargePicture(picture, 203, 89, 1));
+    }
+}
+
+}  // namespace
+}  // namespace kirimo

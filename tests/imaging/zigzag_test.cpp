@@ -1,0 +1,144 @@
+#include "imaging/zigzag.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace kirimo {
+namespace {
+
+using test::filledBuffer;
+
+// Pixels name their picture (1 = A, 2 = B) and position, never 0 (black).
+PixelBuffer labelled(int tag, int width, int height) {
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.at(x, y) = static_cast<Pixel>(tag << 20 | x << 10 | y);
+    return picture;
+}
+
+Pixel fromA(int x, int y) {
+    return static_cast<Pixel>(1 << 20 | x << 10 | y);
+}
+Pixel fromB(int x, int y) {
+    return static_cast<Pixel>(2 << 20 | x << 10 | y);
+}
+
+PixelBuffer combine(const PixelBuffer& a, const PixelBuffer& b, int w, int h, int s,
+                    CropOffset offsetA = {}, CropOffset offsetB = {}) {
+    auto result = interleaveStrips(a, b, ZigzagRequest{w, h, s, offsetA, offsetB});
+    EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error());
+    return result.ok() ? std::move(result).value() : PixelBuffer();
+}
+
+TEST(ZigzagStrips, TwoSixtyByFortyPicturesInStripsOfTen) {
+    const PixelBuffer a = labelled(1, 60, 40);
+    const PixelBuffer b = labelled(2, 60, 40);
+    EXPECT_EQ(*zigzagStripCount(60, 10), 12);
+    const PixelBuffer out = combine(a, b, 60, 40, 10);
+    ASSERT_EQ(out.width(), 120);
+    ASSERT_EQ(out.height(), 40);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            const int pair = x / 20;
+            const int within = x % 20;
+            const Pixel expected =
+                within < 10 ? fromA(pair * 10 + within, y) : fromB(pair * 10 + within - 10, y);
+            ASSERT_EQ(out.at(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(ZigzagStrips, StripOfTheWholeWidthGivesTwoHalves) {
+    const PixelBuffer out = combine(labelled(1, 60, 40), labelled(2, 60, 40), 60, 40, 60);
+    EXPECT_EQ(*zigzagStripCount(60, 60), 2);
+    for (int x = 0; x < 60; ++x) {
+        EXPECT_EQ(out.at(x, 7), fromA(x, 7));
+        EXPECT_EQ(out.at(60 + x, 7), fromB(x, 7));
+    }
+}
+
+TEST(ZigzagStrips, StripOfOneAlternatesSingleColumns) {
+    const PixelBuffer out = combine(labelled(1, 60, 40), labelled(2, 60, 40), 60, 40, 1);
+    EXPECT_EQ(*zigzagStripCount(60, 1), 120);
+    for (int x = 0; x < 60; ++x) {
+        EXPECT_EQ(out.at(2 * x, 39), fromA(x, 39));
+        EXPECT_EQ(out.at(2 * x + 1, 39), fromB(x, 39));
+    }
+}
+
+TEST(ZigzagStrips, OffsetsCutEachPictureAndLeaveBlackBeyondIt) {
+    const PixelBuffer a = labelled(1, 70, 50);
+    const PixelBuffer b = labelled(2, 60, 45);
+    const PixelBuffer out = combine(a, b, 60, 40, 10, {12, 3}, {0, 8});
+    // Strip 0 of A: A columns 12..21, rows from 3.
+    EXPECT_EQ(out.at(0, 0), fromA(12, 0 + 3));
+    EXPECT_EQ(out.at(9, 5), fromA(21, 8));
+    // Strip 0 of B: B columns 0..9, rows from 8; B has rows up to 44, so result rows 37..39
+    // have no source.
+    EXPECT_EQ(out.at(10, 36), fromB(0, 44));
+    EXPECT_EQ(out.at(10, 37), 0u);
+    // The last strip of A: columns 62..71, of which 70 and 71 lie beyond A.
+    EXPECT_EQ(out.at(107, 0), fromA(69, 3));
+    EXPECT_EQ(out.at(108, 0), 0u);
+    EXPECT_EQ(out.at(109, 0), 0u);
+}
+
+TEST(ZigzagStrips, NegativeOffsetsCountAsZero) {
+    const PixelBuffer a = labelled(1, 20, 10);
+    const PixelBuffer b = labelled(2, 20, 10);
+    EXPECT_EQ(combine(a, b, 20, 10, 5, {-4, -1}, {3, -9}),
+              combine(a, b, 20, 10, 5, {0, 0}, {3, 0}));
+}
+
+TEST(ZigzagStrips, StripWidthNotDividingTheWidthEndsInAPartialPair) {
+    const PixelBuffer out = combine(labelled(1, 10, 2), labelled(2, 10, 2), 10, 2, 4);
+    EXPECT_EQ(*zigzagStripCount(10, 4), 5);
+    const Pixel expected[20] = {
+        fromA(0, 1), fromA(1, 1), fromA(2, 1), fromA(3, 1), fromB(0, 1), fromB(1, 1), fromB(2, 1),
+        fromB(3, 1), fromA(4, 1), fromA(5, 1), fromA(6, 1), fromA(7, 1), fromB(4, 1), fromB(5, 1),
+        fromB(6, 1), fromB(7, 1), fromA(8, 1), fromA(9, 1), fromB(8, 1), fromB(9, 1),
+    };
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(out.at(x, 1), expected[x]) << x;
+    // A strip wider than the picture is one partial pair: A, then B.
+    const PixelBuffer wide = combine(labelled(1, 10, 2), labelled(2, 10, 2), 10, 2, 15);
+    EXPECT_EQ(wide.at(9, 0), fromA(9, 0));
+    EXPECT_EQ(wide.at(10, 0), fromB(0, 0));
+    EXPECT_EQ(wide.at(19, 0), fromB(9, 0));
+}
+
+TEST(ZigzagStrips, RefusesStripWidthsBelowOneAndAnEmptyCommonSize) {
+    const PixelBuffer a = labelled(1, 10, 10);
+    for (int s : {0, -3}) {
+        auto refused = interleaveStrips(a, a, ZigzagRequest{10, 10, s, {}, {}});
+        ASSERT_FALSE(refused.ok());
+        EXPECT_NE(refused.error().find("strip width"), std::string::npos);
+        EXPECT_FALSE(zigzagStripCount(10, s).ok());
+    }
+    auto empty = interleaveStrips(a, a, ZigzagRequest{0, 10, 5, {}, {}});
+    ASSERT_FALSE(empty.ok());
+    EXPECT_NE(empty.error().find("common size"), std::string::npos);
+    EXPECT_FALSE(interleaveStrips(a, a, ZigzagRequest{10, 0, 5, {}, {}}).ok());
+    EXPECT_FALSE(zigzagStripCount(0, 5).ok());
+}
+
+TEST(ZigzagStrips, StripCountRoundsHalvesUp) {
+    EXPECT_EQ(*zigzagStripCount(60, 7), 17);  // 17.14
+    EXPECT_EQ(*zigzagStripCount(3, 4), 2);    // 1.5
+    EXPECT_EQ(*zigzagStripCount(5, 4), 3);    // 2.5
+    EXPECT_EQ(*zigzagStripCount(2, 5), 1);    // 0.8
+}
+
+TEST(ZigzagCropOffsets, ScaleFromTheThumbnailRoundHalvesToEvenAndStopAtZero) {
+    EXPECT_EQ(*cropOffsetAlong(58.5, 117, 100), 50);
+    EXPECT_EQ(*cropOffsetAlong(1, 4, 10), 2);  // 2.5
+    EXPECT_EQ(*cropOffsetAlong(3, 4, 10), 8);  // 7.5
+    EXPECT_EQ(*cropOffsetAlong(-20, 117, 100), 0);
+    EXPECT_FALSE(cropOffsetAlong(10, 0, 100).ok());
+    EXPECT_FALSE(cropOffsetAlong(1e12, 1, 100000).ok());
+}
+
+}  // namespace
+}  // namespace kirimo
