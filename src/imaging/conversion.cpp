@@ -533,6 +533,28 @@ bool& vectorPathAllowed() {
     return allowed;
 }
 
+bool vectorLoopUsable() {
+#if defined(__x86_64__)
+    return vectorPathAllowed() && avx2Available();
+#else
+    return false;
+#endif
+}
+
+// The diffusion loop for searches that take the components one by one.
+template <typename Search>
+void diffuseWithScalarSearch(const PixelBuffer& source, const Palette& palette,
+                             const Factors& factors, Search& search, ConversionResult& result) {
+#if defined(__x86_64__)
+    if (vectorLoopUsable()) {
+        ScalarSearchAdaptor<Search> adaptor{search};
+        diffuseAvx2(source, palette, factors, adaptor, result);
+        return;
+    }
+#endif
+    diffuse(source, palette, factors, search, result);
+}
+
 }  // namespace
 
 void setVectorConversionAllowed(bool allowed) {
@@ -585,13 +607,10 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
     ConversionResult result;
     result.pixels = std::move(*pixels);
     const Factors factors = prepareFactors(settings);
-#if defined(__x86_64__)
-    const bool useVector = vectorPathAllowed() && avx2Available();
-#endif
     switch (settings.space) {
         case ColourSpace::Rgb: {
 #if defined(__x86_64__)
-            if (useVector) {
+            if (vectorLoopUsable()) {
                 Avx2RgbSearch search(palette, settings);
                 diffuseAvx2(source, palette, factors, search, result);
                 break;
@@ -603,26 +622,12 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
         }
         case ColourSpace::Ycc: {
             YccSearch search(palette, settings);
-#if defined(__x86_64__)
-            if (useVector) {
-                ScalarSearchAdaptor<YccSearch> adaptor{search};
-                diffuseAvx2(source, palette, factors, adaptor, result);
-                break;
-            }
-#endif
-            diffuse(source, palette, factors, search, result);
+            diffuseWithScalarSearch(source, palette, factors, search, result);
             break;
         }
         case ColourSpace::Cie: {
             CieSearch search(palette, settings);
-#if defined(__x86_64__)
-            if (useVector) {
-                ScalarSearchAdaptor<CieSearch> adaptor{search};
-                diffuseAvx2(source, palette, factors, adaptor, result);
-                break;
-            }
-#endif
-            diffuse(source, palette, factors, search, result);
+            diffuseWithScalarSearch(source, palette, factors, search, result);
             break;
         }
     }

@@ -13,6 +13,7 @@ namespace {
 
 using test::filledBuffer;
 using test::makeBuffer;
+using test::randomPicture;
 
 ConversionSettings withPalette(int kind, ColourSpace space = ColourSpace::Rgb) {
     ConversionSettings settings;
@@ -23,14 +24,6 @@ ConversionSettings withPalette(int kind, ColourSpace space = ColourSpace::Rgb) {
 }
 
 constexpr int kMono = 0, kEight = 1, kEighteen = 3;
-
-PixelBuffer randomPicture(int width, int height, unsigned seed) {
-    std::mt19937 rng(seed);
-    PixelBuffer buffer = *PixelBuffer::create(width, height);
-    for (size_t i = 0; i < buffer.size(); ++i)
-        buffer.data()[i] = rng() & 0xFFFFFF;
-    return buffer;
-}
 
 // A smooth picture with some noise, closer to a photograph than pure noise.
 PixelBuffer photoLikePicture(int width, int height) {

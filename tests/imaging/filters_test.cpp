@@ -13,16 +13,7 @@ namespace {
 
 using test::filledBuffer;
 using test::makeBuffer;
-
-PixelBuffer randomPicture(int width, int height, uint32_t seed, Pixel mask = 0x00FFFFFFu) {
-    PixelBuffer picture = filledBuffer(width, height, 0);
-    uint32_t state = seed * 2654435761u + 7;
-    for (size_t i = 0; i < picture.size(); ++i) {
-        state = state * 1664525u + 1013904223u;
-        picture.data()[i] = (state ^ (state >> 13)) & mask;
-    }
-    return picture;
-}
+using test::randomPicture;
 
 // Every byte value at every place of the neighbourhood: channel values run through 0..255
 // along each row at different speeds.

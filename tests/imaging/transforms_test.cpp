@@ -12,16 +12,7 @@ namespace {
 
 using test::filledBuffer;
 using test::makeBuffer;
-
-PixelBuffer randomPicture(int width, int height, uint32_t seed, Pixel mask = 0x00FFFFFFu) {
-    PixelBuffer picture = filledBuffer(width, height, 0);
-    uint32_t state = seed * 2654435761u + 1;
-    for (size_t i = 0; i < picture.size(); ++i) {
-        state = state * 1664525u + 1013904223u;
-        picture.data()[i] = (state ^ (state >> 15)) & mask;
-    }
-    return picture;
-}
+using test::randomPicture;
 
 // Each pixel names its own position, so a result shows where every pixel came from.
 PixelBuffer positionPicture(int width, int height) {

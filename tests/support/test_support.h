@@ -49,4 +49,16 @@ inline PixelBuffer filledBuffer(int width, int height, Pixel fill) {
     return *PixelBuffer::create(width, height, fill);
 }
 
+// A picture of pseudo-random pixels, the same for the same seed; `mask` selects the bits
+// that may be set (the top byte stays 0 by default).
+inline PixelBuffer randomPicture(int width, int height, uint32_t seed, Pixel mask = 0x00FFFFFFu) {
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    uint32_t state = seed * 2654435761u + 7;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        picture.data()[i] = (state ^ (state >> 13)) & mask;
+    }
+    return picture;
+}
+
 }  // namespace kirimo::test
