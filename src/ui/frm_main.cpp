@@ -1,0 +1,372 @@
+#include "ui/frm_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+
+#include "core/file_names.h"
+#include "core/history_file.h"
+#include "core/picture_file.h"
+#include "core/shared_state.h"
+#include "kirimo/version.h"
+#include "ui/busy_cursor.h"
+#include "ui/dialogs.h"
+#include "ui/frm_about.h"
+#include "ui/frm_last.h"
+#include "ui/frm_source.h"
+#include "ui/picture_surface.h"
+#include "ui/twips.h"
+
+namespace kirimo::ui {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Kirimo");
+
+// The history window only hides when its close box is used; it closes for real when the
+// program ends.
+class HistorySubWindow : public QMdiSubWindow {
+  public:
+    using QMdiSubWindow::QMdiSubWindow;
+    void release() { releasing_ = true; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (releasing_) {
+            QMdiSubWindow::closeEvent(event);
+            return;
+        }
+        event->ignore();
+        hide();
+    }
+
+  private:
+    bool releasing_ = false;
+};
+
+QString historyPath(const QString& settingsFolder) {
+    return QDir(settingsFolder).filePath(QLatin1String(kHistoryFileName));
+}
+
+}  // namespace
+
+FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), env_(std::move(environment)) {
+    setObjectName(QStringLiteral("frmMAIN"));
+    setWindowTitle(kTitle);
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("MDIClient"));
+    setCentralWidget(mdi_);
+    buildMenus();
+    resize(1024, 720);
+
+    // The history window, created hidden.
+    history_ = new FrmLast;
+    auto* historyFrame = new HistorySubWindow;
+    historyFrame->setWidget(history_);
+    mdi_->addSubWindow(historyFrame);
+    historyFrame_ = historyFrame;
+    historyFrame_->hide();
+    connect(history_, &FrmLast::entryChosen, this,
+            [this](const QString& path) { loadPictureFile(path, false); });
+
+    // The history of earlier runs, kept in the settings folder.
+    const QString historyFile = historyPath(env_.settingsFolder);
+    if (auto entries = readHistoryFile(historyFile)) {
+        history_->setEntries(*entries);
+    } else {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("履歴ﾌｧｲﾙ（%1）を読み込めません。").arg(historyFile),
+                             MessageIcon::Exclamation);
+    }
+
+    setWindowTitle(QStringLiteral("%1　Ver %2.%3.%4")
+                       .arg(kTitle)
+                       .arg(version::kMajor)
+                       .arg(version::kMinor)
+                       .arg(version::kRevision));
+    sharedState().captionHeightTwips =
+        pixelsToTwips(style()->pixelMetric(QStyle::PM_TitleBarHeight));
+
+    QDir().mkpath(env_.settingsFolder);
+    QDir::setCurrent(env_.settingsFolder);
+
+    // The colour table and the conversion settings window are set up here; the history
+    // window goes below the conversion window, whose bottom edge is conversionBottom.
+    const int conversionBottom = 0;
+    historyFrame_->setFixedWidth(twipsToPixels(3200));
+    historyFrame_->resize(twipsToPixels(3200), twipsToPixels(3600));
+    historyFrame_->move(0, conversionBottom + twipsToPixels(240));
+
+    // The colour symbols are read here once their window exists.
+
+    sourceWindow();
+    updateCommands();
+}
+
+FrmMain::~FrmMain() {
+    closingDown_ = true;
+    // The child windows go after this object's own members: they must not call back.
+    if (source_)
+        disconnect(source_, nullptr, this, nullptr);
+    disconnect(history_, nullptr, this, nullptr);
+}
+
+void FrmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    auto submenu = [this](QWidget* parent, const char* name, const QString& caption) {
+        auto* menu = new QMenu(caption, parent);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+        if (auto* parentMenu = qobject_cast<QMenu*>(parent))
+            parentMenu->addMenu(menu);
+        else
+            menuBar()->addMenu(menu);
+        return menu;
+    };
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    auto press = [this](QMenu* menu, const char* name, const QString& caption, const char* button) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        const QString buttonName = QString::fromLatin1(button);
+        connect(action, &QAction::triggered, this,
+                [this, buttonName] { pressSourceButton(buttonName); });
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
+
+    QMenu* file = submenu(bar, "mnuFILE", QStringLiteral("ﾌｧｲﾙ"));
+    item(file, "mnuLOAD", QStringLiteral("画像の選択"), [this] { openPicture(); });
+    saveAs_ =
+        item(file, "mnuGSAVE", QStringLiteral("元ﾃﾞｰﾀを別名保存"), [this] { saveSourceAs(); });
+    // Colour information arrives with its window.
+    item(file, "mnuSAVE", QStringLiteral("色情報の保存"), [] {})->setEnabled(false);
+    separator(file, "sep6");
+    item(file, "mnuLAST", QStringLiteral("履歴"), [this] { showHistory(); });
+    separator(file, "sep1");
+    item(file, "mnuEND", QStringLiteral("終了"), [this] { close(); });
+
+    QMenu* edit = submenu(bar, "mnuEDIT", QStringLiteral("編集"));
+    item(edit, "mnuSIZE", QStringLiteral("ｻｲｽﾞ変更"), [this] { openResizePanel(); });
+    QMenu* filter = submenu(edit, "mnuFILTER", QStringLiteral("ﾌｨﾙﾀ処理"));
+    QMenu* sharpen = submenu(filter, "mnuSHARP", QStringLiteral("ｼｬｰﾌﾟ化"));
+    press(sharpen, "mnuSHP1", QStringLiteral("弱"), "cmdSHARP");
+    press(sharpen, "mnuSHP2", QStringLiteral("中"), "cmdSHARP2");
+    press(sharpen, "mnuSHP3", QStringLiteral("強"), "cmdSHARP3");
+    press(filter, "mnuBOKASI", QStringLiteral("ぼかし"), "cmdBOKASI");
+    press(filter, "mnuMID", QStringLiteral("平均化"), "cmdAVE");
+    press(filter, "mnuMEDI", QStringLiteral("ﾒﾃﾞｨｱﾝ"), "cmdMEDI");
+    press(filter, "mnuENBOS", QStringLiteral("ｴﾝﾎﾞｽ加工"), "cmdENBOS");
+    press(edit, "mnuOUTLINE", QStringLiteral("輪郭"), "cmdOUTLINE");
+    press(edit, "mnuREVERSE", QStringLiteral("色反転"), "cmdREVERSE");
+    QMenu* rotate = submenu(edit, "mnuROTA", QStringLiteral("回転"));
+    press(rotate, "mnuUPDOWN", QStringLiteral("上下反転"), "cmdUPDOWN");
+    press(rotate, "mnuLEFTRIGHT", QStringLiteral("左右反転"), "cmdLEFTRIGHT");
+    press(rotate, "mnuRIGHT90", QStringLiteral("90度（時計周り）"), "cmdRIGHT90");
+    press(rotate, "mnuLEFT90", QStringLiteral("90度（反時計周り）"), "cmdLEFT90");
+    separator(edit, "sep05");
+    press(edit, "mnuORG", QStringLiteral("元の画像に戻す"), "cmdORG");
+
+    QMenu* options = submenu(bar, "mnuOPTION", QStringLiteral("ｵﾌﾟｼｮﾝ"));
+    // The colour-symbol and zigzag windows arrive with their own work.
+    item(options, "mnuCOLSET", QStringLiteral("色識別記号設定"), [] {})->setEnabled(false);
+    item(options, "mnuJIGZAG", QStringLiteral("ｼﾞｸﾞｻﾞｸﾞ絵の作成"), [] {})->setEnabled(false);
+
+    QMenu* help = submenu(bar, "mnuHELP", QStringLiteral("ﾍﾙﾌﾟ"));
+    item(help, "mnuDISPHELP", QStringLiteral("ﾍﾙﾌﾟ"), [this] { showHelp(); });
+    separator(help, "sep2");
+    item(help, "mnuABOUT", QStringLiteral("Kirimoについて"), [this] { showAbout(); });
+}
+
+FrmSource* FrmMain::sourceWindow() {
+    if (source_)
+        return source_;
+    auto* source = new FrmSource(*env_.dialogs, [this] { return frameGeometry().size(); });
+    QMdiSubWindow* frame = mdi_->addSubWindow(source);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->resize(twipsToPixels(5000), twipsToPixels(5000));
+    frame->move(std::max(0, (width() - frame->width()) / 2), 0);
+    connect(source, &FrmSource::filesDropped, this,
+            [this](const QStringList& paths) { loadPictureFile(paths.first(), true); });
+    connect(source, &FrmSource::currentFileChanged, this, &FrmMain::updateCommands);
+    connect(source, &QObject::destroyed, this, [this] {
+        if (closingDown_)
+            return;
+        // The picture has left the screen with its window: no operation may act on it.
+        SharedState& state = sharedState();
+        state.currentFileName.clear();
+        state.pictureWidth = 0;
+        state.pictureHeight = 0;
+        updateCommands();
+    });
+    frame->show();
+    source_ = source;
+    return source;
+}
+
+void FrmMain::updateCommands() {
+    if (saveAs_ != nullptr)
+        saveAs_->setEnabled(!sharedState().currentFileName.isEmpty());
+}
+
+void FrmMain::loadPictureFile(const QString& path, bool addToHistory) {
+    if (path.isEmpty())
+        return;
+    if (path == sharedState().currentFileName) {
+        // Already shown: the picture is not read again, so its edits stay.
+        if (addToHistory)
+            history_->add(path);
+        return;
+    }
+    FrmSource* source = sourceWindow();
+    if (!source->setSourceWindow(path))
+        return;  // the picture, its name, the window and the history stay as they were
+    if (addToHistory)
+        history_->add(path);
+    source->arrangeScrollBars();
+    source->fitWindowToPicture();
+}
+
+void FrmMain::openPicture() {
+    const QString path = env_.dialogs->openFile(
+        this, QStringLiteral("画像の選択"), QDir::currentPath(),
+        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
+                       "すべてのﾌｧｲﾙ (*)"));
+    if (path.isEmpty())
+        return;  // cancelled
+    loadPictureFile(QDir::toNativeSeparators(path), true);
+}
+
+void FrmMain::saveSourceAs() {
+    SharedState& state = sharedState();
+    if (state.currentFileName.isEmpty() || !source_ || !source_->hasPicture())
+        return;
+    const QString proposed =
+        getFolderPath(state.currentFileName) + getFileName(state.currentFileName, 1);
+    const QString chosen = QDir::toNativeSeparators(
+        env_.dialogs->saveFile(this, QStringLiteral("元ﾃﾞｰﾀを別名保存"), proposed,
+                               QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ (*.bmp)")));
+    if (chosen.isEmpty())
+        return;  // cancelled: nothing is saved
+    const QString folder = getFolderPath(chosen);
+    QString base = getFileName(chosen, 1);
+    if (base.isEmpty()) {
+        env_.dialogs->inform(this, kTitle, QStringLiteral("ﾌｧｲﾙ名を指定して下さい。"),
+                             MessageIcon::Exclamation);
+        return;
+    }
+    QDir::setCurrent(folder);
+    const QDir dir(folder);
+    if (dir.exists(base + QStringLiteral(".txt")) || dir.exists(base + QStringLiteral(".bmp"))) {
+        const MessageAnswer answer = env_.dialogs->message(
+            this, QStringLiteral("上書き確認"),
+            QStringLiteral("同名ファイルがあります。（%1）。上書きしますか。\n"
+                           "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。")
+                .arg(base),
+            MessageIcon::Exclamation, MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return;
+        if (answer == MessageAnswer::No)
+            base += QString::number(env_.secondsSinceMidnight());
+    }
+    const QString path = folder + base + QStringLiteral(".bmp");
+    Result<void> saved = [&] {
+        BusyCursor busy;
+        return savePictureBmp(path, source_->surface()->image());
+    }();
+    if (!saved) {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(path) +
+                                 QStringLiteral("\n") + QString::fromStdString(saved.error()),
+                             MessageIcon::Exclamation);
+        return;
+    }
+    state.currentFileName = path;
+    source_->rebuildCaption();
+    updateCommands();
+    env_.dialogs->inform(
+        this, kTitle,
+        QStringLiteral("保存しました。\n(ﾌｫﾙﾀﾞ：%1)\n（ﾌｧｲﾙ名：%2.bmp）").arg(folder, base),
+        MessageIcon::None);
+}
+
+void FrmMain::openResizePanel() {
+    if (sharedState().currentFileName.isEmpty())
+        return;
+    sourceWindow()->openResizePanel();
+}
+
+void FrmMain::pressSourceButton(const QString& name) {
+    if (auto* button = sourceWindow()->findChild<QPushButton*>(name))
+        button->click();
+}
+
+void FrmMain::showHistory() {
+    historyFrame_->show();
+    historyFrame_->raise();
+    mdi_->setActiveSubWindow(historyFrame_);
+}
+
+void FrmMain::showHelp() {
+    const QString path = QDir::toNativeSeparators(env_.manualPath);
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        env_.dialogs->inform(this, kTitle, QStringLiteral("ヘルプﾌｧｲﾙ（%1）がありません").arg(path),
+                             MessageIcon::Stop);
+        return;
+    }
+    if (!env_.openDocument || !env_.openDocument(QUrl::fromLocalFile(env_.manualPath))) {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。"),
+                             MessageIcon::Stop);
+    }
+}
+
+void FrmMain::showAbout() {
+    FrmAbout about(this);
+    about.exec();
+}
+
+void FrmMain::writeHistory() {
+    QDir::setCurrent(env_.settingsFolder);
+    const QString path = historyPath(env_.settingsFolder);
+    if (auto written = writeHistoryFile(path, history_->entries()); !written) {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("履歴ﾌｧｲﾙ（%1）を保存できません。").arg(path) +
+                                 QStringLiteral("\n") + QString::fromStdString(written.error()),
+                             MessageIcon::Exclamation);
+    }
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    if (closingDown_) {
+        event->accept();
+        return;
+    }
+    const MessageAnswer answer = env_.dialogs->message(
+        this, QStringLiteral("終了確認"), QStringLiteral("「Kirimo」を終了しますか。"),
+        MessageIcon::Exclamation, MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes) {
+        event->ignore();
+        return;
+    }
+    writeHistory();
+    closingDown_ = true;
+    static_cast<HistorySubWindow*>(historyFrame_)->release();
+    mdi_->closeAllSubWindows();
+    event->accept();
+}
+
+}  // namespace kirimo::ui

@@ -1,0 +1,62 @@
+#pragma once
+// The main window: the frame whose client area holds the source window, the history
+// window and later the conversion and preview windows; its menu bar carries every
+// command, and closing it ends the program.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "ui/app_environment.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace kirimo::ui {
+
+class FrmLast;
+class FrmSource;
+
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Runs the start-up: reads the history, sets the caption, makes the settings folder
+    // current and shows the empty source window.
+    explicit FrmMain(AppEnvironment environment, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // The one road by which a picture file becomes the source picture: optionally adds it
+    // to the history; unless it is already the current file, loads it into the source
+    // window and lays that window out.
+    void loadPictureFile(const QString& path, bool addToHistory);
+
+    // The source window, created (empty) when it is not open.
+    FrmSource* sourceWindow();
+    FrmLast* historyWindow() const { return history_; }
+    QMdiArea* mdiArea() const { return mdi_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenus();
+    void openPicture();
+    void saveSourceAs();
+    void openResizePanel();
+    void showHistory();
+    void showHelp();
+    void showAbout();
+    void pressSourceButton(const QString& name);
+    void updateCommands();
+    void writeHistory();
+
+    AppEnvironment env_;
+    QMdiArea* mdi_ = nullptr;
+    QPointer<FrmSource> source_;
+    QMdiSubWindow* historyFrame_ = nullptr;
+    FrmLast* history_ = nullptr;
+    QAction* saveAs_ = nullptr;
+    bool closingDown_ = false;
+};
+
+}  // namespace kirimo::ui

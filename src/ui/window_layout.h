@@ -1,0 +1,25 @@
+#pragma once
+// Layout steps shared by the picture windows: the scroll bars around a picture shown at
+// a zoom, and fitting a child window to its picture.
+
+#include <QSize>
+
+class QScrollBar;
+class QWidget;
+
+namespace kirimo::ui {
+
+// Lays out a picture window whose client area is `client`: the viewport `base` (its top
+// edge stays where it is) and the scroll bars `across` (horizontal) and `down`
+// (vertical), for a picture of `picture` pixels shown at `zoom`. A scroll bar is shown
+// only when the picture does not fit that way; its range is the hidden part.
+void arrangeScrollBars(QWidget* client, QWidget* base, QScrollBar* across, QScrollBar* down,
+                       QSize picture, int zoom);
+
+// Sizes the child window `window` so that a picture of `picture` pixels shows whole below
+// `topPixels`, in each direction where the picture is smaller than the main window's
+// outer size `mainOuter`; the other direction keeps its size.
+void fitWindowToPicture(QWidget* window, int topPixels, QSize picture, QSize mainOuter,
+                        int captionHeightTwips);
+
+}  // namespace kirimo::ui

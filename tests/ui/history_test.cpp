@@ -1,0 +1,114 @@
+// The history: its file, and the history window.
+
+#include <QFile>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+
+#include "core/history_file.h"
+#include "ui/frm_last.h"
+#include "ui_fixture.h"
+
+namespace kirimo::test {
+namespace {
+
+TEST(UiHistoryFile, OneEntryPerLineWithQuotesDropped) {
+    EXPECT_EQ(parseHistory("C:\\x,y\\p.bmp\r\n\"/q/r s.jpg\"\r\n/a\n\n  \r\n/b"),
+              (QStringList{"C:\\x,y\\p.bmp", "/q/r s.jpg", "/a", "/b"}));
+    EXPECT_EQ(parseHistory("\"half quoted.bmp\r\n\"\""), QStringList{"\"half quoted.bmp"});
+    EXPECT_TRUE(parseHistory("").isEmpty());
+}
+
+TEST(UiHistoryFile, WritesCrLfLinesAndReadsThemBack) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("history.ini");
+    EXPECT_TRUE(readHistoryFile(path)->isEmpty());  // no file yet: empty history
+    const QStringList entries{"/p/一,二.bmp", "/p/b.jpg"};
+    ASSERT_TRUE(writeHistoryFile(path, entries).ok());
+    EXPECT_EQ(readBytes(path), QStringLiteral("/p/一,二.bmp\r\n/p/b.jpg\r\n").toUtf8());
+    EXPECT_EQ(*readHistoryFile(path), entries);
+    ASSERT_TRUE(writeHistoryFile(path, {}).ok());
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+}
+
+class HistoryWindowTest : public UiTest {
+  protected:
+    QListWidget* names() const { return find<QListWidget>("lstLAST(0)"); }
+    QListWidget* paths() const { return find<QListWidget>("lstLAST(1)"); }
+    QStringList texts(QListWidget* list) const {
+        QStringList result;
+        for (int i = 0; i < list->count(); ++i)
+            result.append(list->item(i)->text());
+        return result;
+    }
+    void click(int row) {
+        QListWidget* list = names();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+    }
+};
+
+TEST_F(HistoryWindowTest, EachFileOnceInTheOrderOfFirstOpening) {
+    start();
+    const QString a = makePicture("a.bmp", 30, 20);
+    const QString b = makePicture("b.bmp", 30, 20);
+    openThroughDialog(a);
+    openThroughDialog(b);
+    openThroughDialog(a);
+    EXPECT_EQ(texts(names()), (QStringList{"a.bmp", "b.bmp"}));
+    EXPECT_EQ(texts(paths()), (QStringList{a, b}));
+    EXPECT_TRUE(paths()->isHidden());
+}
+
+TEST_F(HistoryWindowTest, SameNamesInTwoFoldersOpenTheirOwnFiles) {
+    start();
+    const QString first = makePicture("same.bmp", 30, 20, root_.filePath("one"));
+    const QString second = makePicture("same.bmp", 50, 40, root_.filePath("two"));
+    openThroughDialog(first);
+    openThroughDialog(second);
+    trigger("mnuLAST");
+    EXPECT_EQ(texts(names()), (QStringList{"same.bmp", "same.bmp"}));
+
+    click(0);
+    EXPECT_EQ(sharedState().currentFileName, first);
+    EXPECT_EQ(shown().size(), QSize(30, 20));
+    click(1);
+    EXPECT_EQ(sharedState().currentFileName, second);
+    EXPECT_EQ(shown().size(), QSize(50, 40));
+    EXPECT_EQ(texts(paths()), (QStringList{first, second}));  // clicking adds nothing
+}
+
+TEST_F(HistoryWindowTest, ClosingTheWindowOnlyHidesIt) {
+    start();
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    trigger("mnuLAST");
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->historyWindow()->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("履歴"));
+    frame->close();
+    EXPECT_FALSE(frame->isVisible());
+    trigger("mnuLAST");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(texts(names()), QStringList{"a.bmp"});
+}
+
+TEST_F(HistoryWindowTest, ClearedHistoryLeavesAnEmptyFileAtExit) {
+    QDir().mkpath(settingsFolder);
+    ASSERT_TRUE(writeBytes(historyFile(), "/old/one.bmp\r\n"));
+    start();
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    ASSERT_EQ(names()->count(), 2);
+    find<QPushButton>("cmdCLR")->click();
+    EXPECT_EQ(names()->count(), 0);
+    EXPECT_EQ(paths()->count(), 0);
+    EXPECT_EQ(readBytes(historyFile()), "/old/one.bmp\r\n");  // untouched until exit
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    window->close();
+    EXPECT_TRUE(QFile::exists(historyFile()));
+    EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
+}
+
+}  // namespace
+}  // namespace kirimo::test

@@ -1,0 +1,67 @@
+// Pictures of the main window for people to look at. Runs only when
+// KIRIMO_SCREENSHOT_DIR names a folder, on a real display:
+//   KIRIMO_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb
+//   xvfb-run -s "-screen 0 1280x800x24" kirimo_ui_tests --gtest_filter='UiScreenshot*'
+
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTest>
+
+#include "ui_fixture.h"
+
+namespace kirimo::test {
+namespace {
+
+class UiScreenshot : public UiTest {
+  protected:
+    void SetUp() override {
+        folder_ = qEnvironmentVariable("KIRIMO_SCREENSHOT_DIR");
+        if (folder_.isEmpty())
+            GTEST_SKIP() << "KIRIMO_SCREENSHOT_DIR is not set";
+        UiTest::SetUp();
+        QDir().mkpath(folder_);
+        if (QFontDatabase::families().contains(QStringLiteral("IPAexGothic")))
+            QApplication::setFont(QFont(QStringLiteral("IPAexGothic"), 10));
+    }
+
+    void settle() {
+        for (int i = 0; i < 20; ++i) {
+            QApplication::processEvents();
+            QTest::qWait(25);
+        }
+    }
+
+    void grabScreen(const QString& name) {
+        settle();
+        const QPixmap shot = window->screen()->grabWindow(0);
+        EXPECT_TRUE(shot.save(QDir(folder_).filePath(name)));
+    }
+
+    QString folder_;
+};
+
+TEST_F(UiScreenshot, MainWindowWithAPhotograph) {
+    const QString cat =
+        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
+    ASSERT_TRUE(QFileInfo::exists(cat));
+    start();
+    window->move(0, 0);
+    openThroughDialog(QDir::cleanPath(cat));
+    trigger("mnuLAST");
+    grabScreen("main_window.png");
+
+    // The same picture in a window too small for it, with the edit menu open.
+    sourceFrame()->resize(300, 220);
+    settle();
+    EXPECT_FALSE(find<QWidget>("scrYOKO")->isHidden());
+    EXPECT_FALSE(find<QWidget>("scrTATE")->isHidden());
+    QMenu* edit = find<QMenu>("mnuEDIT");
+    window->menuBar()->setActiveAction(edit->menuAction());
+    grabScreen("main_window_scrolled_menu.png");
+    edit->hide();
+}
+
+}  // namespace
+}  // namespace kirimo::test
