@@ -3,6 +3,7 @@
 // and belongs to no window.
 
 #include <QString>
+#include <random>
 
 #include "core/colour_table.h"
 #include "imaging/pixel_buffer.h"
@@ -20,6 +21,8 @@ struct SharedState {
     QString activePreviewCaption;
     bool editApplied = false;
     int editZoom = 0;
+    // The one pseudo-random generator, seeded at start-up from the clock; tests seed it.
+    std::mt19937 random;
 };
 
 SharedState& sharedState();

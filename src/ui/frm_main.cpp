@@ -67,6 +67,8 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     buildMenus();
     resize(1024, 720);
 
+    sharedState().random.seed(static_cast<uint32_t>(env_.secondsSinceMidnight()));
+
     // The history window, created hidden.
     history_ = new FrmLast;
     auto* historyFrame = new HistorySubWindow;
@@ -98,8 +100,10 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     QDir().mkpath(env_.settingsFolder);
     QDir::setCurrent(env_.settingsFolder);
 
-    // The colour table and the conversion settings window are set up here; the history
-    // window goes below the conversion window, whose bottom edge is conversionBottom.
+    sharedState().colourTable.init(env_.settingsFolder);
+
+    // The conversion settings window is set up here; the history window goes below it,
+    // whose bottom edge is conversionBottom.
     const int conversionBottom = 0;
     historyFrame_->setFixedWidth(twipsToPixels(3200));
     historyFrame_->resize(twipsToPixels(3200), twipsToPixels(3600));

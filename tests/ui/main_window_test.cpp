@@ -135,6 +135,16 @@ TEST_F(UiTest, HistoryIsReadFromTheSettingsFolderAtStart) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(UiTest, StartUpReadsTheUserColourAndSeedsTheGenerator) {
+    QDir().mkpath(settingsFolder);
+    ASSERT_TRUE(test::writeBytes(QDir(settingsFolder).filePath("EditCol.ini"), "0A141E\r\n"));
+    sharedState().random.seed(1);
+    start();
+    EXPECT_EQ(sharedState().colourTable[17].packed, 0x1E140A);
+    std::mt19937 expected(36000);  // seeded from the seconds since midnight
+    EXPECT_EQ(sharedState().random(), expected());
+}
+
 TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     start();
     trigger("mnuDISPHELP");
