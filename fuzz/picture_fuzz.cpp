@@ -12,12 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir folder;
     const QString path = QDir(folder.path()).filePath("input");
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 0;
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     file.close();
     auto picture = kirimo::loadPictureFile(path);
-    if (picture.ok() && (picture->empty() || !kirimo::PixelBuffer::sizeAllowed(
-                                                 picture->width(), picture->height()))) {
+    if (picture.ok() && (picture->empty() ||
+                         !kirimo::PixelBuffer::sizeAllowed(picture->width(), picture->height()))) {
         __builtin_trap();
     }
     return 0;

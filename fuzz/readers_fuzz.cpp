@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         kirimo::ColourTable table;
         table.init(folder.path());
         const auto& user = table[kirimo::kUserColourNumber];
-        if (user.red < 0 || user.red > 255 || user.green < 0 || user.green > 255 ||
-            user.blue < 0 || user.blue > 255) {
+        if (user.red < 0 || user.red > 255 || user.green < 0 || user.green > 255 || user.blue < 0 ||
+            user.blue > 255) {
             __builtin_trap();
         }
     }

@@ -11,11 +11,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     for (int i = 1; i < argc; ++i) {
         QFile file(QString::fromLocal8Bit(argv[i]));
-        if (!file.open(QIODevice::ReadOnly)) return 1;
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
         const QByteArray bytes = file.readAll();
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()),
                                static_cast<size_t>(bytes.size()));
@@ -23,7 +25,8 @@ int main(int argc, char** argv) {
     std::mt19937 rng(12345);
     for (int round = 0; round < 300; ++round) {
         std::vector<uint8_t> input(rng() % 256);
-        for (auto& b : input) b = static_cast<uint8_t>(rng());
+        for (auto& b : input)
+            b = static_cast<uint8_t>(rng());
         LLVMFuzzerTestOneInput(input.data(), input.size());
     }
     return 0;
