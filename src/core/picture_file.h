@@ -15,7 +15,7 @@ namespace kirimo {
 // with a message naming the file.
 Result<QImage> loadPictureImage(const QString& path);
 
-// loadPictureImage, then the pixels as a PixelBuffer.
+// The same picture as a PixelBuffer, decoded straight into it where the reader allows.
 Result<PixelBuffer> loadPictureFile(const QString& path);
 
 // Saves as a 24-bit BMP, whole or not at all: on failure an earlier file stays untouched.
