@@ -79,6 +79,26 @@ TEST(PictureFile, LoadsJpegAndAppliesExifOrientation) {
     EXPECT_EQ(rotated->height(), 4);
 }
 
+TEST(PictureFile, GreyAndIndexedPicturesArriveAsRgb) {
+    QTemporaryDir dir;
+    QImage grey(3, 2, QImage::Format_Grayscale8);
+    grey.fill(0);
+    grey.setPixel(2, 1, qRgb(200, 200, 200));
+    ASSERT_TRUE(grey.save(dir.filePath("grey.png")));
+    QImage indexed = grey.convertToFormat(QImage::Format_Indexed8);
+    indexed.setColor(indexed.pixelIndex(2, 1), qRgb(10, 20, 30));
+    ASSERT_TRUE(indexed.save(dir.filePath("indexed.bmp")));
+
+    auto loadedGrey = loadPictureFile(dir.filePath("grey.png"));
+    ASSERT_TRUE(loadedGrey.ok()) << loadedGrey.error();
+    EXPECT_EQ(loadedGrey->at(2, 1), 0x00C8C8C8u);
+    EXPECT_EQ(loadedGrey->at(0, 0), 0u);
+    auto loadedIndexed = loadPictureFile(dir.filePath("indexed.bmp"));
+    ASSERT_TRUE(loadedIndexed.ok()) << loadedIndexed.error();
+    EXPECT_EQ(loadedIndexed->at(2, 1), 0x000A141Eu);
+    EXPECT_EQ(loadedIndexed->width(), 3);
+}
+
 TEST(PictureFile, UnreadableAndEmptyFilesAreRefusedNamingTheFile) {
     QTemporaryDir dir;
     const QString garbage = dir.filePath("garbage.bmp");
