@@ -1,8 +1,9 @@
 #include "cli/conversion_options.h"
 
-#include <QRegularExpression>
 #include <optional>
 #include <set>
+
+#include "cli/cli_args.h"
 
 namespace kirimo::cli {
 
@@ -12,16 +13,12 @@ std::string text(const QString& s) {
     return s.toStdString();
 }
 
-// A whole number written plainly (optional sign, digits), within [low, high].
+// A whole number written plainly (optional minus sign, digits), within [low, high].
 std::optional<int> parseWhole(const QString& s, int low, int high) {
-    static const QRegularExpression pattern(QStringLiteral("^[+-]?[0-9]{1,10}$"));
-    if (!pattern.match(s).hasMatch())
+    const auto value = parseWholeNumber(s, true);
+    if (!value || *value < low || *value > high)
         return std::nullopt;
-    bool ok = false;
-    const qlonglong value = s.toLongLong(&ok);
-    if (!ok || value < low || value > high)
-        return std::nullopt;
-    return static_cast<int>(value);
+    return value;
 }
 
 Result<std::vector<int>> parseList(const QString& flag, const QString& value, int count, int low,
