@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "core/conversion_texts.h"
 #include "core/file_names.h"
 #include "core/history_file.h"
 #include "core/picture_file.h"
@@ -19,7 +20,9 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_about.h"
+#include "ui/frm_convset.h"
 #include "ui/frm_last.h"
+#include "ui/frm_preview.h"
 #include "ui/frm_source.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
@@ -102,16 +105,19 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
 
     sharedState().colourTable.init(env_.settingsFolder);
 
-    // The conversion settings window is set up here; the history window goes below it,
-    // whose bottom edge is conversionBottom.
-    const int conversionBottom = 0;
+    // The conversion settings window paints its colour cells and its colour editor from
+    // the table as it is created, at the left edge; the history window goes below it.
+    QWidget* conversionFrame = conversionWindow()->parentWidget();
+    const int conversionBottom = conversionFrame->y() + conversionFrame->height();
     historyFrame_->setFixedWidth(twipsToPixels(3200));
     historyFrame_->resize(twipsToPixels(3200), twipsToPixels(3600));
     historyFrame_->move(0, conversionBottom + twipsToPixels(240));
 
-    // The colour symbols are read here once their window exists.
+    // The colour symbols are read here once their window exists; when no symbol font is
+    // stored, the font of the conversion window's "色変換" button becomes the default.
 
     sourceWindow();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &FrmMain::onSubWindowActivated);
     updateCommands();
 }
 
@@ -121,6 +127,11 @@ FrmMain::~FrmMain() {
     if (source_)
         disconnect(source_, nullptr, this, nullptr);
     disconnect(history_, nullptr, this, nullptr);
+    disconnect(mdi_, nullptr, this, nullptr);
+    if (convset_)
+        disconnect(convset_, nullptr, this, nullptr);
+    for (FrmPreview* preview : findChildren<FrmPreview*>())
+        disconnect(preview, nullptr, this, nullptr);
 }
 
 void FrmMain::buildMenus() {
@@ -156,8 +167,7 @@ void FrmMain::buildMenus() {
     item(file, "mnuLOAD", QStringLiteral("画像の選択"), [this] { openPicture(); });
     saveAs_ =
         item(file, "mnuGSAVE", QStringLiteral("元ﾃﾞｰﾀを別名保存"), [this] { saveSourceAs(); });
-    // Colour information arrives with its window.
-    item(file, "mnuSAVE", QStringLiteral("色情報の保存"), [] {})->setEnabled(false);
+    item(file, "mnuSAVE", QStringLiteral("色情報の保存"), [this] { chooseColourInfoPreview(); });
     separator(file, "sep6");
     item(file, "mnuLAST", QStringLiteral("履歴"), [this] { showHistory(); });
     separator(file, "sep1");
@@ -218,7 +228,135 @@ FrmSource* FrmMain::sourceWindow() {
     });
     frame->show();
     source_ = source;
+    if (convset_)
+        source->setEyedropperTarget(convset_);
     return source;
+}
+
+FrmConvset* FrmMain::conversionWindow() {
+    if (convset_)
+        return convset_;
+    auto* convset = new FrmConvset(*env_.dialogs, env_.settingsFolder);
+    QMdiSubWindow* frame =
+        mdi_->addSubWindow(convset, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                        Qt::WindowCloseButtonHint);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setFixedSize(frame->sizeHint());
+    frame->move(0, 0);
+    connect(convset, &FrmConvset::conversionRequested, this, [this] { runConversion(); });
+    connect(convset, &QObject::destroyed, this, [this] {
+        if (source_)
+            source_->setEyedropperTarget(nullptr);
+    });
+    if (source_)
+        source_->setEyedropperTarget(convset);
+    frame->show();
+    convset_ = convset;
+    return convset;
+}
+
+FrmPreview* FrmMain::runConversion() {
+    SharedState& state = sharedState();
+    if (state.currentFileName.isEmpty() || !source_ || !convset_)
+        return nullptr;
+    const QImage& picture = source_->surface()->image();
+    if (picture.width() <= 0 || picture.height() <= 0) {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("画像の大きさが０なので変換できません。（%1 x %2）")
+                                 .arg(picture.width())
+                                 .arg(picture.height()),
+                             MessageIcon::Exclamation);
+        return nullptr;
+    }
+    auto settings = convset_->conversionSettings();
+    if (!settings) {
+        env_.dialogs->inform(this, kTitle, QString::fromStdString(settings.error()),
+                             MessageIcon::Exclamation);
+        return nullptr;
+    }
+    const QString caption = previewCaption(convset_->description(), state.currentFileName);
+    const QString sourcePath = state.currentFileName;
+
+    auto converted = [&]() -> Result<ConversionResult> {
+        BusyCursor busy;
+        PixelBuffer source;
+        if (source_->surface()->readPixels(source) == 0)
+            return makeError("the source picture is empty");
+        return convertPicture(source, state.colourTable.palette(), *settings);
+    }();
+    if (!converted) {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("変換できません。") + QStringLiteral("\n") +
+                                 QString::fromStdString(converted.error()),
+                             MessageIcon::Exclamation);
+        return nullptr;
+    }
+    const int width = converted->pixels.width();
+    const int height = converted->pixels.height();
+    state.workPixels = std::move(converted->pixels);
+    const QString usage = usageString(*converted, width, height);
+    convset_->showUsedColours(converted->counts);
+
+    auto* preview = new FrmPreview(*env_.dialogs, [this] { return frameGeometry().size(); });
+    preview->setSourcePath(sourcePath);
+    preview->setUsage(usage);
+    preview->setPicture(state.workPixels);
+    preview->setWindowTitle(caption);
+    QMdiSubWindow* frame = mdi_->addSubWindow(preview);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    connect(preview, &QObject::destroyed, this, [this] {
+        if (!closingDown_)
+            updateCommands();
+    });
+    frame->show();
+    preview->fitWindowToPicture();
+    return preview;
+}
+
+void FrmMain::onSubWindowActivated(QMdiSubWindow* frame) {
+    // Nothing active means the program itself lost the focus (a dialog, another
+    // program): the child windows keep their state until another one is chosen.
+    if (closingDown_ || frame == nullptr)
+        return;
+    auto* preview = qobject_cast<FrmPreview*>(frame->widget());
+    if (preview == activePreview_)
+        return;
+    if (activePreview_)
+        activePreview_->setActive(false);
+    activePreview_ = preview;
+    if (preview == nullptr)
+        return;
+    preview->setActive(true);
+    const QString usage = preview->usage();
+    if (usage.isEmpty())
+        return;
+    loadPictureFile(preview->sourcePath(), false);
+    conversionWindow()->showColorUsage(usage);
+}
+
+void FrmMain::chooseColourInfoPreview() {
+    SharedState& state = sharedState();
+    const QList<QMdiSubWindow*> frames = mdi_->subWindowList(QMdiArea::CreationOrder);
+    FrmPreview* chosen = nullptr;
+    if (!state.activePreviewCaption.isEmpty()) {
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            auto* preview = qobject_cast<FrmPreview*>(frames[i]->widget());
+            if (preview != nullptr && preview->windowTitle() == state.activePreviewCaption) {
+                chosen = preview;
+                state.selectedPreviewIndex = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    if (chosen == nullptr) {
+        env_.dialogs->inform(this, kTitle, QStringLiteral("画像を１つ選んで変換して下さい。"),
+                             MessageIcon::Exclamation);
+        return;
+    }
+    chosen->surface()->readPixels(state.workPixels);
+    state.pictureWidth = chosen->surface()->image().width();
+    state.pictureHeight = chosen->surface()->image().height();
+    // The colour-information window opens here, modally, on the chosen preview.
 }
 
 void FrmMain::updateCommands() {

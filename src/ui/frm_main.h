@@ -14,14 +14,17 @@ class QMdiSubWindow;
 
 namespace kirimo::ui {
 
+class FrmConvset;
 class FrmLast;
+class FrmPreview;
 class FrmSource;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
   public:
     // Runs the start-up: reads the history, sets the caption, makes the settings folder
-    // current and shows the empty source window.
+    // current, fills the colour table, shows the conversion settings window and the empty
+    // source window.
     explicit FrmMain(AppEnvironment environment, QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -32,8 +35,17 @@ class FrmMain : public QMainWindow {
 
     // The source window, created (empty) when it is not open.
     FrmSource* sourceWindow();
+    // The conversion settings window, created (reading Dorvel.ini) when it is not open.
+    FrmConvset* conversionWindow();
     FrmLast* historyWindow() const { return history_; }
     QMdiArea* mdiArea() const { return mdi_; }
+
+    // Converts the source picture with the conversion window's settings into a new
+    // preview window. Bad settings or an empty picture are refused with a message before
+    // anything changes; the new preview, or nullptr.
+    FrmPreview* runConversion();
+    // "色情報の保存": reads the active preview's picture into the shared state.
+    void chooseColourInfoPreview();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,10 +61,13 @@ class FrmMain : public QMainWindow {
     void pressSourceButton(const QString& name);
     void updateCommands();
     void writeHistory();
+    void onSubWindowActivated(QMdiSubWindow* frame);
 
     AppEnvironment env_;
     QMdiArea* mdi_ = nullptr;
     QPointer<FrmSource> source_;
+    QPointer<FrmConvset> convset_;
+    QPointer<FrmPreview> activePreview_;
     QMdiSubWindow* historyFrame_ = nullptr;
     FrmLast* history_ = nullptr;
     QAction* saveAs_ = nullptr;

@@ -37,6 +37,20 @@ int PictureSurface::writePixels(const PixelBuffer& buffer) {
     return rows;
 }
 
+void PictureSurface::writeRect(const PixelBuffer& buffer, const QRect& rect) {
+    const QRect area =
+        rect.intersected(image_.rect()).intersected(QRect(0, 0, buffer.width(), buffer.height()));
+    if (area.isEmpty())
+        return;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        const Pixel* from = buffer.row(y);
+        for (int x = area.left(); x <= area.right(); ++x)
+            line[x] = 0xFF000000u | from[x];
+    }
+    update(area);
+}
+
 void PictureSurface::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect().topLeft(), image_, event->rect());
@@ -55,6 +69,11 @@ void PictureSurface::mousePressEvent(QMouseEvent* event) {
 void PictureSurface::mouseMoveEvent(QMouseEvent* event) {
     emit moved(event->position().toPoint());
     QWidget::mouseMoveEvent(event);
+}
+
+void PictureSurface::mouseReleaseEvent(QMouseEvent* event) {
+    emit released(event->position().toPoint());
+    event->accept();
 }
 
 }  // namespace kirimo::ui

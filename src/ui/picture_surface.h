@@ -25,17 +25,21 @@ class PictureSurface : public QWidget {
     // The bulk copies between the surface and a PixelBuffer; they return the rows copied.
     int readPixels(PixelBuffer& buffer) const;
     int writePixels(const PixelBuffer& buffer);
+    // Copies only the given rectangle (clipped to both pictures) from the buffer.
+    void writeRect(const PixelBuffer& buffer, const QRect& rect);
 
   signals:
     void doubleClicked();
     void pressed(QPoint position);
     void moved(QPoint position);
+    void released(QPoint position);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     QImage image_;

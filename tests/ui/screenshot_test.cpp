@@ -3,12 +3,18 @@
 //   KIRIMO_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb
 //   xvfb-run -s "-screen 0 1280x800x24" kirimo_ui_tests --gtest_filter='UiScreenshot*'
 
+#include <QComboBox>
 #include <QFontDatabase>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTest>
 
+#include "ui/frm_convset.h"
+#include "ui/frm_preview.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -61,6 +67,40 @@ TEST_F(UiScreenshot, MainWindowWithAPhotograph) {
     window->menuBar()->setActiveAction(edit->menuAction());
     grabScreen("main_window_scrolled_menu.png");
     edit->hide();
+}
+
+TEST_F(UiScreenshot, ConversionWindowAndTwoPreviews) {
+    const QString cat =
+        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
+    ASSERT_TRUE(QFileInfo::exists(cat));
+    start();
+    window->move(0, 0);
+    window->resize(1280, 800);
+    settle();
+    openThroughDialog(QDir::cleanPath(cat));
+    sourceFrame()->move(220, 0);
+
+    // 16 colours, Floyd&Steinberg, RGB; then 3 primaries, Jarvis,Judice&Ninke, YCC.
+    auto* convert = find<QPushButton>("cmdCOLOR2");
+    auto* kind = find<QComboBox>("cboKIND");
+    kind->setCurrentIndex(2);
+    emit kind->activated(2);
+    convert->click();
+    settle();
+    kind->setCurrentIndex(4);
+    emit kind->activated(4);
+    find<QRadioButton>("optNEARCOLOR(1)")->click();
+    find<QRadioButton>("optMODE(1)")->click();
+    convert->click();
+    settle();
+
+    const QList<ui::FrmPreview*> previews = window->findChildren<ui::FrmPreview*>();
+    ASSERT_EQ(previews.size(), 2);
+    previews[0]->parentWidget()->move(220, 350);
+    previews[1]->parentWidget()->move(700, 350);
+    window->mdiArea()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(previews[0]->parentWidget()));
+    grabScreen("conversion_and_previews.png");
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+#include "ui/frm_edit.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include "core/colour_table.h"
+#include "core/shared_state.h"
+#include "imaging/magnify.h"
+#include "ui/picture_surface.h"
+#include "ui/window_layout.h"
+
+namespace kirimo::ui {
+
+namespace {
+
+constexpr int kBaseTop = 56;
+
+QColor colourOfPixel(Pixel pixel) {
+    return QColor(pixelRed(pixel), pixelGreen(pixel), pixelBlue(pixel));
+}
+
+void setBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Button, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+FrmEdit::FrmEdit(PixelBuffer magnified, int zoom, QWidget* parent)
+    : QDialog(parent), picture_(std::move(magnified)), zoom_(zoom) {
+    setObjectName(QStringLiteral("frmEDIT"));
+    setWindowTitle(QStringLiteral("編集画面"));
+    setModal(true);
+
+    for (int k = 0; k < kColourCount; ++k) {
+        auto* option = new QRadioButton(this);
+        option->setObjectName(QStringLiteral("optCOL(%1)").arg(k));
+        option->setToolTip(colourName(k));
+        option->setGeometry(4 + (k % 9) * 26, 4 + (k / 9) * 24, 24, 22);
+        connect(option, &QRadioButton::clicked, this, [this, k] {
+            paintColour_ = colourValueToPixel(sharedState().colourTable[k].packed);
+        });
+        colours_[k] = option;
+    }
+    nowColour_ = new QLabel(this);
+    nowColour_->setObjectName(QStringLiteral("lblNOWCOL"));
+    nowColour_->setFrameShape(QFrame::Box);
+    nowColour_->setAutoFillBackground(true);
+    nowColour_->setGeometry(244, 6, 40, 40);
+    auto* apply = new QPushButton(QStringLiteral("反映させる"), this);
+    apply->setObjectName(QStringLiteral("cmdSET"));
+    apply->setGeometry(292, 4, 90, 24);
+    connect(apply, &QPushButton::clicked, this, [this] {
+        sharedState().editApplied = true;
+        accept();
+    });
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel->setObjectName(QStringLiteral("cmdESC"));
+    cancel->setGeometry(292, 29, 90, 24);
+    connect(cancel, &QPushButton::clicked, this, &FrmEdit::reject);
+
+    base_ = new QWidget(this);
+    base_->setObjectName(QStringLiteral("picDODAI"));
+    base_->move(0, kBaseTop);
+    surface_ = new PictureSurface(base_);
+    surface_->setObjectName(QStringLiteral("picPREVIEW"));
+    surface_->setToolTip(QStringLiteral("ボタンを押すと色が変更されます"));
+    surface_->clearToSize(picture_.width(), picture_.height());
+    surface_->writePixels(picture_);
+    connect(surface_, &PictureSurface::pressed, this, &FrmEdit::onPressed);
+    connect(surface_, &PictureSurface::released, this, [this] { painting_ = false; });
+    connect(surface_, &PictureSurface::moved, this, &FrmEdit::onMoved);
+
+    across_ = new QScrollBar(Qt::Horizontal, this);
+    across_->setObjectName(QStringLiteral("scrYOKO"));
+    down_ = new QScrollBar(Qt::Vertical, this);
+    down_->setObjectName(QStringLiteral("scrTATE"));
+    across_->hide();
+    down_->hide();
+    connect(across_, &QScrollBar::valueChanged, this,
+            [this](int value) { surface_->move(-value, surface_->y()); });
+    connect(down_, &QScrollBar::valueChanged, this,
+            [this](int value) { surface_->move(surface_->x(), -value); });
+
+    resize(std::clamp(picture_.width() + 24, 400, 1000),
+           std::clamp(kBaseTop + picture_.height() + 24, 200, 760));
+}
+
+FrmEdit::~FrmEdit() = default;
+
+void FrmEdit::reject() {
+    sharedState().editApplied = false;
+    QDialog::reject();
+}
+
+void FrmEdit::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (isMinimized())
+        return;
+    arrangeScrollBars(this, base_, across_, down_, QSize(picture_.width(), picture_.height()), 1);
+    const ColourTable& table = sharedState().colourTable;
+    for (int k = 0; k < kColourCount; ++k)
+        setBackground(colours_[k], QColor(table[k].red, table[k].green, table[k].blue));
+    colours_[0]->setChecked(true);
+    paintColour_ = colourValueToPixel(table[0].packed);
+}
+
+void FrmEdit::onPressed() {
+    painting_ = true;
+}
+
+void FrmEdit::onMoved(QPoint position) {
+    const int x = position.x();
+    const int y = position.y();
+    if (x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height())
+        return;
+    if (x % zoom_ == 0 && y % zoom_ == 0)
+        setBackground(nowColour_, colourOfPixel(picture_.at(x, y)));
+    if (!painting_)
+        return;
+    paintBlock(picture_, zoom_, x, y, paintColour_);
+    surface_->writeRect(picture_, QRect(x / zoom_ * zoom_, y / zoom_ * zoom_, zoom_, zoom_));
+}
+
+}  // namespace kirimo::ui

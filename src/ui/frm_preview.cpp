@@ -1,0 +1,144 @@
+#include "ui/frm_preview.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "core/shared_state.h"
+#include "imaging/magnify.h"
+#include "ui/busy_cursor.h"
+#include "ui/dialogs.h"
+#include "ui/frm_edit.h"
+#include "ui/picture_surface.h"
+#include "ui/window_layout.h"
+
+namespace kirimo::ui {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Kirimo");
+constexpr int kBaseTop = 28;
+
+}  // namespace
+
+FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), mainOuterSize_(std::move(mainOuterSize)) {
+    setObjectName(QStringLiteral("frmPREVIEW"));
+
+    zoom_ = new QComboBox(this);
+    zoom_->setObjectName(QStringLiteral("cboBAI"));
+    zoom_->addItems({QStringLiteral("2倍"), QStringLiteral("3倍"), QStringLiteral("4倍")});
+    zoom_->setCurrentIndex(0);
+    zoom_->setGeometry(2, 3, 56, 22);
+    auto* edit = new QPushButton(QStringLiteral("色編集"), this);
+    edit->setObjectName(QStringLiteral("cmdEDIT"));
+    edit->setGeometry(60, 2, 60, 24);
+    connect(edit, &QPushButton::clicked, this, &FrmPreview::editDots);
+    focus_ = new QLabel(QStringLiteral("0"), this);
+    focus_->setObjectName(QStringLiteral("lblFOCUS"));
+    focus_->setGeometry(124, 5, 10, 18);
+    info_ = new QLabel(this);
+    info_->setObjectName(QStringLiteral("lblINFO"));
+    info_->setGeometry(138, 5, 200, 18);
+
+    base_ = new QWidget(this);
+    base_->setObjectName(QStringLiteral("picDODAI"));
+    base_->move(0, kBaseTop);
+    surface_ = new PictureSurface(base_);
+    surface_->setObjectName(QStringLiteral("picPREVIEW"));
+    surface_->setToolTip(QStringLiteral("ﾀﾞﾌﾞﾙｸﾘｯｸで実寸表示"));
+    connect(surface_, &PictureSurface::doubleClicked, this, [this] {
+        SharedState& state = sharedState();
+        state.pictureWidth = surface_->image().width();
+        state.pictureHeight = surface_->image().height();
+        fitWindowToPicture();
+    });
+
+    across_ = new QScrollBar(Qt::Horizontal, this);
+    across_->setObjectName(QStringLiteral("scrYOKO"));
+    down_ = new QScrollBar(Qt::Vertical, this);
+    down_->setObjectName(QStringLiteral("scrTATE"));
+    across_->hide();
+    down_->hide();
+    connect(across_, &QScrollBar::valueChanged, this,
+            [this](int value) { surface_->move(-value, surface_->y()); });
+    connect(down_, &QScrollBar::valueChanged, this,
+            [this](int value) { surface_->move(surface_->x(), -value); });
+}
+
+FrmPreview::~FrmPreview() = default;
+
+QString FrmPreview::usage() const {
+    return info_->text();
+}
+
+void FrmPreview::setUsage(const QString& usage) {
+    info_->setText(usage);
+    info_->setToolTip(usage);
+}
+
+void FrmPreview::setPicture(const PixelBuffer& pixels) {
+    surface_->clearToSize(pixels.width(), pixels.height());
+    surface_->writePixels(pixels);
+    arrange();
+}
+
+QWidget* FrmPreview::frameWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        return sub;
+    return this;
+}
+
+void FrmPreview::fitWindowToPicture() {
+    ui::fitWindowToPicture(frameWindow(), base_->y(), surface_->image().size(), mainOuterSize_(),
+                           sharedState().captionHeightTwips);
+}
+
+void FrmPreview::arrange() {
+    arrangeScrollBars(this, base_, across_, down_, surface_->image().size(), 1);
+}
+
+void FrmPreview::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    arrange();
+}
+
+void FrmPreview::setActive(bool active) {
+    if (active)
+        sharedState().activePreviewCaption = windowTitle();
+    focus_->setText(active ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void FrmPreview::editDots() {
+    const int zoom = zoom_->currentIndex() + 2;
+    SharedState& state = sharedState();
+    state.editZoom = zoom;
+    PixelBuffer picture;
+    if (surface_->readPixels(picture) == 0)
+        return;
+    auto magnified = [&] {
+        BusyCursor busy;
+        return magnify(picture, zoom);
+    }();
+    if (!magnified) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("画像が大きすぎて%1倍に拡大できません。").arg(zoom) +
+                            QStringLiteral("\n") + QString::fromStdString(magnified.error()),
+                        MessageIcon::Exclamation);
+        return;
+    }
+    // An edit applied earlier must not count for this one.
+    state.editApplied = false;
+    FrmEdit editor(std::move(*magnified), zoom, this);
+    editor.exec();
+    if (!state.editApplied)
+        return;
+    auto corners = takeBlockCorners(editor.picture(), zoom);
+    if (!corners)
+        return;  // the editor's picture always has the magnified size
+    surface_->writePixels(*corners);
+}
+
+}  // namespace kirimo::ui

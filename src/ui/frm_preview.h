@@ -1,0 +1,70 @@
+#pragma once
+// A preview window: one converted picture at one screen pixel per picture pixel, the
+// usage string of its conversion, and the dot editor reached through "色編集".
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+namespace kirimo {
+class PixelBuffer;
+}
+
+namespace kirimo::ui {
+
+class Dialogs;
+class PictureSurface;
+
+class FrmPreview : public QWidget {
+    Q_OBJECT
+  public:
+    // mainOuterSize gives the main window's outer size, which bounds the fitted size.
+    FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWidget* parent = nullptr);
+    ~FrmPreview() override;
+
+    // The full path of the picture file this preview was converted from.
+    const QString& sourcePath() const { return sourcePath_; }
+    void setSourcePath(const QString& path) { sourcePath_ = path; }
+
+    QString usage() const;
+    void setUsage(const QString& usage);
+
+    // Shows the picture at 1:1 and lays the window out for it.
+    void setPicture(const PixelBuffer& pixels);
+    PictureSurface* surface() const { return surface_; }
+
+    // Sizes the window so that the picture shows whole, where the main window allows.
+    void fitWindowToPicture();
+
+    // The window became (or stopped being) the active child window.
+    void setActive(bool active);
+
+    // Opens the dot editor on a magnified copy and takes the result back when it is
+    // applied.
+    void editDots();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QWidget* frameWindow();
+    void arrange();
+
+    Dialogs& dialogs_;
+    std::function<QSize()> mainOuterSize_;
+    QString sourcePath_;       // the tag
+    QWidget* base_ = nullptr;  // picDODAI
+    PictureSurface* surface_ = nullptr;
+    QScrollBar* across_ = nullptr;  // scrYOKO
+    QScrollBar* down_ = nullptr;    // scrTATE
+    QComboBox* zoom_ = nullptr;     // cboBAI
+    QLabel* info_ = nullptr;        // lblINFO
+    QLabel* focus_ = nullptr;       // lblFOCUS
+};
+
+}  // namespace kirimo::ui
