@@ -77,16 +77,9 @@ FrmEdit::FrmEdit(PixelBuffer magnified, int zoom, QWidget* parent)
     connect(surface_, &PictureSurface::released, this, [this] { painting_ = false; });
     connect(surface_, &PictureSurface::moved, this, &FrmEdit::onMoved);
 
-    across_ = new QScrollBar(Qt::Horizontal, this);
-    across_->setObjectName(QStringLiteral("scrYOKO"));
-    down_ = new QScrollBar(Qt::Vertical, this);
-    down_->setObjectName(QStringLiteral("scrTATE"));
-    across_->hide();
-    down_->hide();
-    connect(across_, &QScrollBar::valueChanged, this,
-            [this](int value) { surface_->move(-value, surface_->y()); });
-    connect(down_, &QScrollBar::valueChanged, this,
-            [this](int value) { surface_->move(surface_->x(), -value); });
+    const ScrollBars bars = makePictureScrollBars(this, surface_);
+    across_ = bars.across;
+    down_ = bars.down;
 
     resize(std::clamp(picture_.width() + 24, 400, 1000),
            std::clamp(kBaseTop + picture_.height() + 24, 200, 760));

@@ -56,16 +56,9 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
         fitWindowToPicture();
     });
 
-    across_ = new QScrollBar(Qt::Horizontal, this);
-    across_->setObjectName(QStringLiteral("scrYOKO"));
-    down_ = new QScrollBar(Qt::Vertical, this);
-    down_->setObjectName(QStringLiteral("scrTATE"));
-    across_->hide();
-    down_->hide();
-    connect(across_, &QScrollBar::valueChanged, this,
-            [this](int value) { surface_->move(-value, surface_->y()); });
-    connect(down_, &QScrollBar::valueChanged, this,
-            [this](int value) { surface_->move(surface_->x(), -value); });
+    const ScrollBars bars = makePictureScrollBars(this, surface_);
+    across_ = bars.across;
+    down_ = bars.down;
 }
 
 FrmPreview::~FrmPreview() = default;

@@ -80,16 +80,9 @@ FrmSource::FrmSource(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWi
     connect(surface_, &PictureSurface::pressed, this, &FrmSource::onSurfacePressed);
     connect(surface_, &PictureSurface::moved, this, &FrmSource::onSurfaceMoved);
 
-    across_ = new QScrollBar(Qt::Horizontal, this);
-    across_->setObjectName(QStringLiteral("scrYOKO"));
-    down_ = new QScrollBar(Qt::Vertical, this);
-    down_->setObjectName(QStringLiteral("scrTATE"));
-    across_->hide();
-    down_->hide();
-    connect(across_, &QScrollBar::valueChanged, this,
-            [this](int value) { surface_->move(-value, surface_->y()); });
-    connect(down_, &QScrollBar::valueChanged, this,
-            [this](int value) { surface_->move(surface_->x(), -value); });
+    const ScrollBars bars = makePictureScrollBars(this, surface_);
+    across_ = bars.across;
+    down_ = bars.down;
 
     // The resize panel.
     sizePanel_ = new QFrame(this);

@@ -63,4 +63,18 @@ void fitWindowToPicture(QWidget* window, int topPixels, QSize picture, QSize mai
     window->resize(size);
 }
 
+ScrollBars makePictureScrollBars(QWidget* window, QWidget* picture) {
+    auto* across = new QScrollBar(Qt::Horizontal, window);
+    across->setObjectName(QStringLiteral("scrYOKO"));
+    auto* down = new QScrollBar(Qt::Vertical, window);
+    down->setObjectName(QStringLiteral("scrTATE"));
+    across->hide();
+    down->hide();
+    QObject::connect(across, &QScrollBar::valueChanged, picture,
+                     [picture](int value) { picture->move(-value, picture->y()); });
+    QObject::connect(down, &QScrollBar::valueChanged, picture,
+                     [picture](int value) { picture->move(picture->x(), -value); });
+    return {across, down};
+}
+
 }  // namespace kirimo::ui

@@ -16,6 +16,16 @@ namespace kirimo::ui {
 void arrangeScrollBars(QWidget* client, QWidget* base, QScrollBar* across, QScrollBar* down,
                        QSize picture, int zoom);
 
+struct ScrollBars {
+    QScrollBar* across;  // scrYOKO
+    QScrollBar* down;    // scrTATE
+};
+
+// The hidden pair of scroll bars of a picture window, children of `window`, that move
+// `picture` inside its viewport: the picture's left edge is minus the horizontal value,
+// its top edge minus the vertical one.
+ScrollBars makePictureScrollBars(QWidget* window, QWidget* picture);
+
 // Sizes the child window `window` so that a picture of `picture` pixels shows whole below
 // `topPixels`, in each direction where the picture is smaller than the main window's
 // outer size `mainOuter`; the other direction keeps its size.
