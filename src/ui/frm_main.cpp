@@ -17,6 +17,7 @@
 #include "core/picture_file.h"
 #include "core/shared_state.h"
 #include "kirimo/version.h"
+#include "reports/report_naming.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_about.h"
@@ -413,12 +414,9 @@ void FrmMain::saveSourceAs() {
     QDir::setCurrent(folder);
     const QDir dir(folder);
     if (dir.exists(base + QStringLiteral(".txt")) || dir.exists(base + QStringLiteral(".bmp"))) {
-        const MessageAnswer answer = env_.dialogs->message(
-            this, QStringLiteral("上書き確認"),
-            QStringLiteral("同名ファイルがあります。（%1）。上書きしますか。\n"
-                           "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。")
-                .arg(base),
-            MessageIcon::Exclamation, MessageButtons::YesNoCancel);
+        const MessageAnswer answer =
+            env_.dialogs->message(this, QStringLiteral("上書き確認"), overwriteQuestionText(base),
+                                  MessageIcon::Exclamation, MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return;
         if (answer == MessageAnswer::No)
