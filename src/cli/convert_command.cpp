@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "cli/conversion_options.h"
 #include "cli/sheet_option.h"
@@ -70,6 +71,10 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
     const QString input = positional[0];
     const QString output = positional[1];
+    if (!hasBmpSuffix(output)) {
+        err << "kirimo-cli convert: the output \"" << output << "\" must be a .bmp file\n";
+        return kExitUsage;
+    }
 
     auto picture = loadPictureFile(input);
     if (!picture) {

@@ -92,6 +92,7 @@ TEST_F(ConvertCli, BadArgumentsWriteNothingAndExitWithTwo) {
         {{"convert", input, output, "--space", "lab"}, "--space"},
         {{"convert", input, output, "--rate"}, "needs a value"},
         {{"convert", input, output, "--bogus"}, "--bogus"},
+        {{"convert", input, dir.filePath("out.png")}, ".bmp"},
         {{"convert", dir.filePath("missing.bmp"), output}, "missing.bmp"},
         {{"convert", garbage, output}, "garbage.jpg"},
     };
