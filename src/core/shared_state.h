@@ -6,6 +6,7 @@
 #include <random>
 
 #include "core/colour_table.h"
+#include "core/symbol_settings.h"
 #include "imaging/pixel_buffer.h"
 
 namespace kirimo {
@@ -21,6 +22,7 @@ struct SharedState {
     QString activePreviewCaption;
     bool editApplied = false;
     int editZoom = 0;
+    SymbolSettings symbolSettings;  // read from CodeUsePrint.ini at start-up
     // The one pseudo-random generator, seeded at start-up from the clock; tests seed it.
     std::mt19937 random;
 };
