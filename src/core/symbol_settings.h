@@ -39,4 +39,15 @@ struct SymbolSettings {
     std::array<ColourSymbols, kColourCount> colours{};
 };
 
+// Whether element `index` (from 0) of a flag list marks its character as used: a number
+// other than 0. Missing, empty and non-numeric elements count as 0.
+inline bool flagIsUsed(const QString& flags, int index) {
+    const QStringList elements = flags.split(QLatin1Char(','));
+    if (index < 0 || index >= elements.size())
+        return false;
+    bool ok = false;
+    const double value = elements[index].trimmed().toDouble(&ok);
+    return ok && value != 0;
+}
+
 }  // namespace kirimo
