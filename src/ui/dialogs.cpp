@@ -1,6 +1,7 @@
 #include "ui/dialogs.h"
 
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace kirimo::ui {
@@ -60,6 +61,20 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& title, const QS
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& folder,
                             const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QString& title,
+                                           const QFont& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent, title);
+    if (!ok)
+        return std::nullopt;
+    return font;
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& proposedPath,

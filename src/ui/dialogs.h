@@ -2,7 +2,10 @@
 // Every message box and file dialog of the program goes through this interface, so that
 // the windows can be driven and read by tests. QtDialogs is the real implementation.
 
+#include <QFont>
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 class QWidget;
 
@@ -26,6 +29,15 @@ class Dialogs {
     virtual QString openFile(QWidget* parent, const QString& title, const QString& folder,
                              const QString& filter) = 0;
 
+    // The chosen files' full paths in the order the dialog reports them; empty when the
+    // user cancelled.
+    virtual QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
+                                  const QString& filter) = 0;
+
+    // The chosen font, or nothing when the user cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QString& title,
+                                            const QFont& initial) = 0;
+
     // The chosen file's full path, or an empty text when the user cancelled. The dialog
     // does not ask about overwriting: the caller does.
     virtual QString saveFile(QWidget* parent, const QString& title, const QString& proposedPath,
@@ -44,6 +56,10 @@ class QtDialogs : public Dialogs {
                           MessageIcon icon, MessageButtons buttons) override;
     QString openFile(QWidget* parent, const QString& title, const QString& folder,
                      const QString& filter) override;
+    QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
+                          const QString& filter) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QString& title,
+                                    const QFont& initial) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& proposedPath,
                      const QString& filter) override;
 };

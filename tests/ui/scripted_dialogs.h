@@ -3,7 +3,9 @@
 // answers with what the test queued. An unqueued question is answered with its last
 // button (Cancel, or No) and an unqueued file dialog is cancelled.
 
+#include <QFont>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <vector>
 
@@ -31,6 +33,11 @@ class ScriptedDialogs : public ui::Dialogs {
     std::vector<ShownFileDialog> fileDialogs;
     std::deque<ui::MessageAnswer> answers;
     std::deque<QString> fileAnswers;
+    // Answers of multiple-selection open dialogs; an unqueued one is cancelled.
+    std::deque<QStringList> filesAnswers;
+    // Answers of font dialogs; an unqueued one is cancelled.
+    std::deque<QFont> fontAnswers;
+    int fontDialogs = 0;
 
     ui::MessageAnswer message(QWidget*, const QString& title, const QString& text,
                               ui::MessageIcon icon, ui::MessageButtons buttons) override {
@@ -55,6 +62,25 @@ class ScriptedDialogs : public ui::Dialogs {
                      const QString& filter) override {
         fileDialogs.push_back({false, title, folder, filter});
         return nextFile();
+    }
+
+    QStringList openFiles(QWidget*, const QString& title, const QString& folder,
+                          const QString& filter) override {
+        fileDialogs.push_back({false, title, folder, filter});
+        if (filesAnswers.empty())
+            return {};
+        QStringList answer = filesAnswers.front();
+        filesAnswers.pop_front();
+        return answer;
+    }
+
+    std::optional<QFont> chooseFont(QWidget*, const QString&, const QFont&) override {
+        ++fontDialogs;
+        if (fontAnswers.empty())
+            return std::nullopt;
+        QFont answer = fontAnswers.front();
+        fontAnswers.pop_front();
+        return answer;
     }
 
     QString saveFile(QWidget*, const QString& title, const QString& proposed,
