@@ -124,10 +124,9 @@ void putColourNamesFirst(SymbolSettings& settings) {
 QStringList symbolSettingsLines(const SymbolSettings& settings) {
     QStringList lines;
     lines.reserve(1 + kColourCount * kSectionLines);
-    lines << QStringLiteral("%1,%2,%3")
-                 .arg(settings.fontName)
-                 .arg(settings.bold != 0 ? 1 : 0)
-                 .arg(settings.italic != 0 ? 1 : 0);
+    // Joined, not formatted: a font name may hold "%1" and the like.
+    lines << settings.fontName + QLatin1Char(',') + QString::number(settings.bold != 0 ? 1 : 0) +
+                 QLatin1Char(',') + QString::number(settings.italic != 0 ? 1 : 0);
     for (int k = 0; k < kColourCount; ++k) {
         const ColourSymbols& colour = settings.colours[static_cast<size_t>(k)];
         lines << (k == kUserColourNumber ? QStringLiteral("[]")

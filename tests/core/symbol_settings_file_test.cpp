@@ -122,8 +122,9 @@ TEST_F(SymbolSettingsFile, PictureFlagsAndFontFieldsAsWritten) {
         EXPECT_EQ(read.colours[0].pictures[0].used, c.used) << c.line.toStdString();
     }
     SymbolSettings read;
-    parseSymbolSettings({"F,1,x", "", "G", "H,,1"}, read, exists);
-    EXPECT_EQ(read.fontName, QStringLiteral("H"));
+    parseSymbolSettings({"F,1,x", "", "G", "H%1,,1"}, read, exists);
+    EXPECT_EQ(read.fontName, QStringLiteral("H%1"));
+    EXPECT_EQ(symbolSettingsLines(read)[0], QStringLiteral("H%1,1,1"));
     EXPECT_EQ(read.bold, 1) << "a missing field keeps the earlier value";
     EXPECT_EQ(read.italic, 1);
 }
