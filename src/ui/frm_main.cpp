@@ -22,6 +22,7 @@
 #include "ui/dialogs.h"
 #include "ui/frm_about.h"
 #include "ui/frm_convset.h"
+#include "ui/frm_jiguzagu.h"
 #include "ui/frm_last.h"
 #include "ui/frm_preview.h"
 #include "ui/frm_source.h"
@@ -196,9 +197,16 @@ void FrmMain::buildMenus() {
     press(edit, "mnuORG", QStringLiteral("元の画像に戻す"), "cmdORG");
 
     QMenu* options = submenu(bar, "mnuOPTION", QStringLiteral("ｵﾌﾟｼｮﾝ"));
-    // The colour-symbol and zigzag windows arrive with their own work.
+    // The colour-symbol window arrives with its own work.
     item(options, "mnuCOLSET", QStringLiteral("色識別記号設定"), [] {})->setEnabled(false);
-    item(options, "mnuJIGZAG", QStringLiteral("ｼﾞｸﾞｻﾞｸﾞ絵の作成"), [] {})->setEnabled(false);
+    item(options, "mnuJIGZAG", QStringLiteral("ｼﾞｸﾞｻﾞｸﾞ絵の作成"), [this] {
+        // The zigzag window leaves the folder of its "dmy.bmp" when it hands a result over.
+        FrmJiguzagu zigzag(*env_.dialogs, this);
+        zigzag.exec();
+        const QString folder = zigzag.handOffFolder();
+        if (!folder.isEmpty())
+            loadPictureFile(folder + QStringLiteral("dmy.bmp"), true);
+    });
 
     QMenu* help = submenu(bar, "mnuHELP", QStringLiteral("ﾍﾙﾌﾟ"));
     item(help, "mnuDISPHELP", QStringLiteral("ﾍﾙﾌﾟ"), [this] { showHelp(); });
