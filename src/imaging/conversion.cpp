@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -360,6 +361,78 @@ class Avx2RgbSearch {
     __m256i red_[2], green_[2], blue_[2], index_[2], unusable_[2];
 };
 
+// Nearest colour by YCC distance, four candidates to a vector of doubles. The candidates
+// are colour 0 (always, with its unrounded distance) and then the usable colours in
+// increasing order; each distance is formed exactly as in the plain search, so the first
+// lane holding the smallest value is the colour a scan with a strict comparison finds.
+class Avx2YccSearch {
+  public:
+    static constexpr int kGroups = (kColourCount + 3) / 4;
+
+    __attribute__((target("avx2")))
+    Avx2YccSearch(const Palette& palette, const ConversionSettings& settings) {
+        alignas(32) double y[4 * kGroups], u[4 * kGroups], v[4 * kGroups], unused[4 * kGroups];
+        int count = 0;
+        for (int n = 0; n < kColourCount; ++n) {
+            if (n == 0 || settings.usable[n])
+                order_[count++] = n;
+        }
+        groups_ = (count + 3) / 4;
+        for (int i = 0; i < 4 * kGroups; ++i) {
+            const bool used = i < count;
+            const Ycc& c = palette[used ? order_[i] : 0].ycc;
+            y[i] = static_cast<double>(c.y);
+            u[i] = static_cast<double>(c.ry);
+            v[i] = static_cast<double>(c.by);
+            unused[i] = used ? 0.0 : std::numeric_limits<double>::infinity();
+        }
+        for (int g = 0; g < kGroups; ++g) {
+            y_[g] = _mm256_load_pd(y + 4 * g);
+            u_[g] = _mm256_load_pd(u + 4 * g);
+            v_[g] = _mm256_load_pd(v + 4 * g);
+            unused_[g] = _mm256_load_pd(unused + 4 * g);
+        }
+    }
+
+    // lanes: the pixel's blue, green and red as 32-bit whole numbers.
+    __attribute__((target("avx2"))) SearchResult operator()(__m128i lanes) const {
+        const Ycc p = rgbToYcc(_mm_extract_epi32(lanes, 2), _mm_extract_epi32(lanes, 1),
+                               _mm_cvtsi128_si32(lanes));
+        const __m256d py = _mm256_set1_pd(static_cast<double>(p.y));
+        const __m256d pu = _mm256_set1_pd(static_cast<double>(p.ry));
+        const __m256d pv = _mm256_set1_pd(static_cast<double>(p.by));
+        __m256d distance[kGroups];
+        __m256d smallest = _mm256_set1_pd(std::numeric_limits<double>::infinity());
+        for (int g = 0; g < groups_; ++g) {
+            const __m256d du = _mm256_sub_pd(pu, u_[g]);
+            const __m256d dy = _mm256_sub_pd(py, y_[g]);
+            const __m256d dv = _mm256_sub_pd(pv, v_[g]);
+            __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)),
+                                      _mm256_mul_pd(dv, dv));
+            const __m256d rounded =
+                _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+            d = g == 0 ? _mm256_blend_pd(rounded, d, 0x1) : rounded;
+            d = _mm256_add_pd(d, unused_[g]);
+            distance[g] = d;
+            smallest = _mm256_min_pd(smallest, d);
+        }
+        smallest = _mm256_min_pd(smallest, _mm256_permute2f128_pd(smallest, smallest, 0x01));
+        smallest = _mm256_min_pd(smallest, _mm256_permute_pd(smallest, 0x5));
+        for (int g = 0;; ++g) {
+            const int mask = _mm256_movemask_pd(_mm256_cmp_pd(distance[g], smallest, _CMP_EQ_OQ));
+            if (mask != 0) {
+                const int colour = order_[4 * g + __builtin_ctz(static_cast<unsigned>(mask))];
+                return {colour, _mm256_cvtsd_f64(smallest) > 0};
+            }
+        }
+    }
+
+  private:
+    __m256d y_[kGroups], u_[kGroups], v_[kGroups], unused_[kGroups];
+    int order_[4 * kGroups]{};
+    int groups_ = 0;
+};
+
 // Lets the vector loop use a search that takes the components one by one.
 template <typename Search>
 struct ScalarSearchAdaptor {
@@ -610,6 +683,13 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
             break;
         }
         case ColourSpace::Ycc: {
+#if defined(__x86_64__)
+            if (vectorLoopUsable()) {
+                Avx2YccSearch search(palette, settings);
+                diffuseAvx2(palette, factors, search, result);
+                break;
+            }
+#endif
             YccSearch search(palette, settings);
             diffuseWithScalarSearch(palette, factors, search, result);
             break;
