@@ -52,9 +52,32 @@ Lab srgbToLab(int red, int green, int blue) {
     return {116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
 }
 
+double labChroma(const Lab& colour) {
+    return std::hypot(colour.a, colour.b);
+}
+
 double ciede2000(const Lab& first, const Lab& second) {
-    const double c1 = std::hypot(first.a, first.b);
-    const double c2 = std::hypot(second.a, second.b);
+    return ciede2000(first, labChroma(first), second, labChroma(second));
+}
+
+namespace {
+
+double lightnessWeight(double meanL) {
+    const double meanL50 = (meanL - 50.0) * (meanL - 50.0);
+    return 1.0 + 0.015 * meanL50 / std::sqrt(20.0 + meanL50);
+}
+
+}  // namespace
+
+double ciede2000LowerBound(const Lab& first, const Lab& second) {
+    // The difference is the root of l^2 + c^2 + h^2 + rt c h with |rt| <= 2 sin 60 degrees,
+    // so the chroma and hue terms add at least 0.13 (c^2 + h^2) >= 0 and the difference is
+    // at least |l|; the factor covers the rounding of the computed difference many times over.
+    const double l = (second.l - first.l) / lightnessWeight((first.l + second.l) / 2.0);
+    return std::fabs(l) * (1.0 - 1e-9);
+}
+
+double ciede2000(const Lab& first, double c1, const Lab& second, double c2) {
     const double meanC = (c1 + c2) / 2.0;
     const double meanC7 = std::pow(meanC, 7.0);
     const double g = 0.5 * (1.0 - std::sqrt(meanC7 / (meanC7 + std::pow(25.0, 7.0))));
@@ -103,8 +126,7 @@ double ciede2000(const Lab& first, const Lab& second) {
     const double deltaTheta = 30.0 * std::exp(-std::pow((meanHue - 275.0) / 25.0, 2.0));
     const double meanCp7 = std::pow(meanCp, 7.0);
     const double rc = 2.0 * std::sqrt(meanCp7 / (meanCp7 + std::pow(25.0, 7.0)));
-    const double meanL50 = (meanL - 50.0) * (meanL - 50.0);
-    const double sl = 1.0 + 0.015 * meanL50 / std::sqrt(20.0 + meanL50);
+    const double sl = lightnessWeight(meanL);
     const double sc = 1.0 + 0.045 * meanCp;
     const double sh = 1.0 + 0.015 * meanCp * t;
     const double rt = -std::sin(radians(2.0 * deltaTheta)) * rc;

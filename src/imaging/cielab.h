@@ -15,4 +15,14 @@ Lab srgbToLab(int red, int green, int blue);
 // The CIEDE2000 difference of two CIELAB colours (kL = kC = kH = 1).
 double ciede2000(const Lab& first, const Lab& second);
 
+// The chroma of a CIELAB colour, hypot(a, b).
+double labChroma(const Lab& colour);
+
+// The same difference with both chromas given (labChroma of each), for callers that
+// compare one colour with many; the result is identical.
+double ciede2000(const Lab& first, double firstChroma, const Lab& second, double secondChroma);
+
+// A value never above the computed ciede2000(first, second): the lightness term alone.
+double ciede2000LowerBound(const Lab& first, const Lab& second);
+
 }  // namespace kirimo

@@ -156,48 +156,92 @@ class YccSearch {
 
 class CieSearch {
   public:
-    CieSearch(const Palette& palette, const ConversionSettings& settings) {
+    CieSearch(const Palette& palette, const ConversionSettings& settings, size_t pixelCount)
+        : pixelCount_(pixelCount) {
         for (int n = 0; n < kColourCount; ++n) {
             labs_[n] = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
+            chromas_[n] = labChroma(labs_[n]);
             if (settings.usable[n])
                 order_[count_++] = n;
         }
     }
 
+    // The usable colour with the smallest difference, the lowest ColourNumber among equals.
+    // Candidates are tried nearest first by plain Lab distance, so that most of the others
+    // are ruled out by the lower bound of the difference without computing it.
     NearestColour nearest(int r, int g, int b) const {
         const Lab lab = srgbToLab(r, g, b);
         if (count_ == 0)
             return {1, ciede2000(lab, labs_[1])};
-        int best = order_[0];
-        double bestDist = ciede2000(lab, labs_[best]);
-        for (int i = 1; i < count_ && bestDist > 0; ++i) {
-            const double d = ciede2000(lab, labs_[order_[i]]);
-            if (d < bestDist) {
-                best = order_[i];
+        const double chroma = labChroma(lab);
+        int tryOrder[kColourCount];
+        double guess[kColourCount];
+        for (int i = 0; i < count_; ++i) {
+            const Lab& c = labs_[order_[i]];
+            const double dl = c.l - lab.l, da = c.a - lab.a, db = c.b - lab.b;
+            guess[i] = dl * dl + da * da + db * db;
+            int j = i;
+            for (; j > 0 && guess[tryOrder[j - 1]] > guess[i]; --j)
+                tryOrder[j] = tryOrder[j - 1];
+            tryOrder[j] = i;
+        }
+        int best = -1;
+        double bestDist = 0;
+        for (int i = 0; i < count_; ++i) {
+            const int n = order_[tryOrder[i]];
+            if (best >= 0 && ciede2000LowerBound(lab, labs_[n]) > bestDist)
+                continue;
+            const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
+            if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
+                best = n;
                 bestDist = d;
             }
         }
         return {best, bestDist};
     }
 
-    // The search is costly, so every colour's answer is kept for the rest of the run.
+    // The search is costly, so every colour's answer is kept for the rest of the run: in a
+    // table of all 2^24 colours when that is small beside the picture, else in a
+    // direct-mapped table of at most half the picture's size.
     SearchResult operator()(int r, int g, int b) {
-        if (!cache_)
-            cache_ = std::make_unique<uint8_t[]>(1 << 24);  // zero: not known yet
         const Pixel key = makePixel(r, g, b);
-        uint8_t& entry = cache_[key];
-        if (entry == 0) {
-            const NearestColour n = nearest(r, g, b);
-            entry = static_cast<uint8_t>(0x80 | (n.distance > 0 ? 0x40 : 0) | n.colour);
+        if (full_ || (!mapped_ && pixelCount_ * 2 >= kAllColours)) {
+            if (!full_)
+                full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
+            uint8_t& entry = full_[key];
+            if (entry == 0)
+                entry = answer(r, g, b);
+            return decode(entry);
         }
-        return {entry & 0x1F, (entry & 0x40) != 0};
+        if (!mapped_) {
+            mappedBits_ = 12;
+            while (mappedBits_ < 24 && (size_t{2} << mappedBits_) <= pixelCount_ / 2)
+                ++mappedBits_;
+            mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
+        }
+        uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
+        if ((entry >> 8) != key || entry == 0)
+            entry = key << 8 | answer(r, g, b);
+        return decode(static_cast<uint8_t>(entry));
     }
 
   private:
+    static constexpr size_t kAllColours = size_t{1} << 24;
+
+    uint8_t answer(int r, int g, int b) const {
+        const NearestColour n = nearest(r, g, b);
+        return static_cast<uint8_t>(0x80 | (n.distance > 0 ? 0x40 : 0) | n.colour);
+    }
+    static SearchResult decode(uint8_t entry) { return {entry & 0x1F, (entry & 0x40) != 0}; }
+
     std::array<Lab, kColourCount> labs_{};
+    std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};
     int count_ = 0;
-    std::unique_ptr<uint8_t[]> cache_;
+    size_t pixelCount_;
+    std::unique_ptr<uint8_t[]> full_;
+    std::unique_ptr<uint32_t[]> mapped_;
+    int mappedBits_ = 0;
 };
 
 // The per-run tables of the plain loop: scaled errors and the steps of every cell.
@@ -646,7 +690,7 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
         case ColourSpace::Ycc:
             return YccSearch(palette, settings).nearest(red, green, blue);
         case ColourSpace::Cie:
-            return CieSearch(palette, settings).nearest(red, green, blue);
+            return CieSearch(palette, settings, 1).nearest(red, green, blue);
     }
     return {0, 0};
 }
@@ -695,7 +739,7 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
             break;
         }
         case ColourSpace::Cie: {
-            CieSearch search(palette, settings);
+            CieSearch search(palette, settings, source.size());
             diffuseWithScalarSearch(palette, factors, search, result);
             break;
         }
