@@ -22,7 +22,10 @@ double labChroma(const Lab& colour);
 // compare one colour with many; the result is identical.
 double ciede2000(const Lab& first, double firstChroma, const Lab& second, double secondChroma);
 
-// A value never above the computed ciede2000(first, second): the lightness term alone.
-double ciede2000LowerBound(const Lab& first, const Lab& second);
+// Values never above the computed ciede2000(first, second), far cheaper to compute: from
+// the lightness alone, and from lightness, chroma and hue (chromas as labChroma gives them).
+double ciede2000LightnessBound(const Lab& first, const Lab& second);
+double ciede2000LowerBound(const Lab& first, double firstChroma, const Lab& second,
+                           double secondChroma);
 
 }  // namespace kirimo

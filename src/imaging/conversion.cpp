@@ -189,7 +189,8 @@ class CieSearch {
         double bestDist = 0;
         for (int i = 0; i < count_; ++i) {
             const int n = order_[tryOrder[i]];
-            if (best >= 0 && ciede2000LowerBound(lab, labs_[n]) > bestDist)
+            if (best >= 0 && (ciede2000LightnessBound(lab, labs_[n]) > bestDist ||
+                              ciede2000LowerBound(lab, chroma, labs_[n], chromas_[n]) > bestDist))
                 continue;
             const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
             if (best < 0 || d < bestDist || (d == bestDist && n < best)) {

@@ -119,9 +119,9 @@ TEST(FindNearestColour, CieSearchAgreesWithAFullScan) {
                     continue;
                 const double d =
                     ciede2000(lab, srgbToLab(palette[n].red, palette[n].green, palette[n].blue));
-                EXPECT_LE(ciede2000LowerBound(
-                              lab, srgbToLab(palette[n].red, palette[n].green, palette[n].blue)),
-                          d);
+                const Lab colour = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
+                EXPECT_LE(ciede2000LightnessBound(lab, colour), d);
+                EXPECT_LE(ciede2000LowerBound(lab, labChroma(lab), colour, labChroma(colour)), d);
                 if (best < 0 || d < bestDist) {
                     best = n;
                     bestDist = d;
