@@ -350,8 +350,8 @@ void diffuse(const Palette& palette, const Factors& factors, Search& search,
 
 // The same diffusion with AVX2: a pixel's blue, green and red travel together in the
 // lanes of one vector, each neighbour update is round(w * e + old) in double precision
-// (exact before the rounding, as in the plain loop) and the RGB search compares all
-// eighteen colours at once.
+// (exact before the rounding, as in the plain loop), and the RGB and YCC searches compare
+// all usable colours at once.
 #if defined(__x86_64__)
 
 // Nearest colour by RGB distance with 16-bit lanes. Each lane holds the key
