@@ -1,5 +1,6 @@
 #include "imaging/cielab.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -52,9 +53,54 @@ Lab srgbToLab(int red, int green, int blue) {
     return {116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
 }
 
+double labChroma(const Lab& colour) {
+    return std::hypot(colour.a, colour.b);
+}
+
 double ciede2000(const Lab& first, const Lab& second) {
-    const double c1 = std::hypot(first.a, first.b);
-    const double c2 = std::hypot(second.a, second.b);
+    return ciede2000(first, labChroma(first), second, labChroma(second));
+}
+
+namespace {
+
+double lightnessWeight(double meanL) {
+    const double meanL50 = (meanL - 50.0) * (meanL - 50.0);
+    return 1.0 + 0.015 * meanL50 / std::sqrt(20.0 + meanL50);
+}
+
+}  // namespace
+
+double ciede2000LightnessBound(const Lab& first, const Lab& second) {
+    // The lightness term alone (see below), with the same margins.
+    const double l = (second.l - first.l) / lightnessWeight((first.l + second.l) / 2.0);
+    return std::max(0.0, std::fabs(l) * (1.0 - 1e-9) - 1e-9);
+}
+
+double ciede2000LowerBound(const Lab& first, double c1, const Lab& second, double c2) {
+    // The difference is the root of l^2 + c^2 + h^2 + rt c h with |rt| <= 2 sin 60 degrees,
+    // so it is at least the root of l^2 + 0.13 (c^2 + h^2). The hue difference squared is
+    // 2 (C1' C2' - a1' a2' - b1 b2) without any angle, and the hue weight is at most
+    // 1 + 0.015 C' 1.93 (every cosine at its worst). The margins cover the rounding of
+    // these terms and of the computed difference many times over.
+    const double l = (second.l - first.l) / lightnessWeight((first.l + second.l) / 2.0);
+    const double meanC = (c1 + c2) / 2.0;
+    const double meanC2 = meanC * meanC;
+    const double meanC7 = meanC2 * meanC2 * meanC2 * meanC;
+    constexpr double k25To7 = 6103515625.0;
+    const double g = 0.5 * (1.0 - std::sqrt(meanC7 / (meanC7 + k25To7)));
+    const double a1 = (1.0 + g) * first.a;
+    const double a2 = (1.0 + g) * second.a;
+    const double cp1 = std::sqrt(a1 * a1 + first.b * first.b);
+    const double cp2 = std::sqrt(a2 * a2 + second.b * second.b);
+    const double meanCp = (cp1 + cp2) / 2.0;
+    const double c = (cp2 - cp1) / (1.0 + 0.045 * meanCp);
+    const double hue2 = std::max(0.0, 2.0 * (cp1 * cp2 - a1 * a2 - first.b * second.b));
+    const double shMax = 1.0 + 0.015 * meanCp * 1.94;
+    const double bound2 = l * l + 0.13 * (c * c + hue2 / (shMax * shMax));
+    return std::max(0.0, std::sqrt(bound2) * (1.0 - 1e-9) - 1e-9);
+}
+
+double ciede2000(const Lab& first, double c1, const Lab& second, double c2) {
     const double meanC = (c1 + c2) / 2.0;
     const double meanC7 = std::pow(meanC, 7.0);
     const double g = 0.5 * (1.0 - std::sqrt(meanC7 / (meanC7 + std::pow(25.0, 7.0))));
@@ -103,8 +149,7 @@ double ciede2000(const Lab& first, const Lab& second) {
     const double deltaTheta = 30.0 * std::exp(-std::pow((meanHue - 275.0) / 25.0, 2.0));
     const double meanCp7 = std::pow(meanCp, 7.0);
     const double rc = 2.0 * std::sqrt(meanCp7 / (meanCp7 + std::pow(25.0, 7.0)));
-    const double meanL50 = (meanL - 50.0) * (meanL - 50.0);
-    const double sl = 1.0 + 0.015 * meanL50 / std::sqrt(20.0 + meanL50);
+    const double sl = lightnessWeight(meanL);
     const double sc = 1.0 + 0.045 * meanCp;
     const double sh = 1.0 + 0.015 * meanCp * t;
     const double rt = -std::sin(radians(2.0 * deltaTheta)) * rc;

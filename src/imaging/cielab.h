@@ -15,4 +15,17 @@ Lab srgbToLab(int red, int green, int blue);
 // The CIEDE2000 difference of two CIELAB colours (kL = kC = kH = 1).
 double ciede2000(const Lab& first, const Lab& second);
 
+// The chroma of a CIELAB colour, hypot(a, b).
+double labChroma(const Lab& colour);
+
+// The same difference with both chromas given (labChroma of each), for callers that
+// compare one colour with many; the result is identical.
+double ciede2000(const Lab& first, double firstChroma, const Lab& second, double secondChroma);
+
+// Values never above the computed ciede2000(first, second), far cheaper to compute: from
+// the lightness alone, and from lightness, chroma and hue (chromas as labChroma gives them).
+double ciede2000LightnessBound(const Lab& first, const Lab& second);
+double ciede2000LowerBound(const Lab& first, double firstChroma, const Lab& second,
+                           double secondChroma);
+
 }  // namespace kirimo

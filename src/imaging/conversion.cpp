@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -155,110 +156,147 @@ class YccSearch {
 
 class CieSearch {
   public:
-    CieSearch(const Palette& palette, const ConversionSettings& settings) {
+    CieSearch(const Palette& palette, const ConversionSettings& settings, size_t pixelCount)
+        : pixelCount_(pixelCount) {
         for (int n = 0; n < kColourCount; ++n) {
             labs_[n] = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
+            chromas_[n] = labChroma(labs_[n]);
             if (settings.usable[n])
                 order_[count_++] = n;
         }
     }
 
+    // The usable colour with the smallest difference, the lowest ColourNumber among equals.
+    // Candidates are tried nearest first by plain Lab distance, so that most of the others
+    // are ruled out by the lower bound of the difference without computing it.
     NearestColour nearest(int r, int g, int b) const {
         const Lab lab = srgbToLab(r, g, b);
         if (count_ == 0)
             return {1, ciede2000(lab, labs_[1])};
-        int best = order_[0];
-        double bestDist = ciede2000(lab, labs_[best]);
-        for (int i = 1; i < count_ && bestDist > 0; ++i) {
-            const double d = ciede2000(lab, labs_[order_[i]]);
-            if (d < bestDist) {
-                best = order_[i];
+        const double chroma = labChroma(lab);
+        int tryOrder[kColourCount];
+        double guess[kColourCount];
+        for (int i = 0; i < count_; ++i) {
+            const Lab& c = labs_[order_[i]];
+            const double dl = c.l - lab.l, da = c.a - lab.a, db = c.b - lab.b;
+            guess[i] = dl * dl + da * da + db * db;
+            int j = i;
+            for (; j > 0 && guess[tryOrder[j - 1]] > guess[i]; --j)
+                tryOrder[j] = tryOrder[j - 1];
+            tryOrder[j] = i;
+        }
+        int best = -1;
+        double bestDist = 0;
+        for (int i = 0; i < count_; ++i) {
+            const int n = order_[tryOrder[i]];
+            if (best >= 0 && (ciede2000LightnessBound(lab, labs_[n]) > bestDist ||
+                              ciede2000LowerBound(lab, chroma, labs_[n], chromas_[n]) > bestDist))
+                continue;
+            const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
+            if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
+                best = n;
                 bestDist = d;
             }
         }
         return {best, bestDist};
     }
 
-    // The search is costly, so every colour's answer is kept for the rest of the run.
+    // The search is costly, so every colour's answer is kept for the rest of the run: in a
+    // table of all 2^24 colours when that is small beside the picture, else in a
+    // direct-mapped table of at most half the picture's size.
     SearchResult operator()(int r, int g, int b) {
-        if (!cache_)
-            cache_ = std::make_unique<uint8_t[]>(1 << 24);  // zero: not known yet
         const Pixel key = makePixel(r, g, b);
-        uint8_t& entry = cache_[key];
-        if (entry == 0) {
-            const NearestColour n = nearest(r, g, b);
-            entry = static_cast<uint8_t>(0x80 | (n.distance > 0 ? 0x40 : 0) | n.colour);
+        if (full_ || (!mapped_ && pixelCount_ * 2 >= kAllColours)) {
+            if (!full_)
+                full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
+            uint8_t& entry = full_[key];
+            if (entry == 0)
+                entry = answer(r, g, b);
+            return decode(entry);
         }
-        return {entry & 0x1F, (entry & 0x40) != 0};
+        if (!mapped_) {
+            mappedBits_ = 12;
+            while (mappedBits_ < 24 && (size_t{2} << mappedBits_) <= pixelCount_ / 2)
+                ++mappedBits_;
+            mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
+        }
+        uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
+        if ((entry >> 8) != key || entry == 0)
+            entry = key << 8 | answer(r, g, b);
+        return decode(static_cast<uint8_t>(entry));
     }
 
   private:
+    static constexpr size_t kAllColours = size_t{1} << 24;
+
+    uint8_t answer(int r, int g, int b) const {
+        const NearestColour n = nearest(r, g, b);
+        return static_cast<uint8_t>(0x80 | (n.distance > 0 ? 0x40 : 0) | n.colour);
+    }
+    static SearchResult decode(uint8_t entry) { return {entry & 0x1F, (entry & 0x40) != 0}; }
+
     std::array<Lab, kColourCount> labs_{};
+    std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};
     int count_ = 0;
-    std::unique_ptr<uint8_t[]> cache_;
+    size_t pixelCount_;
+    std::unique_ptr<uint8_t[]> full_;
+    std::unique_ptr<uint32_t[]> mapped_;
+    int mappedBits_ = 0;
 };
 
-// Error diffusion over the picture in raster order. The pixels of the current row and
-// the two below live in a ring of three padded rows, so that cells falling outside the
-// picture land in padding that is never read back.
-template <typename Search>
-void diffuse(const PixelBuffer& source, const Palette& palette, const Factors& factors,
-             Search& search, ConversionResult& result) {
-    const int width = source.width();
-    const int height = source.height();
-    constexpr int kPad = 2;
-    const int stride = width + 2 * kPad;
+// The per-run tables of the plain loop: scaled errors and the steps of every cell.
+struct DiffusionTables {
+    std::array<std::array<int32_t, 511>, 3> scaled{};  // round(density x e x rate), e + 255
+    int32_t errorLimit = 0;                            // the largest |scaled error|
+    std::vector<CellTable> cells;                      // cells with a positive weight
+};
 
-    // Scaled errors: round(density x e x rate), for every error e in -255..255.
-    std::array<std::array<int32_t, 511>, 3> scaled{};
-    int32_t errorLimit = 0;
+DiffusionTables prepareTables(const Factors& factors) {
+    DiffusionTables t;
     for (int c = 0; c < 3; ++c) {
         for (int e = -255; e <= 255; ++e) {
             const double product =
                 static_cast<double>(factors.density[c]) * e * static_cast<double>(factors.rate);
             const auto v = static_cast<int32_t>(roundHalfEven(product));
-            scaled[c][e + 255] = v;
-            errorLimit = std::max(errorLimit, std::abs(v));
+            t.scaled[c][e + 255] = v;
+            t.errorLimit = std::max(t.errorLimit, std::abs(v));
         }
     }
-
-    std::vector<CellTable> cells;
     for (int k = 0; k < kWeightCount; ++k) {
         const float w = factors.weights[k];
-        if (!(w > 0.0f) || errorLimit == 0)
+        if (!(w > 0.0f) || t.errorLimit == 0)
             continue;
         CellTable cell;
         cell.dx = kCellDx[k];
         cell.dy = kCellDy[k];
-        cell.step.resize(static_cast<size_t>(2 * errorLimit + 1));
-        for (int32_t e = -errorLimit; e <= errorLimit; ++e) {
+        cell.step.resize(static_cast<size_t>(2 * t.errorLimit + 1));
+        for (int32_t e = -t.errorLimit; e <= t.errorLimit; ++e) {
             const double f = static_cast<double>(w) * e;
             const double whole = std::floor(f);
             const double fraction = f - whole;
             auto add = static_cast<int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
             add = std::clamp<int64_t>(add, -(int64_t{1} << 20), int64_t{1} << 20);
-            cell.step[static_cast<size_t>(e + errorLimit)] =
+            cell.step[static_cast<size_t>(e + t.errorLimit)] =
                 static_cast<int32_t>(add * 2 + (fraction == 0.5 ? 1 : 0));
         }
-        cells.push_back(std::move(cell));
+        t.cells.push_back(std::move(cell));
     }
+    return t;
+}
 
-    // Channels per pixel: blue, green, red.
-    std::vector<int32_t> ring(static_cast<size_t>(3) * stride * 3, 0);
-    auto ringRow = [&](int y) { return ring.data() + static_cast<size_t>(y % 3) * stride * 3; };
-    std::vector<int32_t> scratch(static_cast<size_t>(stride) * 3, 0);
-    auto loadRow = [&](int y) {
-        int32_t* row = ringRow(y) + kPad * 3;
-        const Pixel* in = source.row(y);
-        for (int x = 0; x < width; ++x) {
-            row[3 * x] = pixelBlue(in[x]);
-            row[3 * x + 1] = pixelGreen(in[x]);
-            row[3 * x + 2] = pixelRed(in[x]);
-        }
-    };
-    for (int y = 0; y < std::min(height, 3); ++y)
-        loadRow(y);
+// Error diffusion over the picture in raster order, in the result itself: a pixel not yet
+// visited holds its value with the error received so far (every channel is clamped to
+// 0..255 at each update, so it fits the pixel's bytes), a visited one its palette colour.
+// The conversion thus needs no memory beside the result, whatever the picture's shape.
+template <typename Search>
+void diffuse(const Palette& palette, const Factors& factors, Search& search,
+             ConversionResult& result) {
+    PixelBuffer& pixels = result.pixels;
+    const int width = pixels.width();
+    const int height = pixels.height();
+    const DiffusionTables tables = prepareTables(factors);
+    const int32_t errorLimit = tables.errorLimit;
 
     std::array<Pixel, kColourCount> colourPixels{};
     for (int n = 0; n < kColourCount; ++n) {
@@ -267,45 +305,53 @@ void diffuse(const PixelBuffer& source, const Palette& palette, const Factors& f
 
     int colour = 0;
     for (int y = 0; y < height; ++y) {
-        int32_t* rows[3];
-        for (int dy = 0; dy < 3; ++dy) {
-            rows[dy] = y + dy < height ? ringRow(y + dy) : scratch.data();
+        Pixel* rows[3];
+        for (int dy = 0; dy < 3; ++dy)
+            rows[dy] = y + dy < height ? pixels.row(y + dy) : nullptr;
+        // The cells whose row lies in the picture.
+        const CellTable* cells[kWeightCount];
+        int cellCount = 0;
+        for (const CellTable& cell : tables.cells) {
+            if (rows[cell.dy] != nullptr)
+                cells[cellCount++] = &cell;
         }
-        int32_t* current = rows[0] + kPad * 3;
-        Pixel* out = result.pixels.row(y);
+        Pixel* current = rows[0];
         for (int x = 0; x < width; ++x) {
-            int32_t* p = current + 3 * x;
-            const int b = p[0];
-            const int g = p[1];
-            const int r = p[2];
+            const Pixel p = current[x];
+            const int b = pixelBlue(p);
+            const int g = pixelGreen(p);
+            const int r = pixelRed(p);
             const SearchResult found = search(r, g, b);
             colour = found.colour;
             ++result.counts[colour];
-            out[x] = colourPixels[colour];
+            current[x] = colourPixels[colour];
             if (!found.diffuse)
                 continue;
             const PaletteColour& pc = palette[colour];
-            const size_t eB = static_cast<size_t>(scaled[2][b - pc.blue + 255] + errorLimit);
-            const size_t eG = static_cast<size_t>(scaled[1][g - pc.green + 255] + errorLimit);
-            const size_t eR = static_cast<size_t>(scaled[0][r - pc.red + 255] + errorLimit);
-            for (const CellTable& cell : cells) {
-                int32_t* n = rows[cell.dy] + (kPad + x + cell.dx) * 3;
+            const size_t eB = static_cast<size_t>(tables.scaled[2][b - pc.blue + 255] + errorLimit);
+            const size_t eG =
+                static_cast<size_t>(tables.scaled[1][g - pc.green + 255] + errorLimit);
+            const size_t eR = static_cast<size_t>(tables.scaled[0][r - pc.red + 255] + errorLimit);
+            const bool inside = x >= 2 && x < width - 2;
+            for (int i = 0; i < cellCount; ++i) {
+                const CellTable& cell = *cells[i];
+                const int nx = x + cell.dx;
+                if (!inside && (nx < 0 || nx >= width))
+                    continue;
+                Pixel& n = rows[cell.dy][nx];
                 const int32_t* step = cell.step.data();
-                n[0] = applyStep(n[0], step[eB]);
-                n[1] = applyStep(n[1], step[eG]);
-                n[2] = applyStep(n[2], step[eR]);
+                n = makePixel(applyStep(pixelRed(n), step[eR]), applyStep(pixelGreen(n), step[eG]),
+                              applyStep(pixelBlue(n), step[eB]));
             }
         }
-        if (y + 3 < height)
-            loadRow(y + 3);
     }
     result.lastColour = colour;
 }
 
 // The same diffusion with AVX2: a pixel's blue, green and red travel together in the
 // lanes of one vector, each neighbour update is round(w * e + old) in double precision
-// (exact before the rounding, as in the plain loop) and the RGB search compares all
-// eighteen colours at once.
+// (exact before the rounding, as in the plain loop), and the RGB and YCC searches compare
+// all usable colours at once.
 #if defined(__x86_64__)
 
 // Nearest colour by RGB distance with 16-bit lanes. Each lane holds the key
@@ -360,9 +406,76 @@ class Avx2RgbSearch {
     __m256i red_[2], green_[2], blue_[2], index_[2], unusable_[2];
 };
 
-// One pixel's blue, green, red and an unused lane, as 32-bit whole numbers.
-struct alignas(16) Lanes {
-    int32_t v[4] = {0, 0, 0, 0};
+// Nearest colour by YCC distance, four candidates to a vector of doubles. The candidates
+// are colour 0 (always, with its unrounded distance) and then the usable colours in
+// increasing order; each distance is formed exactly as in the plain search, so the first
+// lane holding the smallest value is the colour a scan with a strict comparison finds.
+class Avx2YccSearch {
+  public:
+    static constexpr int kGroups = (kColourCount + 3) / 4;
+
+    __attribute__((target("avx2")))
+    Avx2YccSearch(const Palette& palette, const ConversionSettings& settings) {
+        alignas(32) double y[4 * kGroups], u[4 * kGroups], v[4 * kGroups], unused[4 * kGroups];
+        int count = 0;
+        for (int n = 0; n < kColourCount; ++n) {
+            if (n == 0 || settings.usable[n])
+                order_[count++] = n;
+        }
+        groups_ = (count + 3) / 4;
+        for (int i = 0; i < 4 * kGroups; ++i) {
+            const bool used = i < count;
+            const Ycc& c = palette[used ? order_[i] : 0].ycc;
+            y[i] = static_cast<double>(c.y);
+            u[i] = static_cast<double>(c.ry);
+            v[i] = static_cast<double>(c.by);
+            unused[i] = used ? 0.0 : std::numeric_limits<double>::infinity();
+        }
+        for (int g = 0; g < kGroups; ++g) {
+            y_[g] = _mm256_load_pd(y + 4 * g);
+            u_[g] = _mm256_load_pd(u + 4 * g);
+            v_[g] = _mm256_load_pd(v + 4 * g);
+            unused_[g] = _mm256_load_pd(unused + 4 * g);
+        }
+    }
+
+    // lanes: the pixel's blue, green and red as 32-bit whole numbers.
+    __attribute__((target("avx2"))) SearchResult operator()(__m128i lanes) const {
+        const Ycc p = rgbToYcc(_mm_extract_epi32(lanes, 2), _mm_extract_epi32(lanes, 1),
+                               _mm_cvtsi128_si32(lanes));
+        const __m256d py = _mm256_set1_pd(static_cast<double>(p.y));
+        const __m256d pu = _mm256_set1_pd(static_cast<double>(p.ry));
+        const __m256d pv = _mm256_set1_pd(static_cast<double>(p.by));
+        __m256d distance[kGroups];
+        __m256d smallest = _mm256_set1_pd(std::numeric_limits<double>::infinity());
+        for (int g = 0; g < groups_; ++g) {
+            const __m256d du = _mm256_sub_pd(pu, u_[g]);
+            const __m256d dy = _mm256_sub_pd(py, y_[g]);
+            const __m256d dv = _mm256_sub_pd(pv, v_[g]);
+            __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)),
+                                      _mm256_mul_pd(dv, dv));
+            const __m256d rounded =
+                _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+            d = g == 0 ? _mm256_blend_pd(rounded, d, 0x1) : rounded;
+            d = _mm256_add_pd(d, unused_[g]);
+            distance[g] = d;
+            smallest = _mm256_min_pd(smallest, d);
+        }
+        smallest = _mm256_min_pd(smallest, _mm256_permute2f128_pd(smallest, smallest, 0x01));
+        smallest = _mm256_min_pd(smallest, _mm256_permute_pd(smallest, 0x5));
+        for (int g = 0;; ++g) {
+            const int mask = _mm256_movemask_pd(_mm256_cmp_pd(distance[g], smallest, _CMP_EQ_OQ));
+            if (mask != 0) {
+                const int colour = order_[4 * g + __builtin_ctz(static_cast<unsigned>(mask))];
+                return {colour, _mm256_cvtsd_f64(smallest) > 0};
+            }
+        }
+    }
+
+  private:
+    __m256d y_[kGroups], u_[kGroups], v_[kGroups], unused_[kGroups];
+    int order_[4 * kGroups]{};
+    int groups_ = 0;
 };
 
 // Lets the vector loop use a search that takes the components one by one.
@@ -375,54 +488,63 @@ struct ScalarSearchAdaptor {
     }
 };
 
-// A row of the band: where its pixels are, where each diffusion cell of a pixel at
-// column 0 lands, and where the converted pixels go.
+// A row of the band: its pixels, and for every diffusion cell whose row lies in the
+// picture, the start of that row, the column offset and the weight.
 struct BandRow {
-    __m128i* current;
-    __m128i* cell[kWeightCount];
-    Pixel* out;
+    Pixel* current;
+    Pixel* cellRow[kWeightCount];
+    int cellDx[kWeightCount];
+    double cellWeight[kWeightCount];
+    int cellCount;
 };
 
 // What every pixel of a run needs, prepared once.
 struct VectorRun {
-    struct Cell {
-        int dx, dy;
-        double weight;
-    };
-    Cell cells[kWeightCount];
-    int cellCount = 0;
     alignas(32) double densityRate[4];  // density x rate, exact in double; blue, green, red, 0
     alignas(16) int32_t colourLanes[kColourCount][4];
     Pixel colourPixels[kColourCount];
 };
 
+// A pixel's bytes (blue, green, red, 0) as 32-bit lanes, and back with every lane clamped
+// to 0..255 (the signed saturation to 16 bits keeps the order, the unsigned one to 8 bits
+// clamps).
+__attribute__((target("avx2"), always_inline)) inline __m128i pixelLanes(const Pixel* p) {
+    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(*p)));
+}
+__attribute__((target("avx2"), always_inline)) inline void storeClamped(Pixel* p, __m128i lanes) {
+    const __m128i words = _mm_packs_epi32(lanes, lanes);
+    *p = static_cast<Pixel>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+}
+
 // Converts one pixel and spreads its error. density x error x rate is formed as
 // error x (density x rate): the product density x rate of two singles is exact in double,
 // so both orders give the same single rounding of the same exact value. w x e + old is
-// exact too, so a fused multiply-add rounds it exactly as the plain loop does.
-template <typename Search>
+// exact too, so a fused multiply-add rounds it exactly as the plain loop does. Near the
+// left and right edges (Checked) cells falling outside the picture are skipped.
+template <bool Checked, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
-    const VectorRun& run, Search& search, const BandRow& row, int x,
+    const VectorRun& run, Search& search, const BandRow& row, int x, int width,
     std::array<int32_t, kColourCount>& counts) {
-    const __m128i current = _mm_load_si128(row.current + x);
+    const __m128i current = pixelLanes(row.current + x);
     const SearchResult found = search(current);
     const int colour = found.colour;
     ++counts[colour];
-    row.out[x] = run.colourPixels[colour];
+    row.current[x] = run.colourPixels[colour];
     if (!found.diffuse)
         return colour;
     const __m256d error = _mm256_cvtepi32_pd(_mm_sub_epi32(
         current, _mm_load_si128(reinterpret_cast<const __m128i*>(run.colourLanes[colour]))));
     const __m256d scaled = _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
                                            _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i top = _mm_set1_epi32(255);
-    for (int c = 0; c < run.cellCount; ++c) {
-        __m128i* n = row.cell[c] + x;
-        const __m256d sum = _mm256_fmadd_pd(_mm256_broadcast_sd(&run.cells[c].weight), scaled,
-                                            _mm256_cvtepi32_pd(_mm_load_si128(n)));
+    for (int c = 0; c < row.cellCount; ++c) {
+        const int nx = x + row.cellDx[c];
+        if (Checked && (nx < 0 || nx >= width))
+            continue;
+        Pixel* n = row.cellRow[c] + nx;
+        const __m256d sum = _mm256_fmadd_pd(_mm256_broadcast_sd(&row.cellWeight[c]), scaled,
+                                            _mm256_cvtepi32_pd(pixelLanes(n)));
         const __m256d rounded = _mm256_round_pd(sum, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-        _mm_store_si128(n, _mm_min_epi32(_mm_max_epi32(_mm256_cvtpd_epi32(rounded), zero), top));
+        storeClamped(n, _mm256_cvtpd_epi32(rounded));
     }
     return colour;
 }
@@ -433,26 +555,18 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
 // (sources up to two columns to its right) before row y + 1 itself reaches it, and every
 // target two rows down receives all of row y's contributions (sources up to two columns to
 // its right) before the first of row y + 1's (sources from two columns to its left).
+// Like the plain loop, it works in the result itself.
 constexpr int kBandRows = 4;
 constexpr int kLag = 5;
 
 template <typename Search>
-__attribute__((target("avx2,fma"))) void diffuseAvx2(const PixelBuffer& source,
-                                                     const Palette& palette, const Factors& factors,
+__attribute__((target("avx2,fma"))) void diffuseAvx2(const Palette& palette, const Factors& factors,
                                                      Search& search, ConversionResult& result) {
-    const int width = source.width();
-    const int height = source.height();
-    constexpr int kPad = 2;
-    const int stride = width + 2 * kPad;
-    constexpr int kRingRows = kBandRows + 2;
+    PixelBuffer& pixels = result.pixels;
+    const int width = pixels.width();
+    const int height = pixels.height();
 
     VectorRun run;
-    for (int k = 0; k < kWeightCount; ++k) {
-        if (factors.weights[k] > 0.0f) {
-            run.cells[run.cellCount++] = {kCellDx[k], kCellDy[k],
-                                          static_cast<double>(factors.weights[k])};
-        }
-    }
     for (int c = 0; c < 3; ++c) {
         // Lanes run blue, green, red; densities are stored red, green, blue.
         run.densityRate[c] =
@@ -467,45 +581,33 @@ __attribute__((target("avx2,fma"))) void diffuseAvx2(const PixelBuffer& source,
         run.colourPixels[n] = makePixel(palette[n].red, palette[n].green, palette[n].blue);
     }
 
-    std::vector<Lanes> ring(static_cast<size_t>(kRingRows) * stride);
-    std::vector<Lanes> scratch(static_cast<size_t>(stride));
-    auto* ringBase = reinterpret_cast<__m128i*>(ring.data());
-    auto* scratchRow = reinterpret_cast<__m128i*>(scratch.data()) + kPad;
-    int loaded = 0;  // rows [0, loaded) have been placed in the ring
-
     int lastColour = 0;
     for (int y0 = 0; y0 < height; y0 += kBandRows) {
         const int bandRows = std::min(kBandRows, height - y0);
-        // The band's rows and the two below them; each reuses the slot of a finished row.
-        for (; loaded < std::min(height, y0 + bandRows + 2); ++loaded) {
-            __m128i* slot = ringBase + static_cast<size_t>(loaded % kRingRows) * stride + kPad;
-            const Pixel* in = source.row(loaded);
-            for (int x = 0; x < width; ++x) {
-                _mm_store_si128(slot + x,
-                                _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(in[x]))));
-            }
-        }
         BandRow rows[kBandRows];
         for (int j = 0; j < bandRows; ++j) {
-            __m128i* below[3];
-            for (int dy = 0; dy < 3; ++dy) {
-                const int y = y0 + j + dy;
-                below[dy] = y < height
-                                ? ringBase + static_cast<size_t>(y % kRingRows) * stride + kPad
-                                : scratchRow;
+            const int y = y0 + j;
+            BandRow& row = rows[j];
+            row.current = pixels.row(y);
+            row.cellCount = 0;
+            for (int k = 0; k < kWeightCount; ++k) {
+                if (factors.weights[k] > 0.0f && y + kCellDy[k] < height) {
+                    row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
+                    row.cellDx[row.cellCount] = kCellDx[k];
+                    row.cellWeight[row.cellCount] = static_cast<double>(factors.weights[k]);
+                    ++row.cellCount;
+                }
             }
-            rows[j].current = below[0];
-            for (int c = 0; c < run.cellCount; ++c) {
-                rows[j].cell[c] = below[run.cells[c].dy] + run.cells[c].dx;
-            }
-            rows[j].out = result.pixels.row(y0 + j);
         }
         const int steps = width + (bandRows - 1) * kLag;
-        const int fullFrom = (bandRows - 1) * kLag;  // from here on every row has a pixel
+        // From fullFrom to fullTo every row of a full band has a pixel away from the edges.
+        const int fullFrom = (kBandRows - 1) * kLag + 2;
+        const int fullTo = width - 2;
         for (int step = 0; step < steps; ++step) {
-            if (bandRows == kBandRows && step >= fullFrom && step < width) {
+            if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
                 for (int j = 0; j < kBandRows; ++j) {
-                    lastColour = convertOne(run, search, rows[j], step - j * kLag, result.counts);
+                    lastColour = convertOne<false>(run, search, rows[j], step - j * kLag, width,
+                                                   result.counts);
                 }
                 continue;
             }
@@ -513,7 +615,9 @@ __attribute__((target("avx2,fma"))) void diffuseAvx2(const PixelBuffer& source,
                 const int x = step - j * kLag;
                 if (x < 0 || x >= width)
                     continue;
-                lastColour = convertOne(run, search, rows[j], x, result.counts);
+                lastColour = x >= 2 && x < width - 2
+                                 ? convertOne<false>(run, search, rows[j], x, width, result.counts)
+                                 : convertOne<true>(run, search, rows[j], x, width, result.counts);
             }
         }
     }
@@ -543,16 +647,16 @@ bool vectorLoopUsable() {
 
 // The diffusion loop for searches that take the components one by one.
 template <typename Search>
-void diffuseWithScalarSearch(const PixelBuffer& source, const Palette& palette,
-                             const Factors& factors, Search& search, ConversionResult& result) {
+void diffuseWithScalarSearch(const Palette& palette, const Factors& factors, Search& search,
+                             ConversionResult& result) {
 #if defined(__x86_64__)
     if (vectorLoopUsable()) {
         ScalarSearchAdaptor<Search> adaptor{search};
-        diffuseAvx2(source, palette, factors, adaptor, result);
+        diffuseAvx2(palette, factors, adaptor, result);
         return;
     }
 #endif
-    diffuse(source, palette, factors, search, result);
+    diffuse(palette, factors, search, result);
 }
 
 }  // namespace
@@ -587,7 +691,7 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
         case ColourSpace::Ycc:
             return YccSearch(palette, settings).nearest(red, green, blue);
         case ColourSpace::Cie:
-            return CieSearch(palette, settings).nearest(red, green, blue);
+            return CieSearch(palette, settings, 1).nearest(red, green, blue);
     }
     return {0, 0};
 }
@@ -603,6 +707,9 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
     auto pixels = PixelBuffer::create(source.width(), source.height());
     if (!pixels)
         return makeError(pixels.error());
+    // The diffusion works in the result: it starts as the picture's colours.
+    for (size_t i = 0; i < source.size(); ++i)
+        pixels->data()[i] = source.data()[i] & 0x00FFFFFFu;
 
     ConversionResult result;
     result.pixels = std::move(*pixels);
@@ -612,22 +719,29 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
 #if defined(__x86_64__)
             if (vectorLoopUsable()) {
                 Avx2RgbSearch search(palette, settings);
-                diffuseAvx2(source, palette, factors, search, result);
+                diffuseAvx2(palette, factors, search, result);
                 break;
             }
 #endif
             RgbSearch search(palette, settings);
-            diffuse(source, palette, factors, search, result);
+            diffuse(palette, factors, search, result);
             break;
         }
         case ColourSpace::Ycc: {
+#if defined(__x86_64__)
+            if (vectorLoopUsable()) {
+                Avx2YccSearch search(palette, settings);
+                diffuseAvx2(palette, factors, search, result);
+                break;
+            }
+#endif
             YccSearch search(palette, settings);
-            diffuseWithScalarSearch(source, palette, factors, search, result);
+            diffuseWithScalarSearch(palette, factors, search, result);
             break;
         }
         case ColourSpace::Cie: {
-            CieSearch search(palette, settings);
-            diffuseWithScalarSearch(source, palette, factors, search, result);
+            CieSearch search(palette, settings, source.size());
+            diffuseWithScalarSearch(palette, factors, search, result);
             break;
         }
     }

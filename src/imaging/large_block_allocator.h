@@ -5,7 +5,6 @@
 // fresh memory. Smaller blocks come from the ordinary heap.
 
 #include <cstddef>
-#include <cstdlib>
 #include <new>
 
 #if defined(__linux__)
@@ -31,9 +30,7 @@ class LargeBlockAllocator {
         if (bytes < kLargeBlock)
             return static_cast<T*>(::operator new(bytes));
         const size_t rounded = (bytes + kLargeBlock - 1) / kLargeBlock * kLargeBlock;
-        void* block = std::aligned_alloc(kLargeBlock, rounded);
-        if (block == nullptr)
-            throw std::bad_alloc();
+        void* block = ::operator new (rounded, std::align_val_t{kLargeBlock});
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
         madvise(block, rounded, MADV_HUGEPAGE);  // a hint; failure only costs speed
 #endif
@@ -44,7 +41,7 @@ class LargeBlockAllocator {
         if (n * sizeof(T) < kLargeBlock) {
             ::operator delete(block);
         } else {
-            std::free(block);
+            ::operator delete (block, std::align_val_t{kLargeBlock});
         }
     }
 

@@ -93,6 +93,49 @@ TEST(FindNearestColour, CieMapsEveryPaletteColourToItself) {
     EXPECT_EQ(findNearestColour(3, 4, 5, palette, none).colour, 1);
 }
 
+// The CIE search tries likely colours first and rules others out by a lower bound; it must
+// still find what a scan of every usable colour in order with a strict comparison finds.
+TEST(FindNearestColour, CieSearchAgreesWithAFullScan) {
+    const Palette palette = ColourTable().palette();
+    std::mt19937 rng(5);
+    for (int round = 0; round < 40; ++round) {
+        ConversionSettings settings;
+        settings.space = ColourSpace::Cie;
+        if (round <= 4) {
+            for (int n : paletteColours(round))
+                settings.usable[n] = true;
+        } else {
+            for (bool& u : settings.usable)
+                u = rng() % 2 == 0;
+        }
+        for (int i = 0; i < 500; ++i) {
+            const int r = static_cast<int>(rng() % 256), g = static_cast<int>(rng() % 256),
+                      b = static_cast<int>(rng() % 256);
+            const Lab lab = srgbToLab(r, g, b);
+            int best = -1;
+            double bestDist = 0;
+            for (int n = 0; n < kColourCount; ++n) {
+                if (!settings.usable[n])
+                    continue;
+                const double d =
+                    ciede2000(lab, srgbToLab(palette[n].red, palette[n].green, palette[n].blue));
+                const Lab colour = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
+                EXPECT_LE(ciede2000LightnessBound(lab, colour), d);
+                EXPECT_LE(ciede2000LowerBound(lab, labChroma(lab), colour, labChroma(colour)), d);
+                if (best < 0 || d < bestDist) {
+                    best = n;
+                    bestDist = d;
+                }
+            }
+            if (best < 0)
+                continue;
+            const auto found = findNearestColour(r, g, b, palette, settings);
+            ASSERT_EQ(found.colour, best) << r << "," << g << "," << b << " round " << round;
+            EXPECT_EQ(found.distance, bestDist);
+        }
+    }
+}
+
 TEST(Ciede2000, PublishedTestPairs) {
     struct Pair {
         Lab first, second;
