@@ -9,6 +9,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
+#include "core/font_substitutes.h"
 #include "kirimo/version.h"
 
 namespace {
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && kirimo::cli::commandPaints(QString::fromLocal8Bit(argv[1]))) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         app = std::make_unique<QGuiApplication>(argc, argv);
+        kirimo::installFontSubstitutes();
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/colour_table.h"
+#include "core/font_substitutes.h"
 #include "core/symbol_settings.h"
 #include "imaging/pixel_buffer.h"
 #include "imaging/result.h"
@@ -29,7 +30,7 @@ inline constexpr double kLabelPointSize = 9.0;
 
 // The program's Japanese Gothic (its interface font where installed): the chart images'
 // font when no symbol font is set.
-inline constexpr const char* kJapaneseGothicFamily = "IPAexGothic";
+using kirimo::kJapaneseGothicFamily;
 
 // The string whose printed width decides the character size.
 inline constexpr const char* kSizingString = "黒白赤青草黄水緑桃茶橙紫菖深紺金銀自";

@@ -13,6 +13,7 @@
 #include <QTime>
 #include <cstdio>
 
+#include "core/font_substitutes.h"
 #include "kirimo/version.h"
 #include "ui/app_environment.h"
 #include "ui/dialogs.h"
@@ -65,8 +66,10 @@ int main(int argc, char** argv) {
     }
 
     // The same Japanese Gothic everywhere, where it is installed.
-    if (QFontDatabase::families().contains(QStringLiteral("IPAexGothic")))
-        QApplication::setFont(QFont(QStringLiteral("IPAexGothic"), 10));
+    const QString gothic = QString::fromLatin1(kirimo::kJapaneseGothicFamily);
+    if (QFontDatabase::families().contains(gothic))
+        QApplication::setFont(QFont(gothic, 10));
+    kirimo::installFontSubstitutes();
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kirimo::version::kAppId)));
 
     kirimo::ui::QtDialogs dialogs;

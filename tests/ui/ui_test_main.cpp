@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "core/font_substitutes.h"
+
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
     if (std::getenv("XDG_RUNTIME_DIR") == nullptr && runtimeFolder.isValid())
         setenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
+    kirimo::installFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
