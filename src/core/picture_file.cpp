@@ -166,7 +166,8 @@ Result<void> checkRegularFile(const QString& path) {
     if (info.isDir())
         return makeError("cannot open " + describe(path) + ": it is a folder, not a picture");
     if (!info.isFile())
-        return makeError("cannot open " + describe(path) + ": it is not a regular file");
+        return makeError("cannot open " + describe(path) +
+                         ": it is not a regular file (a pipe or a device?)");
     return {};
 }
 

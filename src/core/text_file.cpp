@@ -21,6 +21,16 @@ std::string describe(const QString& path) {
     return "\"" + path.toStdString() + "\"";
 }
 
+// Why a write failed, in words: Qt reports a full disk as "Unknown error".
+std::string writeFailure(const QSaveFile& file, int error) {
+    if (error == ENOSPC || error == EDQUOT)
+        return "the disk is full (no space left for the file)";
+    const QString reason = file.errorString();
+    if ((reason.isEmpty() || reason == QLatin1String("Unknown error")) && error != 0)
+        return std::strerror(error);
+    return reason.toStdString();
+}
+
 // Bytes of a line that decodes neither way are kept as U+DC80..U+DCFF.
 constexpr char16_t kKeptByteBase = 0xDC00;
 
@@ -184,14 +194,15 @@ Result<void> writeFileAtomically(const QString& path,
         return makeError("cannot write " + describe(path) + ": " +
                          file.errorString().toStdString());
     }
-    if (!produce(file)) {
-        const std::string reason = file.errorString().toStdString();
+    errno = 0;
+    if (!produce(file) || !file.flush()) {
+        const std::string reason = writeFailure(file, errno);
         file.cancelWriting();
         return makeError("cannot write " + describe(path) + ": " + reason);
     }
+    errno = 0;
     if (!file.commit()) {
-        return makeError("cannot write " + describe(path) + ": " +
-                         file.errorString().toStdString());
+        return makeError("cannot write " + describe(path) + ": " + writeFailure(file, errno));
     }
     return {};
 }
