@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts, headless display, PDF and picture tools used by tests and benchmarks
   fonts-ipaexfont-gothic xvfb xauth poppler-utils imagemagick bc
+  # fuzzing: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()
