@@ -26,11 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QString& entry : *entries) {
         if (entry.isEmpty() || entry.contains(u'\r') || entry.contains(u'\n'))
             __builtin_trap();
-        if (kirimo::decodeText(kirimo::encodeLine(entry)) != entry)
+        if (!entry.startsWith(QChar(0xFEFF)) &&
+            kirimo::decodeText(kirimo::encodeLine(entry)) != entry)
             __builtin_trap();
     }
     // Written and read again, the list comes back whole (an entry wrapped in double
-    // quotes loses them on reading, so such lists are left out of the comparison).
+    // quotes loses them on reading, and a byte-order mark opening the file is dropped, so
+    // such lists are left out of the comparison).
     if (!kirimo::writeHistoryFile(path, *entries).ok())
         return 0;
     auto again = kirimo::readHistoryFile(path);
@@ -39,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool quoted = std::any_of(entries->begin(), entries->end(), [](const QString& e) {
         return e.size() >= 2 && e.startsWith(u'"') && e.endsWith(u'"');
     });
-    if (!quoted && *again != *entries)
+    const bool marked = !entries->isEmpty() && entries->first().startsWith(QChar(0xFEFF));
+    if (!quoted && !marked && *again != *entries)
         __builtin_trap();
     return 0;
 }

@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)kirimo::parseInt16(line);
         (void)kirimo::parseInt32(line);
         (void)kirimo::parseColourText(line);
-        // Every line read is written so that it reads back as itself.
-        if (kirimo::decodeText(kirimo::encodeLine(line)) != line)
+        // Every line read is written so that it reads back as itself (but for a
+        // byte-order mark in front, which is dropped where it opens a file).
+        if (!line.startsWith(QChar(0xFEFF)) && kirimo::decodeText(kirimo::encodeLine(line)) != line)
             __builtin_trap();
     }
     (void)kirimo::readDelimitedFields(text);

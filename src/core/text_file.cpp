@@ -69,9 +69,17 @@ QString decodeText(const QByteArray& bytes) {
     QString text;
     text.reserve(bytes.size());
     const qsizetype n = bytes.size();
+    // A byte-order mark is dropped only where it opens a UTF-8 line: in front of bytes
+    // that are kept as they are, it is kept with them.
     qsizetype start = 0;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        start = 3;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        const qsizetype lineEnd = bytes.indexOf('\n') < 0 ? bytes.size() : bytes.indexOf('\n');
+        const qsizetype crEnd = bytes.indexOf('\r') < 0 ? bytes.size() : bytes.indexOf('\r');
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString first = utf8.decode(QByteArrayView(bytes).first(std::min(lineEnd, crEnd)));
+        if (!utf8.hasError())
+            start = 3;
+    }
     while (start < n) {
         qsizetype end = start;
         while (end < n && bytes[end] != '\r' && bytes[end] != '\n')

@@ -20,7 +20,7 @@ namespace kirimo {
 constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
 
 // Decodes bytes line by line, keeping the line ends as they are: a line that is valid
-// UTF-8 as UTF-8 (a byte-order mark at the start of the text dropped), another as CP932
+// UTF-8 as UTF-8 (a byte-order mark opening the text dropped), another as CP932
 // when that decodes and encodes back to the same bytes. Any other line keeps its bytes:
 // ASCII as itself and every byte 0x80..0xFF as the lone surrogate U+DC80..U+DCFF, which
 // encodeLine turns back into that byte.

@@ -48,6 +48,9 @@ TEST(TextFile, DropsAUtf8ByteOrderMark) {
     EXPECT_EQ(decodeText(QByteArray("\xEF\xBB\xBF"
                                     "abc")),
               "abc");
+    // In front of a line kept byte for byte, the mark is kept with it.
+    const QByteArray kept("\xEF\xBB\xBF\x9Come\x9F");
+    EXPECT_EQ(encodeLine(decodeText(kept)), kept);
 }
 
 TEST(TextFile, DecodesEachLineOnItsOwnAndWritesUndecodableLinesBackAsRead) {
