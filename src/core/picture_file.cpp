@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "core/text_file.h"
 
@@ -157,6 +158,45 @@ bool jpegDataComplete(const uchar* file, int64_t size) {
     return false;
 }
 
+// True when a GIF's first picture reaches the end of its data before the file ends (the
+// reader shows a picture cut short without an error).
+bool gifDataComplete(const uchar* file, int64_t size) {
+    if (size < 13 || (std::memcmp(file, "GIF87a", 6) != 0 && std::memcmp(file, "GIF89a", 6) != 0))
+        return true;
+    const auto tableBytes = [](uchar flags) -> int64_t {
+        return (flags & 0x80) != 0 ? 3 * (int64_t{2} << (flags & 0x07)) : 0;
+    };
+    // Skips a chain of data sub-blocks; false when the file ends inside it.
+    const auto skipSubBlocks = [&](int64_t& at) {
+        while (at < size) {
+            const int64_t length = file[at++];
+            if (length == 0)
+                return true;
+            at += length;
+        }
+        return false;
+    };
+    int64_t at = 13 + tableBytes(file[10]);
+    while (at < size) {
+        const uchar block = file[at++];
+        if (block == 0x3B)
+            return true;  // the trailer, before any picture: the reader decides
+        if (block == 0x21) {
+            ++at;  // the extension's label
+            if (!skipSubBlocks(at))
+                return false;
+        } else if (block == 0x2C) {
+            if (size - at < 9)
+                return false;
+            at += 9 + tableBytes(file[at + 8]) + 1;  // descriptor, colours, code size
+            return skipSubBlocks(at);
+        } else {
+            return true;  // not a block this check knows: the reader decides
+        }
+    }
+    return false;
+}
+
 // Refuses what is not a regular file: a folder, a pipe (which would hold the reader until
 // something writes to it), a device.
 Result<void> checkRegularFile(const QString& path) {
@@ -171,7 +211,7 @@ Result<void> checkRegularFile(const QString& path) {
     return {};
 }
 
-// Refuses a BMP or JPEG whose data ends before the picture does.
+// Refuses a BMP, JPEG or GIF whose data ends before the picture does.
 Result<void> checkDataComplete(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -186,7 +226,8 @@ Result<void> checkDataComplete(const QString& path) {
     int64_t width = 0;
     int64_t height = 0;
     DataCheck check = checkBmpData(bytes, size, width, height);
-    if (check == DataCheck::Complete && !jpegDataComplete(bytes, size))
+    if (check == DataCheck::Complete &&
+        (!jpegDataComplete(bytes, size) || !gifDataComplete(bytes, size)))
         check = DataCheck::EndsEarly;
     file.unmap(const_cast<uchar*>(bytes));
     if (check == DataCheck::TooLarge) {

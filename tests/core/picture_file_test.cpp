@@ -166,6 +166,8 @@ TEST(PictureFile, DataThatEndsEarlyIsRefusedNamingTheFile) {
     const QByteArray bmp = readBytes(dir.filePath("full.bmp"));
     const QByteArray jpeg = readBytes(dir.filePath("full.jpg"));
     const QByteArray png = readBytes(dir.filePath("full.png"));
+    const QByteArray gif = readBytes(test::testDataPath("gradient_64x48.gif"));
+    ASSERT_TRUE(loadPictureFile(test::testDataPath("gradient_64x48.gif")).ok());
     // An 8-bit run-length coded 4 x 2 picture: two rows of one run each, then the end mark.
     QByteArray rle = bmpHeader(4, 2, 8, 1, 54 + 8);
     rle[46] = 2;  // colours in the palette
@@ -189,6 +191,7 @@ TEST(PictureFile, DataThatEndsEarlyIsRefusedNamingTheFile) {
         {"half.jpg", jpeg.left(jpeg.size() / 2)},
         {"noend.jpg", jpeg.left(jpeg.size() - 2)},
         {"half.png", png.left(png.size() / 2)},
+        {"half.gif", gif.left(gif.size() / 2)},
         {"rle.bmp", rle.left(rle.size() - 4)},
     };
     for (const auto& file : cut) {
