@@ -118,7 +118,7 @@ TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
                                QByteArray("/home/u/caf\xe9/\xe9t\xe9.bmp\r\n/home/u/plain.bmp\r\n");
     const QByteArray dorvel = QByteArray("0,,100,7,0,0,3,5,1,0,0,0,0,0,0\r\n") +
                               QStringLiteral("柔らか,80,7,5,3,5,7,5,3,1,3,5,3,1\r\n").toUtf8() +
-                              QByteArray("m\xe9lange,90,1,2,3,4,5,6,7,8,9,10,11,12\r\n");
+                              QByteArray("caf\xe9,90,1,2,3,4,5,6,7,8,9,10,11,12\r\n");
     ASSERT_TRUE(writeBytes(historyFile(), history));
     ASSERT_TRUE(writeBytes(QDir(settingsFolder).filePath("Dorvel.ini"), dorvel));
     start();
