@@ -20,6 +20,7 @@ TEST(UiHistoryFile, OneEntryPerLineWithQuotesDropped) {
               (QStringList{"C:\\x,y\\p.bmp", "/q/r s.jpg", "/a", "/b"}));
     EXPECT_EQ(parseHistory("\"half quoted.bmp\r\n\"\""), QStringList{"\"half quoted.bmp"});
     EXPECT_TRUE(parseHistory("").isEmpty());
+    EXPECT_TRUE(parseHistory("\" \"\r\n\"\"").isEmpty());  // quoted blanks name no file
 }
 
 TEST(UiHistoryFile, WritesCrLfLinesAndReadsThemBack) {
