@@ -44,7 +44,9 @@ QString keepBytes(QByteArrayView bytes) {
 }
 
 QString decodeLine(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    // ConvertInitialBom: a mark opening a line is text; only the file's own is dropped.
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
@@ -75,7 +77,8 @@ QString decodeText(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         const qsizetype lineEnd = bytes.indexOf('\n') < 0 ? bytes.size() : bytes.indexOf('\n');
         const qsizetype crEnd = bytes.indexOf('\r') < 0 ? bytes.size() : bytes.indexOf('\r');
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
         const QString first = utf8.decode(QByteArrayView(bytes).first(std::min(lineEnd, crEnd)));
         if (!utf8.hasError())
             start = 3;

@@ -51,6 +51,8 @@ TEST(TextFile, DropsAUtf8ByteOrderMark) {
     // In front of a line kept byte for byte, the mark is kept with it.
     const QByteArray kept("\xEF\xBB\xBF\x9Come\x9F");
     EXPECT_EQ(encodeLine(decodeText(kept)), kept);
+    // A mark opening a later line is that line's text.
+    EXPECT_EQ(splitLines(decodeText("a\r\n\xEF\xBB\xBFpg")).last(), QStringLiteral("\uFEFFpg"));
 }
 
 TEST(TextFile, DecodesEachLineOnItsOwnAndWritesUndecodableLinesBackAsRead) {
