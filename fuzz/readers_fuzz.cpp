@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -19,8 +21,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)kirimo::parseInt16(line);
         (void)kirimo::parseInt32(line);
         (void)kirimo::parseColourText(line);
+        // Every line read is written so that it reads back as itself (but for a
+        // byte-order mark in front, which is dropped where it opens a file).
+        if (!line.startsWith(QChar(0xFEFF)) && kirimo::decodeText(kirimo::encodeLine(line)) != line)
+            __builtin_trap();
     }
     (void)kirimo::readDelimitedFields(text);
+
+    // A line that is UTF-8, or that decodes neither way, is written back byte for byte.
+    if (!bytes.contains('\r') && !bytes.contains('\n') && !bytes.startsWith("\xEF\xBB\xBF")) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8.decode(bytes);  // decodes when converted
+        const bool kept = std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF;
+        });
+        if ((!utf8.hasError() || kept) && kirimo::encodeLine(text) != bytes)
+            __builtin_trap();
+    }
 
     static QTemporaryDir folder;
     QFile file(QDir(folder.path()).filePath(kirimo::kEditColFileName));

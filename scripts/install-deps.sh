@@ -14,6 +14,8 @@ packages=(
   fonts-ipaexfont-gothic xvfb xauth poppler-utils imagemagick bc
   # installing and packaging: icon rendering, the Debian package and its checks
   librsvg2-bin dpkg-dev file desktop-file-utils appstream
+  # fuzzing: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -68,6 +68,10 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return kExitUsage;
         }
         sheetSize = *parsed;
+        if (auto base = checkReportBase(*reportBase); !base) {
+            err << "kirimo-cli convert: " << QString::fromStdString(base.error()) << "\n";
+            return kExitUsage;
+        }
     }
     const QString input = positional[0];
     const QString output = positional[1];

@@ -48,8 +48,13 @@ int main(int argc, char** argv) {
     }
     const QString name = args.takeFirst();
     for (const auto& command : kirimo::cli::commands()) {
-        if (name == QLatin1String(command.name))
-            return command.run(args, out, err);
+        if (name != QLatin1String(command.name))
+            continue;
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            out << "Usage: kirimo-cli " << command.usage << "\n";
+            return kirimo::cli::kExitOk;
+        }
+        return command.run(args, out, err);
     }
     err << "kirimo-cli: unknown command \"" << name << "\"\n\n";
     printUsage(err);

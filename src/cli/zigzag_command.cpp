@@ -77,6 +77,11 @@ int runZigzag(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (offsetB)
         request.offsetB = CropOffset{offsetB->x, offsetB->y};
 
+    if (request.stripWidth > request.commonWidth) {
+        return fail("the strip width " + QString::number(request.stripWidth) +
+                    " is wider than the common width of the two pictures (" +
+                    QString::number(request.commonWidth) + " pixels)");
+    }
     const auto strips = zigzagStripCount(request.commonWidth, request.stripWidth);
     if (!strips)
         return fail(QString::fromStdString(strips.error()));

@@ -12,8 +12,10 @@ QStringList parseHistory(const QString& text) {
         if (line.trimmed().isEmpty())
             continue;
         if (line.size() >= 2 && line.startsWith(u'"') && line.endsWith(u'"')) {
+            // Quotes around blanks name no file either (written back, such an entry
+            // would be read as a blank line and vanish).
             const QString inner = line.mid(1, line.size() - 2);
-            if (!inner.isEmpty())
+            if (!inner.trimmed().isEmpty())
                 entries.append(inner);
             continue;
         }

@@ -1,7 +1,11 @@
 #include "core/picture_file.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "core/text_file.h"
 
@@ -13,14 +17,234 @@ std::string describe(const QString& path) {
     return "\"" + path.toStdString() + "\"";
 }
 
+// The program's size rule as the reader's allocation limit, in MiB: every picture the
+// program may hold or write (width x height x 4 within a signed 32-bit number) can be
+// read; larger ones are refused by checkDeclaredSize before anything is decoded.
+constexpr int kReaderLimitMiB = 2048;
+
+uint32_t le16(const uchar* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8;
+}
+uint32_t le32(const uchar* p) {
+    return le16(p) | le16(p + 2) << 16;
+}
+
+// True when run-length coded BMP data starting at `data` reaches its end marker, or
+// codes every one of `rows` rows, before the file ends.
+bool rleDataComplete(const uchar* data, const uchar* end, bool fourBit, int64_t rows) {
+    int64_t row = 0;
+    while (end - data >= 2) {
+        const uint32_t count = data[0];
+        const uint32_t code = data[1];
+        data += 2;
+        if (count > 0)
+            continue;  // a run of one value
+        if (code == 0) {
+            if (++row >= rows)
+                return true;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) {
+            if (end - data < 2)
+                return false;
+            row += data[1];
+            data += 2;
+            if (row >= rows)
+                return true;
+        } else {
+            // `code` literal pixels, padded to a whole number of 16-bit words.
+            const int64_t bytes = fourBit ? (code + 1) / 2 : code;
+            const int64_t padded = (bytes + 1) / 2 * 2;
+            if (end - data < padded)
+                return false;
+            data += padded;
+        }
+    }
+    return false;
+}
+
+enum class DataCheck { Complete, EndsEarly, TooLarge };
+
+// What a BMP's header declares against the file: a size beyond the program's rule (the
+// reader itself refuses such headers without saying why), or more pixel data than the
+// file holds. `width` and `height` receive the declared size.
+DataCheck checkBmpData(const uchar* file, int64_t size, int64_t& width, int64_t& height) {
+    if (size < 26 || file[0] != 'B' || file[1] != 'M')
+        return DataCheck::Complete;  // not a BMP the checks below understand: the reader decides
+    const int64_t headerSize = le32(file + 14);
+    uint32_t bits = 0;
+    uint32_t compression = 0;
+    if (headerSize == 12) {
+        width = le16(file + 18);
+        height = le16(file + 20);
+        bits = le16(file + 24);
+    } else if (headerSize >= 40 && size >= 34) {
+        width = static_cast<int32_t>(le32(file + 18));
+        height = static_cast<int32_t>(le32(file + 22));
+        bits = le16(file + 28);
+        compression = le32(file + 30);
+    } else {
+        return DataCheck::Complete;
+    }
+    width = width < 0 ? -width : width;
+    height = height < 0 ? -height : height;
+    if (!PixelBuffer::sizeAllowed(width, height))
+        return DataCheck::TooLarge;
+    const int64_t offset = std::max<int64_t>(le32(file + 10), 14 + headerSize);
+    if (offset > size)
+        return DataCheck::EndsEarly;
+    constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression == kRgb || compression == kBitFields || compression == kAlphaBitFields) {
+        const int64_t rowBytes = (width * bits + 31) / 32 * 4;
+        int64_t dataBytes = 0;
+        const bool complete =
+            !__builtin_mul_overflow(rowBytes, height, &dataBytes) && dataBytes <= size - offset;
+        return complete ? DataCheck::Complete : DataCheck::EndsEarly;
+    }
+    if (compression == kRle8 || compression == kRle4) {
+        return rleDataComplete(file + offset, file + size, compression == kRle4, height)
+                   ? DataCheck::Complete
+                   : DataCheck::EndsEarly;
+    }
+    return DataCheck::Complete;
+}
+
+// True when a JPEG stream reaches its end-of-picture marker before the file ends; a file
+// cut short does not (the decoder would fill the missing rows and only warn).
+bool jpegDataComplete(const uchar* file, int64_t size) {
+    if (size < 4 || file[0] != 0xFF || file[1] != 0xD8)
+        return true;
+    int64_t at = 2;
+    while (at < size) {
+        if (file[at] != 0xFF) {
+            ++at;  // stray bytes between segments are skipped, as the decoder does
+            continue;
+        }
+        while (at < size && file[at] == 0xFF)
+            ++at;
+        if (at >= size)
+            return false;
+        const uchar marker = file[at++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        if (size - at < 2)
+            return false;
+        const int64_t length = int64_t{file[at]} << 8 | file[at + 1];
+        if (length < 2 || size - at < length)
+            return false;
+        at += length;
+        if (marker != 0xDA)
+            continue;
+        // Coded data runs to the next marker that is neither a stuffed 0xFF nor a restart.
+        while (at < size) {
+            if (file[at] != 0xFF) {
+                ++at;
+                continue;
+            }
+            if (at + 1 >= size)
+                return false;
+            const uchar next = file[at + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+                at += 2;
+            } else if (next == 0xFF) {
+                ++at;
+            } else {
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+// True when a GIF's first picture reaches the end of its data before the file ends (the
+// reader shows a picture cut short without an error).
+bool gifDataComplete(const uchar* file, int64_t size) {
+    if (size < 13 || (std::memcmp(file, "GIF87a", 6) != 0 && std::memcmp(file, "GIF89a", 6) != 0))
+        return true;
+    const auto tableBytes = [](uchar flags) -> int64_t {
+        return (flags & 0x80) != 0 ? 3 * (int64_t{2} << (flags & 0x07)) : 0;
+    };
+    // Skips a chain of data sub-blocks; false when the file ends inside it.
+    const auto skipSubBlocks = [&](int64_t& at) {
+        while (at < size) {
+            const int64_t length = file[at++];
+            if (length == 0)
+                return true;
+            at += length;
+        }
+        return false;
+    };
+    int64_t at = 13 + tableBytes(file[10]);
+    while (at < size) {
+        const uchar block = file[at++];
+        if (block == 0x3B)
+            return true;  // the trailer, before any picture: the reader decides
+        if (block == 0x21) {
+            ++at;  // the extension's label
+            if (!skipSubBlocks(at))
+                return false;
+        } else if (block == 0x2C) {
+            if (size - at < 9)
+                return false;
+            at += 9 + tableBytes(file[at + 8]) + 1;  // descriptor, colours, code size
+            return skipSubBlocks(at);
+        } else {
+            return true;  // not a block this check knows: the reader decides
+        }
+    }
+    return false;
+}
+
+// Refuses what is not a regular file: a folder, a pipe (which would hold the reader until
+// something writes to it), a device.
+Result<void> checkRegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return makeError("cannot open " + describe(path) + ": there is no such file");
+    if (info.isDir())
+        return makeError("cannot open " + describe(path) + ": it is a folder, not a picture");
+    if (!info.isFile())
+        return makeError("cannot open " + describe(path) +
+                         ": it is not a regular file (a pipe or a device?)");
+    return {};
+}
+
+// Refuses a BMP, JPEG or GIF whose data ends before the picture does.
+Result<void> checkDataComplete(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return makeError("cannot open " + describe(path) + ": " + file.errorString().toStdString());
+    }
+    const int64_t size = file.size();
+    if (size < 4)
+        return {};  // too short to judge here: the reader refuses it
+    const uchar* bytes = file.map(0, size);
+    if (bytes == nullptr)
+        return {};
+    int64_t width = 0;
+    int64_t height = 0;
+    DataCheck check = checkBmpData(bytes, size, width, height);
+    if (check == DataCheck::Complete &&
+        (!jpegDataComplete(bytes, size) || !gifDataComplete(bytes, size)))
+        check = DataCheck::EndsEarly;
+    file.unmap(const_cast<uchar*>(bytes));
+    if (check == DataCheck::TooLarge) {
+        return makeError("cannot open " + describe(path) + ": the picture is too large (" +
+                         std::to_string(width) + " x " + std::to_string(height) + ")");
+    }
+    if (check == DataCheck::EndsEarly) {
+        return makeError("cannot open " + describe(path) +
+                         ": the picture's data ends early (the file is cut short or damaged)");
+    }
+    return {};
+}
+
 // Refuses a picture whose declared size is too large before anything is decoded.
 Result<void> checkDeclaredSize(const QImageReader& reader, const QString& path) {
     const QSize declared = reader.size();
-    const int64_t limitBytes = int64_t{QImageReader::allocationLimit()} * 1024 * 1024;
-    const bool beyondReaderLimit = declared.isValid() && limitBytes > 0 &&
-                                   int64_t{declared.width()} * declared.height() * 4 > limitBytes;
-    if (declared.isValid() &&
-        (beyondReaderLimit || !PixelBuffer::sizeAllowed(declared.width(), declared.height()))) {
+    if (declared.isValid() && !PixelBuffer::sizeAllowed(declared.width(), declared.height())) {
         return makeError("cannot open " + describe(path) + ": the picture is too large (" +
                          std::to_string(declared.width()) + " x " +
                          std::to_string(declared.height()) + ")");
@@ -54,18 +278,28 @@ Result<QImage> checkDecoded(QImage image, const QImageReader& reader, const QStr
 }  // namespace
 
 Result<QImage> loadPictureImage(const QString& path) {
+    if (auto file = checkRegularFile(path); !file)
+        return makeError(file.error());
+    QImageReader::setAllocationLimit(kReaderLimitMiB);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (auto size = checkDeclaredSize(reader, path); !size)
         return makeError(size.error());
+    if (auto complete = checkDataComplete(path); !complete)
+        return makeError(complete.error());
     return checkDecoded(reader.read(), reader, path);
 }
 
 Result<PixelBuffer> loadPictureFile(const QString& path) {
+    if (auto file = checkRegularFile(path); !file)
+        return makeError(file.error());
+    QImageReader::setAllocationLimit(kReaderLimitMiB);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (auto size = checkDeclaredSize(reader, path); !size)
         return makeError(size.error());
+    if (auto complete = checkDataComplete(path); !complete)
+        return makeError(complete.error());
 
     // Readers that produce RGB32 pixels of the declared size (BMP, colour JPEG) decode
     // straight into the buffer's memory, saving a copy of the whole picture.

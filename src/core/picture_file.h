@@ -11,8 +11,10 @@
 namespace kirimo {
 
 // Reads any picture the installed Qt reads (BMP and JPEG at least), EXIF orientation
-// applied, as a Format_RGB32 image. Unreadable, empty and too large pictures are refused
-// with a message naming the file.
+// applied, as a Format_RGB32 image. Refused with a message naming the file: what is not a
+// regular file (a folder, a pipe, a device), unreadable and empty pictures, pictures
+// larger than PixelBuffer::sizeAllowed (before decoding, giving the size), and BMP, JPEG
+// and GIF files whose data ends before the picture does.
 Result<QImage> loadPictureImage(const QString& path);
 
 // The same picture as a PixelBuffer, decoded straight into it where the reader allows.

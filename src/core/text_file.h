@@ -1,7 +1,9 @@
 #pragma once
 // Settings and report files: written whole in the system's 8-bit encoding with CR LF
-// line ends; read as UTF-8, or as CP932 (Shift-JIS) when the bytes are not UTF-8, with
-// CR LF or LF line ends.
+// line ends; read only from regular files of a bounded size, with CR LF or LF line ends,
+// each line decoded on its own: as UTF-8, or as CP932 (Shift-JIS) when it is not UTF-8.
+// A line that neither decodes without loss keeps its bytes (see decodeText), and the
+// writers here put those bytes back unchanged.
 
 #include <QByteArray>
 #include <QString>
@@ -15,23 +17,36 @@ class QIODevice;
 namespace kirimo {
 
 // Text files larger than this are refused: every file the program reads is small.
-constexpr qint64 kMaxTextFileBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
 
-// Decodes bytes as UTF-8 (a leading byte-order mark dropped), or as CP932 when they are
-// not valid UTF-8. Undecodable CP932 bytes become replacement characters.
+// Decodes bytes line by line, keeping the line ends as they are: a line that is valid
+// UTF-8 as UTF-8 (a byte-order mark opening the text dropped), another as CP932
+// when that decodes and encodes back to the same bytes. Any other line keeps its bytes:
+// ASCII as itself and every byte 0x80..0xFF as the lone surrogate U+DC80..U+DCFF, which
+// encodeLine turns back into that byte.
 QString decodeText(const QByteArray& bytes);
+
+// A line in the system's 8-bit encoding, except that the kept bytes of an undecodable
+// line (U+DC80..U+DCFF) are written as the bytes they stand for.
+QByteArray encodeLine(const QString& line);
+
+// The bytes of a regular file of at most kMaxTextFileBytes. Anything else (a missing
+// file, a folder, a device, a pipe, a larger file) is refused with a message naming the
+// file, without waiting on it and without reading more than the bound.
+Result<QByteArray> readBoundedFile(const QString& path);
 
 // Splits text into lines at CR LF, LF or a lone CR. A final line end does not start
 // another line, so "a\r\nb\r\n" gives {"a", "b"} and "" gives {}.
 QStringList splitLines(const QString& text);
 
-// The whole file, decoded. An error names the file when it cannot be read.
+// The whole file (readBoundedFile), decoded. An error names the file when it cannot be
+// read.
 Result<QString> readTextFile(const QString& path);
 
 // The file's lines (readTextFile, then splitLines).
 Result<QStringList> readTextLines(const QString& path);
 
-// Writes every line followed by CR LF, in the system encoding, replacing the file
+// Writes every line (encodeLine) followed by CR LF, replacing the file
 // atomically: on failure the earlier file is left as it was.
 Result<void> writeTextLines(const QString& path, const QStringList& lines);
 

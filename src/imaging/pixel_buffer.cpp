@@ -9,7 +9,8 @@ bool PixelBuffer::sizeAllowed(int64_t width, int64_t height) {
         return false;
     if (width > INT32_MAX || height > INT32_MAX)
         return false;
-    return width * height * 4 <= INT32_MAX;
+    // Both sides fit 31 bits, so their product cannot overflow; times 4 it could.
+    return width * height <= INT32_MAX / 4;
 }
 
 Result<PixelBuffer> PixelBuffer::create(int width, int height, Pixel fill) {

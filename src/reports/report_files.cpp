@@ -1,5 +1,7 @@
 #include "reports/report_files.h"
 
+#include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -143,8 +145,40 @@ Result<ReportContents> prepareReportContents(const PixelBuffer& converted, const
     return ReportContents{std::move(*text), csvReportLines(*map, *grid)};
 }
 
+Result<void> checkReportBase(const QString& basePath) {
+    const QFileInfo info(basePath);
+    const QString name = info.fileName();
+    if (basePath.isEmpty() || name.isEmpty() || name == QLatin1String(".") ||
+        name == QLatin1String("..") || info.isDir()) {
+        return makeError("the report name \"" + basePath.toStdString() +
+                         "\" names no file: give a folder and a name, such as out/cat");
+    }
+    return {};
+}
+
+int64_t countNonTableDots(const PixelBuffer& pixels, const ColourTable& table) {
+    std::array<Pixel, kColourCount> colours{};
+    for (int k = 0; k < kColourCount; ++k)
+        colours[static_cast<size_t>(k)] = colourValueToPixel(table[k].packed);
+    std::sort(colours.begin(), colours.end());
+    int64_t count = 0;
+    const Pixel* p = pixels.data();
+    Pixel last = colours[0];  // the last pixel found in the table
+    for (size_t i = 0, n = pixels.size(); i < n; ++i) {
+        if (p[i] == last)
+            continue;
+        if (std::binary_search(colours.begin(), colours.end(), p[i]))
+            last = p[i];
+        else
+            ++count;
+    }
+    return count;
+}
+
 Result<void> writeReportContents(const QString& basePath, const ReportContents& contents,
                                  const PixelBuffer& converted) {
+    if (auto base = checkReportBase(basePath); !base)
+        return base;
     if (auto written = writeTextLines(basePath + QStringLiteral(".txt"), contents.textLines);
         !written)
         return written;

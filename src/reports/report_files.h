@@ -54,8 +54,17 @@ struct ReportContents {
 Result<ReportContents> prepareReportContents(const PixelBuffer& converted, const ColourTable& table,
                                              const QString& settingsLine, SheetSize sheetSize);
 
+// Refuses a base path that names no file: an empty text, a path ending in the separator
+// (it would give hidden files ".txt", ".csv", ".bmp") and an existing folder.
+Result<void> checkReportBase(const QString& basePath);
+
+// The number of dots whose colour is none of the table's colours; the counts map each of
+// them to the table colour nearest by packed value.
+int64_t countNonTableDots(const PixelBuffer& pixels, const ColourTable& table);
+
 // Writes basePath + ".txt", basePath + ".csv" and then the picture as basePath + ".bmp".
-// A failing write ends the work; files written before it stay.
+// A failing write ends the work; files written before it stay. A base refused by
+// checkReportBase writes nothing.
 Result<void> writeReportContents(const QString& basePath, const ReportContents& contents,
                                  const PixelBuffer& converted);
 

@@ -170,6 +170,8 @@ TEST_F(CliTest, ZigzagRefusesBadRequestsAndWritesNothing) {
                   "unknown option");
     expectRefused({"zigzag", a, path("none.bmp"), output, "--strip", "5"}, output, "none.bmp");
     expectRefused({"zigzag", a, b, output, "--strip"}, output, "needs a value");
+    expectRefused({"zigzag", a, b, output, "--strip", "21"}, output,
+                  "wider than the common width of the two pictures (20 pixels)");
 }
 
 }  // namespace

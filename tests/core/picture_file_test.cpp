@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -113,7 +114,7 @@ TEST(PictureFile, UnreadableAndEmptyFilesAreRefusedNamingTheFile) {
 }
 
 TEST(PictureFile, TooLargeDeclaredSizeIsRefusedBeforeDecoding) {
-    // A BMP header declaring 16384 x 16384 pixels (1 GiB in memory) and no pixel data.
+    // A BMP header declaring 30000 x 30000 pixels (3.6 GB in memory) and no pixel data.
     QByteArray header(54, '\0');
     auto put32 = [&](int offset, int32_t v) {
         for (int i = 0; i < 4; ++i)
@@ -124,8 +125,8 @@ TEST(PictureFile, TooLargeDeclaredSizeIsRefusedBeforeDecoding) {
     put32(2, 54);
     put32(10, 54);
     put32(14, 40);
-    put32(18, 16384);
-    put32(22, 16384);
+    put32(18, 30000);
+    put32(22, 30000);
     header[26] = 1;
     header[28] = 24;
     QTemporaryDir dir;
@@ -133,9 +134,103 @@ TEST(PictureFile, TooLargeDeclaredSizeIsRefusedBeforeDecoding) {
     ASSERT_TRUE(writeBytes(path, header));
     auto loaded = loadPictureFile(path);
     ASSERT_FALSE(loaded.ok());
-    EXPECT_NE(loaded.error().find("too large (16384 x 16384)"), std::string::npos)
+    EXPECT_NE(loaded.error().find("too large (30000 x 30000)"), std::string::npos)
         << loaded.error();
     EXPECT_NE(loaded.error().find(path.toStdString()), std::string::npos);
+}
+
+// A small BMP header (40-byte information header) for hand-made files.
+QByteArray bmpHeader(int width, int height, int bits, int compression, int offset) {
+    QByteArray header(54, '\0');
+    auto put32 = [&](int at, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    header[26] = 1;
+    header[28] = static_cast<char>(bits);
+    put32(30, compression);
+    return header;
+}
+
+TEST(PictureFile, DataThatEndsEarlyIsRefusedNamingTheFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), gradient(40, 30)).ok());
+    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.jpg"), "JPEG", 90));
+    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.png")));
+    const QByteArray bmp = readBytes(dir.filePath("full.bmp"));
+    const QByteArray jpeg = readBytes(dir.filePath("full.jpg"));
+    const QByteArray png = readBytes(dir.filePath("full.png"));
+    const QByteArray gif = readBytes(test::testDataPath("gradient_64x48.gif"));
+    ASSERT_TRUE(loadPictureFile(test::testDataPath("gradient_64x48.gif")).ok());
+    // An 8-bit run-length coded 4 x 2 picture: two rows of one run each, then the end mark.
+    QByteArray rle = bmpHeader(4, 2, 8, 1, 54 + 8);
+    rle[46] = 2;  // colours in the palette
+    rle += QByteArray(8, '\x7f');
+    rle += QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
+    ASSERT_TRUE(writeBytes(dir.filePath("rle.bmp"), rle));
+    auto rleLoaded = loadPictureFile(dir.filePath("rle.bmp"));
+    ASSERT_TRUE(rleLoaded.ok()) << rleLoaded.error();
+    // The whole files with trailing bytes still load.
+    ASSERT_TRUE(writeBytes(dir.filePath("tail.jpg"), jpeg + "trailer"));
+    ASSERT_TRUE(loadPictureFile(dir.filePath("tail.jpg")).ok());
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cut[] = {
+        {"first100.bmp", bmp.left(100)},
+        {"lastbyte.bmp", bmp.left(bmp.size() - 1)},
+        // 154 bytes that declare 5000 x 5000 pixels: refused before the picture's memory.
+        {"lying.bmp", bmpHeader(5000, 5000, 24, 0, 54) + QByteArray(100, '\x20')},
+        {"half.jpg", jpeg.left(jpeg.size() / 2)},
+        {"noend.jpg", jpeg.left(jpeg.size() - 2)},
+        {"half.png", png.left(png.size() / 2)},
+        {"half.gif", gif.left(gif.size() / 2)},
+        {"rle.bmp", rle.left(rle.size() - 4)},
+    };
+    for (const auto& file : cut) {
+        const QString path = dir.filePath(file.name);
+        ASSERT_TRUE(writeBytes(path, file.bytes));
+        auto loaded = loadPictureFile(path);
+        EXPECT_FALSE(loaded.ok()) << file.name;
+        if (!loaded.ok()) {
+            EXPECT_NE(loaded.error().find(path.toStdString()), std::string::npos) << loaded.error();
+        }
+        EXPECT_FALSE(loadPictureImage(path).ok()) << file.name;
+    }
+}
+
+TEST(PictureFile, FoldersAndPipesAreRefusedWithoutWaiting) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.bmp");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const struct {
+        QString path;
+        const char* says;
+    } cases[] = {{dir.path(), "folder"}, {fifo, "not a regular file"}, {"/dev/zero", "regular"}};
+    for (const auto& c : cases) {
+        auto loaded = loadPictureFile(c.path);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_NE(loaded.error().find(c.says), std::string::npos) << loaded.error();
+    }
+}
+
+TEST(PictureFile, EveryPictureThatCanBeWrittenCanBeReadAgain) {
+    // 36 megapixels: above the reader's default allocation limit of 128 MiB.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.bmp");
+    PixelBuffer large = *PixelBuffer::create(6000, 6000, 0x00123456u);
+    large.at(5999, 5999) = 0x00ABCDEFu;
+    ASSERT_TRUE(savePictureBmp(path, large).ok());
+    auto loaded = loadPictureFile(path);
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
+    EXPECT_EQ(*loaded, large);
 }
 
 TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {

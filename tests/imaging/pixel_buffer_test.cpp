@@ -25,6 +25,9 @@ TEST(PixelBuffer, RefusesSizesWhoseByteCountOverflowsBeforeAllocating) {
     EXPECT_TRUE(PixelBuffer::sizeAllowed(23170, 23170));   // 2 147 395 600 bytes
     EXPECT_FALSE(PixelBuffer::sizeAllowed(23171, 23171));  // 2 147 580 964 bytes
     EXPECT_FALSE(PixelBuffer::sizeAllowed(65536, 8192));
+    EXPECT_FALSE(PixelBuffer::sizeAllowed(INT32_MAX, INT32_MAX));  // no overflow on the way
+    EXPECT_FALSE(PixelBuffer::sizeAllowed(536870912, 1));
+    EXPECT_TRUE(PixelBuffer::sizeAllowed(536870911, 1));
     EXPECT_FALSE(PixelBuffer::sizeAllowed(-1, 10));
     EXPECT_TRUE(PixelBuffer::sizeAllowed(0, 0));
     auto refused = PixelBuffer::create(100000, 100000);

@@ -1,5 +1,7 @@
 // The history: its file, and the history window.
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -18,6 +20,7 @@ TEST(UiHistoryFile, OneEntryPerLineWithQuotesDropped) {
               (QStringList{"C:\\x,y\\p.bmp", "/q/r s.jpg", "/a", "/b"}));
     EXPECT_EQ(parseHistory("\"half quoted.bmp\r\n\"\""), QStringList{"\"half quoted.bmp"});
     EXPECT_TRUE(parseHistory("").isEmpty());
+    EXPECT_TRUE(parseHistory("\" \"\r\n\"\"").isEmpty());  // quoted blanks name no file
 }
 
 TEST(UiHistoryFile, WritesCrLfLinesAndReadsThemBack) {
@@ -108,6 +111,36 @@ TEST_F(HistoryWindowTest, ClearedHistoryLeavesAnEmptyFileAtExit) {
     window->close();
     EXPECT_TRUE(QFile::exists(historyFile()));
     EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
+}
+
+TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
+    QDir().mkpath(settingsFolder);
+    const QByteArray history = QStringLiteral("/home/u/写真/ねこ.jpg\r\n").toUtf8() +
+                               QByteArray("/home/u/caf\xe9/\xe9t\xe9.bmp\r\n/home/u/plain.bmp\r\n");
+    const QByteArray dorvel = QByteArray("0,,100,7,0,0,3,5,1,0,0,0,0,0,0\r\n") +
+                              QStringLiteral("柔らか,80,7,5,3,5,7,5,3,1,3,5,3,1\r\n").toUtf8() +
+                              QByteArray("caf\xe9,90,1,2,3,4,5,6,7,8,9,10,11,12\r\n");
+    ASSERT_TRUE(writeBytes(historyFile(), history));
+    ASSERT_TRUE(writeBytes(QDir(settingsFolder).filePath("Dorvel.ini"), dorvel));
+    start();
+    EXPECT_EQ(names()->count(), 3);
+    EXPECT_EQ(paths()->item(0)->text(), QStringLiteral("/home/u/写真/ねこ.jpg"));
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    window->close();
+    EXPECT_EQ(readBytes(historyFile()), history);
+    EXPECT_EQ(readBytes(QDir(settingsFolder).filePath("Dorvel.ini")), dorvel);
+}
+
+TEST_F(HistoryWindowTest, SettingsFilesThatAreNoRegularFilesNeitherHoldNorFillTheStart) {
+    QDir().mkpath(settingsFolder);
+    ASSERT_EQ(mkfifo(historyFile().toLocal8Bit().constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", QDir(settingsFolder).filePath("Dorvel.ini")));
+    ASSERT_TRUE(QFile::link("/dev/zero", QDir(settingsFolder).filePath("EditCol.ini")));
+    start();
+    EXPECT_EQ(names()->count(), 0);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.front().text.contains(QStringLiteral("を読み込めません")));
+    EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 0x808080);
 }
 
 }  // namespace
