@@ -1,0 +1,52 @@
+#pragma once
+// The one renderer of page plans: printers, the print preview's printer, PDF files and
+// pictures are all painted by it, so what is previewed is what is printed.
+//
+// Millimetres become device pixels here (device pixels per mm from the device's logical
+// resolution); the painter itself is never scaled, because a font's point size is turned
+// into pixels before a painter's transform applies. Pictures are always painted with
+// QPainter::LosslessImageRendering.
+
+#include <QFont>
+#include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QString>
+
+#include "imaging/result.h"
+#include "printing/page_plan.h"
+
+namespace kirimo::printing {
+
+// The QFont that renders and measures a TextFont: the family asked for by name, the size
+// in points (fractions kept), bold and italic.
+QFont toQFont(const TextFont& font);
+
+// Text measured with the metrics of `device` (its resolution and its fonts), in mm. The
+// device must outlive the returned function. Usable before painting starts.
+TextMeasure deviceTextMeasure(const QPaintDevice& device);
+
+// Gives `device` the plan's paper size and orientation. With `zeroMargins` the printable
+// area becomes the whole page (the PDFs of kirimo-cli); otherwise the device's margins
+// stay (a printer's printable area), and the plan's origin is the printable area's corner.
+void applyPageSetup(QPagedPaintDevice& device, const PagePlan& plan, bool zeroMargins);
+
+// Paints one page with an active painter whose origin is the printable area's top-left
+// corner, at `pixelsPerMmX` x `pixelsPerMmY` device pixels per millimetre. Text of a size
+// of 0 points or less is not painted.
+void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double pixelsPerMmY);
+
+// Paints every page of the plan on the device, starting a new page between pages (none
+// after the last). A plan without pages paints nothing and does not open the device. An
+// error when the device cannot be opened (a printer that is not available).
+Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device);
+
+// Writes the plan as a PDF file whose pages have no margins, whole or not at all (an
+// earlier file of that name stays when writing fails). A plan without pages is refused.
+Result<void> writePlanPdf(const PagePlan& plan, const QString& path, const QString& title);
+
+// Paints one page onto a white picture of widthPx x heightPx pixels at `dotsPerInch`
+// (Format_RGB32), the page's origin at the picture's top-left corner.
+QImage renderPageImage(const Page& page, int widthPx, int heightPx, double dotsPerInch);
+
+}  // namespace kirimo::printing
