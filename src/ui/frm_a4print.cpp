@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -62,6 +63,43 @@ QString printerName(const QPrinter& printer) {
     return printer.printerName();
 }
 
+// PrintInfo.ini in the current folder; nothing when that folder is gone (a folder that
+// was removed while it was current has no path, and the file must not land elsewhere).
+std::optional<QString> printInfoPath() {
+    const QString folder = QDir::currentPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return std::nullopt;
+    return QDir(folder).filePath(QLatin1String(kPrintInfoFileName));
+}
+
+// A vertical scroll bar used as a spin control: the upper arrow raises the value, and
+// the highest value puts the handle at the top.
+class SpinScrollBar : public QScrollBar {
+  public:
+    explicit SpinScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
+        setInvertedAppearance(true);
+        setInvertedControls(true);
+        connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
+            switch (action) {
+                case SliderSingleStepSub:
+                    setSliderPosition(value() + singleStep());
+                    break;
+                case SliderSingleStepAdd:
+                    setSliderPosition(value() - singleStep());
+                    break;
+                case SliderPageStepSub:
+                    setSliderPosition(value() + pageStep());
+                    break;
+                case SliderPageStepAdd:
+                    setSliderPosition(value() - pageStep());
+                    break;
+                default:
+                    break;
+            }
+        });
+    }
+};
+
 // The value a cell-size text stands for: rounded half to even, when it is a number from
 // 0 to 200.
 std::optional<int> cellValue(const QString& text) {
@@ -85,7 +123,8 @@ FrmA4Print::FrmA4Print(AppEnvironment environment, SheetSizeTexts sheetSize, QWi
     // The client area is the window's height less its caption bar.
     setFixedSize(twipsToPixels(8400), twipsToPixels(4850));
 
-    showPrintInfo(readPrintInfoFile(QDir::current().absoluteFilePath(kPrintInfoFileName)));
+    const auto optionsFile = printInfoPath();
+    showPrintInfo(optionsFile ? readPrintInfoFile(*optionsFile) : PrintInfo{});
     word_->setCurrentIndex(0);
     showLargestCellSize();
     fillPageList();
@@ -123,11 +162,8 @@ void FrmA4Print::buildControls() {
         cellText_[axis]->setAlignment(Qt::AlignRight);
         cellText_[axis]->setFixedWidth(44);
         paperGrid->addWidget(cellText_[axis], 3, axis * 3 + 1);
-        // A spin control: the upper arrow raises the value.
-        auto* spin = named(new QScrollBar(Qt::Vertical, paper), spinNames[axis]);
+        auto* spin = named(new SpinScrollBar(paper), spinNames[axis]);
         spin->setRange(kCellMin, kCellMax);
-        spin->setInvertedAppearance(true);
-        spin->setInvertedControls(true);
         spin->setFixedSize(16, 26);
         cellSpin_[axis] = spin;
         paperGrid->addWidget(spin, 3, axis * 3 + 2);
@@ -507,10 +543,11 @@ void FrmA4Print::showFailure(const QString& headline, const QString& detail) {
 }
 
 void FrmA4Print::writePrintInfo() {
-    const QString path = QDir::current().absoluteFilePath(kPrintInfoFileName);
-    if (!writePrintInfoFile(path, printInfo())) {
+    const auto path = printInfoPath();
+    if (!path || !writePrintInfoFile(*path, printInfo())) {
         env_.dialogs->inform(this, QStringLiteral("設定保存"),
-                             QStringLiteral("印刷の設定を保存できません。") + u'\n' + path,
+                             QStringLiteral("印刷の設定を保存できません。") + u'\n' +
+                                 path.value_or(QLatin1String(kPrintInfoFileName)),
                              MessageIcon::Exclamation);
     }
 }

@@ -250,7 +250,7 @@ TEST_F(A4PrintTest, OneDotSheetsAndBadSheetSizes) {
 TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
     ui::FrmA4Print& window = open();
     QLineEdit* across = text("txtYOKOSEP");
-    QScrollBar* spin = spin("scrYK");
+    QScrollBar* yk = spin("scrYK");
     struct Step {
         const char* typed;
         int cell;
@@ -260,18 +260,27 @@ TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
     for (const Step& step : steps) {
         across->setText(QString::fromUtf8(step.typed));
         EXPECT_EQ(window.cellWidth(), step.cell) << step.typed;
-        EXPECT_EQ(spin->value(), step.cell) << step.typed;
+        EXPECT_EQ(yk->value(), step.cell) << step.typed;
         EXPECT_EQ(across->text(), QString::fromUtf8(step.typed));  // what was typed stays
     }
+    // The upper arrow raises the value, the lower one lowers it, within 0 to 200.
+    const QPoint up(yk->width() / 2, 3);
+    const QPoint down(yk->width() / 2, yk->height() - 3);
     across->setText(QStringLiteral("20"));
-    spin->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, up);
     EXPECT_EQ(across->text(), "21");
     EXPECT_EQ(window.cellWidth(), 21);
-    // The upper arrow raises the value, the lower one lowers it.
-    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, 3));
-    EXPECT_EQ(spin->value(), 22);
-    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, spin->height() - 3));
-    EXPECT_EQ(spin->value(), 21);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    EXPECT_EQ(window.cellWidth(), 19);
+    across->setText(QStringLiteral("200"));
+    QTest::mouseClick(yk, Qt::LeftButton, {}, up);
+    EXPECT_EQ(window.cellWidth(), 200);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    EXPECT_EQ(window.cellWidth(), 199);
+    across->setText(QStringLiteral("0"));
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    EXPECT_EQ(window.cellWidth(), 0);
     spin("scrTT")->setValue(5);
     EXPECT_EQ(text("txtTATESEP")->text(), "5");
     EXPECT_EQ(window.cellHeight(), 5);
@@ -312,13 +321,19 @@ TEST_F(A4PrintTest, TheChecksComeInOrderEachWithItsMessageAndNothingPrinted) {
 
 TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     open();
-    check("chkPR")->click();  // every sheet
-    const QString all = outFile(QStringLiteral("all.pdf"));
-    printDialogs.printerFiles.push_back(all);
+    check("chkPR")->click();  // every sheet but the white one, sheet (2,1)
+    const QString some = outFile(QStringLiteral("some.pdf"));
+    printDialogs.printerFiles.push_back(some);
     press("cmdPRTSTART");
     EXPECT_EQ(printDialogs.printerDialogs, 1);
     EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
     EXPECT_EQ(printDialogs.lastLayout.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(pdfPageCount(some), 3);
+    EXPECT_FALSE(pdfText(some).contains(QStringLiteral("(2,1)")));
+    check("chkALLWHITE")->click();
+    const QString all = outFile(QStringLiteral("all.pdf"));
+    printDialogs.printerFiles.push_back(all);
+    press("cmdPRTSTART");
     EXPECT_EQ(pdfPageCount(all), 4);
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -338,7 +353,7 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
 
     // A cancelled printer dialog prints nothing.
     press("cmdPRTSTART");
-    EXPECT_EQ(printDialogs.printerDialogs, 3);
+    EXPECT_EQ(printDialogs.printerDialogs, 4);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -368,6 +383,7 @@ TEST_F(A4PrintTest, APrinterThatCannotBeOpenedGivesAMessage) {
 TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
     open();
     check("chkPR")->click();
+    check("chkALLWHITE")->click();
     const QString first = outFile(QStringLiteral("preview1.pdf"));
     const QString again = outFile(QStringLiteral("preview2.pdf"));
     printDialogs.previewFiles = {first, again};
