@@ -24,6 +24,7 @@
 #include "ui/frm_convset.h"
 #include "ui/frm_last.h"
 #include "ui/frm_preview.h"
+#include "ui/frm_print.h"
 #include "ui/frm_source.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
@@ -357,7 +358,14 @@ void FrmMain::chooseColourInfoPreview() {
     chosen->surface()->readPixels(state.workPixels);
     state.pictureWidth = chosen->surface()->image().width();
     state.pictureHeight = chosen->surface()->image().height();
-    // The colour-information window opens here, modally, on the chosen preview.
+
+    ColourInfoSources sources;
+    if (source_)
+        sources.sourcePicture = source_->surface()->image();
+    sources.previewCaption = chosen->windowTitle();
+    sources.settingsLine = reportSettingsLine(conversionWindow()->description());
+    FrmPrint colourInfo(*env_.dialogs, env_.secondsSinceMidnight, std::move(sources), this);
+    colourInfo.exec();
 }
 
 void FrmMain::updateCommands() {

@@ -44,7 +44,8 @@ class FrmMain : public QMainWindow {
     // preview window. Bad settings or an empty picture are refused with a message before
     // anything changes; the new preview, or nullptr.
     FrmPreview* runConversion();
-    // "色情報の保存": reads the active preview's picture into the shared state.
+    // "色情報の保存": reads the active preview's picture into the shared state and opens
+    // the colour information window on it, modally.
     void chooseColourInfoPreview();
 
   protected:

@@ -2,11 +2,13 @@
 // activation, double-click, and the choice of "色情報の保存".
 
 #include <QMdiArea>
+#include <QTimer>
 
 #include "conversion_fixture.h"
 #include "core/colour_usage.h"
 #include "core/conversion_texts.h"
 #include "ui/frm_last.h"
+#include "ui/frm_print.h"
 
 namespace kirimo::test {
 namespace {
@@ -176,7 +178,16 @@ TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     window->loadPictureFile(makePicture("b.bmp", 30, 20), false);
     sharedState().workPixels = PixelBuffer{};
     dialogs.messages.clear();
+    // The colour information window opens modally; close it at once.
+    bool opened = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        if (auto* info = window->findChild<ui::FrmPrint*>()) {
+            opened = true;
+            info->close();
+        }
+    });
     trigger("mnuSAVE");
+    EXPECT_TRUE(opened);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().workPixels, picture(preview->surface()));
     EXPECT_EQ(sharedState().pictureWidth, 12);

@@ -12,9 +12,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "ui/frm_convset.h"
 #include "ui/frm_preview.h"
+#include "ui/frm_print.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -101,6 +103,40 @@ TEST_F(UiScreenshot, ConversionWindowAndTwoPreviews) {
     window->mdiArea()->setActiveSubWindow(
         qobject_cast<QMdiSubWindow*>(previews[0]->parentWidget()));
     grabScreen("conversion_and_previews.png");
+}
+
+TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
+    const QString cat =
+        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
+    ASSERT_TRUE(QFileInfo::exists(cat));
+    start();
+    window->move(0, 0);
+    window->resize(1280, 800);
+    openThroughDialog(QDir::cleanPath(cat));
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* info = window->findChild<ui::FrmPrint*>();
+        ASSERT_NE(info, nullptr);
+        shown = true;
+        info->move(300, 200);
+        info->findChild<QComboBox*>("cboYOKO")->setEditText("30");
+        info->findChild<QComboBox*>("cboTATE")->setEditText("30");
+        // A click on the map switches the magnified view to the converted picture; then
+        // the pointer rests over sheet (6,4).
+        auto* map = info->findChild<QWidget*>("picGAZOU(0)");
+        settle();
+        const QPoint over(map->width() * 170 / 451, map->height() * 100 / 300);
+        QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, over);
+        QTest::mouseMove(map, over + QPoint(1, 0));
+        QTest::mouseMove(map, over);
+        grabScreen("colour_information.png");
+        info->close();
+    });
+    trigger("mnuSAVE");
+    EXPECT_TRUE(shown);
 }
 
 }  // namespace

@@ -1,0 +1,413 @@
+// The colour information window: the divisor lists, the sheet map with its outlines and
+// corner labels, the magnified sheet under the mouse, the picture name over two labels,
+// and saving the three reports.
+
+#include <QFontMetricsF>
+#include <QTimer>
+#include <functional>
+
+#include "conversion_fixture.h"
+#include "core/colour_table.h"
+#include "support/cli_runner.h"
+#include "ui/frm_print.h"
+
+namespace kirimo::test {
+namespace {
+
+const QString kSettingsLine = QStringLiteral("RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
+
+// A picture in table colours, different from the source picture the fixture makes.
+PixelBuffer tableColourPicture(int width, int height) {
+    PixelBuffer pixels = *PixelBuffer::create(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const ColourEntry& entry = sharedState().colourTable[(x / 3 + y) % kColourCount];
+            pixels.at(x, y) = colourValueToPixel(entry.packed);
+        }
+    }
+    return pixels;
+}
+
+QImage region(const QImage& image, int x, int y, int width, int height) {
+    return image.copy(x, y, width, height).convertToFormat(QImage::Format_RGB32);
+}
+
+// Positions of the red lines of the map across (vertical lines) or down.
+std::vector<int> redLines(const QImage& map, bool vertical) {
+    std::vector<int> lines;
+    const int count = vertical ? map.width() : map.height();
+    const int length = vertical ? map.height() : map.width();
+    for (int i = 0; i < count; ++i) {
+        int red = 0;
+        for (int j = 0; j < length; ++j)
+            red += (vertical ? map.pixel(i, j) : map.pixel(j, i)) == qRgb(255, 0, 0) ? 1 : 0;
+        if (red * 2 > length)
+            lines.push_back(i);
+    }
+    return lines;
+}
+
+class ColourInfoTest : public ConversionTest {
+  protected:
+    void SetUp() override {
+        ConversionTest::SetUp();
+        sharedState().colourTable.init(settingsFolder);
+    }
+    void TearDown() override {
+        info.reset();
+        ConversionTest::TearDown();
+    }
+
+    // The window on a converted picture, as the main window opens it.
+    ui::FrmPrint& open(int width, int height, QString caption = QStringLiteral("[RGB]cat.jpg")) {
+        sharedState().workPixels = tableColourPicture(width, height);
+        source = toImage(randomPicture(width, height, 5));
+        info =
+            std::make_unique<ui::FrmPrint>(dialogs, environment.secondsSinceMidnight,
+                                           ui::ColourInfoSources{source, caption, kSettingsLine});
+        info->show();
+        QApplication::processEvents();
+        return *info;
+    }
+
+    template <typename T>
+    T* get(const QString& name) const {
+        T* found = info->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    QString text(const char* label) const {
+        return get<QLabel>(QString::fromLatin1(label))->text();
+    }
+    QComboBox* across() const { return get<QComboBox>("cboYOKO"); }
+    QComboBox* down() const { return get<QComboBox>("cboTATE"); }
+    ui::SheetMap* map() const { return get<ui::SheetMap>("picGAZOU(0)"); }
+    ui::SheetView* view() const { return get<ui::SheetView>("imgGAZOU"); }
+    void setSheet(const QString& width, const QString& height) {
+        across()->setEditText(width);
+        down()->setEditText(height);
+    }
+    static QStringList items(QComboBox* box) {
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts.append(box->itemText(i));
+        return texts;
+    }
+    // Moves the mouse over the map to the pixel of dot (x, y).
+    void hover(int x, int y) {
+        const int width = sharedState().workPixels.width();
+        const int height = sharedState().workPixels.height();
+        sendMouse(map(), QEvent::MouseMove,
+                  QPoint((2 * x + 1) * map()->width() / (2 * width),
+                         (2 * y + 1) * map()->height() / (2 * height)),
+                  Qt::NoButton);
+    }
+    void save() { get<QPushButton>("cmdSAVE")->click(); }
+
+    QImage source;
+    std::unique_ptr<ui::FrmPrint> info;
+};
+
+TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
+    open(120, 80);
+    EXPECT_EQ(info->windowTitle(), QStringLiteral("色情報保存"));
+    EXPECT_EQ(text("lblSIZE"), QStringLiteral("120×80"));
+    EXPECT_EQ(info->sheetWidthText(), QStringLiteral("120"));
+    EXPECT_EQ(info->sheetHeightText(), QStringLiteral("80"));
+    EXPECT_EQ(items(across()).join(u' '),
+              QStringLiteral("2 3 4 5 6 8 10 12 15 20 24 30 40 60 120"));
+    EXPECT_EQ(items(down()).join(u' '), QStringLiteral("2 4 5 8 10 16 20 40 80"));
+    EXPECT_EQ(text("lblYOKO"), QStringLiteral("（1枚）"));
+    EXPECT_EQ(text("lblTATE"), QStringLiteral("（1枚）"));
+    EXPECT_EQ(text("lblTOTAL"), QStringLiteral("総計：1枚"));
+    EXPECT_EQ(map()->labels(), QStringList{QStringLiteral("(1,1)")});
+    // One outline round the map, 3500 twips on the longer side.
+    EXPECT_EQ(map()->size(), QSize(233, 156));
+    EXPECT_EQ(redLines(map()->image(), true), (std::vector<int>{0, 232}));
+    EXPECT_EQ(redLines(map()->image(), false), (std::vector<int>{0, 155}));
+    EXPECT_TRUE(get<QRadioButton>("optSAVE(0)")->isChecked());
+    EXPECT_FALSE(get<QPushButton>("cmdA4")->isEnabled());
+    EXPECT_TRUE(get<QLabel>("Label7")->isHidden());
+    EXPECT_EQ(get<QWidget>("picGAZOU(0)")->toolTip(),
+              QStringLiteral("ｸﾘｯｸで元画像と変換画像を切り替えます"));
+
+    // A prime side lists only itself.
+    open(7, 12);
+    EXPECT_EQ(items(across()), QStringList{QStringLiteral("7")});
+    EXPECT_EQ(items(down()).join(u' '), QStringLiteral("2 3 4 6 12"));
+    EXPECT_EQ(map()->size(), QSize(136, 233));
+}
+
+TEST_F(ColourInfoTest, SheetSizesDivideTheMap) {
+    open(100, 70);
+    struct Case {
+        const char* across;
+        const char* down;
+        const char* columns;
+        const char* rows;
+        const char* total;
+        QStringList labels;
+        size_t verticalLines;
+        size_t horizontalLines;
+    };
+    const Case cases[] = {
+        {"30", "30", "（4枚）", "（3枚）", "総計：12枚", {"(1,1)", "(4,3)"}, 5, 4},
+        {"500", "70", "（1枚）", "（1枚）", "総計：1枚", {"(1,1)"}, 2, 2},
+        {"500", "30", "（1枚）", "（3枚）", "総計：3枚", {"(1,1)", "(1,3)"}, 2, 4},
+        {" 50 ", "100", "（2枚）", "（1枚）", "総計：2枚", {"(1,1)", "(2,1)"}, 3, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.across) + " x " + c.down);
+        setSheet(QString::fromUtf8(c.across), QString::fromUtf8(c.down));
+        EXPECT_EQ(text("lblYOKO"), QString::fromUtf8(c.columns));
+        EXPECT_EQ(text("lblTATE"), QString::fromUtf8(c.rows));
+        EXPECT_EQ(text("lblTOTAL"), QString::fromUtf8(c.total));
+        EXPECT_EQ(map()->labels(), c.labels);
+        EXPECT_EQ(redLines(map()->image(), true).size(), c.verticalLines);
+        EXPECT_EQ(redLines(map()->image(), false).size(), c.horizontalLines);
+    }
+
+    // Text that is not a whole number of at least 1 changes nothing.
+    setSheet("30", "30");
+    hover(45, 10);
+    const QImage mapBefore = map()->image();
+    const QImage viewBefore = view()->image();
+    const QSize viewSize = view()->size();
+    for (const char* bad : {"abc", "0", "-30", "30.5", "", "1e10"}) {
+        SCOPED_TRACE(bad);
+        for (QComboBox* box : {across(), down()}) {
+            box->setEditText(QString::fromUtf8(bad));
+            EXPECT_EQ(text("lblYOKO"), QStringLiteral("（4枚）"));
+            EXPECT_EQ(text("lblTOTAL"), QStringLiteral("総計：12枚"));
+            EXPECT_EQ(map()->image(), mapBefore);
+            EXPECT_EQ(map()->labels(), (QStringList{"(1,1)", "(4,3)"}));
+            hover(5, 5);
+            EXPECT_EQ(text("lblPOS"), QStringLiteral("(2,1)"));
+            EXPECT_EQ(view()->image(), viewBefore);
+            EXPECT_EQ(view()->size(), viewSize);
+            box->setEditText(QStringLiteral("30"));
+            hover(45, 10);
+        }
+    }
+}
+
+TEST_F(ColourInfoTest, TheMouseShowsItsSheetMagnifiedAndAClickSwitchesPictures) {
+    open(100, 70);
+    setSheet("30", "30");
+    EXPECT_EQ(view()->size(), QSize(233, 233));
+    EXPECT_TRUE(view()->image().isNull());
+    auto* hint = get<QLabel>("Label7");
+
+    hover(45, 10);
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(text("lblPOS"), QStringLiteral("(2,1)"));
+    EXPECT_EQ(view()->image(), region(source, 30, 0, 30, 30));
+
+    // A click switches to the converted picture, shown from the next movement on.
+    sendMouse(map(), QEvent::MouseButtonPress, QPoint(100, 10), Qt::LeftButton);
+    EXPECT_EQ(view()->image(), region(source, 30, 0, 30, 30));
+    hover(45, 10);
+    const QImage converted = toImage(sharedState().workPixels);
+    EXPECT_EQ(view()->image(), region(converted, 30, 0, 30, 30));
+    // The last sheet is partial: only its dots inside the picture.
+    hover(99, 69);
+    EXPECT_EQ(text("lblPOS"), QStringLiteral("(4,3)"));
+    EXPECT_EQ(view()->image(), region(converted, 90, 60, 10, 10));
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(map(), &leave);
+    EXPECT_TRUE(hint->isHidden());
+
+    // A new sheet size takes its proportions and starts empty.
+    setSheet("60", "30");
+    EXPECT_EQ(view()->size(), QSize(233, 117));
+    EXPECT_TRUE(view()->image().isNull());
+}
+
+TEST_F(ColourInfoTest, ALongPictureNameGoesOverTwoLabels) {
+    const QString longName = QStringLiteral("とても長い名前の写真ファイル_2026年12月6日_夕方の猫");
+    open(20, 20, QStringLiteral("[RGB]100%(7)0)0)3)5)1)") + longName + QStringLiteral(".x.jpg"));
+    const QString stem = QStringLiteral("[RGB]100%(7)0)0)3)5)1)") + longName;
+    const QString first = text("lblFILENAME(0)");
+    const QString second = text("lblFILENAME(1)");
+    EXPECT_EQ(first + second, stem);
+    ASSERT_FALSE(second.isEmpty());
+    // The first label holds the shortest start that reaches the measure, and one more.
+    auto* measure = get<QLabel>("picTEXT");
+    const QFontMetricsF metrics(measure->font());
+    EXPECT_GE(metrics.horizontalAdvance(first.chopped(1)), measure->width());
+    EXPECT_LT(metrics.horizontalAdvance(first.chopped(2)), measure->width());
+
+    open(20, 20, QStringLiteral("[RGB]cat.face.jpg"));
+    EXPECT_EQ(text("lblFILENAME(0)"), QStringLiteral("[RGB]cat"));
+    EXPECT_EQ(text("lblFILENAME(1)"), QString());
+}
+
+// ---- Saving
+
+class ColourInfoSaveTest : public ColourInfoTest {
+  protected:
+    // A picture file for CurrentFileName and the window on its converted picture.
+    QString openFor(const QString& folderName, const QString& fileName) {
+        const QString folder = QDir(pictureFolder).filePath(folderName);
+        QDir().mkpath(folder);
+        sharedState().currentFileName = QDir(folder).filePath(fileName);
+        open(100, 70);
+        setSheet("30", "30");
+        return folder + QDir::separator();
+    }
+    QString lastMessage() const {
+        return dialogs.messages.empty() ? QString() : dialogs.messages.back().text;
+    }
+};
+
+TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
+    const QString folder = openFor("絵", "cat.face.jpg");
+    save();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Kirimo"));
+    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::None);
+    EXPECT_EQ(lastMessage(), QStringLiteral("保存しました。\n(ﾌｫﾙﾀﾞ：") + folder +
+                                 QStringLiteral(")\n（ﾌｧｲﾙ名：cat）"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const QByteArray report = readBytes(folder + "cat.txt");
+    EXPECT_TRUE(report.startsWith(kSettingsLine.toUtf8() + "\r\n"));
+
+    // Cancel: nothing is written.
+    ASSERT_TRUE(writeBytes(folder + "cat.txt", "old"));
+    dialogs.messages.clear();
+    dialogs.answers = {ui::MessageAnswer::Cancel};
+    save();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("上書き確認"));
+    EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNoCancel);
+    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("同名ファイルがあります。（cat）。上書きしますか。\n"
+                             "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。"));
+    EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
+
+    // No: the seconds since midnight follow the base.
+    dialogs.messages.clear();
+    dialogs.answers = {ui::MessageAnswer::No};
+    save();
+    EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
+    for (const char* extension : {".txt", ".csv", ".bmp"})
+        EXPECT_TRUE(QFileInfo::exists(folder + "cat36000" + extension)) << extension;
+    EXPECT_EQ(readBytes(folder + "cat36000.txt"), report);
+    EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("（ﾌｧｲﾙ名：cat36000）")));
+
+    // Yes: the earlier files are replaced.
+    dialogs.answers = {ui::MessageAnswer::Yes};
+    save();
+    EXPECT_EQ(readBytes(folder + "cat.txt"), report);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 6);
+}
+
+TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
+    const QString folder = openFor("絵", "cat.face.jpg");
+    get<QRadioButton>("optSAVE(1)")->click();
+    dialogs.fileAnswers = {folder + "named.report.txt"};
+    save();
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    EXPECT_TRUE(dialogs.fileDialogs[0].save);
+    EXPECT_EQ(dialogs.fileDialogs[0].start, folder + "cat");
+    EXPECT_EQ(dialogs.fileDialogs[0].filter, QStringLiteral("情報ﾌｧｲﾙ (*.txt)"));
+    EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("（ﾌｧｲﾙ名：named）")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).join(u' '),
+              QStringLiteral("named.bmp named.csv named.txt"));
+
+    auto expectRefused = [&](const char* what) {
+        SCOPED_TRACE(what);
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("保存できません。")))
+            << lastMessage().toStdString();
+        EXPECT_EQ(dialogs.messages.back().icon, ui::MessageIcon::Exclamation);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        dialogs.messages.clear();
+    };
+    // A cancelled dialog.
+    save();
+    expectRefused("cancelled dialog");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
+
+    // A folder that does not exist.
+    get<QRadioButton>("optSAVE(0)")->click();
+    sharedState().currentFileName = folder + "missing/cat.jpg";
+    save();
+    expectRefused("missing folder");
+
+    // A sheet size that is not a whole number: nothing is asked or written.
+    sharedState().currentFileName = folder + "dog.jpg";
+    setSheet("abc", "30");
+    save();
+    expectRefused("bad sheet size");
+    EXPECT_TRUE(dialogs.fileDialogs.size() == 2u);
+    EXPECT_FALSE(QFileInfo::exists(folder + "dog.txt"));
+
+    // The CSV cannot be written: the chart stays, the picture is not written.
+    setSheet("30", "30");
+    QDir().mkpath(folder + "dog.csv");
+    dialogs.answers = {ui::MessageAnswer::Yes};
+    save();
+    expectRefused("unwritable CSV");
+    EXPECT_TRUE(QFileInfo(folder + "dog.txt").isFile());
+    EXPECT_FALSE(QFileInfo::exists(folder + "dog.bmp"));
+}
+
+// ---- Through the main window
+
+class ColourInfoWindowTest : public ColourInfoTest {
+  protected:
+    // Opens the window through "色情報の保存" and runs `work` on it while it is shown.
+    void withColourInfo(const std::function<void(ui::FrmPrint&)>& work) {
+        bool ran = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto* shown = window->findChild<ui::FrmPrint*>();
+            ASSERT_NE(shown, nullptr);
+            EXPECT_TRUE(shown->isModal() && shown->isVisible());
+            ran = true;
+            work(*shown);
+            shown->close();
+        });
+        trigger("mnuSAVE");
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(window->findChild<ui::FrmPrint*>(), nullptr);
+    }
+};
+
+TEST_F(ColourInfoWindowTest, AutomaticSaveWritesWhatTheCommandLineWrites) {
+    start();
+    const QString folder = QDir(pictureFolder).filePath(QStringLiteral("絵"));
+    QDir().mkpath(folder);
+    const QString photo = QDir(folder).filePath(QStringLiteral("cat.face.jpg"));
+    ASSERT_TRUE(toImage(randomPicture(100, 70, 9)).save(photo, "JPG"));
+    window->loadPictureFile(photo, false);
+    ui::FrmPreview* preview = convert();
+    ASSERT_NE(preview, nullptr);
+
+    withColourInfo([&](ui::FrmPrint& shown) {
+        EXPECT_EQ(shown.convertedPicture(), picture(preview->surface()));
+        EXPECT_TRUE(shown.findChild<QLabel*>("lblFILENAME(0)")->text().endsWith("cat"));
+        shown.findChild<QComboBox*>("cboYOKO")->setEditText("30");
+        shown.findChild<QComboBox*>("cboTATE")->setEditText("30");
+        shown.findChild<QPushButton*>("cmdSAVE")->click();
+    });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("保存しました。")));
+
+    const QString cli = QDir(root_.path()).filePath(QStringLiteral("cli"));
+    QDir().mkpath(cli);
+    const CliRun report = runCli({QStringLiteral("report"), QDir(folder).filePath("cat.bmp"),
+                                  QDir(cli).filePath("cat"), "--sheet", "30x30"});
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    for (const char* extension : {".txt", ".csv", ".bmp"}) {
+        const QByteArray ours = readBytes(QDir(folder).filePath(QString("cat") + extension));
+        EXPECT_FALSE(ours.isEmpty()) << extension;
+        EXPECT_EQ(ours, readBytes(QDir(cli).filePath(QString("cat") + extension))) << extension;
+    }
+}
+
+}  // namespace
+}  // namespace kirimo::test
