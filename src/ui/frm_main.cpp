@@ -16,6 +16,7 @@
 #include "core/history_file.h"
 #include "core/picture_file.h"
 #include "core/shared_state.h"
+#include "core/symbol_settings_file.h"
 #include "kirimo/version.h"
 #include "reports/report_naming.h"
 #include "ui/busy_cursor.h"
@@ -25,6 +26,7 @@
 #include "ui/frm_last.h"
 #include "ui/frm_preview.h"
 #include "ui/frm_print.h"
+#include "ui/frm_printinfo.h"
 #include "ui/frm_source.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
@@ -115,10 +117,15 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     historyFrame_->resize(twipsToPixels(3200), twipsToPixels(3600));
     historyFrame_->move(0, conversionBottom + twipsToPixels(240));
 
-    // The colour symbols are read here once their window exists; when no symbol font is
-    // stored, the font of the conversion window's "色変換" button becomes the default.
+    readSymbolSettings(env_.settingsFolder, sharedState().symbolSettings);
 
     sourceWindow();
+    // Without a stored symbol font, the font of the conversion window's "色変換" button.
+    if (sharedState().symbolSettings.fontName.isEmpty()) {
+        if (auto* convert =
+                conversionWindow()->findChild<QPushButton*>(QStringLiteral("cmdCOLOR2")))
+            sharedState().symbolSettings.fontName = convert->font().family();
+    }
     connect(mdi_, &QMdiArea::subWindowActivated, this, &FrmMain::onSubWindowActivated);
     updateCommands();
 }
@@ -197,8 +204,8 @@ void FrmMain::buildMenus() {
     press(edit, "mnuORG", QStringLiteral("元の画像に戻す"), "cmdORG");
 
     QMenu* options = submenu(bar, "mnuOPTION", QStringLiteral("ｵﾌﾟｼｮﾝ"));
-    // The colour-symbol and zigzag windows arrive with their own work.
-    item(options, "mnuCOLSET", QStringLiteral("色識別記号設定"), [] {})->setEnabled(false);
+    item(options, "mnuCOLSET", QStringLiteral("色識別記号設定"), [this] { showColourSymbols(); });
+    // The zigzag window arrives with its own work.
     item(options, "mnuJIGZAG", QStringLiteral("ｼﾞｸﾞｻﾞｸﾞ絵の作成"), [] {})->setEnabled(false);
 
     QMenu* help = submenu(bar, "mnuHELP", QStringLiteral("ﾍﾙﾌﾟ"));
@@ -480,6 +487,11 @@ void FrmMain::showHelp() {
                              QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。"),
                              MessageIcon::Stop);
     }
+}
+
+void FrmMain::showColourSymbols() {
+    FrmPrintInfo symbols(*env_.dialogs, env_.settingsFolder, this);
+    symbols.exec();
 }
 
 void FrmMain::showAbout() {

@@ -23,8 +23,8 @@ class FrmMain : public QMainWindow {
     Q_OBJECT
   public:
     // Runs the start-up: reads the history, sets the caption, makes the settings folder
-    // current, fills the colour table, shows the conversion settings window and the empty
-    // source window.
+    // current, fills the colour table, shows the conversion settings window, reads the
+    // colour symbols and shows the empty source window.
     explicit FrmMain(AppEnvironment environment, QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -59,6 +59,7 @@ class FrmMain : public QMainWindow {
     void showHistory();
     void showHelp();
     void showAbout();
+    void showColourSymbols();
     void pressSourceButton(const QString& name);
     void updateCommands();
     void writeHistory();

@@ -90,8 +90,8 @@ TEST_F(UiTest, EveryMenuItemHasItsCaptionAndPlace) {
     }
     // Items whose windows come later are shown but cannot be chosen yet.
     EXPECT_TRUE(action(QStringLiteral("mnuSAVE"))->isEnabled());
-    for (const char* later : {"mnuCOLSET", "mnuJIGZAG"})
-        EXPECT_FALSE(action(QString::fromLatin1(later))->isEnabled()) << later;
+    EXPECT_TRUE(action(QStringLiteral("mnuCOLSET"))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("mnuJIGZAG"))->isEnabled());
 }
 
 TEST_F(UiTest, ExitAnsweredNoKeepsEverythingOpenAndWritesNothing) {
