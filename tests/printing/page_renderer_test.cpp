@@ -1,0 +1,158 @@
+// The renderer: millimetres to device pixels, the text's top-left convention, lines,
+// lossless pictures, and PDF files read back with poppler's tools.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "printing/page_renderer.h"
+
+namespace kirimo::printing {
+namespace {
+
+constexpr double kDpi = 254.0;  // 10 pixels per mm
+
+bool dark(QRgb p) {
+    return qGray(p) < 128;
+}
+
+// Dark pixels of the image inside [x0, x1) x [y0, y1).
+int darkPixels(const QImage& image, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x)
+            n += dark(image.pixel(x, y)) ? 1 : 0;
+    }
+    return n;
+}
+
+QImage checkerPicture() {
+    QImage image(4, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x)
+            image.setPixel(x, y, qRgb(x * 60 + 1, y * 90 + 3, (x + y) % 2 ? 255 : 7));
+    }
+    return image;
+}
+
+TEST(PageRenderer, PaintsMillimetresAtTheDeviceResolution) {
+    Page page;
+    page.items.push_back(FilledRectItem{QRectF(1, 1, 2, 3), Qt::black});
+    page.items.push_back(PictureItem{checkerPicture(), QRectF(10, 1, 4, 3)});  // 10 px a pixel
+    page.items.push_back(LineItem{QPointF(0, 8), QPointF(20, 8), LineStyle::Solid, 0.0, Qt::black});
+    page.items.push_back(
+        LineItem{QPointF(0, 9), QPointF(20, 9), LineStyle::Dotted, 0.0, Qt::black});
+    page.items.push_back(
+        LineItem{QPointF(0, 11), QPointF(20, 11), LineStyle::Solid, 0.5, Qt::black});
+    const TextFont font{"ＭＳ ゴシック", 12, false, false};
+    page.items.push_back(TextItem{"黒", font, Qt::black, QPointF(5, 13)});
+    page.items.push_back(TextItem{"黒", TextFont{"x", 0}, Qt::black, QPointF(15, 13)});
+    const QImage image = renderPageImage(page, 250, 250, kDpi);
+    ASSERT_EQ(image.size(), QSize(250, 250));
+
+    EXPECT_EQ(darkPixels(image, 10, 10, 30, 40), 20 * 30);
+    EXPECT_EQ(darkPixels(image, 0, 0, 250, 10), 0);
+    const QImage checker = checkerPicture();
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(image.pixel(100 + x * 10 + 5, 10 + y * 10 + 5), checker.pixel(x, y));
+            EXPECT_EQ(image.pixel(100 + x * 10 + 9, 10 + y * 10), checker.pixel(x, y));
+        }
+    }
+    // The thinnest line is one pixel; dotted leaves gaps; 0.5 mm is five pixels.
+    EXPECT_GE(darkPixels(image, 0, 79, 200, 82), 195);
+    EXPECT_LE(darkPixels(image, 0, 79, 200, 82), 205);
+    const int dotted = darkPixels(image, 0, 89, 200, 92);
+    EXPECT_GT(dotted, 40);
+    EXPECT_LT(dotted, 120);
+    EXPECT_GE(darkPixels(image, 0, 107, 200, 114), 5 * 195);
+    EXPECT_EQ(darkPixels(image, 0, 104, 200, 106), 0);
+    // The text's line box starts at its position: ink below and right of (5, 13) mm,
+    // within the box the device measures; no text at 0 points.
+    const TextExtent box = deviceTextMeasure(image)(font, "黒");
+    EXPECT_NEAR(box.width, 12 * 25.4 / 72, 0.3);  // a full-width character is about 1 em
+    EXPECT_EQ(darkPixels(image, 0, 115, 250, 130), 0);
+    EXPECT_EQ(darkPixels(image, 40, 130, 50, 250), 0);
+    EXPECT_GT(darkPixels(image, 50, 130, 50 + int(box.width * 10), 130 + int(box.height * 10)),
+              100);
+    EXPECT_EQ(darkPixels(image, 140, 120, 250, 250), 0);
+}
+
+QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(60000);
+    if (exitCode)
+        *exitCode = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
+    QTemporaryDir dir;
+    PagePlan plan;
+    plan.orientation = PageOrientation::Landscape;
+    for (int i = 0; i < 3; ++i) {
+        Page page;
+        page.items.push_back(PictureItem{checkerPicture(), QRectF(20, 30, 8, 6)});
+        page.items.push_back(
+            TextItem{QString("P%1").arg(i + 1), {"DejaVu Sans", 20}, Qt::black, QPointF(100, 50)});
+        plan.pages.push_back(page);
+    }
+    const QString path = dir.filePath("plan.pdf");
+    ASSERT_TRUE(writePlanPdf(plan, path, "test"));
+
+    const QString info = run("pdfinfo", {path});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+3\\n"))) << info.toStdString();
+    // A4 landscape, in the whole points a PDF page of Qt has.
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts")))
+        << info.toStdString();
+
+    // Words with their boxes in points: the text's top-left is 100 x 50 mm, its box the
+    // font's height, so the word's box starts at 100 mm and lies within that band.
+    const QString bbox = run("pdftotext", {"-bbox", "-f", "2", "-l", "2", path, "-"});
+    const QRegularExpression word(
+        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">P2<");
+    const auto m = word.match(bbox);
+    ASSERT_TRUE(m.hasMatch()) << bbox.toStdString();
+    const double mmPerPt = 25.4 / 72;
+    const TextExtent box =
+        deviceTextMeasure(QPdfWriter(dir.filePath("x.pdf")))({"DejaVu Sans", 20}, "P2");
+    EXPECT_NEAR(m.captured(1).toDouble() * mmPerPt, 100, 0.5);
+    EXPECT_GE(m.captured(2).toDouble() * mmPerPt, 50 - 0.1);
+    EXPECT_LE(m.captured(3).toDouble() * mmPerPt, 50 + box.height + 0.1);
+
+    // The picture comes back pixel for pixel, stored once for the three pages.
+    int status = -1;
+    const QString list = run("pdfimages", {"-list", path}, &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(list.count(QRegularExpression("\\n\\s+\\d+\\s+\\d+\\s+image\\s+4\\s+3 ")), 3);
+    run("pdfimages", {"-png", "-f", "1", "-l", "1", path, dir.filePath("img")});
+    const QImage back(dir.filePath("img-000.png"));
+    ASSERT_EQ(back.size(), QSize(4, 3));
+    const QImage checker = checkerPicture();
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(back.pixel(x, y) & 0xFFFFFF, checker.pixel(x, y) & 0xFFFFFF);
+    }
+}
+
+TEST(PageRenderer, PdfWithoutPagesOrInAMissingFolderWritesNothing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("none.pdf");
+    EXPECT_FALSE(writePlanPdf(PagePlan{}, path, "t"));
+    EXPECT_FALSE(QFile::exists(path));
+    PagePlan plan;
+    plan.pages.resize(1);
+    EXPECT_FALSE(writePlanPdf(plan, dir.filePath("no/such/folder.pdf"), "t"));
+    // A plan without pages opens no device.
+    QPdfWriter writer(path);
+    EXPECT_TRUE(renderPlan(PagePlan{}, writer));
+}
+
+}  // namespace
+}  // namespace kirimo::printing
