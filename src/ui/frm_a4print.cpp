@@ -23,8 +23,10 @@
 #include "core/shared_state.h"
 #include "printing/chart_images.h"
 #include "printing/page_renderer.h"
+#include "reports/sheet_size_text.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/frm_printinfo.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
 
@@ -263,7 +265,7 @@ void FrmA4Print::buildControls() {
     connect(startPrint, &QPushButton::clicked, this, &FrmA4Print::print);
     connect(showPreview, &QPushButton::clicked, this, &FrmA4Print::preview);
     connect(saveImages_, &QPushButton::clicked, this, &FrmA4Print::saveImages);
-    connect(symbols, &QPushButton::clicked, this, &FrmA4Print::symbolsRequested);
+    connect(symbols, &QPushButton::clicked, this, &FrmA4Print::showColourSymbols);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* buttons = new QGridLayout;
@@ -323,11 +325,9 @@ bool FrmA4Print::portrait() const {
 }
 
 std::optional<SheetSize> FrmA4Print::sheetSize() const {
-    const auto width = parseInt32(sheetTexts_.width ? sheetTexts_.width() : QString());
-    const auto height = parseInt32(sheetTexts_.height ? sheetTexts_.height() : QString());
-    if (!width || !height || *width < kSheetSideMin || *height < kSheetSideMin)
+    if (!sheetTexts_.width || !sheetTexts_.height)
         return std::nullopt;
-    return SheetSize{*width, *height};
+    return parseSheetSize(sheetTexts_.width(), sheetTexts_.height());
 }
 
 printing::PageOrientation FrmA4Print::orientation() const {
@@ -536,6 +536,11 @@ void FrmA4Print::saveImages() {
         return;
     }
     env_.dialogs->inform(this, kTitle, printing::chartImagesSavedMessage(base), MessageIcon::None);
+}
+
+void FrmA4Print::showColourSymbols() {
+    FrmPrintInfo symbols(*env_.dialogs, env_.settingsFolder, this);
+    symbols.exec();
 }
 
 void FrmA4Print::showFailure(const QString& headline, const QString& detail) {

@@ -64,12 +64,11 @@ class FrmA4Print : public QDialog {
     // cmdGSAVE: every sheet's character chart as a bitmap next to the picture.
     void saveImages();
 
+    // cmdMJSET: the colour symbols window, modally.
+    void showColourSymbols();
+
     // Closing by any road writes PrintInfo.ini.
     void done(int result) override;
-
-  signals:
-    // cmdMJSET: the colour symbols window is wanted.
-    void symbolsRequested();
 
   private:
     void buildControls();

@@ -8,15 +8,16 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
+#include "conversion_fixture.h"
 #include "core/print_info_file.h"
 #include "scripted_print_dialogs.h"
 #include "ui/frm_a4print.h"
+#include "ui/frm_print.h"
 #include "ui/twips.h"
-#include "ui_fixture.h"
 
 namespace kirimo::test {
 namespace {
@@ -37,10 +38,10 @@ QString pdfText(const QString& path) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-class A4PrintTest : public UiTest {
+class A4PrintTest : public ConversionTest {
   protected:
     void SetUp() override {
-        UiTest::SetUp();
+        ConversionTest::SetUp();
         environment.printDialogs = &printDialogs;
         ASSERT_TRUE(QDir::setCurrent(pictureFolder));
         // A 4 x 4 picture of table colours: black, white, red and blue quarters.
@@ -66,7 +67,7 @@ class A4PrintTest : public UiTest {
 
     void TearDown() override {
         a4.reset();
-        UiTest::TearDown();
+        ConversionTest::TearDown();
     }
 
     ui::FrmA4Print& open() {
@@ -455,11 +456,46 @@ TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderAndAFailedWriteIsReported) {
     ASSERT_TRUE(QDir::setCurrent(pictureFolder));
 }
 
-TEST_F(A4PrintTest, TheSymbolsButtonAsksForTheSymbolsWindow) {
+TEST_F(A4PrintTest, TheSymbolsButtonOpensTheColourSymbolsWindow) {
     open();
-    QSignalSpy asked(a4.get(), &ui::FrmA4Print::symbolsRequested);
+    QString shown;
+    QTimer::singleShot(0, a4.get(), [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = modal->objectName();
+            modal->close();
+        }
+    });
     press("cmdMJSET");
-    EXPECT_EQ(asked.count(), 1);
+    EXPECT_EQ(shown, "frmPRINTINFO");
+}
+
+TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {
+    start();
+    window->loadPictureFile(makePicture(QStringLiteral("cat.bmp"), 70, 50), false);
+    ASSERT_NE(convert(), nullptr);
+    bool ran = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* info = window->findChild<ui::FrmPrint*>();
+        ASSERT_NE(info, nullptr);
+        info->findChild<QComboBox*>(QStringLiteral("cboYOKO"))->setEditText(QStringLiteral("30"));
+        info->findChild<QComboBox*>(QStringLiteral("cboTATE"))->setEditText(QStringLiteral("20"));
+        QTimer::singleShot(0, info, [&] {
+            auto* shown = info->findChild<ui::FrmA4Print*>();
+            ASSERT_NE(shown, nullptr);
+            EXPECT_TRUE(shown->isModal() && shown->isVisible());
+            EXPECT_EQ(shown->cellWidth(), 9);
+            EXPECT_EQ(shown->cellHeight(), 10);
+            EXPECT_EQ(shown->findChild<QListWidget*>(QStringLiteral("lstPRDATA"))->count(), 9);
+            ran = true;
+            shown->close();
+        });
+        info->findChild<QPushButton*>(QStringLiteral("cmdA4"))->click();
+        info->close();
+    });
+    trigger(QStringLiteral("mnuSAVE"));
+    EXPECT_TRUE(ran);
+    // Closed, it kept its options next to the picture.
+    EXPECT_TRUE(QFileInfo(printInfoPath()).isFile());
 }
 
 }  // namespace
