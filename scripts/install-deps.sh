@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts, headless display, PDF and picture tools used by tests and benchmarks
   fonts-ipaexfont-gothic xvfb xauth poppler-utils imagemagick bc
+  # installing and packaging: icon rendering, the Debian package and its checks
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()

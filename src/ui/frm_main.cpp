@@ -1,6 +1,7 @@
 #include "ui/frm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
+#include <utility>
 
 #include "core/conversion_texts.h"
 #include "core/file_names.h"
@@ -404,6 +407,34 @@ void FrmMain::loadPictureFile(const QString& path, bool addToHistory) {
         history_->add(path);
     source->arrangeScrollBars();
     source->fitWindowToPicture();
+}
+
+void FrmMain::openWhenIdle(const QString& path) {
+    if (path.isEmpty())
+        return;
+    waitingPath_ = path;
+    if (waitingTimer_ == nullptr) {
+        waitingTimer_ = new QTimer(this);
+        waitingTimer_->setSingleShot(true);
+        connect(waitingTimer_, &QTimer::timeout, this, &FrmMain::openWaitingPicture);
+    }
+    // From the event loop, never from inside the handler that received the path.
+    waitingTimer_->start(0);
+}
+
+void FrmMain::openWaitingPicture() {
+    if (waitingPath_.isEmpty() || closingDown_)
+        return;
+    if (QApplication::activeModalWidget() != nullptr || QApplication::overrideCursor() != nullptr) {
+        waitingTimer_->start(200);
+        return;
+    }
+    const QString path = std::exchange(waitingPath_, QString());
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    loadPictureFile(path, true);
 }
 
 void FrmMain::openPicture() {

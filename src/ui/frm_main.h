@@ -11,6 +11,7 @@
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QTimer;
 
 namespace kirimo::ui {
 
@@ -32,6 +33,11 @@ class FrmMain : public QMainWindow {
     // to the history; unless it is already the current file, loads it into the source
     // window and lays that window out.
     void loadPictureFile(const QString& path, bool addToHistory);
+    // Opens a picture named on the command line or handed over by a later start, through
+    // loadPictureFile with the history, and brings the window to the front. While a
+    // modal window is open or long work shows the busy pointer it waits, so that nothing
+    // changes under them; a later path replaces one still waiting.
+    void openWhenIdle(const QString& path);
 
     // The source window, created (empty) when it is not open.
     FrmSource* sourceWindow();
@@ -64,6 +70,7 @@ class FrmMain : public QMainWindow {
     void updateCommands();
     void writeHistory();
     void onSubWindowActivated(QMdiSubWindow* frame);
+    void openWaitingPicture();
 
     AppEnvironment env_;
     QMdiArea* mdi_ = nullptr;
@@ -74,6 +81,8 @@ class FrmMain : public QMainWindow {
     FrmLast* history_ = nullptr;
     QAction* saveAs_ = nullptr;
     bool closingDown_ = false;
+    QString waitingPath_;
+    QTimer* waitingTimer_ = nullptr;
 };
 
 }  // namespace kirimo::ui

@@ -1,14 +1,19 @@
-// The program's entry: one running copy, the real dialogs and desktop services, and the
-// main window, which does the rest of the start-up.
+// The program's entry: the command line, one running copy (a later start hands its
+// picture over and ends), the real dialogs and desktop services, and the main window,
+// which does the rest of the start-up.
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QStandardPaths>
 #include <QTime>
+#include <cstdio>
 
+#include "kirimo/version.h"
 #include "ui/app_environment.h"
 #include "ui/dialogs.h"
 #include "ui/frm_main.h"
@@ -35,14 +40,34 @@ QString findManual() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kirimo"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kirimo::version::kText));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kirimo::version::kAppId));
 
-    const kirimo::ui::SingleInstance instance;
-    if (!instance.isFirst())
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Turns a picture into a dot picture in named colours, with colour counts and charts."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("picture"),
+                                 QStringLiteral("A picture to open (the first one named)."),
+                                 QStringLiteral("[picture...]"));
+    parser.process(app);
+    const QStringList pictures =
+        kirimo::ui::absolutePicturePaths(parser.positionalArguments(), QDir::currentPath());
+
+    kirimo::ui::SingleInstance instance;
+    if (!instance.isFirst()) {
+        if (!pictures.isEmpty() && !instance.sendPaths({pictures.first()})) {
+            std::fputs("kirimo: the running copy could not be reached\n", stderr);
+            return 1;
+        }
         return 0;
+    }
 
     // The same Japanese Gothic everywhere, where it is installed.
     if (QFontDatabase::families().contains(QStringLiteral("IPAexGothic")))
         QApplication::setFont(QFont(QStringLiteral("IPAexGothic"), 10));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kirimo::version::kAppId)));
 
     kirimo::ui::QtDialogs dialogs;
     kirimo::ui::AppEnvironment environment;
@@ -54,6 +79,11 @@ int main(int argc, char** argv) {
     environment.secondsSinceMidnight = [] { return QTime(0, 0).secsTo(QTime::currentTime()); };
 
     kirimo::ui::FrmMain window(environment);
+    QObject::connect(&instance, &kirimo::ui::SingleInstance::pathsReceived, &window,
+                     [&window](const QStringList& paths) { window.openWhenIdle(paths.first()); });
+    instance.startReceiving();
     window.show();
+    if (!pictures.isEmpty())
+        window.openWhenIdle(pictures.first());
     return app.exec();
 }

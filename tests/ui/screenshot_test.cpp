@@ -141,6 +141,30 @@ TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
     EXPECT_TRUE(shown);
 }
 
+TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
+    const QString cat =
+        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
+    ASSERT_TRUE(QFileInfo::exists(cat));
+    start();
+    window->move(0, 0);
+    // Colour 0 holds the photograph, two small pictures and, crossed out, a third.
+    ColourSymbols& black = sharedState().symbolSettings.colours[0];
+    black.characters = QStringLiteral("黒ABC");
+    black.flags = QStringLiteral("0,-1,0,-1");
+    black.pictures[0] = {QDir::cleanPath(cat), true};
+    black.pictures[1] = {makePicture("stripes.bmp", 60, 40), true};
+    black.pictures[2] = {makePicture("crossed.bmp", 40, 40), false};
+    black.pictures[4] = {QDir::cleanPath(cat), true};
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        modal->move(40, 40);
+        grabScreen("colour_symbols.png");
+        modal->findChild<QPushButton*>("cmdESC")->click();
+    });
+    trigger("mnuCOLSET");
+}
+
 TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
     const QString cat =
         QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
