@@ -19,6 +19,12 @@ bool registerCommand(const Command& command) {
     return true;
 }
 
+bool commandPaints(const QString& name) {
+    return std::any_of(registry().begin(), registry().end(), [&](const Command& command) {
+        return command.paints && name == QLatin1String(command.name);
+    });
+}
+
 std::vector<Command> commands() {
     std::vector<Command> sorted = registry();
     std::sort(sorted.begin(), sorted.end(),

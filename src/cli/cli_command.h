@@ -17,10 +17,15 @@ struct Command {
     const char* name;
     const char* usage;
     int (*run)(const QStringList& args, QTextStream& out, QTextStream& err);
+    // Whether the command paints text (charts): it then runs in a QGuiApplication.
+    bool paints = false;
 };
 
 // Every registered sub-command, sorted by name.
 std::vector<Command> commands();
+
+// Whether the sub-command of that name paints.
+bool commandPaints(const QString& name);
 
 // Adds a sub-command; each command's file registers itself at start-up with
 // `[[maybe_unused]] static const bool registered = registerCommand({...});`.

@@ -1,8 +1,11 @@
 // kirimo-cli: the conversion engine, picture operations and reports from the command line.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
@@ -20,11 +23,19 @@ void printUsage(QTextStream& stream) {
 
 int main(int argc, char** argv) {
     kirimo::cli::keepFreedPictureMemory();
-    QCoreApplication app(argc, argv);
+    // Commands that paint need fonts, so a QGuiApplication, on the offscreen platform: no
+    // command needs a display.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && kirimo::cli::commandPaints(QString::fromLocal8Bit(argv[1]))) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QStringList args = app.arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == "--help" || args.first() == "-h") {
         printUsage(args.isEmpty() ? err : out);
         return args.isEmpty() ? kirimo::cli::kExitUsage : kirimo::cli::kExitOk;

@@ -110,7 +110,7 @@ Result<ChartImagePlan> planChartImages(const PixelBuffer& picture, SheetSize she
                 if (k == kWhite)
                     continue;
                 if (!known[k]) {
-                    candidates[k] = candidateCharacters(symbols.colours[k]);
+                    candidates[k] = enabledCandidates(symbols.colours[k]);
                     known[k] = true;
                 }
                 QString text = QStringLiteral(".");

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/picture_file.h"
+#include "core/symbol_slots.h"
 #include "imaging/numeric.h"
 
 namespace kirimo::printing {
@@ -56,7 +57,7 @@ class ColourChoices {
 
     const QStringList& candidates(int k) {
         if (!candidatesDone_[k]) {
-            candidates_[k] = candidateCharacters(symbols_.colours[k]);
+            candidates_[k] = enabledCandidates(symbols_.colours[k]);
             candidatesDone_[k] = true;
         }
         return candidates_[k];
@@ -174,17 +175,15 @@ QString symbolFontFamily(const SymbolSettings& symbols, const QString& fallbackF
     return symbols.fontName.isEmpty() ? fallbackFamily : symbols.fontName;
 }
 
-QStringList candidateCharacters(const ColourSymbols& symbols) {
+QStringList enabledCandidates(const ColourSymbols& symbols) {
     QStringList candidates;
     const QStringList flags = symbols.flags.split(QLatin1Char(','));
-    const QList<uint> characters = symbols.characters.toUcs4();
+    const QStringList characters = candidateCharacters(symbols.characters);
     const qsizetype count = std::min(flags.size(), characters.size());
     for (qsizetype i = 0; i < count && candidates.size() < kMaxCandidates; ++i) {
         // Each element read alone, by the one rule for flag lists.
-        if (flagIsUsed(flags[i], 0)) {
-            const char32_t c = characters[i];
-            candidates.append(QString::fromUcs4(&c, 1));
-        }
+        if (flagIsUsed(flags[i], 0))
+            candidates.append(characters[i]);
     }
     return candidates;
 }

@@ -27,6 +27,10 @@ namespace kirimo::printing {
 inline constexpr const char* kLabelFontFamily = "ＭＳ ゴシック";
 inline constexpr double kLabelPointSize = 9.0;
 
+// The program's Japanese Gothic (its interface font where installed): the chart images'
+// font when no symbol font is set.
+inline constexpr const char* kJapaneseGothicFamily = "IPAexGothic";
+
 // The string whose printed width decides the character size.
 inline constexpr const char* kSizingString = "黒白赤青草黄水緑桃茶橙紫菖深紺金銀自";
 
@@ -90,10 +94,11 @@ ChartCheckMessage chartCheckMessage(ChartCheck check);
 // empty. (A print run stores the fallback into the shared settings: the window does that.)
 QString symbolFontFamily(const SymbolSettings& symbols, const QString& fallbackFamily);
 
-// A colour's candidate characters: the characters (Unicode code points, in order) whose
-// flag is used, at most kMaxCandidates of them (the first ones).
+// A colour's candidate characters: the characters (split as candidateCharacters of
+// core/symbol_slots.h splits them) whose flag is used, at most kMaxCandidates of them
+// (the first ones).
 inline constexpr int kMaxCandidates = 101;
-QStringList candidateCharacters(const ColourSymbols& symbols);
+QStringList enabledCandidates(const ColourSymbols& symbols);
 
 // A colour's pictures: the paths of its slots that hold a path and are marked used, in
 // slot order.

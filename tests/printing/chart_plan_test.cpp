@@ -167,20 +167,20 @@ TEST(ChartLayout, Candidates) {
         {"黒ABC", "1,x,,2,", {"黒", "C"}},  // not numbers count as 0
         {"黒AB", "1", {"黒"}},              // missing elements count as 0
         {"", "1,1", {}},
-        {"赤😀★", "1,1,1", {"赤", "😀", "★"}},  // characters are code points
+        {"赤😀★", "1,1,1", {"赤", "😀", "★"}},  // a surrogate pair is one character
     };
     for (const auto& c : cases) {
         ColourSymbols s;
         s.characters = c.characters;
         s.flags = c.flags;
-        EXPECT_EQ(candidateCharacters(s), c.expected) << c.characters.toStdString();
+        EXPECT_EQ(enabledCandidates(s), c.expected) << c.characters.toStdString();
     }
     ColourSymbols many;
     for (int i = 0; i < 150; ++i) {
         many.characters += QChar(0x4E00 + i);
         many.flags += QStringLiteral("1,");
     }
-    const QStringList first = candidateCharacters(many);
+    const QStringList first = enabledCandidates(many);
     ASSERT_EQ(first.size(), kMaxCandidates);
     EXPECT_EQ(first.back(), QString(QChar(0x4E00 + 100)));
 

@@ -1,0 +1,323 @@
+// kirimo-cli chart CONVERTED.bmp OUT.pdf --sheet WxH [chart flags]
+// kirimo-cli chart-images CONVERTED.bmp BASE --sheet WxH [chart-image flags]
+
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPdfWriter>
+#include <QTime>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "cli/sheet_option.h"
+#include "core/colour_table.h"
+#include "core/picture_file.h"
+#include "core/symbol_settings_file.h"
+#include "core/text_file.h"
+#include "printing/chart_images.h"
+#include "printing/chart_plan.h"
+#include "printing/page_renderer.h"
+
+namespace kirimo::cli {
+
+namespace {
+
+using printing::ChartContext;
+using printing::ChartOptions;
+using printing::LineStyle;
+using printing::PageOrientation;
+
+constexpr const char* kChartUsage =
+    "Usage: kirimo-cli chart CONVERTED.bmp OUT.pdf --sheet WxH [flags]\n"
+    "Writes the A4 chart of the converted picture as a PDF without margins, one page per\n"
+    "sheet, every dot a character (or a picture) in a cell of whole millimetres.\n"
+    "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
+    "    --cell WxH                  cell size in mm (default the largest that fits)\n"
+    "    --portrait                  portrait paper (default landscape)\n"
+    "    --pictures                  the colours' pictures instead of characters\n"
+    "    --colour                    characters in the dots' colours\n"
+    "    --fill-cell                 characters as large as the cell allows\n"
+    "    --lines solid|dotted|none   separator lines (default solid)\n"
+    "    --no-white                  leave white dots empty\n"
+    "    --skip-white-pages          leave out sheets that are all white\n"
+    "    --pages \"C,R;C,R\"           only these sheets (column,row from 1)\n"
+    "    --symbols FILE              a CodeUsePrint.ini (default: each colour's own name)\n"
+    "    --user-colour RRGGBB        colour 17 (default 808080)\n"
+    "    --seed N                    random seed (default the seconds since midnight)\n";
+
+constexpr const char* kImagesUsage =
+    "Usage: kirimo-cli chart-images CONVERTED.bmp BASE --sheet WxH [flags]\n"
+    "Writes each sheet's character chart as the bitmap BASE(column,row).bmp, in sheet order.\n"
+    "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
+    "    --portrait                  the portrait surface (default landscape)\n"
+    "    --colour                    characters in the dots' colours\n"
+    "    --symbols FILE              a CodeUsePrint.ini (default: each colour's own name)\n"
+    "    --user-colour RRGGBB        colour 17 (default 808080)\n"
+    "    --seed N                    random seed (default the seconds since midnight)\n";
+
+// Flags that stand alone and flags that take a value; which a command accepts.
+const std::set<QString> kSwitches = {"--portrait",  "--pictures", "--colour",
+                                     "--fill-cell", "--no-white", "--skip-white-pages"};
+const std::set<QString> kValued = {"--sheet",   "--cell",        "--lines", "--pages",
+                                   "--symbols", "--user-colour", "--seed"};
+const std::set<QString> kImageFlags = {"--sheet",   "--portrait",    "--colour",
+                                       "--symbols", "--user-colour", "--seed"};
+
+struct Arguments {
+    QStringList positional;
+    std::map<QString, QString> values;  // a switch has an empty value
+    bool has(const char* flag) const { return values.count(QString::fromLatin1(flag)) > 0; }
+    std::optional<QString> value(const char* flag) const {
+        auto found = values.find(QString::fromLatin1(flag));
+        return found == values.end() ? std::nullopt : std::optional<QString>(found->second);
+    }
+};
+
+Result<Arguments> parseArguments(const QStringList& args, bool images) {
+    Arguments parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (!arg.startsWith(QLatin1String("--"))) {
+            parsed.positional.append(arg);
+            continue;
+        }
+        const bool known = kSwitches.count(arg) || kValued.count(arg);
+        if (!known || (images && !kImageFlags.count(arg)))
+            return makeError("unknown option \"" + arg.toStdString() + "\"");
+        if (parsed.values.count(arg))
+            return makeError(arg.toStdString() + " is given twice");
+        QString value;
+        if (kValued.count(arg)) {
+            if (i + 1 >= args.size())
+                return makeError(arg.toStdString() + " needs a value");
+            value = args[++i];
+        }
+        parsed.values[arg] = value;
+    }
+    return parsed;
+}
+
+// What both commands share: the picture, the sheets, the colours and symbols, the seed.
+struct ChartInput {
+    PixelBuffer picture;
+    SheetSize sheet;
+    ColourTable table;
+    SymbolSettings symbols;
+    std::mt19937 random;
+};
+
+Result<ChartInput> readInput(const Arguments& args) {
+    ChartInput input;
+    auto sheet = parseSheetOption(*args.value("--sheet"));
+    if (!sheet)
+        return makeError(sheet.error());
+    input.sheet = *sheet;
+
+    if (auto colour = args.value("--user-colour")) {
+        const auto rgb = parseColourText(*colour);
+        if (!rgb) {
+            return makeError("--user-colour must be six hexadecimal digits RRGGBB (got \"" +
+                             colour->toStdString() + "\")");
+        }
+        input.table.setUserColourComponent(0, rgb->red);
+        input.table.setUserColourComponent(1, rgb->green);
+        input.table.setUserColourComponent(2, rgb->blue);
+    }
+
+    uint32_t seed = static_cast<uint32_t>(QTime::currentTime().msecsSinceStartOfDay() / 1000);
+    if (auto text = args.value("--seed")) {
+        const auto n = parseWholeNumber(*text);
+        if (!n)
+            return makeError("--seed must be a whole number (got \"" + text->toStdString() + "\")");
+        seed = static_cast<uint32_t>(*n);
+    }
+    input.random.seed(seed);
+
+    if (auto file = args.value("--symbols")) {
+        if (!QFileInfo(*file).isFile())
+            return makeError("cannot open \"" + file->toStdString() + "\": no such file");
+        auto lines = readTextLines(*file);
+        if (!lines)
+            return makeError(lines.error());
+        parseSymbolSettings(*lines, input.symbols);
+    } else {
+        applyDefaultSymbols(input.symbols);
+    }
+
+    auto picture = loadPictureFile(args.positional[0]);
+    if (!picture)
+        return makeError(picture.error());
+    input.picture = std::move(*picture);
+    return input;
+}
+
+// The interface font of the program: its Japanese Gothic where installed.
+QString interfaceFontFamily() {
+    const QString gothic = QString::fromLatin1(printing::kJapaneseGothicFamily);
+    return QFontDatabase::families().contains(gothic) ? gothic : QGuiApplication::font().family();
+}
+
+ChartContext contextFor(ChartInput& input) {
+    ChartContext context;
+    context.colourTable = &input.table;
+    context.symbols = &input.symbols;
+    context.fallbackFontFamily = interfaceFontFamily();
+    context.random = printing::uniformRandom(input.random);
+    context.loadPicture = printing::filePictureLoader();
+    return context;
+}
+
+// "C,R;C,R;...": each item a sheet of the grid; the page indices they check.
+Result<std::vector<bool>> parsePages(const QString& text, const SheetGrid& grid) {
+    std::vector<bool> checked(static_cast<size_t>(grid.count()), false);
+    for (const QString& item : text.split(QLatin1Char(';'))) {
+        const auto point = parsePoint(item.trimmed());
+        if (!point || point->x < 1 || point->x > grid.columns() || point->y < 1 ||
+            point->y > grid.rows()) {
+            return makeError("--pages: \"" + item.toStdString() +
+                             "\" names no sheet (columns 1 to " + std::to_string(grid.columns()) +
+                             ", rows 1 to " + std::to_string(grid.rows()) + ")");
+        }
+        checked[static_cast<size_t>((point->y - 1) * grid.columns() + point->x - 1)] = true;
+    }
+    return checked;
+}
+
+int fail(QTextStream& err, const char* command, const std::string& message, int status) {
+    err << "kirimo-cli " << command << ": " << QString::fromStdString(message) << "\n";
+    return status;
+}
+
+int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    Q_UNUSED(out);
+    auto args = parseArguments(arguments, false);
+    if (!args)
+        return fail(err, "chart", args.error(), kExitUsage);
+    if (args->positional.size() != 2 || !args->has("--sheet")) {
+        err << "kirimo-cli chart: expected CONVERTED.bmp, OUT.pdf and --sheet WxH\n" << kChartUsage;
+        return kExitUsage;
+    }
+    auto input = readInput(*args);
+    if (!input)
+        return fail(err, "chart", input.error(), kExitUsage);
+
+    ChartOptions options;
+    options.orientation =
+        args->has("--portrait") ? PageOrientation::Portrait : PageOrientation::Landscape;
+    const printing::CellSize largest = printing::largestCellSize(input->sheet, options.orientation);
+    options.cell = largest;
+    if (auto cell = args->value("--cell")) {
+        const auto size = parseDimensions(*cell);
+        if (!size) {
+            return fail(err, "chart",
+                        "--cell must be WxH, two whole numbers of millimetres (got \"" +
+                            cell->toStdString() + "\")",
+                        kExitUsage);
+        }
+        options.cell = {size->width, size->height};
+    }
+    if (const auto check = printing::checkChartSize(options.cell, largest);
+        check != printing::ChartCheck::Ok) {
+        return fail(err, "chart",
+                    printing::chartCheckMessage(check).text.toStdString() + " (cell " +
+                        std::to_string(options.cell.width) + "x" +
+                        std::to_string(options.cell.height) + " mm, at most " +
+                        std::to_string(largest.width) + "x" + std::to_string(largest.height) + ")",
+                    kExitUsage);
+    }
+    options.usage =
+        args->has("--pictures") ? printing::UsageMode::Pictures : printing::UsageMode::Characters;
+    options.colour = args->has("--colour");
+    options.fillCell = args->has("--fill-cell");
+    options.noWhite = args->has("--no-white");
+    options.skipWhitePages = args->has("--skip-white-pages");
+    const QString lines = args->value("--lines").value_or(QStringLiteral("solid"));
+    if (lines != "solid" && lines != "dotted" && lines != "none") {
+        return fail(err, "chart",
+                    "--lines must be solid, dotted or none (got \"" + lines.toStdString() + "\")",
+                    kExitUsage);
+    }
+    options.lines = lines != "none";
+    options.lineStyle = lines == "dotted" ? LineStyle::Dotted : LineStyle::Solid;
+    if (auto pages = args->value("--pages")) {
+        auto grid =
+            SheetGrid::create(input->picture.width(), input->picture.height(), input->sheet);
+        if (!grid)
+            return fail(err, "chart", grid.error(), kExitUsage);
+        auto checked = parsePages(*pages, *grid);
+        if (!checked)
+            return fail(err, "chart", checked.error(), kExitUsage);
+        options.printOnlyChecked = true;
+        options.checkedPages = std::move(*checked);
+    }
+
+    // The plan is measured on the PDF it is written to: a writer of the same resolution.
+    QPdfWriter measuringDevice(QString{});
+    ChartContext context = contextFor(*input);
+    context.measure = printing::deviceTextMeasure(measuringDevice);
+    auto plan = printing::planChart(input->picture, input->sheet, options, context);
+    if (!plan)
+        return fail(err, "chart", plan.error(), kExitUsage);
+    if (plan->pages.empty()) {
+        err << "kirimo-cli chart: every sheet was left out; nothing written\n";
+        return kExitOk;
+    }
+    const QString& output = args->positional[1];
+    if (auto written = printing::writePlanPdf(*plan, output, QFileInfo(output).completeBaseName());
+        !written) {
+        return fail(err, "chart", written.error(), kExitFailure);
+    }
+    return kExitOk;
+}
+
+int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    auto args = parseArguments(arguments, true);
+    if (!args)
+        return fail(err, "chart-images", args.error(), kExitUsage);
+    if (args->positional.size() != 2 || !args->has("--sheet")) {
+        err << "kirimo-cli chart-images: expected CONVERTED.bmp, BASE and --sheet WxH\n"
+            << kImagesUsage;
+        return kExitUsage;
+    }
+    auto input = readInput(*args);
+    if (!input)
+        return fail(err, "chart-images", input.error(), kExitUsage);
+    ChartContext context = contextFor(*input);
+    // Without a symbol font the images use the program's Japanese Gothic.
+    context.fallbackFontFamily = QString::fromLatin1(printing::kJapaneseGothicFamily);
+    context.measure = printing::chartImageTextMeasure();
+    const PageOrientation orientation =
+        args->has("--portrait") ? PageOrientation::Portrait : PageOrientation::Landscape;
+    auto images = printing::planChartImages(input->picture, input->sheet, orientation,
+                                            args->has("--colour"), context);
+    if (!images)
+        return fail(err, "chart-images", images.error(), kExitUsage);
+    auto saved = printing::saveChartImages(*images, args->positional[1]);
+    if (!saved)
+        return fail(err, "chart-images", saved.error(), kExitFailure);
+    for (const QString& path : *saved)
+        out << path << "\n";
+    return kExitOk;
+}
+
+[[maybe_unused]] const bool registeredChart = registerCommand(
+    {"chart",
+     "chart CONVERTED.bmp OUT.pdf --sheet WxH [--cell WxH] [--portrait] [--pictures] "
+     "[--colour] [--fill-cell] [--lines solid|dotted|none] [--no-white] [--skip-white-pages] "
+     "[--pages \"C,R;C,R\"] [--symbols FILE] [--user-colour RRGGBB] [--seed N]",
+     runChart, true});
+
+[[maybe_unused]] const bool registeredImages = registerCommand(
+    {"chart-images",
+     "chart-images CONVERTED.bmp BASE --sheet WxH [--portrait] [--colour] [--symbols FILE] "
+     "[--user-colour RRGGBB] [--seed N]",
+     runChartImages, true});
+
+}  // namespace
+
+}  // namespace kirimo::cli

@@ -1,0 +1,247 @@
+// kirimo-cli chart and chart-images end to end: PDFs read back with poppler's tools.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFont>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "core/colour_table.h"
+#include "core/picture_file.h"
+#include "core/symbol_settings_file.h"
+#include "support/cli_runner.h"
+#include "support/test_support.h"
+
+namespace kirimo {
+namespace {
+
+using test::runCli;
+
+QString tool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The PDF names a glyph shared by several characters by any of them (⿊ or 黑 for 黒, ⻩
+// for 黄): two texts are the same when they look the same in the Japanese Gothic.
+QImage glyphs(const QString& text) {
+    QImage image(40 * static_cast<int>(text.size()), 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font(QStringLiteral("IPAexGothic"));
+    font.setPixelSize(32);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(2, 34), text);
+    return image;
+}
+
+bool sameGlyphs(const QString& a, const QString& b) {
+    return a == b || (a.size() == b.size() && glyphs(a) == glyphs(b));
+}
+
+// One word of pdftotext -bbox: its text and its centre in millimetres.
+struct Word {
+    QString text;
+    double x = 0;
+    double y = 0;
+};
+
+std::vector<Word> words(const QString& pdf, int page) {
+    const QString html = tool(
+        "pdftotext", {"-bbox", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+    static const QRegularExpression pattern(
+        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<");
+    std::vector<Word> found;
+    const double mm = 25.4 / 72;
+    for (auto it = pattern.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        found.push_back({m.captured(5),
+                         (m.captured(1).toDouble() + m.captured(3).toDouble()) / 2 * mm,
+                         (m.captured(2).toDouble() + m.captured(4).toDouble()) / 2 * mm});
+    }
+    return found;
+}
+
+class ChartCli : public ::testing::Test {
+  protected:
+    // 5 x 3 dots in colours 0, 2, 3, 4, 5, ... (ColourNumber (x + 5y) % 17), sheets of 3 x 2:
+    // four sheets, the right and bottom ones partial.
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        picture = *PixelBuffer::create(5, 3);
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 5; ++x) {
+                const ColourEntry& e = table[(x + 5 * y) % 17];
+                picture.at(x, y) = makePixel(e.red, e.green, e.blue);
+            }
+        }
+        input = dir.filePath("converted.bmp");
+        ASSERT_TRUE(savePictureBmp(input, picture));
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    ColourTable table;
+    PixelBuffer picture;
+    QString input;
+};
+
+TEST_F(ChartCli, EveryDotsCharacterLiesInItsCell) {
+    const QString pdf = path("chart.pdf");
+    const auto run =
+        runCli({"chart", input, pdf, "--sheet", "3x2", "--cell", "20x30", "--seed", "7"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(tool("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+4\\n")));
+
+    ASSERT_FALSE(sameGlyphs("黒", "赤"));  // the comparison sees the glyphs
+    const int columns = 2;
+    for (int page = 1; page <= 4; ++page) {
+        const int x0 = (page - 1) % columns * 3;
+        const int y0 = (page - 1) / columns * 2;
+        std::map<std::pair<int, int>, QString> cells;
+        QString label;
+        for (const Word& w : words(pdf, page)) {
+            if (w.text.startsWith('(')) {
+                label = w.text;
+                EXPECT_LT(w.y, 5);
+                continue;
+            }
+            // The band above the grid is about 4 mm; each character centred in 20 x 30 mm.
+            const int dx = static_cast<int>(w.x / 20);
+            const int dy = static_cast<int>((w.y - 4) / 30);
+            EXPECT_NEAR(w.x, dx * 20 + 10, 1.0) << w.text.toStdString();
+            EXPECT_NEAR(w.y, 4 + dy * 30 + 15, 2.0) << w.text.toStdString();
+            EXPECT_TRUE(cells.emplace(std::pair(dx, dy), w.text).second);
+        }
+        EXPECT_EQ(label,
+                  QString("(%1,%2)").arg((page - 1) % columns + 1).arg((page - 1) / columns + 1));
+        size_t inside = 0;
+        for (int dy = 0; dy < 2; ++dy) {
+            for (int dx = 0; dx < 3; ++dx) {
+                const int x = x0 + dx;
+                const int y = y0 + dy;
+                if (x >= 5 || y >= 3)
+                    continue;
+                ++inside;
+                const QString expected = colourName((x + 5 * y) % 17);
+                EXPECT_TRUE(sameGlyphs(cells[std::pair(dx, dy)], expected))
+                    << x << "," << y << ": " << cells[std::pair(dx, dy)].toStdString() << " for "
+                    << expected.toStdString();
+            }
+        }
+        EXPECT_EQ(cells.size(), inside) << "page " << page;
+    }
+}
+
+TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
+    // Two pictures for 黒, one for 赤 (the dots (0,0) and (1,0)), of odd sizes and colours.
+    QImage a(3, 2, QImage::Format_RGB32);
+    QImage b(2, 5, QImage::Format_RGB32);
+    for (int i = 0; i < 10; ++i) {
+        a.setPixel(i % 3, i / 3 % 2, qRgb(i * 20, 255 - i * 7, 3 * i));
+        b.setPixel(i % 2, i / 2, qRgb(250 - i, i * 25, 128));
+    }
+    ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
+    ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
+    SymbolSettings symbols;
+    applyDefaultSymbols(symbols);
+    symbols.colours[0].pictures[0] = {path("a.bmp"), true};
+    symbols.colours[0].pictures[1] = {path("b.bmp"), true};
+    symbols.colours[2].pictures[0] = {path("b.bmp"), true};
+    ASSERT_TRUE(writeSymbolSettings(dir.path(), symbols));
+    const QString pdf = path("pictures.pdf");
+    const auto run = runCli({"chart", input, pdf, "--sheet", "5x3", "--pictures", "--symbols",
+                             path("CodeUsePrint.ini")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    // Two placements (黒 and 赤), each file stored once; the rest of the dots are names.
+    const QString list = tool("pdfimages", {"-list", pdf});
+    EXPECT_EQ(list.count(QRegularExpression("\\n\\s+1\\s+\\d+\\s+image ")), 2)
+        << list.toStdString();
+    tool("pdfimages", {"-png", pdf, path("out")});
+    int compared = 0;
+    for (const QString& name : QDir(dir.path()).entryList({"out-*.png"})) {
+        const QImage back = QImage(path(name)).convertToFormat(QImage::Format_RGB32);
+        const QImage& original = back.size() == a.size() ? a : b;
+        ASSERT_EQ(back.size(), original.size());
+        for (int y = 0; y < back.height(); ++y) {
+            for (int x = 0; x < back.width(); ++x)
+                EXPECT_EQ(back.pixel(x, y) & 0xFFFFFF, original.pixel(x, y) & 0xFFFFFF);
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 1);
+    const auto names = words(pdf, 1);
+    EXPECT_EQ(names.size(), 13u);  // 15 dots, two of them pictures; no label on one sheet
+}
+
+TEST_F(ChartCli, PagesAndWhiteSkipping) {
+    const QString pdf = path("some.pdf");
+    auto run = runCli({"chart", input, pdf, "--sheet", "3x2", "--pages", "2,1;1,2", "--portrait"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(tool("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+2\\n")));
+    EXPECT_TRUE(tool("pdfinfo", {pdf}).contains("595 x 842"));
+    EXPECT_EQ(words(pdf, 1).front().text, "(2,1)");
+
+    const QString white = path("white.bmp");
+    ASSERT_TRUE(savePictureBmp(white, test::filledBuffer(4, 2, 0xFFFFFF)));
+    run = runCli({"chart", white, path("none.pdf"), "--sheet", "2x2", "--skip-white-pages"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(QFile::exists(path("none.pdf")));
+    EXPECT_TRUE(run.err.contains("nothing written"));
+}
+
+TEST_F(ChartCli, RefusesBadArgumentsAndWritesNothing) {
+    const struct {
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {{"--sheet", "3x2", "--cell", "0x500"}, "区切り線が引けません"},
+        {{"--sheet", "3x2", "--cell", "100x5"}, "横がはみ出ます"},
+        {{"--sheet", "3x2", "--cell", "99x106"}, "縦がはみ出ます"},
+        {{"--sheet", "3x2", "--portrait", "--cell", "71x10"}, "横がはみ出ます"},
+        {{"--sheet", "0x2"}, "--sheet"},
+        {{"--sheet", "3x2", "--cell", "2.5x3"}, "--cell"},
+        {{"--sheet", "3x2", "--lines", "wavy"}, "--lines"},
+        {{"--sheet", "3x2", "--pages", "1,1;3,1"}, "\"3,1\" names no sheet"},
+        {{"--sheet", "3x2", "--pages", "1,0"}, "names no sheet"},
+        {{"--sheet", "3x2", "--user-colour", "12345"}, "--user-colour"},
+        {{"--sheet", "3x2", "--seed", "-1"}, "--seed"},
+        {{"--sheet", "3x2", "--symbols", "/no/such.ini"}, "no such file"},
+        {{"--sheet", "3x2", "--colours", "1"}, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        const auto run = runCli(QStringList{"chart", input, path("bad.pdf")} + c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.message))) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("bad.pdf")));
+    }
+    const auto run =
+        runCli({"chart-images", input, path("img"), "--sheet", "3x2", "--lines", "none"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("unknown option"));
+}
+
+TEST_F(ChartCli, ChartImagesInSheetOrder) {
+    const QString base = path("cat.jpg_Cnv36000");
+    const auto run = runCli({"chart-images", input, base, "--sheet", "3x2", "--colour"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList expected = {base + "(1,1).bmp", base + "(2,1).bmp", base + "(1,2).bmp",
+                                  base + "(2,2).bmp"};
+    EXPECT_EQ(run.out.split('\n', Qt::SkipEmptyParts), expected);
+    for (const QString& file : expected) {
+        auto image = loadPictureImage(file);
+        ASSERT_TRUE(image) << file.toStdString();
+        EXPECT_EQ(image->width() % 210, 0);
+        EXPECT_EQ(image->height() % 297, 0);
+    }
+}
+
+}  // namespace
+}  // namespace kirimo
