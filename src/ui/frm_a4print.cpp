@@ -36,9 +36,8 @@ namespace {
 
 const QString kTitle = QStringLiteral("Kirimo");
 
-// The cell size's range in millimetres.
-constexpr int kCellMin = 0;
-constexpr int kCellMax = 200;
+constexpr int kCellMin = printing::kCellSideMin;
+constexpr int kCellMax = printing::kCellSideMax;
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
