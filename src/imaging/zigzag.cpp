@@ -52,6 +52,38 @@ Result<int> cropOffsetAlong(double position, double thumbnailSize, int pictureSi
     return std::max(*offset, 0);
 }
 
+Result<int> cropReadoutAlong(double position, double thumbnailSize, int pictureSize) {
+    if (!(thumbnailSize > 0.0))
+        return makeError("the thumbnail size must be positive");
+    const double value = std::floor(position / thumbnailSize * pictureSize);
+    if (!std::isfinite(value) || value < INT32_MIN || value > INT32_MAX)
+        return makeError("the crop offset does not fit a whole number");
+    return static_cast<int>(value);
+}
+
+Result<int> cropRectangleSide(int thumbnailSize, int commonSize, int pictureSize) {
+    if (pictureSize < 1)
+        return makeError("the picture size " + std::to_string(pictureSize) + " has no pixels");
+    const auto side = roundToInt32(static_cast<double>(thumbnailSize) * commonSize / pictureSize);
+    if (!side)
+        return makeError("the crop rectangle does not fit a whole number");
+    return *side;
+}
+
+std::vector<int> zigzagStripWidths(int commonWidth) {
+    std::vector<int> small;
+    std::vector<int> large;
+    for (int n = 1; n <= commonWidth / n; ++n) {
+        if (commonWidth % n != 0)
+            continue;
+        small.push_back(n);
+        if (n != commonWidth / n)
+            large.push_back(commonWidth / n);
+    }
+    small.insert(small.end(), large.rbegin(), large.rend());
+    return small;
+}
+
 Result<int> zigzagStripCount(int commonWidth, int stripWidth) {
     if (auto checked = checkStripWidth(stripWidth); !checked)
         return makeError(checked.error());

@@ -4,6 +4,7 @@
 // the strip of B from the same columns, the next strip of A, and so on.
 
 #include <cstdint>
+#include <vector>
 
 #include "imaging/pixel_buffer.h"
 #include "imaging/result.h"
@@ -21,6 +22,22 @@ struct CropOffset {
 // round(position / thumbnailSize x pictureSize), halves to even; a negative result is 0.
 // Nothing when the thumbnail size is not positive or the result does not fit.
 Result<int> cropOffsetAlong(double position, double thumbnailSize, int pictureSize);
+
+// The crop offset a dragged rectangle reads out while it moves: the same ratio floored,
+// floor(position / thumbnailSize x pictureSize), negative values kept. It can show one
+// less than the offset cropOffsetAlong gives for the same position.
+// Nothing when the thumbnail size is not positive or the result does not fit.
+Result<int> cropReadoutAlong(double position, double thumbnailSize, int pictureSize);
+
+// One side of the crop rectangle on a thumbnail of `thumbnailSize` pixels showing a picture
+// of `pictureSize` pixels of which `commonSize` are cut out:
+// round(thumbnailSize x commonSize / pictureSize), halves to even.
+// Nothing when the picture size is not positive.
+Result<int> cropRectangleSide(int thumbnailSize, int commonSize, int pictureSize);
+
+// The strip widths offered for a common width W: every n from 1 to W that divides W,
+// ascending. None when W < 1.
+std::vector<int> zigzagStripWidths(int commonWidth);
 
 // The number of strips of a 2W-wide result cut into strips of width s:
 // floor(2W / s + 0.5). Refused when s < 1 or W < 1.

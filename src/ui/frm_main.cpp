@@ -27,6 +27,7 @@
 #include "ui/frm_a4print.h"
 #include "ui/frm_about.h"
 #include "ui/frm_convset.h"
+#include "ui/frm_jiguzagu.h"
 #include "ui/frm_last.h"
 #include "ui/frm_preview.h"
 #include "ui/frm_print.h"
@@ -209,8 +210,14 @@ void FrmMain::buildMenus() {
 
     QMenu* options = submenu(bar, "mnuOPTION", QStringLiteral("ｵﾌﾟｼｮﾝ"));
     item(options, "mnuCOLSET", QStringLiteral("色識別記号設定"), [this] { showColourSymbols(); });
-    // The zigzag window arrives with its own work.
-    item(options, "mnuJIGZAG", QStringLiteral("ｼﾞｸﾞｻﾞｸﾞ絵の作成"), [] {})->setEnabled(false);
+    item(options, "mnuJIGZAG", QStringLiteral("ｼﾞｸﾞｻﾞｸﾞ絵の作成"), [this] {
+        // The zigzag window leaves the folder of its "dmy.bmp" when it hands a result over.
+        FrmJiguzagu zigzag(*env_.dialogs, this);
+        zigzag.exec();
+        const QString folder = zigzag.handOffFolder();
+        if (!folder.isEmpty())
+            loadPictureFile(folder + QStringLiteral("dmy.bmp"), true);
+    });
 
     QMenu* help = submenu(bar, "mnuHELP", QStringLiteral("ﾍﾙﾌﾟ"));
     item(help, "mnuDISPHELP", QStringLiteral("ﾍﾙﾌﾟ"), [this] { showHelp(); });

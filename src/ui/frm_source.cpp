@@ -21,6 +21,7 @@
 #include "imaging/transforms.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/dropped_files.h"
 #include "ui/eyedropper.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
@@ -43,17 +44,6 @@ QString linkedSide(const QString& typed, int numerator, int denominator) {
         return QStringLiteral("0");
     const auto side = roundToInt32(static_cast<double>(*product) / denominator);
     return QString::number(side.value_or(0));
-}
-
-QStringList localFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (mime == nullptr)
-        return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
-            paths.append(QDir::toNativeSeparators(url.toLocalFile()));
-    }
-    return paths;
 }
 
 }  // namespace

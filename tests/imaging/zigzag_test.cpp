@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/test_support.h"
 
 namespace kirimo {
@@ -138,6 +140,41 @@ TEST(ZigzagCropOffsets, ScaleFromTheThumbnailRoundHalvesToEvenAndStopAtZero) {
     EXPECT_EQ(*cropOffsetAlong(-20, 117, 100), 0);
     EXPECT_FALSE(cropOffsetAlong(10, 0, 100).ok());
     EXPECT_FALSE(cropOffsetAlong(1e12, 1, 100000).ok());
+}
+
+TEST(ZigzagStripWidths, AreTheDivisorsOfTheCommonWidthAscending) {
+    const struct {
+        int width;
+        std::vector<int> widths;
+    } cases[] = {
+        {60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
+        {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
+        {97, {1, 97}},
+        {1, {1}},
+        {0, {}},
+        {-4, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
+    EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
+}
+
+TEST(ZigzagCropRectangles, ScaleTheCommonSizeOntoTheThumbnail) {
+    EXPECT_EQ(*cropRectangleSide(117, 90, 100), 105);  // 105.3
+    EXPECT_EQ(*cropRectangleSide(97, 80, 85), 91);     // 91.29
+    EXPECT_EQ(*cropRectangleSide(97, 80, 80), 97);
+    EXPECT_EQ(*cropRectangleSide(5, 1, 2), 2);  // 2.5
+    EXPECT_FALSE(cropRectangleSide(117, 90, 0).ok());
+}
+
+TEST(ZigzagCropReadout, FloorsWhereTheOffsetRounds) {
+    // 7 / 97 x 80 = 5.77: the readout shows 5, the run cuts at 6.
+    EXPECT_EQ(*cropReadoutAlong(7, 97, 80), 5);
+    EXPECT_EQ(*cropOffsetAlong(7, 97, 80), 6);
+    EXPECT_EQ(*cropReadoutAlong(58.5, 117, 100), 50);
+    EXPECT_EQ(*cropReadoutAlong(-3, 117, 100), -3);  // -2.56, kept below zero
+    EXPECT_FALSE(cropReadoutAlong(1, 0, 100).ok());
+    EXPECT_FALSE(cropReadoutAlong(1e12, 1, 100000).ok());
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,6 +19,7 @@
 
 #include "ui/frm_a4print.h"
 #include "ui/frm_convset.h"
+#include "ui/frm_jiguzagu.h"
 #include "ui/frm_preview.h"
 #include "ui/frm_print.h"
 #include "ui_fixture.h"
@@ -207,6 +210,42 @@ TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
     });
     trigger("mnuSAVE");
     EXPECT_TRUE(previewed);
+}
+
+// The zigzag window after a run on the sample photograph and a smaller, recoloured copy of
+// it made with ImageMagick, the crop rectangle on A moved a little.
+TEST_F(UiScreenshot, ZigzagWindowAfterARun) {
+    const QString cat = QDir::cleanPath(
+        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg"));
+    ASSERT_TRUE(QFileInfo::exists(cat));
+    const QString other = QDir(pictureFolder).filePath("cat_hue.jpg");
+    QProcess convert;
+    convert.start(QStringLiteral("convert"),
+                  {cat, QStringLiteral("-resize"), QStringLiteral("90%"),
+                   QStringLiteral("-modulate"), QStringLiteral("100,130,40"), other});
+    if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
+        GTEST_SKIP() << "ImageMagick's convert is not available";
+    start();
+    window->move(0, 0);
+    settle();
+    bool ran = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* zig = window->findChild<ui::FrmJiguzagu*>();
+        ASSERT_NE(zig, nullptr);
+        ran = true;
+        zig->move(300, 120);
+        dialogs.answers.push_back(ui::MessageAnswer::Yes);
+        dialogs.filesAnswers.push_back({cat, other});
+        zig->findChild<QPushButton*>("cmdLOADPIC")->click();
+        auto* crop = zig->findChild<QLabel*>("lblRESIZE(0)");
+        crop->move(8, 6);
+        zig->findChild<QComboBox*>("cboHABA")->setEditText(QStringLiteral("29"));
+        zig->findChild<QPushButton*>("cmdRUN")->click();
+        grabScreen("zigzag_window.png");
+        zig->findChild<QPushButton*>("cmdCLOSE")->click();
+    });
+    trigger("mnuJIGZAG");
+    EXPECT_TRUE(ran);
 }
 
 }  // namespace

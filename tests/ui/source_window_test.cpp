@@ -2,14 +2,11 @@
 // edit menu, restore, dropped files, scroll bars and the eyedropper.
 
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QUrl>
 
 #include "imaging/filters.h"
 #include "imaging/transforms.h"
@@ -261,20 +258,6 @@ TEST_F(UiTest, OperationsWithoutAPictureDoNothing) {
     EXPECT_TRUE(shown().isNull());
     EXPECT_TRUE(find<QWidget>("picSIZE")->isHidden());
     EXPECT_TRUE(dialogs.messages.empty());
-}
-
-// Drags the files over the widget and drops them there, as the platform delivers it.
-void dropFiles(QWidget* target, const QStringList& paths) {
-    QMimeData mime;
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls.append(QUrl::fromLocalFile(path));
-    mime.setUrls(urls);
-    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
 }
 
 TEST_F(UiTest, DroppingSeveralFilesOpensTheFirst) {

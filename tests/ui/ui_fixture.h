@@ -7,8 +7,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <memory>
 
 #include "core/picture_file.h"
@@ -21,6 +24,20 @@
 #include "ui/picture_surface.h"
 
 namespace kirimo::test {
+
+// Drags the files over the widget and drops them there, as the platform delivers it.
+inline void dropFiles(QWidget* target, const QStringList& paths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
 
 class UiTest : public ::testing::Test {
   protected:

@@ -1,0 +1,385 @@
+// The zigzag window: loading by dialog, pop-up menu and drops, the size question, the crop
+// rectangles, the combination and its files, saving, and the hand-off to the main window.
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "ui/frm_jiguzagu.h"
+#include "ui/frm_last.h"
+#include "ui_fixture.h"
+
+namespace kirimo::test {
+namespace {
+
+// Pixels say which picture they come from (blue) and where (red = x, green = y).
+Pixel tagged(int tag, int x, int y) {
+    return makePixel(x, y, tag);
+}
+
+const QString kSizeText =
+    QStringLiteral("ｻｲｽﾞが違います。無視すると小さい方に合わせて処理します。\n続行しますか。");
+
+class ZigzagTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        zig = std::make_unique<ui::FrmJiguzagu>(dialogs);
+    }
+    void TearDown() override {
+        zig.reset();
+        UiTest::TearDown();
+    }
+
+    QString picture(const QString& name, int width, int height, int tag, QString folder = {}) {
+        if (folder.isEmpty())
+            folder = pictureFolder;
+        QDir().mkpath(folder);
+        PixelBuffer pixels = *PixelBuffer::create(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                pixels.at(x, y) = tagged(tag, x, y);
+        const QString path = QDir(folder).filePath(name);
+        EXPECT_TRUE(savePictureBmp(path, pixels).ok());
+        return path;
+    }
+
+    template <typename T>
+    T* in(const QString& name) const {
+        T* found = zig->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    QString label(const QString& name) const { return in<QLabel>(name)->text(); }
+    void click(const QString& name) const { in<QPushButton>(name)->click(); }
+    void choose(const QStringList& paths) {
+        dialogs.filesAnswers.push_back(paths);
+        click("cmdLOADPIC");
+    }
+    void run(const QString& strip) {
+        in<QComboBox>("cboHABA")->setEditText(strip);
+        click("cmdRUN");
+    }
+    QStringList strips() const {
+        QStringList items;
+        auto* box = in<QComboBox>("cboHABA");
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        return items;
+    }
+    PixelBuffer written(const QString& path) const {
+        auto pixels = loadPictureFile(path);
+        EXPECT_TRUE(pixels.ok()) << path.toStdString();
+        return pixels.ok() ? std::move(pixels).value() : PixelBuffer();
+    }
+    QString dmy(const QString& folder = {}) const {
+        return QDir(folder.isEmpty() ? pictureFolder : folder).filePath("dmy.bmp");
+    }
+    static void mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)),
+                          type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
+    QFrame* thumb(int k) const { return in<QFrame>(QStringLiteral("imgPREVIEW(%1)").arg(k)); }
+
+    std::unique_ptr<ui::FrmJiguzagu> zig;
+};
+
+TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsOfTen) {
+    EXPECT_FALSE(in<QWidget>("picBUNKATU")->isEnabled());
+    choose({picture("a.bmp", 60, 40, 1), picture("b.bmp", 60, 40, 2)});
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(strips(), QString("1,2,3,4,5,6,10,12,15,20,30,60").split(','));
+    EXPECT_EQ(in<QComboBox>("cboHABA")->currentText(), "1");
+    EXPECT_EQ(label("lblSIZE(0)"), QStringLiteral("ｻｲｽﾞ：60×40"));
+    EXPECT_EQ(label("lblINFO"), "");
+    EXPECT_TRUE(in<QLabel>("lblRESIZE(0)")->isHidden());
+    EXPECT_TRUE(in<QWidget>("picBUNKATU")->isEnabled());
+    EXPECT_FALSE(in<QPushButton>("cmdSEND")->isEnabled());
+    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "ab");
+
+    run("10");
+    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は12列に分けられます"));
+    EXPECT_TRUE(in<QPushButton>("cmdSEND")->isEnabled());
+    EXPECT_EQ(thumb(2)->size(), QSize(234, 97));
+    const PixelBuffer out = written(dmy());
+    ASSERT_EQ(out.width(), 120);
+    ASSERT_EQ(out.height(), 40);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            const int column = x / 20 * 10 + x % 10;
+            ASSERT_EQ(out.at(x, y), tagged(x % 20 < 10 ? 1 : 2, column, y)) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(in<ui::PictureSurface>("picKANSEI")->image().size(), QSize(120, 40));
+}
+
+TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
+    const QString a = picture("a.bmp", 100, 80, 1);
+    const QString b = picture("b.bmp", 90, 85, 2);
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    choose({a, b});
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ｻｲｽﾞ違い"));
+    EXPECT_EQ(dialogs.messages[0].text, kSizeText);
+    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+    EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNo);
+    EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
+    // 90 % of the 117-pixel thumbnail, and the whole of its height; B is cut in height.
+    EXPECT_EQ(in<QLabel>("lblRESIZE(0)")->geometry(), QRect(0, 0, 105, 97));
+    EXPECT_EQ(in<QLabel>("lblRESIZE(1)")->geometry(), QRect(0, 0, 117, 91));
+    EXPECT_FALSE(in<QLabel>("lblRESIZE(0)")->isHidden());
+    EXPECT_EQ(strips().size(), 12);
+    run("45");
+    const PixelBuffer first = written(dmy());
+    EXPECT_EQ(first.width(), 180);
+
+    // No: pictures, names, sizes, strips and the result to send stay.
+    const QString c = picture("c.bmp", 50, 50, 3);
+    choose({c});
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(label("lblSIZE(0)"), QStringLiteral("ｻｲｽﾞ：100×80"));
+    EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
+    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "ab");
+    EXPECT_EQ(strips().size(), 12);
+    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は4列に分けられます"));
+    EXPECT_TRUE(in<QPushButton>("cmdSEND")->isEnabled());
+    run("45");
+    EXPECT_EQ(written(dmy()), first);
+}
+
+TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    choose({picture("a.bmp", 100, 80, 1), picture("b.bmp", 90, 85, 2)});
+    auto* cropA = in<QLabel>("lblRESIZE(0)");
+    auto* readout = in<QLabel>("lblXYPOS(0)");
+    mouse(cropA, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
+    EXPECT_FALSE(readout->isHidden());
+    mouse(cropA, QEvent::MouseMove, {22, 17}, Qt::LeftButton);
+    EXPECT_EQ(cropA->pos(), QPoint(12, 7));
+    EXPECT_EQ(readout->text(), "10,5");  // 10.26, 5.77
+    mouse(cropA, QEvent::MouseButtonRelease, {22, 17}, Qt::LeftButton);
+    EXPECT_TRUE(readout->isHidden());
+    EXPECT_EQ(zig->selectedSlot(), 0);
+
+    // B dragged above its thumbnail: the readout goes below zero, the cut stops at 0.
+    auto* cropB = in<QLabel>("lblRESIZE(1)");
+    mouse(cropB, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
+    mouse(cropB, QEvent::MouseMove, {5, 2}, Qt::LeftButton);
+    EXPECT_EQ(label("lblXYPOS(1)"), "0,-3");
+    mouse(cropB, QEvent::MouseButtonRelease, {5, 2}, Qt::LeftButton);
+
+    run("90");
+    const PixelBuffer out = written(dmy());
+    ASSERT_EQ(out.width(), 180);
+    EXPECT_EQ(out.at(0, 0), tagged(1, 10, 6));
+    EXPECT_EQ(out.at(89, 73), tagged(1, 99, 79));
+    EXPECT_EQ(out.at(0, 74), 0u);  // beyond A's last row
+    EXPECT_EQ(out.at(90, 0), tagged(2, 0, 0));
+    EXPECT_EQ(out.at(179, 79), tagged(2, 89, 79));
+}
+
+TEST_F(ZigzagTest, SwappingPutsBFirstRenamesAndWritesInTheNewFolderOfA) {
+    const QString other = QDir(pictureFolder).filePath("other");
+    choose({picture("left.bmp", 20, 10, 1), picture("right.bmp", 20, 10, 2, other)});
+    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "leftright");
+    click("cmdREV");
+    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "rightleft");
+    run("20");
+    EXPECT_FALSE(QFile::exists(dmy()));
+    const PixelBuffer out = written(dmy(other));
+    EXPECT_EQ(out.at(0, 3), tagged(2, 0, 3));
+    EXPECT_EQ(out.at(20, 3), tagged(1, 0, 3));
+    EXPECT_EQ(zig->handOffFolder(), other + "/");
+}
+
+TEST_F(ZigzagTest, DottedNamesProposeTheirFirstPartsAndSaveChecksTheName) {
+    const QString a = picture("a.b.bmp", 20, 10, 1);
+    const QString c = QDir(pictureFolder).filePath("c.jpg");
+    ASSERT_TRUE(toImage(*PixelBuffer::create(20, 10)).save(c, "JPG"));
+    choose({a, c});
+    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "ac");
+
+    click("cmdSAVE");  // nothing to save before a run
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(QFile::exists(QDir(pictureFolder).filePath("ac.bmp")));
+    run("5");
+    click("cmdSAVE");
+    EXPECT_EQ(written(QDir(pictureFolder).filePath("ac.bmp")), written(dmy()));
+
+    // Refused: no name, a folder in the name, and the name of a picture being combined.
+    for (const char* name : {"", "sub/x", "a.b"}) {
+        dialogs.messages.clear();
+        in<QLineEdit>("txtFILENAME")->setText(QString::fromUtf8(name));
+        click("cmdSAVE");
+        EXPECT_EQ(dialogs.messages.size(), 1u) << name;
+    }
+    EXPECT_EQ(written(a).at(3, 3), tagged(1, 3, 3));
+}
+
+TEST_F(ZigzagTest, BadStripWidthsAndNoStripListAreRefusedWithoutARun) {
+    choose({picture("a.bmp", 60, 40, 1)});
+    EXPECT_TRUE(strips().isEmpty());  // B is missing: no common size yet
+    click("cmdRUN");
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+
+    choose({picture("a.bmp", 60, 40, 1), picture("b.bmp", 60, 40, 2)});
+    for (const char* typed : {"0", "-3", "2.5", "abc", "", "61"}) {
+        dialogs.messages.clear();
+        run(QString::fromUtf8(typed));
+        ASSERT_EQ(dialogs.messages.size(), 1u) << typed;
+        EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
+        EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+        EXPECT_FALSE(QFile::exists(dmy())) << typed;
+        EXPECT_EQ(label("lblHABA"), "");
+        EXPECT_FALSE(in<QPushButton>("cmdSEND")->isEnabled());
+    }
+    run("7");  // not a divisor: accepted, the last pair is narrower
+    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は17列に分けられます"));
+}
+
+TEST_F(ZigzagTest, AnUnreadablePictureIsNamedAndItsSlotKeepsWhatItHad) {
+    const QString broken = QDir(pictureFolder).filePath("broken.jpg");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    choose({picture("a.bmp", 30, 20, 1), picture("b.bmp", 30, 20, 2)});
+    choose({picture("c.bmp", 30, 20, 3), broken});
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(broken));
+    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "cb");
+}
+
+TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlot) {
+    const QString a = picture("a.bmp", 30, 20, 1);
+    const QString b = picture("b.bmp", 30, 20, 2);
+    const QString c = picture("c.bmp", 30, 20, 3);
+    const auto name = [this] { return in<QLineEdit>("txtFILENAME")->text(); };
+
+    mouse(thumb(1), QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
+    EXPECT_EQ(zig->selectedSlot(), 1);
+    EXPECT_EQ(thumb(1)->frameShape(), QFrame::Box);
+    EXPECT_EQ(thumb(0)->frameShape(), QFrame::NoFrame);
+    choose({a});
+    EXPECT_EQ(name(), "a");  // into B; A is still empty
+
+    auto* menu = in<QMenu>("mnuA");
+    mouse(thumb(0), QEvent::MouseButtonPress, {5, 5}, Qt::RightButton);
+    EXPECT_EQ(zig->selectedSlot(), 0);
+    EXPECT_TRUE(menu->isVisible());
+    dialogs.fileAnswers.push_back(b);
+    in<QAction>("mnuLOAD")->trigger();
+    menu->hide();
+    EXPECT_EQ(name(), "ba");
+
+    mouse(thumb(2), QEvent::MouseButtonPress, {5, 5}, Qt::RightButton);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(zig->selectedSlot(), 0);
+
+    dropFiles(thumb(1), {c});
+    EXPECT_EQ(name(), "bc");
+    dropFiles(zig.get(), {a, b});
+    EXPECT_EQ(name(), "ab");
+    dropFiles(thumb(2), {c});
+    dropFiles(thumb(2), {c, a});
+    dropFiles(zig.get(), {a, b, c});
+    choose({c, b, a});
+    EXPECT_EQ(name(), "ab");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ZigzagTest, AFolderThatCannotTakeTheResultHandsNothingOver) {
+    choose({picture("a.bmp", 20, 10, 1), picture("b.bmp", 20, 10, 2)});
+    ASSERT_TRUE(QDir(pictureFolder).mkdir("dmy.bmp"));  // the name is taken by a folder
+    run("5");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("ﾌｧｲﾙ（%1）").arg(dmy())));
+    EXPECT_FALSE(in<QPushButton>("cmdSEND")->isEnabled());
+    EXPECT_EQ(label("lblHABA"), "");
+}
+
+class ZigzagHandOff : public UiTest {
+  protected:
+    // Opens the window from the menu and runs `work` on it while it is shown.
+    void zigzag(const std::function<void(ui::FrmJiguzagu*)>& work) {
+        bool ran = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto* zig = window->findChild<ui::FrmJiguzagu*>();
+            ASSERT_NE(zig, nullptr);
+            EXPECT_TRUE(zig->isModal());
+            ran = true;
+            work(zig);
+            if (zig->isVisible())
+                zig->close();
+        });
+        trigger("mnuJIGZAG");
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(window->findChild<ui::FrmJiguzagu*>(), nullptr);
+    }
+    void combine(ui::FrmJiguzagu* zig, const char* strip) {
+        dialogs.filesAnswers.push_back({a, b});
+        zig->findChild<QPushButton*>("cmdLOADPIC")->click();
+        EXPECT_FALSE(zig->findChild<QPushButton*>("cmdSEND")->isEnabled());
+        zig->findChild<QComboBox*>("cboHABA")->setEditText(QString::fromLatin1(strip));
+        zig->findChild<QPushButton*>("cmdRUN")->click();
+    }
+    static void press(ui::FrmJiguzagu* zig, const char* button) {
+        zig->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    }
+
+    QString a;
+    QString b;
+};
+
+TEST_F(ZigzagHandOff, SendOpensDmyAndASecondSendOfThatPathDoesNotReload) {
+    start();
+    a = makePicture("a.bmp", 60, 40);
+    b = makePicture("b.bmp", 60, 40);
+    const QString dmy = QDir(pictureFolder).filePath("dmy.bmp");
+    zigzag([&](ui::FrmJiguzagu* zig) {
+        combine(zig, "10");
+        press(zig, "cmdSEND");
+    });
+    EXPECT_EQ(sharedState().currentFileName, dmy);
+    EXPECT_EQ(window->historyWindow()->entries(), QStringList{dmy});
+    const QImage first = shown();
+    EXPECT_EQ(first.size(), QSize(120, 40));
+
+    zigzag([&](ui::FrmJiguzagu* zig) {
+        combine(zig, "60");
+        press(zig, "cmdSEND");
+    });
+    EXPECT_EQ(sharedState().currentFileName, dmy);
+    EXPECT_EQ(shown(), first);  // the same path is not read again
+    EXPECT_NE(toImage(*loadPictureFile(dmy)), first);
+    EXPECT_EQ(window->historyWindow()->entries(), QStringList{dmy});
+}
+
+TEST_F(ZigzagHandOff, OkAndTheCloseBoxHandNothingOver) {
+    start();
+    a = makePicture("a.bmp", 60, 40);
+    b = makePicture("b.bmp", 60, 40);
+    for (bool closeBox : {false, true}) {
+        zigzag([&](ui::FrmJiguzagu* zig) {
+            combine(zig, "10");
+            if (closeBox)
+                zig->close();
+            else
+                press(zig, "cmdCLOSE");
+            EXPECT_EQ(zig->handOffFolder(), "");
+        });
+        EXPECT_EQ(sharedState().currentFileName, "");
+        EXPECT_TRUE(QFile::exists(QDir(pictureFolder).filePath("dmy.bmp")));
+    }
+}
+
+}  // namespace
+}  // namespace kirimo::test
