@@ -1,5 +1,5 @@
 // Fuzz target for every reader of settings text: decoding, line splitting, delimited
-// fields, whole-number and colour parsing, and the user-colour file.
+// fields, whole-number and colour parsing, the A4 chart options and the user-colour file.
 // Built with libFuzzer under clang (-DKIRIMO_FUZZ=ON), or with the replay driver.
 
 #include <QDir>
@@ -12,6 +12,7 @@
 
 #include "core/colour_table.h"
 #include "core/number_rules.h"
+#include "core/print_info_file.h"
 #include "core/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // byte-order mark in front, which is dropped where it opens a file).
         if (!line.startsWith(QChar(0xFEFF)) && kirimo::decodeText(kirimo::encodeLine(line)) != line)
             __builtin_trap();
+        // Every field of the A4 chart options reads back as one of its values.
+        if (kirimo::parsePrintInfo(line) !=
+            kirimo::parsePrintInfo(kirimo::printInfoLine(kirimo::parsePrintInfo(line)))) {
+            __builtin_trap();
+        }
     }
     (void)kirimo::readDelimitedFields(text);
 

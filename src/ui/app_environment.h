@@ -10,12 +10,15 @@
 namespace kirimo::ui {
 
 class Dialogs;
+class PrintDialogs;
 
 struct AppEnvironment {
     // The program's folder: settings files live here, and it is made current before
     // they are read or written. Created when missing.
     QString settingsFolder;
     Dialogs* dialogs = nullptr;
+    // The printer and print preview dialogs; nullptr means Qt's own.
+    PrintDialogs* printDialogs = nullptr;
     // The HTML manual's start page.
     QString manualPath;
     // Opens a document with the desktop's default application; false when it cannot.

@@ -24,6 +24,7 @@
 #include "reports/report_naming.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/frm_a4print.h"
 #include "ui/frm_about.h"
 #include "ui/frm_convset.h"
 #include "ui/frm_jiguzagu.h"
@@ -382,6 +383,13 @@ void FrmMain::chooseColourInfoPreview() {
     sources.previewCaption = chosen->windowTitle();
     sources.settingsLine = reportSettingsLine(conversionWindow()->description());
     FrmPrint colourInfo(*env_.dialogs, env_.secondsSinceMidnight, std::move(sources), this);
+    connect(&colourInfo, &FrmPrint::a4Requested, &colourInfo, [this, &colourInfo] {
+        FrmA4Print a4(env_,
+                      {[&colourInfo] { return colourInfo.sheetWidthText(); },
+                       [&colourInfo] { return colourInfo.sheetHeightText(); }},
+                      &colourInfo);
+        a4.exec();
+    });
     colourInfo.exec();
 }
 

@@ -303,7 +303,7 @@ void FrmPrint::buildControls() {
     a4_ = new QPushButton(QStringLiteral("Ａ４用紙に合わせて印刷"), this);
     a4_->setObjectName(QStringLiteral("cmdA4"));
     a4_->setGeometry(viewLeft, 244, pictureSide, 30);
-    a4_->setEnabled(false);  // until A4 printing is connected
+    connect(a4_, &QPushButton::clicked, this, &FrmPrint::a4Requested);
     auto* a4Hint =
         makeLabel(this, "Label5", QStringLiteral("A4用紙に合わせて、色情報を印刷できます。"),
                   QRect(viewLeft, 278, pictureSide, 36));

@@ -110,6 +110,10 @@ class FrmPrint : public QDialog {
     // or a chosen name, asking before earlier reports are replaced.
     void saveColourInformation();
 
+  signals:
+    // cmdA4: A4 printing of this picture in these sheets is wanted.
+    void a4Requested();
+
   private:
     void buildControls();
     void showPictureName(const QString& caption);

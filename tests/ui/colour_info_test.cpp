@@ -126,7 +126,7 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_EQ(redLines(map()->image(), true), (std::vector<int>{0, 232}));
     EXPECT_EQ(redLines(map()->image(), false), (std::vector<int>{0, 155}));
     EXPECT_TRUE(get<QRadioButton>("optSAVE(0)")->isChecked());
-    EXPECT_FALSE(get<QPushButton>("cmdA4")->isEnabled());
+    EXPECT_TRUE(get<QPushButton>("cmdA4")->isEnabled());
     EXPECT_TRUE(get<QLabel>("Label7")->isHidden());
     EXPECT_EQ(get<QWidget>("picGAZOU(0)")->toolTip(),
               QStringLiteral("ｸﾘｯｸで元画像と変換画像を切り替えます"));

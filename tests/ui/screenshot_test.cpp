@@ -3,6 +3,7 @@
 //   KIRIMO_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb
 //   xvfb-run -s "-screen 0 1280x800x24" kirimo_ui_tests --gtest_filter='UiScreenshot*'
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ui/frm_a4print.h"
 #include "ui/frm_convset.h"
 #include "ui/frm_jiguzagu.h"
 #include "ui/frm_preview.h"
@@ -164,6 +166,50 @@ TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
         modal->findChild<QPushButton*>("cmdESC")->click();
     });
     trigger("mnuCOLSET");
+}
+
+TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
+    const QString cat =
+        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
+    ASSERT_TRUE(QFileInfo::exists(cat));
+    start();
+    window->move(0, 0);
+    window->resize(1280, 800);
+    openThroughDialog(QDir::cleanPath(cat));
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+
+    bool previewed = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* info = window->findChild<ui::FrmPrint*>();
+        ASSERT_NE(info, nullptr);
+        info->move(300, 200);
+        info->findChild<QComboBox*>("cboYOKO")->setEditText("30");
+        info->findChild<QComboBox*>("cboTATE")->setEditText("30");
+        QTimer::singleShot(0, info, [&] {
+            auto* a4 = info->findChild<ui::FrmA4Print*>();
+            ASSERT_NE(a4, nullptr);
+            a4->move(420, 260);
+            a4->findChild<QCheckBox*>("chkPR")->setChecked(false);
+            grabScreen("a4_window.png");
+            // The preview of the same pages, as the button shows it.
+            QTimer::singleShot(0, a4, [&] {
+                QWidget* preview = QApplication::activeModalWidget();
+                ASSERT_NE(preview, nullptr);
+                preview->setGeometry(0, 0, 1280, 800);
+                settle();
+                grabScreen("a4_print_preview.png");
+                previewed = true;
+                preview->close();
+            });
+            a4->findChild<QPushButton*>("cmdPREVIEW")->click();
+            a4->close();
+        });
+        info->findChild<QPushButton*>("cmdA4")->click();
+        info->close();
+    });
+    trigger("mnuSAVE");
+    EXPECT_TRUE(previewed);
 }
 
 // The zigzag window after a run on the sample photograph and a smaller, recoloured copy of

@@ -1,0 +1,502 @@
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "conversion_fixture.h"
+#include "core/print_info_file.h"
+#include "scripted_print_dialogs.h"
+#include "ui/frm_a4print.h"
+#include "ui/frm_print.h"
+#include "ui/twips.h"
+
+namespace kirimo::test {
+namespace {
+
+// Pages of a PDF that Qt wrote: one page object each.
+int pdfPageCount(const QString& path) {
+    const QString text = QString::fromLatin1(readBytes(path));
+    return static_cast<int>(
+        text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s\\w])"))));
+}
+
+// The text of a PDF as poppler reads it, page by page (pages end in a form feed).
+QString pdfText(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    if (!process.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class A4PrintTest : public ConversionTest {
+  protected:
+    void SetUp() override {
+        ConversionTest::SetUp();
+        environment.printDialogs = &printDialogs;
+        ASSERT_TRUE(QDir::setCurrent(pictureFolder));
+        // A 4 x 4 picture of table colours: black, white, red and blue quarters.
+        SharedState& state = sharedState();
+        const int quarters[2][2] = {{0, 1}, {2, 3}};
+        state.workPixels = *PixelBuffer::create(4, 4);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                const ColourEntry& entry = state.colourTable[quarters[y / 2][x / 2]];
+                state.workPixels.at(x, y) = makePixel(entry.red, entry.green, entry.blue);
+            }
+        }
+        state.pictureWidth = 4;
+        state.pictureHeight = 4;
+        state.currentFileName = QDir(pictureFolder).filePath(QStringLiteral("cat.jpg"));
+        state.random.seed(7);
+        for (ColourSymbols& colour : state.symbolSettings.colours) {
+            colour.characters = QStringLiteral("ABCDEFGH");
+            colour.flags = QStringLiteral("1,1,1,1,1,1,1,1");
+        }
+        state.symbolSettings.fontName = QStringLiteral("DejaVu Sans");
+    }
+
+    void TearDown() override {
+        a4.reset();
+        ConversionTest::TearDown();
+    }
+
+    ui::FrmA4Print& open() {
+        a4 = std::make_unique<ui::FrmA4Print>(
+            environment,
+            ui::SheetSizeTexts{[this] { return sheetWidth; }, [this] { return sheetHeight; }});
+        a4->show();
+        QApplication::processEvents();
+        return *a4;
+    }
+
+    template <typename T>
+    T* control(const QString& name) const {
+        T* found = a4->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    QCheckBox* check(const char* name) const { return control<QCheckBox>(QLatin1String(name)); }
+    QRadioButton* option(const char* name) const {
+        return control<QRadioButton>(QLatin1String(name));
+    }
+    QLineEdit* text(const char* name) const { return control<QLineEdit>(QLatin1String(name)); }
+    QScrollBar* spin(const char* name) const { return control<QScrollBar>(QLatin1String(name)); }
+    QListWidget* pages() const { return control<QListWidget>(QStringLiteral("lstPRDATA")); }
+    void press(const char* name) const { control<QPushButton>(QLatin1String(name))->click(); }
+
+    QString printInfoPath() const { return QDir(pictureFolder).filePath(kPrintInfoFileName); }
+    QString outFile(const QString& name) const { return root_.filePath(name); }
+
+    void setCell(int across, int down) const {
+        text("txtYOKOSEP")->setText(QString::number(across));
+        text("txtTATESEP")->setText(QString::number(down));
+    }
+    void tickPages(std::initializer_list<int> indexes) const {
+        for (int i : indexes)
+            pages()->item(i)->setCheckState(Qt::Checked);
+    }
+
+    QString sheetWidth = QStringLiteral("2");
+    QString sheetHeight = QStringLiteral("2");
+    ScriptedPrintDialogs printDialogs;
+    std::unique_ptr<ui::FrmA4Print> a4;
+};
+
+TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing) {
+    ui::FrmA4Print& window = open();
+    EXPECT_EQ(window.windowTitle(), "A4用紙に合わせて印刷");
+    EXPECT_EQ(window.objectName(), "frmA4Print");
+    EXPECT_EQ(window.height(), ui::twipsToPixels(4850));
+    for (const char* name :
+         {"chkCOLOR", "chkFONTSIZE", "chkLINE", "chkPR", "chkWHITE", "chkALLWHITE"}) {
+        EXPECT_TRUE(check(name)->isChecked()) << name;
+    }
+    EXPECT_TRUE(option("optLINE(1)")->isChecked());
+    EXPECT_TRUE(option("optA4(0)")->isChecked());
+    EXPECT_TRUE(option("optUSEMODE(0)")->isChecked());
+    auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
+    EXPECT_EQ(word->count(), 3);
+    EXPECT_EQ(word->currentText(), "色名");
+    EXPECT_TRUE(word->isEnabled());
+    EXPECT_TRUE(control<QWidget>(QStringLiteral("picLINEMODE"))->isVisible());
+    EXPECT_TRUE(pages()->isEnabled());
+    for (const auto& [name, caption] :
+         std::vector<std::pair<const char*, const char*>>{{"cmdPRTSTART", "印刷"},
+                                                          {"cmdPREVIEW", "印刷ﾌﾟﾚﾋﾞｭｰ"},
+                                                          {"cmdGSAVE", "画像保存"},
+                                                          {"cmdMJSET", "色記号ｾｯﾄ"},
+                                                          {"cmdCLOSE", "閉じる"}}) {
+        EXPECT_EQ(control<QPushButton>(QLatin1String(name))->text(), QString::fromUtf8(caption));
+    }
+
+    check("chkCOLOR")->click();
+    check("chkWHITE")->click();
+    option("optLINE(0)")->click();
+    press("cmdCLOSE");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1\r\n");
+
+    // Read back at the next opening; the close box writes too.
+    open();
+    EXPECT_FALSE(check("chkCOLOR")->isChecked());
+    EXPECT_FALSE(check("chkWHITE")->isChecked());
+    EXPECT_TRUE(option("optLINE(0)")->isChecked());
+    check("chkPR")->click();
+    a4->close();
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(A4PrintTest, ABadFileFallsBackFieldByFieldAndTheDependentControlsFollow) {
+    ASSERT_TRUE(writeBytes(printInfoPath(), "0,x,0,7,0\r\n"));
+    open();
+    EXPECT_FALSE(check("chkCOLOR")->isChecked());
+    EXPECT_TRUE(check("chkFONTSIZE")->isChecked());
+    EXPECT_FALSE(check("chkLINE")->isChecked());
+    EXPECT_TRUE(option("optLINE(1)")->isChecked());
+    EXPECT_FALSE(check("chkPR")->isChecked());
+    EXPECT_TRUE(check("chkWHITE")->isChecked());
+    EXPECT_TRUE(check("chkALLWHITE")->isChecked());
+    EXPECT_FALSE(control<QComboBox>(QStringLiteral("cboWORD"))->isEnabled());
+    EXPECT_FALSE(control<QWidget>(QStringLiteral("picLINEMODE"))->isVisible());
+    EXPECT_FALSE(pages()->isEnabled());
+}
+
+TEST_F(A4PrintTest, ClicksSwitchTheControlsThatDependOnThem) {
+    open();
+    auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
+    word->setCurrentIndex(2);
+    check("chkCOLOR")->click();
+    EXPECT_EQ(word->currentIndex(), 0);
+    EXPECT_FALSE(word->isEnabled());
+    check("chkCOLOR")->click();
+    EXPECT_TRUE(word->isEnabled());
+
+    auto* lineMode = control<QWidget>(QStringLiteral("picLINEMODE"));
+    check("chkLINE")->click();
+    EXPECT_FALSE(lineMode->isVisible());
+    check("chkLINE")->click();
+    EXPECT_TRUE(lineMode->isVisible());
+
+    check("chkPR")->click();
+    EXPECT_FALSE(pages()->isEnabled());
+    check("chkPR")->click();
+    EXPECT_TRUE(pages()->isEnabled());
+
+    auto* saveImages = control<QPushButton>(QStringLiteral("cmdGSAVE"));
+    option("optUSEMODE(1)")->click();
+    EXPECT_FALSE(saveImages->isEnabled());
+    option("optUSEMODE(0)")->click();
+    EXPECT_TRUE(saveImages->isEnabled());
+}
+
+TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
+    sheetWidth = QStringLiteral("30");
+    sheetHeight = QStringLiteral("20");
+    sharedState().pictureWidth = 70;
+    sharedState().pictureHeight = 50;
+    ui::FrmA4Print& window = open();
+    EXPECT_EQ(text("txtYOKOSEP")->text(), "9");
+    EXPECT_EQ(text("txtTATESEP")->text(), "10");
+    EXPECT_EQ(window.cellWidth(), 9);
+    EXPECT_EQ(window.cellHeight(), 10);
+    option("optA4(1)")->click();
+    EXPECT_EQ(window.cellWidth(), 7);
+    EXPECT_EQ(window.cellHeight(), 14);
+    EXPECT_EQ(text("txtTATESEP")->text(), "14");
+    option("optA4(0)")->click();
+    EXPECT_EQ(window.cellWidth(), 9);
+
+    // The page list: every sheet in sheet order, none ticked.
+    QStringList labels;
+    for (int i = 0; i < pages()->count(); ++i) {
+        labels.append(pages()->item(i)->text());
+        EXPECT_EQ(pages()->item(i)->checkState(), Qt::Unchecked);
+        EXPECT_TRUE(pages()->item(i)->flags() & Qt::ItemIsUserCheckable);
+    }
+    EXPECT_EQ(labels, QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)", "(1,3)",
+                                   "(2,3)", "(3,3)"}));
+}
+
+TEST_F(A4PrintTest, OneDotSheetsAndBadSheetSizes) {
+    sheetWidth = QStringLiteral("1");
+    sheetHeight = QStringLiteral("1");
+    ui::FrmA4Print& window = open();
+    // 297 and 210 mm would be larger than a cell may be: the boxes show what is used.
+    EXPECT_EQ(text("txtYOKOSEP")->text(), "200");
+    EXPECT_EQ(window.cellWidth(), 200);
+    EXPECT_EQ(window.cellHeight(), 200);
+    EXPECT_EQ(pages()->count(), 16);
+
+    sheetWidth = QStringLiteral("abc");
+    open();
+    EXPECT_EQ(text("txtYOKOSEP")->text(), "0");
+    EXPECT_EQ(pages()->count(), 0);
+    press("cmdPRTSTART");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "ｴﾗｰ");
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+}
+
+TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
+    ui::FrmA4Print& window = open();
+    QLineEdit* across = text("txtYOKOSEP");
+    QScrollBar* yk = spin("scrYK");
+    struct Step {
+        const char* typed;
+        int cell;
+    };
+    const Step steps[] = {{"12", 12},  {"12.4", 12}, {"12.5", 12}, {"13.5", 14}, {"abc", 14},
+                          {"201", 14}, {"-1", 14},   {"0", 0},     {"200", 200}};
+    for (const Step& step : steps) {
+        across->setText(QString::fromUtf8(step.typed));
+        EXPECT_EQ(window.cellWidth(), step.cell) << step.typed;
+        EXPECT_EQ(yk->value(), step.cell) << step.typed;
+        EXPECT_EQ(across->text(), QString::fromUtf8(step.typed));  // what was typed stays
+    }
+    // The upper arrow raises the value, the lower one lowers it, within 0 to 200.
+    const QPoint up(yk->width() / 2, 3);
+    const QPoint down(yk->width() / 2, yk->height() - 3);
+    across->setText(QStringLiteral("20"));
+    QTest::mouseClick(yk, Qt::LeftButton, {}, up);
+    EXPECT_EQ(across->text(), "21");
+    EXPECT_EQ(window.cellWidth(), 21);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    EXPECT_EQ(window.cellWidth(), 19);
+    across->setText(QStringLiteral("200"));
+    QTest::mouseClick(yk, Qt::LeftButton, {}, up);
+    EXPECT_EQ(window.cellWidth(), 200);
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    EXPECT_EQ(window.cellWidth(), 199);
+    across->setText(QStringLiteral("0"));
+    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
+    EXPECT_EQ(window.cellWidth(), 0);
+    spin("scrTT")->setValue(5);
+    EXPECT_EQ(text("txtTATESEP")->text(), "5");
+    EXPECT_EQ(window.cellHeight(), 5);
+}
+
+TEST_F(A4PrintTest, TheChecksComeInOrderEachWithItsMessageAndNothingPrinted) {
+    sheetWidth = QStringLiteral("30");
+    sheetHeight = QStringLiteral("20");
+    struct Case {
+        int across, down;
+        const char* title;
+        const char* text;
+        ui::MessageIcon icon;
+    };
+    const Case cases[] = {
+        {0, 11, "ｴﾗｰ", "区切り線が引けません。１枚分のdot数を調整して下さい",
+         ui::MessageIcon::None},
+        {10, 0, "ｴﾗｰ", "区切り線が引けません。１枚分のdot数を調整して下さい",
+         ui::MessageIcon::None},
+        {10, 11, "ｻｲｽﾞｴﾗｰ", "横がはみ出ます", ui::MessageIcon::Exclamation},
+        {9, 11, "ｻｲｽﾞｴﾗｰ", "縦がはみ出ます", ui::MessageIcon::Exclamation},
+    };
+    open();
+    for (const Case& c : cases) {
+        for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
+            dialogs.messages.clear();
+            setCell(c.across, c.down);
+            press(button);
+            ASSERT_EQ(dialogs.messages.size(), 1u) << button;
+            EXPECT_EQ(dialogs.messages[0].title, QString::fromUtf8(c.title));
+            EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8(c.text));
+            EXPECT_EQ(dialogs.messages[0].icon, c.icon);
+        }
+    }
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_EQ(printDialogs.previews, 0);
+}
+
+TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
+    open();
+    check("chkPR")->click();  // every sheet but the white one, sheet (2,1)
+    const QString some = outFile(QStringLiteral("some.pdf"));
+    printDialogs.printerFiles.push_back(some);
+    press("cmdPRTSTART");
+    EXPECT_EQ(printDialogs.printerDialogs, 1);
+    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printDialogs.lastLayout.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(pdfPageCount(some), 3);
+    EXPECT_FALSE(pdfText(some).contains(QStringLiteral("(2,1)")));
+    check("chkALLWHITE")->click();
+    const QString all = outFile(QStringLiteral("all.pdf"));
+    printDialogs.printerFiles.push_back(all);
+    press("cmdPRTSTART");
+    EXPECT_EQ(pdfPageCount(all), 4);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Only the ticked sheets, in portrait.
+    check("chkPR")->click();
+    tickPages({1, 2});
+    option("optA4(1)")->click();
+    const QString ticked = outFile(QStringLiteral("ticked.pdf"));
+    printDialogs.printerFiles.push_back(ticked);
+    press("cmdPRTSTART");
+    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(pdfPageCount(ticked), 2);
+    const QString read = pdfText(ticked);
+    EXPECT_TRUE(read.contains(QStringLiteral("(2,1)"))) << read.toStdString();
+    EXPECT_TRUE(read.contains(QStringLiteral("(1,2)")));
+    EXPECT_FALSE(read.contains(QStringLiteral("(1,1)")));
+
+    // A cancelled printer dialog prints nothing.
+    press("cmdPRTSTART");
+    EXPECT_EQ(printDialogs.printerDialogs, 4);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(A4PrintTest, NoTickedSheetPrintsNoPageAndSaysSo) {
+    open();
+    const QString none = outFile(QStringLiteral("none.pdf"));
+    printDialogs.printerFiles.push_back(none);
+    press("cmdPRTSTART");
+    EXPECT_FALSE(QFileInfo::exists(none));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "印刷するページがありません。");
+}
+
+TEST_F(A4PrintTest, APrinterThatCannotBeOpenedGivesAMessage) {
+    open();
+    check("chkPR")->click();
+    const QString unreachable = outFile(QStringLiteral("missing/folder/out.pdf"));
+    printDialogs.printerFiles.push_back(unreachable);
+    press("cmdPRTSTART");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("プリンタを開けません。")));
+    EXPECT_TRUE(dialogs.messages[0].text.contains(unreachable));
+    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+}
+
+TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
+    open();
+    check("chkPR")->click();
+    check("chkALLWHITE")->click();
+    const QString first = outFile(QStringLiteral("preview1.pdf"));
+    const QString again = outFile(QStringLiteral("preview2.pdf"));
+    printDialogs.previewFiles = {first, again};
+    press("cmdPREVIEW");
+    EXPECT_EQ(printDialogs.previews, 1);
+    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(pdfPageCount(first), 4);
+    const QString shown = pdfText(first);
+    EXPECT_FALSE(shown.isEmpty());
+    // Eight candidates per colour: a second plan would choose other characters.
+    EXPECT_EQ(pdfText(again), shown);
+
+    // The same seed gives the same pages through the printer.
+    sharedState().random.seed(7);
+    const QString printed = outFile(QStringLiteral("printed.pdf"));
+    printDialogs.printerFiles.push_back(printed);
+    press("cmdPRTSTART");
+    sharedState().random.seed(7);
+    const QString previewed = outFile(QStringLiteral("preview3.pdf"));
+    printDialogs.previewFiles = {previewed};
+    press("cmdPREVIEW");
+    EXPECT_EQ(pdfText(printed), pdfText(previewed));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(A4PrintTest, APrintRunWithoutASymbolFontKeepsTheInterfaceFont) {
+    sharedState().symbolSettings.fontName.clear();
+    open();
+    check("chkPR")->click();
+    printDialogs.printerFiles.push_back(outFile(QStringLiteral("font.pdf")));
+    press("cmdPRTSTART");
+    EXPECT_EQ(sharedState().symbolSettings.fontName,
+              control<QPushButton>(QStringLiteral("cmdPRTSTART"))->font().family());
+}
+
+TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
+    open();
+    press("cmdGSAVE");
+    const QString base = QDir(pictureFolder).filePath(QStringLiteral("cat.jpg_Cnv36000"));
+    for (const char* suffix : {"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"})
+        EXPECT_TRUE(QFileInfo(base + QLatin1String(suffix)).isFile()) << suffix;
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。");
+    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::None);
+
+    // A folder that cannot be written says so.
+    sharedState().currentFileName = outFile(QStringLiteral("missing/cat.jpg"));
+    press("cmdGSAVE");
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith(QStringLiteral("保存できません。")));
+    EXPECT_EQ(dialogs.messages[1].icon, ui::MessageIcon::Exclamation);
+}
+
+TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderAndAFailedWriteIsReported) {
+    const QString other = root_.filePath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_TRUE(writeBytes(QDir(other).filePath(kPrintInfoFileName), "0,0,0,0,0,0,0\r\n"));
+    ASSERT_TRUE(QDir::setCurrent(other));
+    open();
+    EXPECT_FALSE(check("chkCOLOR")->isChecked());
+    EXPECT_TRUE(option("optLINE(0)")->isChecked());
+    // The folder is gone when the window closes: the options cannot be kept.
+    ASSERT_TRUE(QDir(other).removeRecursively());
+    press("cmdCLOSE");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "設定保存");
+    ASSERT_TRUE(QDir::setCurrent(pictureFolder));
+}
+
+TEST_F(A4PrintTest, TheSymbolsButtonOpensTheColourSymbolsWindow) {
+    open();
+    QString shown;
+    QTimer::singleShot(0, a4.get(), [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = modal->objectName();
+            modal->close();
+        }
+    });
+    press("cmdMJSET");
+    EXPECT_EQ(shown, "frmPRINTINFO");
+}
+
+TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {
+    start();
+    window->loadPictureFile(makePicture(QStringLiteral("cat.bmp"), 70, 50), false);
+    ASSERT_NE(convert(), nullptr);
+    bool ran = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* info = window->findChild<ui::FrmPrint*>();
+        ASSERT_NE(info, nullptr);
+        info->findChild<QComboBox*>(QStringLiteral("cboYOKO"))->setEditText(QStringLiteral("30"));
+        info->findChild<QComboBox*>(QStringLiteral("cboTATE"))->setEditText(QStringLiteral("20"));
+        QTimer::singleShot(0, info, [&] {
+            auto* shown = info->findChild<ui::FrmA4Print*>();
+            ASSERT_NE(shown, nullptr);
+            EXPECT_TRUE(shown->isModal() && shown->isVisible());
+            EXPECT_EQ(shown->cellWidth(), 9);
+            EXPECT_EQ(shown->cellHeight(), 10);
+            EXPECT_EQ(shown->findChild<QListWidget*>(QStringLiteral("lstPRDATA"))->count(), 9);
+            ran = true;
+            shown->close();
+        });
+        info->findChild<QPushButton*>(QStringLiteral("cmdA4"))->click();
+        info->close();
+    });
+    trigger(QStringLiteral("mnuSAVE"));
+    EXPECT_TRUE(ran);
+    // Closed, it kept its options next to the picture.
+    EXPECT_TRUE(QFileInfo(printInfoPath()).isFile());
+}
+
+}  // namespace
+}  // namespace kirimo::test
