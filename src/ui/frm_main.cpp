@@ -31,6 +31,7 @@
 #include "ui/frm_preview.h"
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
+#include "ui/frm_sealprint.h"
 #include "ui/frm_source.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
@@ -529,6 +530,9 @@ void FrmMain::showHelp() {
 
 void FrmMain::showColourSymbols() {
     FrmPrintInfo symbols(*env_.dialogs, env_.settingsFolder, this);
+    symbols.setStickerPrinter([this, &symbols](const std::vector<SlotPicture>& pictures) {
+        showStickerWindow(*env_.dialogs, pictures, &symbols);
+    });
     symbols.exec();
 }
 
