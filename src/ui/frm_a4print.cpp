@@ -538,8 +538,7 @@ void FrmA4Print::saveImages() {
 }
 
 void FrmA4Print::showColourSymbols() {
-    FrmPrintInfo symbols(*env_.dialogs, env_.settingsFolder, this);
-    symbols.exec();
+    showColourSymbolWindow(env_, this);
 }
 
 void FrmA4Print::showFailure(const QString& headline, const QString& detail) {

@@ -536,8 +536,7 @@ void FrmMain::showHelp() {
 }
 
 void FrmMain::showColourSymbols() {
-    FrmPrintInfo symbols(*env_.dialogs, env_.settingsFolder, this);
-    symbols.exec();
+    showColourSymbolWindow(env_, this);
 }
 
 void FrmMain::showAbout() {

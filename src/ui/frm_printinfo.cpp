@@ -24,9 +24,12 @@
 #include "core/shared_state.h"
 #include "core/symbol_settings_file.h"
 #include "imaging/dominant_colour.h"
+#include "ui/app_environment.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/frm_sealprint.h"
 #include "ui/picture_surface.h"
+#include "ui/print_dialogs.h"
 #include "ui/twips.h"
 
 namespace kirimo::ui {
@@ -568,6 +571,15 @@ void FrmPrintInfo::store() {
         return;  // the window stays open: nothing is lost
     }
     accept();
+}
+
+void showColourSymbolWindow(const AppEnvironment& env, QWidget* parent) {
+    FrmPrintInfo symbols(*env.dialogs, env.settingsFolder, parent);
+    PrintDialogs& printDialogs = env.printDialogs ? *env.printDialogs : defaultPrintDialogs();
+    symbols.setStickerPrinter([&](const std::vector<SlotPicture>& pictures) {
+        showStickerWindow(*env.dialogs, printDialogs, pictures, &symbols);
+    });
+    symbols.exec();
 }
 
 }  // namespace kirimo::ui

@@ -25,6 +25,7 @@ class QPushButton;
 
 namespace kirimo::ui {
 
+struct AppEnvironment;
 class Dialogs;
 class PictureSurface;
 
@@ -112,5 +113,9 @@ class FrmPrintInfo : public QDialog {
     QAction* menuUse_ = nullptr;
     QAction* menuNotUse_ = nullptr;
 };
+
+// Shows the colour symbol window modally over `parent`, its ｼｰﾙ印刷 opening the sticker
+// window with the environment's printer dialogs.
+void showColourSymbolWindow(const AppEnvironment& env, QWidget* parent);
 
 }  // namespace kirimo::ui

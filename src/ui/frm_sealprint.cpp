@@ -1,0 +1,260 @@
+#include "ui/frm_sealprint.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/picture_file.h"
+#include "printing/page_renderer.h"
+#include "ui/busy_cursor.h"
+#include "ui/dialogs.h"
+#include "ui/print_dialogs.h"
+
+namespace kirimo::ui {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Kirimo");
+
+// A sheet count as typed: any integer (below 1 prints nothing), or nothing.
+std::optional<int> parseSheetCount(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+}  // namespace
+
+FrmSealPrint::FrmSealPrint(Dialogs& dialogs, PrintDialogs& printDialogs, QWidget* parent)
+    : QDialog(parent),
+      dialogs_(dialogs),
+      printDialogs_(printDialogs),
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    setObjectName(QStringLiteral("frmSEALPRINT"));
+    setWindowTitle(QStringLiteral("シール印刷"));
+    printer_->setDocName(windowTitle());
+    buildControls();
+    updateCounts();
+}
+
+FrmSealPrint::~FrmSealPrint() = default;
+
+void FrmSealPrint::buildControls() {
+    auto* listCaption = new QLabel(QStringLiteral("画像ﾌｧｲﾙ"), this);
+    names_ = new QListWidget(this);
+    names_->setObjectName(QStringLiteral("lstFILE(0)"));
+    names_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    names_->setAcceptDrops(false);
+    paths_ = new QListWidget(this);
+    paths_->setObjectName(QStringLiteral("lstFILE(1)"));
+    paths_->hide();
+
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("imgGAZOU"));
+    picture_->setFixedSize(160, 160);
+    picture_->setFrameShape(QFrame::Box);
+    picture_->setAlignment(Qt::AlignCenter);
+
+    auto* sizeCaption = new QLabel(QStringLiteral("1枚の大きさ(mm)"), this);
+    width_ = new QLineEdit(QStringLiteral("10"), this);
+    width_->setObjectName(QStringLiteral("txtX"));
+    height_ = new QLineEdit(QStringLiteral("10"), this);
+    height_->setObjectName(QStringLiteral("txtY"));
+    for (QLineEdit* box : {width_, height_})
+        box->setMaximumWidth(60);
+    auto* times = new QLabel(QStringLiteral("×"), this);
+    auto* sheetsCaption = new QLabel(QStringLiteral("枚数"), this);
+    sheets_ = new QLineEdit(QStringLiteral("1"), this);
+    sheets_->setObjectName(QStringLiteral("txtMAI"));
+    sheets_->setMaximumWidth(60);
+    landscape_ = new QCheckBox(QStringLiteral("用紙横"), this);
+    landscape_->setObjectName(QStringLiteral("Check1"));
+    cutLines_ = new QCheckBox(QStringLiteral("区切り線を引く"), this);
+    cutLines_->setObjectName(QStringLiteral("chkLINE"));
+    grid_ = new QLabel(this);
+    grid_->setObjectName(QStringLiteral("Label4"));
+    total_ = new QLabel(this);
+    total_->setObjectName(QStringLiteral("Label5"));
+    auto* print = new QPushButton(QStringLiteral("印刷"), this);
+    print->setObjectName(QStringLiteral("cmdPRINT"));
+    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    close->setObjectName(QStringLiteral("cmdCLOSE"));
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(listCaption);
+    left->addWidget(names_);
+    auto* size = new QHBoxLayout;
+    size->addWidget(width_);
+    size->addWidget(times);
+    size->addWidget(height_);
+    size->addStretch();
+    auto* count = new QHBoxLayout;
+    count->addWidget(sheetsCaption);
+    count->addWidget(sheets_);
+    count->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(print);
+    buttons->addWidget(close);
+    auto* right = new QVBoxLayout;
+    right->addWidget(picture_);
+    right->addWidget(sizeCaption);
+    right->addLayout(size);
+    right->addLayout(count);
+    right->addWidget(landscape_);
+    right->addWidget(cutLines_);
+    right->addWidget(grid_);
+    right->addWidget(total_);
+    right->addStretch();
+    right->addLayout(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
+
+    connect(width_, &QLineEdit::textChanged, this, &FrmSealPrint::updateCounts);
+    connect(height_, &QLineEdit::textChanged, this, &FrmSealPrint::updateCounts);
+    connect(landscape_, &QCheckBox::toggled, this, &FrmSealPrint::updateCounts);
+    connect(names_, &QListWidget::itemClicked, this, &FrmSealPrint::showEntry);
+    connect(print, &QPushButton::clicked, this, &FrmSealPrint::print);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void FrmSealPrint::setPictures(const std::vector<SlotPicture>& pictures) {
+    names_->clear();
+    paths_->clear();
+    for (const SlotPicture& picture : pictures) {
+        names_->addItem(picture.fileName);
+        paths_->addItem(picture.path);
+    }
+    picture_->clear();
+    if (!pictures.empty())
+        showPicture(0);
+}
+
+printing::PageOrientation FrmSealPrint::orientation() const {
+    return landscape_->isChecked() ? printing::PageOrientation::Landscape
+                                   : printing::PageOrientation::Portrait;
+}
+
+QSizeF FrmSealPrint::printableArea() {
+    printer_->setPageOrientation(landscape_->isChecked() ? QPageLayout::Landscape
+                                                         : QPageLayout::Portrait);
+    return printer_->pageLayout().paintRect(QPageLayout::Millimeter).size();
+}
+
+void FrmSealPrint::updateCounts() {
+    const auto w = printing::parseStickerSide(width_->text());
+    const auto h = printing::parseStickerSide(height_->text());
+    if (!w || !h)
+        return;
+    const auto counts = printing::stickerCounts(printableArea(), *w, *h);
+    grid_->setText(printing::stickerGridLabel(*counts));
+    total_->setText(printing::stickerTotalLabel(*counts));
+}
+
+void FrmSealPrint::showEntry() {
+    const int row = names_->currentRow();
+    if (row >= 0 && names_->currentItem()->isSelected())
+        showPicture(row);
+}
+
+bool FrmSealPrint::showPicture(int index) {
+    auto image = loadPictureImage(paths_->item(index)->text());
+    if (!image) {
+        picture_->clear();
+        dialogs_.inform(
+            this, kTitle,
+            QStringLiteral("次の画像ﾌｧｲﾙを読み込めません。\n%1").arg(paths_->item(index)->text()),
+            MessageIcon::Exclamation);
+        return false;
+    }
+    picture_->setPixmap(QPixmap::fromImage(
+        image->scaled(picture_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    return true;
+}
+
+void FrmSealPrint::print() {
+    printing::StickerOptions options;
+    const auto w = printing::parseStickerSide(width_->text());
+    const auto h = printing::parseStickerSide(height_->text());
+    if (!w || !h) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("1枚の大きさは1以上の整数(mm)で入力して下さい。"),
+                        MessageIcon::Exclamation);
+        return;
+    }
+    const auto sheets = parseSheetCount(sheets_->text());
+    if (!sheets) {
+        dialogs_.inform(this, kTitle, QStringLiteral("枚数は整数で入力して下さい。"),
+                        MessageIcon::Exclamation);
+        return;
+    }
+    options.widthMm = *w;
+    options.heightMm = *h;
+    options.sheets = *sheets;
+    options.orientation = orientation();
+    options.cutLines = cutLines_->isChecked();
+
+    // Every selected picture, read before the printer is asked for: one that cannot be
+    // read is named instead of printing another in its place.
+    std::vector<QImage> pictures;
+    QStringList unreadable;
+    {
+        BusyCursor busy;
+        for (int i = 0; i < names_->count(); ++i) {
+            if (!names_->item(i)->isSelected())
+                continue;
+            auto image = loadPictureImage(paths_->item(i)->text());
+            if (image) {
+                pictures.push_back(std::move(*image));
+                picture_->setPixmap(QPixmap::fromImage(pictures.back().scaled(
+                    picture_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            } else {
+                unreadable.append(paths_->item(i)->text());
+            }
+        }
+    }
+    if (!unreadable.isEmpty()) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("次の画像ﾌｧｲﾙを読み込めません。\n%1")
+                            .arg(unreadable.join(QLatin1Char('\n'))),
+                        MessageIcon::Exclamation);
+        return;
+    }
+    if (pictures.empty() || options.sheets < 1)
+        return;  // an empty job: nothing to print
+
+    printableArea();
+    if (!printDialogs_.choosePrinter(this, *printer_))
+        return;
+    // The direction is the window's, whatever the dialog left; the area is the chosen
+    // printer's.
+    const QSizeF area = printableArea();
+    if (options.widthMm > area.width() || options.heightMm > area.height()) {
+        dialogs_.inform(this, kTitle, QStringLiteral("1枚の大きさが用紙の印刷範囲を超えています。"),
+                        MessageIcon::Exclamation);
+        return;
+    }
+    const printing::PagePlan plan = printing::planStickers(pictures, area, options);
+    BusyCursor busy;
+    if (auto printed = printing::renderPlan(plan, *printer_); !printed) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("印刷できませんでした。\n%1")
+                            .arg(QString::fromStdString(printed.error())),
+                        MessageIcon::Exclamation);
+    }
+}
+
+void showStickerWindow(Dialogs& dialogs, PrintDialogs& printDialogs,
+                       const std::vector<SlotPicture>& pictures, QWidget* parent) {
+    FrmSealPrint window(dialogs, printDialogs, parent);
+    window.setPictures(pictures);
+    window.exec();
+}
+
+}  // namespace kirimo::ui

@@ -1,0 +1,141 @@
+// kirimo-cli stickers end to end: PDFs read back with poppler's tools.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "core/picture_file.h"
+#include "support/cli_runner.h"
+
+namespace kirimo {
+namespace {
+
+using test::runCli;
+
+QString tool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class StickersCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        for (int i = 0; i < 10; ++i) {
+            a.setPixel(i % 3, i / 3 % 2, qRgb(i * 20, 255 - i * 7, 3 * i));
+            b.setPixel(i % 2, i / 2, qRgb(250 - i, i * 25, 128));
+        }
+        ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
+        ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    QImage a{3, 2, QImage::Format_RGB32};
+    QImage b{2, 5, QImage::Format_RGB32};
+};
+
+TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
+    const QString pdf = path("stickers.pdf");
+    const auto run = runCli({"stickers", pdf, path("a.bmp"), path("b.bmp"), "--size", "60x50",
+                             "--sheets", "2", "--landscape"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString info = tool("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+4\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts")))
+        << info.toStdString();
+
+    // 297 x 210 mm by 60 x 50 mm: 4 across, 4 down on every page.
+    const QString list = tool("pdfimages", {"-list", pdf});
+    for (int page = 1; page <= 4; ++page) {
+        const QSize size = page <= 2 ? a.size() : b.size();
+        const QRegularExpression placed(QString("\\n\\s+%1\\s+\\d+\\s+image\\s+%2\\s+%3 ")
+                                            .arg(page)
+                                            .arg(size.width())
+                                            .arg(size.height()));
+        EXPECT_EQ(list.count(placed), 16) << "page " << page << "\n" << list.toStdString();
+    }
+    tool("pdfimages", {"-png", "-f", "1", "-l", "1", pdf, path("p1")});
+    tool("pdfimages", {"-png", "-f", "3", "-l", "3", pdf, path("p3")});
+    for (const auto& [prefix, original] : {std::pair{"p1", a}, std::pair{"p3", b}}) {
+        const QImage back =
+            QImage(path(QString(prefix) + "-000.png")).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(back.size(), original.size()) << prefix;
+        for (int y = 0; y < back.height(); ++y) {
+            for (int x = 0; x < back.width(); ++x)
+                EXPECT_EQ(back.pixel(x, y) & 0xFFFFFF, original.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+}
+
+// Dark pixels in a part of page 1 rendered at 10 pixels per mm.
+int darkPixels(const QImage& page, QRect area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            dark += qGray(page.pixel(x, y)) < 128;
+    }
+    return dark;
+}
+
+TEST_F(StickersCli, CutLinesShowInTheGapsAlongTheCellEdges) {
+    QImage white(4, 4, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    ASSERT_TRUE(savePictureBmp(path("white.bmp"), white));
+    for (bool lines : {true, false}) {
+        const QString pdf = path(lines ? "lines.pdf" : "plain.pdf");
+        QStringList args{"stickers", pdf, path("white.bmp"), "--size", "60x50"};
+        if (lines)
+            args << "--cut-lines";
+        ASSERT_EQ(runCli(args).exitCode, 0);
+        tool("pdftoppm", {"-r", "254", "-png", "-singlefile", pdf, path("page")});
+        const QImage page = QImage(path("page.png")).convertToFormat(QImage::Format_RGB32);
+        ASSERT_GE(page.width(), 2100);
+        ASSERT_GE(page.height(), 2970);
+        // The bottom gap of row 0 (49..50 mm): the vertical line at x = 60 mm crosses it,
+        // nothing between 61 and 119 mm.
+        EXPECT_EQ(darkPixels(page, QRect(596, 491, 8, 8)) > 0, lines);
+        EXPECT_EQ(darkPixels(page, QRect(610, 491, 580, 8)), 0);
+        // The right gap of column 0 (59..60 mm): the line at y = 50 mm.
+        EXPECT_EQ(darkPixels(page, QRect(591, 496, 8, 8)) > 0, lines);
+        // No vertical line at the far edge of the third column (180 mm), between the rows' lines.
+        EXPECT_EQ(darkPixels(page, QRect(1796, 100, 8, 300)), 0);
+    }
+}
+
+TEST_F(StickersCli, BadArgumentsAreRefusedAndNothingIsWritten) {
+    QFile::copy(path("a.bmp"), path("broken.jpg"));
+    QFile broken(path("broken.jpg"));
+    ASSERT_TRUE(broken.resize(20));
+    const QString pdf = path("never.pdf");
+    const QStringList cases[] = {
+        {pdf},
+        {pdf, path("a.bmp"), "--size", "0x10"},
+        {pdf, path("a.bmp"), "--size", "10"},
+        {pdf, path("a.bmp"), "--size", "211x10"},
+        {pdf, path("a.bmp"), "--size", "10x211", "--landscape"},
+        {pdf, path("a.bmp"), "--sheets", "0"},
+        {pdf, path("a.bmp"), "--sheets", "x"},
+        {pdf, path("a.bmp"), "--frame"},
+        {pdf, path("a.bmp"), path("missing.bmp")},
+        {pdf, path("a.bmp"), path("broken.jpg")},
+    };
+    for (const QStringList& args : cases) {
+        const auto run = runCli(QStringList{"stickers"} + args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+        EXPECT_FALSE(QFile::exists(pdf)) << args.join(' ').toStdString();
+    }
+    // The largest sticker that fits is accepted.
+    EXPECT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "297x210", "--landscape"}).exitCode,
+              0);
+}
+
+}  // namespace
+}  // namespace kirimo

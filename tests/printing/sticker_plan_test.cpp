@@ -1,0 +1,111 @@
+// Sticker sheets as page plans, without a printer.
+
+#include <gtest/gtest.h>
+
+#include "printing/sticker_plan.h"
+
+namespace kirimo::printing {
+namespace {
+
+QImage filled(QColor colour, int w = 3, int h = 2) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+TEST(StickerPlan, CountsAreWholeCellsOfThePrintableArea) {
+    struct Case {
+        QSizeF area;
+        int w, h;
+        StickerCounts counts;
+        const char* grid;
+        const char* total;
+    } cases[] = {
+        {{200, 287}, 60, 60, {3, 4}, "横3枚、たて4枚", "合計12枚印刷"},
+        {{297, 210}, 60, 60, {4, 3}, "横4枚、たて3枚", "合計12枚印刷"},
+        {{200.5, 280}, 10, 10, {20, 28}, "横20枚、たて28枚", "合計560枚印刷"},
+        {{210, 297}, 211, 10, {0, 29}, "横0枚、たて29枚", "合計0枚印刷"},
+    };
+    for (const Case& c : cases) {
+        const auto counts = stickerCounts(c.area, c.w, c.h);
+        ASSERT_TRUE(counts);
+        EXPECT_EQ(*counts, c.counts);
+        EXPECT_EQ(stickerGridLabel(*counts), QString::fromUtf8(c.grid));
+        EXPECT_EQ(stickerTotalLabel(*counts), QString::fromUtf8(c.total));
+    }
+    EXPECT_FALSE(stickerCounts({200, 200}, 0, 10));
+    EXPECT_FALSE(stickerCounts({200, 200}, 10, -1));
+}
+
+TEST(StickerPlan, SidesMustBePositiveWholeNumbers) {
+    EXPECT_EQ(parseStickerSide("60"), 60);
+    EXPECT_EQ(parseStickerSide(" 7 "), 7);
+    for (const char* bad : {"", "0", "-3", "1.5", "abc", "1e2", "99999999999"})
+        EXPECT_FALSE(parseStickerSide(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
+    const QImage red = filled(Qt::red);
+    StickerOptions options;
+    options.widthMm = 60;
+    options.heightMm = 50;
+    options.cutLines = true;
+    const Page page = planStickerSheet(red, {200, 120}, options);  // 3 across, 2 down
+
+    std::vector<LineItem> lines;
+    std::vector<PictureItem> pictures;
+    for (const PageItem& item : page.items) {
+        if (const auto* line = std::get_if<LineItem>(&item)) {
+            EXPECT_TRUE(pictures.empty()) << "lines come before the pictures";
+            lines.push_back(*line);
+        } else {
+            pictures.push_back(std::get<PictureItem>(item));
+        }
+    }
+    ASSERT_EQ(lines.size(), 5u);
+    for (int k = 0; k < 3; ++k) {  // vertical, top to bottom, none at x = 180
+        EXPECT_EQ(lines[k].from, QPointF(60.0 * k, 0));
+        EXPECT_EQ(lines[k].to, QPointF(60.0 * k, 120));
+    }
+    for (int k = 0; k < 2; ++k) {  // horizontal, the whole width, none at y = 100
+        EXPECT_EQ(lines[3 + k].from, QPointF(0, 50.0 * k));
+        EXPECT_EQ(lines[3 + k].to, QPointF(200, 50.0 * k));
+    }
+    for (const LineItem& line : lines) {
+        EXPECT_EQ(line.style, LineStyle::Dotted);
+        EXPECT_EQ(line.colour, QColor(Qt::black));
+    }
+    ASSERT_EQ(pictures.size(), 6u);
+    for (int c = 0, i = 0; c < 3; ++c) {  // columns outside, rows inside
+        for (int r = 0; r < 2; ++r, ++i) {
+            EXPECT_EQ(pictures[i].rect, QRectF(60.0 * c, 50.0 * r, 59, 49));
+            EXPECT_EQ(pictures[i].image, red);
+        }
+    }
+
+    options.cutLines = false;
+    EXPECT_EQ(planStickerSheet(red, {200, 120}, options).items.size(), 6u);
+}
+
+TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
+    StickerOptions options;
+    options.sheets = 2;
+    options.orientation = PageOrientation::Landscape;
+    const QImage red = filled(Qt::red);
+    const QImage blue = filled(Qt::blue, 2, 5);
+    const PagePlan plan = planStickers({red, blue}, {297, 210}, options);
+    EXPECT_EQ(plan.orientation, PageOrientation::Landscape);
+    ASSERT_EQ(plan.pages.size(), 4u);
+    const QImage expected[] = {red, red, blue, blue};
+    for (size_t i = 0; i < 4; ++i) {
+        ASSERT_EQ(plan.pages[i].items.size(), 29u * 21u);
+        EXPECT_EQ(std::get<PictureItem>(plan.pages[i].items.back()).image, expected[i]);
+    }
+
+    EXPECT_TRUE(planStickers({}, {297, 210}, options).pages.empty());
+    options.sheets = 0;
+    EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
+}
+
+}  // namespace
+}  // namespace kirimo::printing
