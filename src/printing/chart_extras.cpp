@@ -101,8 +101,13 @@ Page coverPage(const PixelBuffer& picture, const SheetGrid& grid, const ChartTot
         const bool isLast = s.column == grid.columns() && s.row == grid.rows();
         if (!everySheet && !firstOrLast && !isLast)
             continue;
-        page.items.push_back(TextItem{sheetLabel(s.column, s.row), smallFont, Qt::black,
-                                      QPointF(left + s.x * scale + 0.3, top + s.y * scale + 0.3)});
+        // On a white ground, so that the label reads over the dots.
+        const QString label = sheetLabel(s.column, s.row);
+        const QPointF at(left + s.x * scale + 0.3, top + s.y * scale + 0.3);
+        page.items.push_back(FilledRectItem{
+            QRectF(at, QSizeF(measure(smallFont, label).width, measure(smallFont, label).height)),
+            Qt::white});
+        page.items.push_back(TextItem{label, smallFont, Qt::black, at});
     }
 
     // The counts, three to a row.
