@@ -46,6 +46,9 @@ constexpr const char* kChartUsage =
     "    --no-white                  leave white dots empty\n"
     "    --skip-white-pages          leave out sheets that are all white\n"
     "    --pages \"C,R;C,R\"           only these sheets (column,row from 1)\n"
+    "    --cover                     a cover page first: the picture, its sheets and counts\n"
+    "    --legend                    legend pages last: each colour's symbols and counts\n"
+    "    --bold-every N              every Nth grid line of a sheet wide (N >= 1)\n"
     "    --symbols FILE              a CodeUsePrint.ini (default: each colour's own name)\n"
     "    --user-colour RRGGBB        colour 17 (default 808080)\n"
     "    --seed N                    random seed (default the seconds since midnight)\n";
@@ -61,10 +64,10 @@ constexpr const char* kImagesUsage =
     "    --seed N                    random seed (default the seconds since midnight)\n";
 
 // Flags that stand alone and flags that take a value; which a command accepts.
-const std::set<QString> kSwitches = {"--portrait",  "--pictures", "--colour",
-                                     "--fill-cell", "--no-white", "--skip-white-pages"};
+const std::set<QString> kSwitches = {"--portrait", "--pictures",         "--colour", "--fill-cell",
+                                     "--no-white", "--skip-white-pages", "--cover",  "--legend"};
 const std::set<QString> kValued = {"--sheet",   "--cell",        "--lines", "--pages",
-                                   "--symbols", "--user-colour", "--seed"};
+                                   "--symbols", "--user-colour", "--seed",  "--bold-every"};
 const std::set<QString> kImageFlags = {"--sheet",   "--portrait",    "--colour",
                                        "--symbols", "--user-colour", "--seed"};
 
@@ -243,6 +246,21 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                     kExitUsage);
     }
     options.lines = lines != "none";
+    options.cover = args->has("--cover");
+    options.legend = args->has("--legend");
+    if (auto every = args->value("--bold-every")) {
+        const auto n = parseWholeNumber(*every);
+        if (!n || *n < 1) {
+            return fail(err, "chart",
+                        "--bold-every must be a whole number of at least 1 (got \"" +
+                            every->toStdString() + "\")",
+                        kExitUsage);
+        }
+        if (!options.lines)
+            return fail(err, "chart", "--bold-every needs grid lines (not --lines none)",
+                        kExitUsage);
+        options.boldEvery = *n;
+    }
     options.lineStyle = lines == "dotted" ? LineStyle::Dotted : LineStyle::Solid;
     if (auto pages = args->value("--pages")) {
         auto grid =
@@ -260,6 +278,7 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QPdfWriter measuringDevice(QString{});
     ChartContext context = contextFor(*input);
     context.measure = printing::deviceTextMeasure(measuringDevice);
+    context.pictureName = QFileInfo(args->positional[0]).fileName();
     auto plan = printing::planChart(input->picture, input->sheet, options, context);
     if (!plan)
         return fail(err, "chart", plan.error(), kExitUsage);
@@ -309,7 +328,8 @@ int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& 
     {"chart",
      "chart CONVERTED.bmp OUT.pdf --sheet WxH [--cell WxH] [--portrait] [--pictures] "
      "[--colour] [--fill-cell] [--lines solid|dotted|none] [--no-white] [--skip-white-pages] "
-     "[--pages \"C,R;C,R\"] [--symbols FILE] [--user-colour RRGGBB] [--seed N]",
+     "[--pages \"C,R;C,R\"] [--cover] [--legend] [--bold-every N] [--symbols FILE] [--user-colour "
+     "RRGGBB] [--seed N]",
      runChart, true});
 
 [[maybe_unused]] const bool registeredImages = registerCommand(

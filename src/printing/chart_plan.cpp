@@ -8,6 +8,8 @@
 #include "core/picture_file.h"
 #include "core/symbol_slots.h"
 #include "imaging/numeric.h"
+#include "printing/chart_extras.h"
+#include "reports/report_files.h"
 
 namespace kirimo::printing {
 
@@ -110,12 +112,6 @@ std::string checkContext(const ChartContext& context, bool needsLoader) {
     if (needsLoader && !context.loadPicture)
         return "no picture loader was given";
     return {};
-}
-
-Result<ColourNumberMap> colourNumbers(const PixelBuffer& picture, const ColourTable& table) {
-    return ColourNumberMap::create(picture, [&table](Pixel p) {
-        return getColorNumber(static_cast<double>(pixelToColourValue(p)), table);
-    });
 }
 
 }  // namespace
@@ -247,7 +243,7 @@ Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
         check != ChartCheck::Ok) {
         return makeError(chartCheckMessage(check).text.toStdString());
     }
-    auto map = colourNumbers(picture, *context.colourTable);
+    auto map = mapColourNumbers(picture, *context.colourTable);
     if (!map)
         return makeError(map.error());
 
@@ -276,6 +272,13 @@ Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
 
     PagePlan plan;
     plan.orientation = options.orientation;
+    ChartTotals totals;
+    if (options.cover || options.legend)
+        totals = chartTotals(*map, *grid);
+    if (options.cover) {
+        plan.pages.push_back(coverPage(picture, *grid, totals, *context.colourTable,
+                                       context.pictureName, plan.pageSizeMm(), measure));
+    }
     const bool labelled = grid->count() >= 2;
     const std::vector<Sheet> sheets = grid->sheets();
     for (size_t index = 0; index < sheets.size(); ++index) {
@@ -296,15 +299,19 @@ Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
         if (options.lines) {
             const double right = static_cast<double>(sheetSize.width) * cell.width;
             const double bottom = labelH + static_cast<double>(sheetSize.height) * cell.height;
+            auto width = [&options](int line) {
+                return options.boldEvery > 0 && line % options.boldEvery == 0 ? kBoldLineWidthMm
+                                                                              : 0.0;
+            };
             for (int j = 0; j <= sheetSize.height; ++j) {
                 const double y = labelH + static_cast<double>(j) * cell.height;
-                page.items.push_back(
-                    LineItem{QPointF(0, y), QPointF(right, y), options.lineStyle, 0.0, Qt::black});
+                page.items.push_back(LineItem{QPointF(0, y), QPointF(right, y), options.lineStyle,
+                                              width(j), Qt::black});
             }
             for (int i = 0; i <= sheetSize.width; ++i) {
                 const double x = static_cast<double>(i) * cell.width;
                 page.items.push_back(LineItem{QPointF(x, labelH), QPointF(x, bottom),
-                                              options.lineStyle, 0.0, Qt::black});
+                                              options.lineStyle, width(i), Qt::black});
             }
         }
         // Cells outside the picture stay empty, so only the part inside is visited.
@@ -350,6 +357,31 @@ Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
             }
         }
         plan.pages.push_back(std::move(page));
+    }
+    if (options.legend) {
+        std::array<LegendSymbols, kColourCount> legendSymbols;
+        for (int k = 0; k < kColourCount; ++k) {
+            if (totals.counts[static_cast<size_t>(k)] <= 0)
+                continue;
+            LegendSymbols& own = legendSymbols[static_cast<size_t>(k)];
+            if (options.usage == UsageMode::Characters) {
+                own.characters = choices.candidates(k);
+                continue;
+            }
+            for (const QString& path : choices.pictures(k)) {
+                auto found = loaded.constFind(path);
+                if (found == loaded.constEnd())
+                    found = loaded.insert(path, context.loadPicture(path));
+                if (!found->isNull())
+                    own.pictures.push_back(*found);
+            }
+            if (choices.pictures(k).isEmpty())
+                own.characters = QStringList{colourName(k)};
+        }
+        for (Page& page : legendPages(totals, *context.colourTable, legendSymbols, labelFont,
+                                      plan.pageSizeMm(), measure)) {
+            plan.pages.push_back(std::move(page));
+        }
     }
     return plan;
 }

@@ -60,7 +60,13 @@ struct ChartOptions {
     bool noWhite = false;                     // "「白」の文字は印刷しない"
     bool skipWhitePages = false;              // "全て白のページは印刷しない"
     UsageMode usage = UsageMode::Characters;  // "文字使用" / "画像使用"
+    bool cover = false;                       // "表紙を付ける": a cover page first
+    bool legend = false;                      // "凡例を付ける": legend pages after the sheets
+    int boldEvery = 0;  // "10ﾏｽごとに太線": every Nth grid line wide; 0 off
 };
+
+// The pen of every boldEvery-th grid line, in millimetres.
+inline constexpr double kBoldLineWidthMm = 0.5;
 
 // Millimetres across and down of an A4 page lying so: 297 x 210 landscape, 210 x 297
 // portrait.
@@ -138,6 +144,7 @@ struct ChartContext {
     TextMeasure measure;                       // metrics of the device the plan is for
     RandomSource random;                       // every random choice, in cell order
     PictureLoader loadPicture;                 // picture cells; each path is loaded once per plan
+    QString pictureName;                       // the cover's title (the picture's file name)
 };
 
 // The chart pages of `picture` (the converted picture, one pixel per dot) divided into
@@ -152,7 +159,11 @@ struct ChartContext {
 // ("." without candidates), or in picture mode one of its colour's pictures stretched
 // into the cell less 0.2 mm each way (never the same one twice running for a colour with
 // two or more; a picture that cannot be loaded leaves its cell empty; without pictures
-// the colour's name). Refuses a sheet side below 1, an empty picture, a missing context
+// the colour's name). With boldEvery N above 0, grid lines 0, N, 2N, ... of each sheet
+// (counted from its first line across and down) are kBoldLineWidthMm wide. With `cover`
+// the cover page (printing/chart_extras.h) comes first; with `legend` the legend pages
+// come last; both count the whole picture, whatever sheets are left out. Refuses a sheet
+// side below 1, an empty picture, a missing context
 // member and a cell size that checkChartSize refuses (the message's text).
 Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheet, const ChartOptions& options,
                            const ChartContext& context);

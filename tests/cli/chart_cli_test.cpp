@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 
 #include "core/colour_table.h"
 #include "core/picture_file.h"
@@ -195,6 +197,76 @@ TEST_F(ChartCli, PagesAndWhiteSkipping) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(QFile::exists(path("none.pdf")));
     EXPECT_TRUE(run.err.contains("nothing written"));
+}
+
+// The whole numbers of a text, in order.
+QStringList numbersIn(const QString& text) {
+    QStringList found;
+    static const QRegularExpression number("\\d+");
+    for (auto it = number.globalMatch(text); it.hasNext();)
+        found << it.next().captured();
+    return found;
+}
+
+TEST_F(ChartCli, CoverAndLegendCarryTheReportsTotals) {
+    // 6 x 4 dots of 黒, 白, 赤 and 青 in unequal numbers, sheets of 3 x 2.
+    PixelBuffer mixed = *PixelBuffer::create(6, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            const ColourEntry& e = table[(x * y) % 4];
+            mixed.at(x, y) = makePixel(e.red, e.green, e.blue);
+        }
+    }
+    const QString converted = path("mixed.bmp");
+    ASSERT_TRUE(savePictureBmp(converted, mixed));
+    ASSERT_EQ(runCli({"report", converted, path("mixed"), "--sheet", "3x2"}).exitCode, 0);
+    QFile report(path("mixed.txt"));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QStringList reportLines =
+        QString::fromLocal8Bit(report.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    const QStringList totals = numbersIn(reportLines.last());
+    ASSERT_EQ(totals.size(), 4);
+
+    const QString pdf = path("extras.pdf");
+    const auto run = runCli(
+        {"chart", converted, pdf, "--sheet", "3x2", "--cover", "--legend", "--bold-every", "2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(tool("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+6\\n")));
+    // The cover: the name, "大きさ：6×4 ..." and the counts after the sheet labels.
+    std::vector<Word> countWords;
+    for (const Word& w : words(pdf, 1)) {
+        if (w.text.contains(QStringLiteral("＝")) && !w.text.contains(QStringLiteral("枚")))
+            countWords.push_back(w);
+    }
+    // Three to a row: read row by row, each from the left.
+    std::sort(countWords.begin(), countWords.end(), [](const Word& a, const Word& b) {
+        return std::lround(a.y) != std::lround(b.y) ? a.y < b.y : a.x < b.x;
+    });
+    QStringList coverCounts;
+    for (const Word& w : countWords)
+        coverCounts << numbersIn(w.text);
+    EXPECT_EQ(coverCounts, totals);
+    EXPECT_TRUE(tool("pdftotext", {"-f", "1", "-l", "1", pdf, "-"}).contains("mixed.bmp"));
+    // The legend: per row the swatch, the name, the symbols, the count and "n枚".
+    QStringList legendCounts, legendSheets;
+    for (const Word& w : words(pdf, 6)) {
+        if (QRegularExpression("^\\d+$").match(w.text).hasMatch())
+            legendCounts << w.text;
+        else if (w.text.endsWith(QStringLiteral("枚")))
+            legendSheets << numbersIn(w.text);
+    }
+    EXPECT_EQ(legendCounts, totals);
+    // 黒 (x = 0, y = 0 or x y = 0 mod 4) lies on all four sheets, the others on three.
+    EXPECT_EQ(legendSheets, QStringList({"4", "3", "3", "3"}));
+
+    EXPECT_EQ(
+        runCli({"chart", converted, path("b.pdf"), "--sheet", "3x2", "--bold-every", "0"}).exitCode,
+        2);
+    EXPECT_EQ(runCli({"chart", converted, path("b.pdf"), "--sheet", "3x2", "--bold-every", "2",
+                      "--lines", "none"})
+                  .exitCode,
+              2);
+    EXPECT_FALSE(QFile::exists(path("b.pdf")));
 }
 
 TEST_F(ChartCli, RefusesBadArgumentsAndWritesNothing) {

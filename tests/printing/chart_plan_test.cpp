@@ -5,7 +5,10 @@
 
 #include <deque>
 
+#include "core/picture_file.h"
+#include "printing/chart_extras.h"
 #include "printing/chart_plan.h"
+#include "reports/report_files.h"
 #include "support/test_support.h"
 
 namespace kirimo::printing {
@@ -341,6 +344,169 @@ TEST(ChartPlan, RefusesBadInput) {
     ChartContext noMeasure = f.context();
     noMeasure.measure = nullptr;
     EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {2, 2}, options({2, 2}), noMeasure));
+}
+
+// A page as text, every item and field, so that two plans can be compared whole.
+QString describe(const Page& page) {
+    QString out;
+    for (const PageItem& item : page.items) {
+        if (const auto* t = std::get_if<TextItem>(&item))
+            out += QStringLiteral("T %1 %2 %3 %4 %5,%6\n")
+                       .arg(t->text, t->font.family)
+                       .arg(t->font.pointSize)
+                       .arg(t->colour.name())
+                       .arg(t->position.x())
+                       .arg(t->position.y());
+        else if (const auto* l = std::get_if<LineItem>(&item))
+            out += QStringLiteral("L %1,%2 %3,%4 %5 %6\n")
+                       .arg(l->from.x())
+                       .arg(l->from.y())
+                       .arg(l->to.x())
+                       .arg(l->to.y())
+                       .arg(static_cast<int>(l->style))
+                       .arg(l->widthMm);
+        else if (const auto* p = std::get_if<PictureItem>(&item))
+            out += QStringLiteral("P %1 %2,%3\n")
+                       .arg(p->image.cacheKey())
+                       .arg(p->rect.x())
+                       .arg(p->rect.y());
+        else if (const auto* r = std::get_if<FilledRectItem>(&item))
+            out += QStringLiteral("R %1 %2\n").arg(r->fill.name()).arg(r->rect.x());
+    }
+    return out;
+}
+
+// 5 x 3 dots in four colours, sheets of 2 x 2: a grid of 3 x 2 sheets.
+PixelBuffer fourColours() {
+    constexpr Pixel G = 0x00FF00;  // 黄 by its packed value
+    return makeBuffer({{B, R, R, W, G}, {B, B, W, W, G}, {R, W, W, W, W}});
+}
+
+TEST(ChartExtras, OffOptionsLeaveTheSheetPagesAsTheyWere) {
+    // Cover and legend only add pages around the sheet pages; bold lines only widen lines.
+    Fixture plain, extended;
+    plain.draws = extended.draws = {0.1, 0.5, 0.9, 0.3};
+    const ChartOptions off = options({2, 2});
+    ChartOptions on = off;
+    on.cover = on.legend = true;
+    auto before = planChart(fourColours(), {2, 2}, off, plain.context());
+    auto after = planChart(fourColours(), {2, 2}, on, extended.context());
+    ASSERT_TRUE(before && after);
+    ASSERT_EQ(after->pages.size(), before->pages.size() + 2);
+    for (size_t i = 0; i < before->pages.size(); ++i)
+        EXPECT_EQ(describe(after->pages[i + 1]), describe(before->pages[i])) << i;
+
+    ChartOptions boldWithoutLines = options({2, 2}, false);
+    boldWithoutLines.boldEvery = 1;
+    Fixture a, b;
+    auto noLines = planChart(fourColours(), {2, 2}, options({2, 2}, false), a.context());
+    auto boldNoLines = planChart(fourColours(), {2, 2}, boldWithoutLines, b.context());
+    ASSERT_TRUE(noLines && boldNoLines);
+    for (size_t i = 0; i < noLines->pages.size(); ++i)
+        EXPECT_EQ(describe(boldNoLines->pages[i]), describe(noLines->pages[i]));
+}
+
+TEST(ChartExtras, EveryNthGridLineIsWide) {
+    Fixture f;
+    ChartOptions o = options({12, 3});
+    o.boldEvery = 5;
+    auto plan = planChart(filledBuffer(12, 3, B), {12, 3}, o, f.context());
+    ASSERT_TRUE(plan) << plan.error();
+    const auto lines = itemsOf<LineItem>(plan->pages[0]);
+    ASSERT_EQ(lines.size(), 4u + 13u);  // 4 across, then 13 down
+    for (size_t j = 0; j < 4; ++j)
+        EXPECT_EQ(lines[j].widthMm, j == 0 ? kBoldLineWidthMm : 0.0) << "row line " << j;
+    for (size_t i = 0; i < 13; ++i)
+        EXPECT_EQ(lines[4 + i].widthMm, i % 5 == 0 ? kBoldLineWidthMm : 0.0) << "column line " << i;
+}
+
+TEST(ChartExtras, LegendCountsAreTheReportsTotals) {
+    Fixture f;
+    f.symbols.colours[0].characters = QStringLiteral("●■");
+    f.symbols.colours[0].flags = QStringLiteral("1,1");
+    ChartOptions o = options({2, 2});
+    o.legend = true;
+    o.skipWhitePages = true;  // the legend still counts the whole picture
+    const PixelBuffer picture = fourColours();
+    auto plan = planChart(picture, {2, 2}, o, f.context());
+    ASSERT_TRUE(plan) << plan.error();
+    const Page& legend = plan->pages.back();
+    const double countX = plan->pageSizeMm().width() - kLegendCountFromRightMm;
+    const double sheetsX = plan->pageSizeMm().width() - kLegendSheetsFromRightMm;
+    QString names, line, sheets, symbols;
+    for (const TextItem& t : itemsOf<TextItem>(legend)) {
+        if (t.position.y() < kLegendRowsTopMm)
+            continue;  // title and headings
+        if (t.position.x() == kLegendNameXMm)
+            names += t.text;
+        else if (t.position.x() == kLegendSymbolsXMm)
+            symbols += t.text + u'|';
+        else if (t.position.x() == countX)
+            line += names.right(1) + QStringLiteral("＝") + t.text + u',';
+        else if (t.position.x() == sheetsX)
+            sheets += t.text + u' ';
+    }
+    auto map = mapColourNumbers(picture, f.table);
+    auto grid = SheetGrid::create(5, 3, {2, 2});
+    auto report = textReportLines(QString(), *map, *grid);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(line, report->last());
+    EXPECT_EQ(line, "黒＝3,白＝7,赤＝3,黄＝2,");
+    EXPECT_EQ(sheets, "1枚 4枚 3枚 1枚 ");
+    EXPECT_EQ(symbols, "● ■|白|赤|黄|");
+    EXPECT_EQ(itemsOf<FilledRectItem>(legend).size(), 4u);
+}
+
+TEST(ChartExtras, CoverShowsThePictureWithTheSheetGridAndCounts) {
+    Fixture f;
+    f.symbols.fontName.clear();
+    ChartOptions o = options({2, 2});
+    o.cover = true;
+    ChartContext context = f.context();
+    context.pictureName = QStringLiteral("cat.bmp");
+    const PixelBuffer picture = fourColours();
+    auto plan = planChart(picture, {2, 2}, o, context);
+    ASSERT_TRUE(plan) << plan.error();
+    ASSERT_EQ(plan->pages.size(), 7u);  // the cover and six sheets
+    const Page& cover = plan->pages[0];
+    const auto pictures = itemsOf<PictureItem>(cover);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].image, toImage(picture));
+    const QRectF r = pictures[0].rect;
+    // Landscape 297 x 210: the area is 277 x (136 - 40) mm, so the height decides.
+    EXPECT_DOUBLE_EQ(r.height(), 96.0);
+    EXPECT_DOUBLE_EQ(r.width(), 96.0 * 5 / 3);
+    EXPECT_DOUBLE_EQ(r.left(), (297 - r.width()) / 2);
+
+    std::vector<double> across, down;
+    for (const LineItem& l : itemsOf<LineItem>(cover)) {
+        if (l.colour != QColor(255, 0, 0))
+            continue;  // swatch outlines
+        if (l.from.x() == l.to.x())
+            across.push_back((l.from.x() - r.left()) / r.width() * 5);
+        else
+            down.push_back((l.from.y() - r.top()) / r.height() * 3);
+    }
+    const std::vector<double> columns{0, 2, 4, 5}, rows{0, 2, 3};
+    ASSERT_EQ(across.size(), columns.size());
+    ASSERT_EQ(down.size(), rows.size());
+    for (size_t i = 0; i < columns.size(); ++i)
+        EXPECT_NEAR(across[i], columns[i], 1e-9);
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_NEAR(down[i], rows[i], 1e-9);
+
+    QStringList labels, counts;
+    for (const TextItem& t : itemsOf<TextItem>(cover)) {
+        if (t.text.startsWith(u'('))
+            labels << t.text;
+        else if (t.text.contains(QStringLiteral("＝")) && !t.text.contains(u'：'))
+            counts << t.text;
+    }
+    EXPECT_EQ(labels, pageListLabels(5, 3, {2, 2}));
+    EXPECT_EQ(counts.join(u',') + u',',
+              countLine(countPicture(*mapColourNumbers(picture, f.table))));
+    EXPECT_EQ(itemsOf<TextItem>(cover)[0].text, "cat.bmp");
+    EXPECT_EQ(itemsOf<TextItem>(cover)[1].text, "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚");
 }
 
 }  // namespace
