@@ -27,6 +27,9 @@ constexpr std::array kFields = {
     flagField<&PrintInfo::checkedPagesOnly>("chkPR"),
     flagField<&PrintInfo::skipWhiteCharacters>("chkWHITE"),
     flagField<&PrintInfo::skipWhitePages>("chkALLWHITE"),
+    flagField<&PrintInfo::cover>("chkCOVER"),
+    flagField<&PrintInfo::legend>("chkLEGEND"),
+    flagField<&PrintInfo::boldTens>("chkBOLD10"),
 };
 
 }  // namespace

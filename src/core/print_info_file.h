@@ -26,6 +26,10 @@ struct PrintInfo {
     bool checkedPagesOnly = true;                       // chkPR: only the sheets ticked in the list
     bool skipWhiteCharacters = true;                    // chkWHITE: no character for white dots
     bool skipWhitePages = true;                         // chkALLWHITE: no page for all-white sheets
+    // Pages beyond the sheets, off unless asked for (lines of older files end before them).
+    bool cover = false;     // chkCOVER: a cover page with the whole picture and its counts
+    bool legend = false;    // chkLEGEND: legend pages with every colour's symbols and counts
+    bool boldTens = false;  // chkBOLD10: every tenth grid line wide
 
     bool operator==(const PrintInfo&) const = default;
 };
@@ -51,7 +55,7 @@ PrintInfo parsePrintInfo(const QString& line);
 QString printInfoLine(const PrintInfo& info);
 
 // Reads the first line of the file at path. A missing file, or one that is not a regular
-// file or cannot be read, gives the defaults (every field 1).
+// file or cannot be read, gives the defaults (the first seven fields 1, the rest 0).
 PrintInfo readPrintInfoFile(const QString& path);
 
 // Replaces the file at path with the options' line, whole or not at all.

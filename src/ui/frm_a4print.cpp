@@ -233,6 +233,12 @@ void FrmA4Print::buildControls() {
     checkedOnly_ =
         named(new QCheckBox(QStringLiteral("ﾁｪｯｸのついた用紙だけ印刷"), options), "chkPR");
     optionRows->addWidget(checkedOnly_);
+    cover_ = named(new QCheckBox(QStringLiteral("表紙を付ける"), options), "chkCOVER");
+    optionRows->addWidget(cover_);
+    legend_ = named(new QCheckBox(QStringLiteral("凡例を付ける"), options), "chkLEGEND");
+    optionRows->addWidget(legend_);
+    boldTens_ = named(new QCheckBox(QStringLiteral("10ﾏｽごとに太線"), options), "chkBOLD10");
+    optionRows->addWidget(boldTens_);
     optionRows->addStretch();
 
     pages_ = named(new QListWidget(options), "lstPRDATA");
@@ -291,6 +297,9 @@ void FrmA4Print::showPrintInfo(const PrintInfo& info) {
     checkedOnly_->setChecked(info.checkedPagesOnly);
     noWhite_->setChecked(info.skipWhiteCharacters);
     skipWhitePages_->setChecked(info.skipWhitePages);
+    cover_->setChecked(info.cover);
+    legend_->setChecked(info.legend);
+    boldTens_->setChecked(info.boldTens);
     // The dependent controls follow the boxes as a click on each would leave them.
     if (!info.colour)
         word_->setCurrentIndex(0);
@@ -308,6 +317,9 @@ PrintInfo FrmA4Print::printInfo() const {
     info.checkedPagesOnly = checkedOnly_->isChecked();
     info.skipWhiteCharacters = noWhite_->isChecked();
     info.skipWhitePages = skipWhitePages_->isChecked();
+    info.cover = cover_->isChecked();
+    info.legend = legend_->isChecked();
+    info.boldTens = boldTens_->isChecked();
     return info;
 }
 
@@ -410,6 +422,9 @@ printing::ChartOptions FrmA4Print::chartOptions() const {
     options.checkedPages = checkedPages();
     options.noWhite = info.skipWhiteCharacters;
     options.skipWhitePages = info.skipWhitePages;
+    options.cover = info.cover;
+    options.legend = info.legend;
+    options.boldEvery = info.boldTens ? 10 : 0;
     options.usage =
         useMode_[0]->isChecked() ? printing::UsageMode::Characters : printing::UsageMode::Pictures;
     return options;
@@ -433,6 +448,7 @@ Result<printing::PagePlan> FrmA4Print::planFor(const QPaintDevice& device) {
     context.measure = printing::deviceTextMeasure(device);
     context.random = printing::uniformRandom(state.random);
     context.loadPicture = printing::filePictureLoader();
+    context.pictureName = QFileInfo(state.currentFileName).fileName();
     return printing::planChart(state.workPixels, *sheet, chartOptions(), context);
 }
 

@@ -111,6 +111,9 @@ class FrmA4Print : public QDialog {
     QListWidget* pages_ = nullptr;                // lstPRDATA
     QCheckBox* noWhite_ = nullptr;                // chkWHITE
     QCheckBox* skipWhitePages_ = nullptr;         // chkALLWHITE
+    QCheckBox* cover_ = nullptr;                  // chkCOVER
+    QCheckBox* legend_ = nullptr;                 // chkLEGEND
+    QCheckBox* boldTens_ = nullptr;               // chkBOLD10
     std::array<QRadioButton*, 2> useMode_{};      // optUSEMODE(0) 文字使用, (1) 画像使用
     QPushButton* saveImages_ = nullptr;           // cmdGSAVE
 };

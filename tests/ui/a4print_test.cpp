@@ -121,6 +121,8 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
          {"chkCOLOR", "chkFONTSIZE", "chkLINE", "chkPR", "chkWHITE", "chkALLWHITE"}) {
         EXPECT_TRUE(check(name)->isChecked()) << name;
     }
+    for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
+        EXPECT_FALSE(check(name)->isChecked()) << name;
     EXPECT_TRUE(option("optLINE(1)")->isChecked());
     EXPECT_TRUE(option("optA4(0)")->isChecked());
     EXPECT_TRUE(option("optUSEMODE(0)")->isChecked());
@@ -144,7 +146,7 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
     option("optLINE(0)")->click();
     press("cmdCLOSE");
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1\r\n");
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1,0,0,0\r\n");
 
     // Read back at the next opening; the close box writes too.
     open();
@@ -153,7 +155,7 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
     EXPECT_TRUE(option("optLINE(0)")->isChecked());
     check("chkPR")->click();
     a4->close();
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1\r\n");
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,0,0,0\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -356,6 +358,34 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     press("cmdPRTSTART");
     EXPECT_EQ(printDialogs.printerDialogs, 4);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(A4PrintTest, CoverLegendAndBoldLinesAreTickedPrintedAndKept) {
+    open();
+    EXPECT_EQ(check("chkCOVER")->text(), "表紙を付ける");
+    EXPECT_EQ(check("chkLEGEND")->text(), "凡例を付ける");
+    EXPECT_EQ(check("chkBOLD10")->text(), "10ﾏｽごとに太線");
+    check("chkPR")->click();
+    check("chkALLWHITE")->click();
+    check("chkCOVER")->click();
+    check("chkLEGEND")->click();
+    check("chkBOLD10")->click();
+    const QString extras = outFile(QStringLiteral("extras.pdf"));
+    printDialogs.printerFiles.push_back(extras);
+    press("cmdPRTSTART");
+    EXPECT_TRUE(dialogs.messages.empty());
+    // The cover, the four sheets and one legend page; the cover named after the picture.
+    EXPECT_EQ(pdfPageCount(extras), 6);
+    const QStringList pageTexts = pdfText(extras).split(u'\f');
+    ASSERT_GE(pageTexts.size(), 6);
+    EXPECT_TRUE(pageTexts[0].contains(QStringLiteral("cat.jpg"))) << pageTexts[0].toStdString();
+    EXPECT_TRUE(pageTexts[5].contains(QStringLiteral("凡例"))) << pageTexts[5].toStdString();
+
+    a4->close();
+    EXPECT_EQ(readBytes(printInfoPath()), "1,1,1,1,0,1,0,1,1,1\r\n");
+    open();
+    for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
+        EXPECT_TRUE(check(name)->isChecked()) << name;
 }
 
 TEST_F(A4PrintTest, NoTickedSheetPrintsNoPageAndSaysSo) {

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +23,7 @@
 #include "ui/frm_jiguzagu.h"
 #include "ui/frm_preview.h"
 #include "ui/frm_print.h"
+#include "ui/frm_printinfo.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -163,6 +165,20 @@ TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
         ASSERT_NE(modal, nullptr);
         modal->move(40, 40);
         grabScreen("colour_symbols.png");
+        // The sticker window with the colour's usable pictures, the second one selected.
+        auto* symbols = qobject_cast<ui::FrmPrintInfo*>(modal);
+        ASSERT_NE(symbols, nullptr);
+        symbols->selectColour(0);
+        QTimer::singleShot(0, modal, [&] {
+            QWidget* seal = QApplication::activeModalWidget();
+            ASSERT_NE(seal, nullptr);
+            seal->move(200, 120);
+            seal->findChild<QListWidget*>("lstFILE(0)")->item(1)->setSelected(true);
+            seal->findChild<QCheckBox*>("chkLINE")->setChecked(true);
+            grabScreen("sticker_window.png");
+            seal->findChild<QPushButton*>("cmdCLOSE")->click();
+        });
+        modal->findChild<QPushButton*>("cmdSEALPRINT")->click();
         modal->findChild<QPushButton*>("cmdESC")->click();
     });
     trigger("mnuCOLSET");
@@ -191,6 +207,8 @@ TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
             ASSERT_NE(a4, nullptr);
             a4->move(420, 260);
             a4->findChild<QCheckBox*>("chkPR")->setChecked(false);
+            for (const char* extra : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
+                a4->findChild<QCheckBox*>(extra)->setChecked(true);
             grabScreen("a4_window.png");
             // The preview of the same pages, as the button shows it.
             QTimer::singleShot(0, a4, [&] {
