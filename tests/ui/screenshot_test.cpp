@@ -54,16 +54,27 @@ class UiScreenshot : public UiTest {
         EXPECT_TRUE(shot.save(QDir(folder_).filePath(name)));
     }
 
+    // Starts the main window in the screen's top-left corner, 1280 x 800; the sample
+    // photograph's path, or nothing when it is missing.
+    QString startWithThePhotograph() {
+        const QString cat = QDir::cleanPath(
+            QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg"));
+        if (!QFileInfo::exists(cat))
+            return {};
+        start();
+        window->move(0, 0);
+        window->resize(1280, 800);
+        settle();
+        return cat;
+    }
+
     QString folder_;
 };
 
 TEST_F(UiScreenshot, MainWindowWithAPhotograph) {
-    const QString cat =
-        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
-    ASSERT_TRUE(QFileInfo::exists(cat));
-    start();
-    window->move(0, 0);
-    openThroughDialog(QDir::cleanPath(cat));
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    openThroughDialog(cat);
     trigger("mnuLAST");
     grabScreen("main_window.png");
 
@@ -79,14 +90,10 @@ TEST_F(UiScreenshot, MainWindowWithAPhotograph) {
 }
 
 TEST_F(UiScreenshot, ConversionWindowAndTwoPreviews) {
-    const QString cat =
-        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
-    ASSERT_TRUE(QFileInfo::exists(cat));
-    start();
-    window->move(0, 0);
-    window->resize(1280, 800);
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
     settle();
-    openThroughDialog(QDir::cleanPath(cat));
+    openThroughDialog(cat);
     sourceFrame()->move(220, 0);
 
     // 16 colours, Floyd&Steinberg, RGB; then 3 primaries, Jarvis,Judice&Ninke, YCC.
@@ -113,13 +120,9 @@ TEST_F(UiScreenshot, ConversionWindowAndTwoPreviews) {
 }
 
 TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
-    const QString cat =
-        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
-    ASSERT_TRUE(QFileInfo::exists(cat));
-    start();
-    window->move(0, 0);
-    window->resize(1280, 800);
-    openThroughDialog(QDir::cleanPath(cat));
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    openThroughDialog(cat);
     find<QPushButton>("cmdCOLOR2")->click();
     settle();
 
@@ -147,19 +150,16 @@ TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
 }
 
 TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
-    const QString cat =
-        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
-    ASSERT_TRUE(QFileInfo::exists(cat));
-    start();
-    window->move(0, 0);
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
     // Colour 0 holds the photograph, two small pictures and, crossed out, a third.
     ColourSymbols& black = sharedState().symbolSettings.colours[0];
     black.characters = QStringLiteral("黒ABC");
     black.flags = QStringLiteral("0,-1,0,-1");
-    black.pictures[0] = {QDir::cleanPath(cat), true};
+    black.pictures[0] = {cat, true};
     black.pictures[1] = {makePicture("stripes.bmp", 60, 40), true};
     black.pictures[2] = {makePicture("crossed.bmp", 40, 40), false};
-    black.pictures[4] = {QDir::cleanPath(cat), true};
+    black.pictures[4] = {cat, true};
     QTimer::singleShot(0, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         ASSERT_NE(modal, nullptr);
@@ -185,13 +185,9 @@ TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
 }
 
 TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
-    const QString cat =
-        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg");
-    ASSERT_TRUE(QFileInfo::exists(cat));
-    start();
-    window->move(0, 0);
-    window->resize(1280, 800);
-    openThroughDialog(QDir::cleanPath(cat));
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    openThroughDialog(cat);
     find<QPushButton>("cmdCOLOR2")->click();
     settle();
 
