@@ -29,6 +29,7 @@
 #include "ui/frm_printinfo.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -38,16 +39,6 @@ const QString kTitle = QStringLiteral("Kirimo");
 
 constexpr int kCellMin = printing::kCellSideMin;
 constexpr int kCellMax = printing::kCellSideMax;
-
-QString indexed(const char* name, int index) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-template <typename T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // The program's Japanese Gothic: the font of chart images without a symbol font name.
 QString japaneseGothic() {

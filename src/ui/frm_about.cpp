@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "kirimo/version.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -34,26 +35,22 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmABOUT"));
     setWindowTitle(QStringLiteral("「%1」のﾊﾞｰｼﾞｮﾝ情報").arg(QLatin1String(version::kProductName)));
 
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("Picture1"));
+    auto* picture = named(new QLabel(this), "Picture1");
     picture->setPixmap(emblem());
-    auto* name = new QLabel(QLatin1String(version::kProductName), this);
-    name->setObjectName(QStringLiteral("lblPRODUCT"));
+    auto* name = named(new QLabel(QLatin1String(version::kProductName), this), "lblPRODUCT");
     QFont large = name->font();
     large.setPointSizeF(large.pointSizeF() * 1.6);
     large.setBold(true);
     name->setFont(large);
-    auto* versionLabel = new QLabel(QStringLiteral("Version %1.%2.%3")
-                                        .arg(version::kMajor)
-                                        .arg(version::kMinor)
-                                        .arg(version::kRevision),
-                                    this);
-    versionLabel->setObjectName(QStringLiteral("lblVERSION"));
-    auto* legal = new QLabel(QString::fromUtf8(version::kLegalNotice), this);
-    legal->setObjectName(QStringLiteral("lblLEGAL"));
+    auto* versionLabel = named(new QLabel(QStringLiteral("Version %1.%2.%3")
+                                              .arg(version::kMajor)
+                                              .arg(version::kMinor)
+                                              .arg(version::kRevision),
+                                          this),
+                               "lblVERSION");
+    auto* legal = named(new QLabel(QString::fromUtf8(version::kLegalNotice), this), "lblLEGAL");
     legal->setWordWrap(true);
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    close->setObjectName(QStringLiteral("Command1"));
+    auto* close = named(new QPushButton(QStringLiteral("閉じる"), this), "Command1");
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -18,16 +18,13 @@
 #include "core/shared_state.h"
 #include "ui/dialogs.h"
 #include "ui/twips.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Kirimo");
-
-QString indexed(const char* name, int index) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
 
 // A colour value (red + 256 green + 65536 blue) as a QColor.
 QColor colourOf(int32_t packed) {
@@ -91,22 +88,18 @@ FrmConvset::~FrmConvset() = default;
 
 void FrmConvset::buildControls() {
     // Left column.
-    auto* colours = new QGroupBox(QStringLiteral("色数"), this);
-    colours->setObjectName(QStringLiteral("Frame2"));
+    auto* colours = named(new QGroupBox(QStringLiteral("色数"), this), "Frame2");
     colours->setGeometry(2, 0, 102, 44);
-    kind_ = new QComboBox(colours);
-    kind_->setObjectName(QStringLiteral("cboKIND"));
+    kind_ = named(new QComboBox(colours), "cboKIND");
     kind_->addItems({QStringLiteral("ﾓﾉｸﾛ"), QStringLiteral("標準8色"), QStringLiteral("16色"),
                      QStringLiteral("18色"), QStringLiteral("３原色")});
     kind_->setGeometry(4, 16, 58, 22);
-    auto* reset = new QPushButton(QStringLiteral("reset"), colours);
-    reset->setObjectName(QStringLiteral("cmdRESET"));
+    auto* reset = named(new QPushButton(QStringLiteral("reset"), colours), "cmdRESET");
     reset->setGeometry(64, 16, 36, 22);
     connect(reset, &QPushButton::clicked, this, &FrmConvset::applyPaletteKind);
     connect(kind_, &QComboBox::activated, reset, &QPushButton::click);
 
-    auto* space = new QGroupBox(QStringLiteral("近似色検索"), this);
-    space->setObjectName(QStringLiteral("Frame5"));
+    auto* space = named(new QGroupBox(QStringLiteral("近似色検索"), this), "Frame5");
     space->setGeometry(2, 46, 102, 74);
     const QString spaceCaptions[] = {QStringLiteral("RGB色空間"), QStringLiteral("YCC色空間"),
                                      QStringLiteral("CIE表色系")};
@@ -117,15 +110,12 @@ void FrmConvset::buildControls() {
     }
     nearColour_[0]->setChecked(true);
 
-    auto* rateFrame = new QGroupBox(QStringLiteral("拡散率(%)"), this);
-    rateFrame->setObjectName(QStringLiteral("Frame3"));
+    auto* rateFrame = named(new QGroupBox(QStringLiteral("拡散率(%)"), this), "Frame3");
     rateFrame->setGeometry(2, 122, 102, 38);
-    rate_ = new QScrollBar(Qt::Horizontal, rateFrame);
-    rate_->setObjectName(QStringLiteral("scrBUNSAN"));
+    rate_ = named(new QScrollBar(Qt::Horizontal, rateFrame), "scrBUNSAN");
     rate_->setRange(kRateMin, kRateMax);
     rate_->setGeometry(4, 17, 66, 16);
-    rateLabel_ = new QLabel(rateFrame);
-    rateLabel_->setObjectName(QStringLiteral("lblBUNSAN"));
+    rateLabel_ = named(new QLabel(rateFrame), "lblBUNSAN");
     rateLabel_->setGeometry(72, 17, 28, 16);
     rateLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(rate_, &QScrollBar::valueChanged, this,
@@ -133,8 +123,7 @@ void FrmConvset::buildControls() {
     rate_->setValue(kRateDefault);
     rateLabel_->setText(QString::number(kRateDefault));
 
-    auto* method = new QGroupBox(QStringLiteral("拡散方法"), this);
-    method->setObjectName(QStringLiteral("Frame4"));
+    auto* method = named(new QGroupBox(QStringLiteral("拡散方法"), this), "Frame4");
     method->setGeometry(2, 162, 102, 190);
     const QString modeCaptions[] = {QStringLiteral("Floyd&&Steinberg"),
                                     QStringLiteral("Jarvis,Judice&&Ninke"),
@@ -171,29 +160,25 @@ void FrmConvset::buildControls() {
         box->setGeometry(4 + kCellPlaces[k].first * 19, 72 + kCellPlaces[k].second * 19, 18, 18);
         weights_[k] = box;
     }
-    auto* here = new QLineEdit(QStringLiteral("・"), method);
-    here->setObjectName(QStringLiteral("Text1"));
+    auto* here = named(new QLineEdit(QStringLiteral("・"), method), "Text1");
     here->setReadOnly(true);
     here->setAlignment(Qt::AlignCenter);
     here->setGeometry(4 + 2 * 19, 72, 18, 18);
     QPalette pink = here->palette();
     pink.setColor(QPalette::Base, QColor(255, 192, 255));
     here->setPalette(pink);
-    presets_ = new QComboBox(method);
-    presets_->setObjectName(QStringLiteral("cboMODESET"));
+    presets_ = named(new QComboBox(method), "cboMODESET");
     presets_->setEditable(true);
     presets_->setInsertPolicy(QComboBox::NoInsert);
     presets_->setGeometry(4, 132, 94, 22);
     presets_->setEnabled(false);
     connect(presets_, &QComboBox::activated, this, &FrmConvset::loadPreset);
-    savePresetButton_ = new QPushButton(QStringLiteral("save"), method);
-    savePresetButton_->setObjectName(QStringLiteral("cmdSETSAVE"));
+    savePresetButton_ = named(new QPushButton(QStringLiteral("save"), method), "cmdSETSAVE");
     savePresetButton_->setGeometry(4, 158, 50, 24);
     savePresetButton_->setEnabled(false);
     connect(savePresetButton_, &QPushButton::clicked, this, &FrmConvset::savePreset);
 
-    auto* densityFrame = new QGroupBox(QStringLiteral("濃度(%)"), this);
-    densityFrame->setObjectName(QStringLiteral("Frame1"));
+    auto* densityFrame = named(new QGroupBox(QStringLiteral("濃度(%)"), this), "Frame1");
     densityFrame->setGeometry(2, 354, 102, 90);
     const QString channelNames[] = {QStringLiteral("赤"), QStringLiteral("緑"),
                                     QStringLiteral("青")};
@@ -215,14 +200,12 @@ void FrmConvset::buildControls() {
         density_[i]->setValue(kDensityDefault);
     }
 
-    auto* convert = new QPushButton(QStringLiteral("色変換"), this);
-    convert->setObjectName(QStringLiteral("cmdCOLOR2"));
+    auto* convert = named(new QPushButton(QStringLiteral("色変換"), this), "cmdCOLOR2");
     convert->setGeometry(2, 448, 102, 42);
     connect(convert, &QPushButton::clicked, this, &FrmConvset::conversionRequested);
 
     // Right column: the use switches, colour cells and usage marks.
-    auto* heading = new QLabel(QStringLiteral("使用色"), this);
-    heading->setObjectName(QStringLiteral("Label2"));
+    auto* heading = named(new QLabel(QStringLiteral("使用色"), this), "Label2");
     heading->setGeometry(108, 1, 40, 16);
     const QString legend[] = {QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("10%↓")};
     const QColor legendColours[] = {QColor(128, 0, 0), Qt::blue, Qt::black};
@@ -250,8 +233,7 @@ void FrmConvset::buildControls() {
     }
 
     // The colour editor of the user colour.
-    auto* editor = new QFrame(this);
-    editor->setObjectName(QStringLiteral("picEDIT"));
+    auto* editor = named(new QFrame(this), "picEDIT");
     editor->setFrameShape(QFrame::Panel);
     editor->setFrameShadow(QFrame::Sunken);
     editor->setGeometry(108, 326, 100, 132);
@@ -272,15 +254,13 @@ void FrmConvset::buildControls() {
         connect(editor_[i], &QScrollBar::valueChanged, this,
                 [this, i](int value) { onEditorChanged(i, value); });
     }
-    auto* byDefault = new QPushButton(QStringLiteral("Def"), editor);
-    byDefault->setObjectName(QStringLiteral("cmdDEF"));
+    auto* byDefault = named(new QPushButton(QStringLiteral("Def"), editor), "cmdDEF");
     byDefault->setGeometry(3, 104, 46, 24);
     connect(byDefault, &QPushButton::clicked, this, [this] {
         for (QScrollBar* bar : editor_)
             bar->setValue(128);
     });
-    auto* save = new QPushButton(QStringLiteral("Save"), editor);
-    save->setObjectName(QStringLiteral("cmdEDITCOLSAVE"));
+    auto* save = named(new QPushButton(QStringLiteral("Save"), editor), "cmdEDITCOLSAVE");
     save->setGeometry(51, 104, 46, 24);
     connect(save, &QPushButton::clicked, this, [this] {
         if (auto saved = sharedState().colourTable.saveUserColour(settingsFolder_); !saved) {
@@ -292,8 +272,7 @@ void FrmConvset::buildControls() {
         }
     });
 
-    eyedropper_ = new QPushButton(QStringLiteral("ｽﾎﾟｲﾄ"), this);
-    eyedropper_->setObjectName(QStringLiteral("chkSPOIT"));
+    eyedropper_ = named(new QPushButton(QStringLiteral("ｽﾎﾟｲﾄ"), this), "chkSPOIT");
     eyedropper_->setCheckable(true);
     eyedropper_->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     eyedropper_->setToolTip(QStringLiteral("元画像の色を拾います"));

@@ -10,6 +10,7 @@
 #include "core/shared_state.h"
 #include "imaging/magnify.h"
 #include "ui/picture_surface.h"
+#include "ui/widget_names.h"
 #include "ui/window_layout.h"
 
 namespace kirimo::ui {
@@ -48,28 +49,23 @@ FrmEdit::FrmEdit(PixelBuffer magnified, int zoom, QWidget* parent)
         });
         colours_[k] = option;
     }
-    nowColour_ = new QLabel(this);
-    nowColour_->setObjectName(QStringLiteral("lblNOWCOL"));
+    nowColour_ = named(new QLabel(this), "lblNOWCOL");
     nowColour_->setFrameShape(QFrame::Box);
     nowColour_->setAutoFillBackground(true);
     nowColour_->setGeometry(244, 6, 40, 40);
-    auto* apply = new QPushButton(QStringLiteral("反映させる"), this);
-    apply->setObjectName(QStringLiteral("cmdSET"));
+    auto* apply = named(new QPushButton(QStringLiteral("反映させる"), this), "cmdSET");
     apply->setGeometry(292, 4, 90, 24);
     connect(apply, &QPushButton::clicked, this, [this] {
         sharedState().editApplied = true;
         accept();
     });
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QStringLiteral("cmdESC"));
+    auto* cancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "cmdESC");
     cancel->setGeometry(292, 29, 90, 24);
     connect(cancel, &QPushButton::clicked, this, &FrmEdit::reject);
 
-    base_ = new QWidget(this);
-    base_->setObjectName(QStringLiteral("picDODAI"));
+    base_ = named(new QWidget(this), "picDODAI");
     base_->move(0, kBaseTop);
-    surface_ = new PictureSurface(base_);
-    surface_->setObjectName(QStringLiteral("picPREVIEW"));
+    surface_ = named(new PictureSurface(base_), "picPREVIEW");
     surface_->setToolTip(QStringLiteral("ボタンを押すと色が変更されます"));
     surface_->clearToSize(picture_.width(), picture_.height());
     surface_->writePixels(picture_);

@@ -23,6 +23,7 @@
 #include "ui/dialogs.h"
 #include "ui/dropped_files.h"
 #include "ui/picture_surface.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -155,14 +156,12 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
 
     info_ = makeLabel(this, "lblINFO", QString(), QRect(8, 218, 280, 18));
 
-    stripPanel_ = new QFrame(this);
-    stripPanel_->setObjectName(QStringLiteral("picBUNKATU"));
+    stripPanel_ = named(new QFrame(this), "picBUNKATU");
     stripPanel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
     stripPanel_->setGeometry(8, 238, 276, 58);
     stripPanel_->setEnabled(false);
     makeLabel(stripPanel_, "Label2", QStringLiteral("分割幅"), QRect(6, 8, 44, 20));
-    stripWidths_ = new QComboBox(stripPanel_);
-    stripWidths_->setObjectName(QStringLiteral("cboHABA"));
+    stripWidths_ = named(new QComboBox(stripPanel_), "cboHABA");
     stripWidths_->setEditable(true);
     stripWidths_->setInsertPolicy(QComboBox::NoInsert);
     stripWidths_->setGeometry(50, 5, 76, 24);
@@ -174,22 +173,18 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
 
     resultFrame_ = makePictureBox(this, QStringLiteral("picGATTAI"), QPoint(8, 302),
                                   QSize(kResultWidth, kThumbHeight));
-    auto* result = new StretchedImage(resultFrame_);
-    result->setObjectName(QStringLiteral("imgPREVIEW(2)"));
+    auto* result = named(new StretchedImage(resultFrame_), "imgPREVIEW(2)");
     result->setGeometry(kFrameLine, kFrameLine, kResultWidth, kThumbHeight);
     result->setAcceptDrops(true);
     result->installEventFilter(this);
     previews_[2] = result;
-    combined_ = new PictureSurface(this);
-    combined_->setObjectName(QStringLiteral("picKANSEI"));
+    combined_ = named(new PictureSurface(this), "picKANSEI");
     combined_->hide();
 
     makeLabel(this, "Label3", QStringLiteral("保存ﾌｧｲﾙ名"), QRect(8, 414, 72, 20));
-    fileName_ = new QLineEdit(this);
-    fileName_->setObjectName(QStringLiteral("txtFILENAME"));
+    fileName_ = named(new QLineEdit(this), "txtFILENAME");
     fileName_->setGeometry(82, 411, 126, 24);
-    fullFolder_ = new QLineEdit(this);
-    fullFolder_->setObjectName(QStringLiteral("txtFULLFILENAME"));
+    fullFolder_ = named(new QLineEdit(this), "txtFULLFILENAME");
     fullFolder_->hide();
 
     auto* save = makeButton(this, QStringLiteral("cmdSAVE"), QString(), QRect(212, 408, 34, 30));
@@ -207,8 +202,7 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
     close->setToolTip(QStringLiteral("閉じる"));
     connect(close, &QPushButton::clicked, this, &FrmJiguzagu::reject);
 
-    popup_ = new QMenu(this);
-    popup_->setObjectName(QStringLiteral("mnuA"));
+    popup_ = named(new QMenu(this), "mnuA");
     QAction* menuLoad = popup_->addAction(QStringLiteral("読み込み"));
     menuLoad->setObjectName(QStringLiteral("mnuLOAD"));
     connect(menuLoad, &QAction::triggered, this, &FrmJiguzagu::chooseFileFromMenu);

@@ -5,6 +5,7 @@
 
 #include "core/file_names.h"
 #include "ui/twips.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -12,13 +13,10 @@ FrmLast::FrmLast(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmLAST"));
     setWindowTitle(QStringLiteral("履歴"));
 
-    clearButton_ = new QPushButton(QStringLiteral("履歴ｸﾘｱ"), this);
-    clearButton_->setObjectName(QStringLiteral("cmdCLR"));
+    clearButton_ = named(new QPushButton(QStringLiteral("履歴ｸﾘｱ"), this), "cmdCLR");
     clearButton_->adjustSize();
-    names_ = new QListWidget(this);
-    names_->setObjectName(QStringLiteral("lstLAST(0)"));
-    paths_ = new QListWidget(this);
-    paths_->setObjectName(QStringLiteral("lstLAST(1)"));
+    names_ = named(new QListWidget(this), "lstLAST(0)");
+    paths_ = named(new QListWidget(this), "lstLAST(1)");
     paths_->hide();
 
     connect(clearButton_, &QPushButton::clicked, this, &FrmLast::clear);

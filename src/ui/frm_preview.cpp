@@ -12,6 +12,7 @@
 #include "ui/dialogs.h"
 #include "ui/frm_edit.h"
 #include "ui/picture_surface.h"
+#include "ui/widget_names.h"
 #include "ui/window_layout.h"
 
 namespace kirimo::ui {
@@ -27,27 +28,21 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
     : QWidget(parent), dialogs_(dialogs), mainOuterSize_(std::move(mainOuterSize)) {
     setObjectName(QStringLiteral("frmPREVIEW"));
 
-    zoom_ = new QComboBox(this);
-    zoom_->setObjectName(QStringLiteral("cboBAI"));
+    zoom_ = named(new QComboBox(this), "cboBAI");
     zoom_->addItems({QStringLiteral("2倍"), QStringLiteral("3倍"), QStringLiteral("4倍")});
     zoom_->setCurrentIndex(0);
     zoom_->setGeometry(2, 3, 56, 22);
-    auto* edit = new QPushButton(QStringLiteral("色編集"), this);
-    edit->setObjectName(QStringLiteral("cmdEDIT"));
+    auto* edit = named(new QPushButton(QStringLiteral("色編集"), this), "cmdEDIT");
     edit->setGeometry(60, 2, 60, 24);
     connect(edit, &QPushButton::clicked, this, &FrmPreview::editDots);
-    focus_ = new QLabel(QStringLiteral("0"), this);
-    focus_->setObjectName(QStringLiteral("lblFOCUS"));
+    focus_ = named(new QLabel(QStringLiteral("0"), this), "lblFOCUS");
     focus_->setGeometry(124, 5, 10, 18);
-    info_ = new QLabel(this);
-    info_->setObjectName(QStringLiteral("lblINFO"));
+    info_ = named(new QLabel(this), "lblINFO");
     info_->setGeometry(138, 5, 200, 18);
 
-    base_ = new QWidget(this);
-    base_->setObjectName(QStringLiteral("picDODAI"));
+    base_ = named(new QWidget(this), "picDODAI");
     base_->move(0, kBaseTop);
-    surface_ = new PictureSurface(base_);
-    surface_->setObjectName(QStringLiteral("picPREVIEW"));
+    surface_ = named(new PictureSurface(base_), "picPREVIEW");
     surface_->setToolTip(QStringLiteral("ﾀﾞﾌﾞﾙｸﾘｯｸで実寸表示"));
     connect(surface_, &PictureSurface::doubleClicked, this, [this] {
         SharedState& state = sharedState();

@@ -24,6 +24,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/twips.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -261,8 +262,7 @@ void FrmPrint::buildControls() {
     down_ = sizeRow("Label4", QStringLiteral("縦"), "cboTATE", "lblTATE", 139, rows_);
     total_ = makeLabel(this, "lblTOTAL", QString(), QRect(3, 168, 180, 18));
 
-    auto* frame = new QGroupBox(QStringLiteral("設定"), this);
-    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* frame = named(new QGroupBox(QStringLiteral("設定"), this), "Frame1");
     frame->setGeometry(3, 190, 180, 66);
     const QString modes[2] = {QStringLiteral("自動保存"), QStringLiteral("ﾌｧｲﾙ名を指定")};
     for (int i = 0; i < 2; ++i) {
@@ -272,20 +272,17 @@ void FrmPrint::buildControls() {
     }
     saveModes_[0]->setChecked(true);
 
-    auto* save = new QPushButton(QStringLiteral("色情報保存"), this);
-    save->setObjectName(QStringLiteral("cmdSAVE"));
+    auto* save = named(new QPushButton(QStringLiteral("色情報保存"), this), "cmdSAVE");
     save->setGeometry(3, 262, 180, 30);
     connect(save, &QPushButton::clicked, this, &FrmPrint::saveColourInformation);
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    close->setObjectName(QStringLiteral("cmdPRTEND"));
+    auto* close = named(new QPushButton(QStringLiteral("閉じる"), this), "cmdPRTEND");
     close->setGeometry(3, 298, 180, 28);
     connect(close, &QPushButton::clicked, this, &FrmPrint::reject);
 
     // Middle: the sheet map and what lies under the mouse.
     const int pictureSide = twipsToPixels(kPictureSideTwips);
     const int mapLeft = 186;
-    map_ = new SheetMap(this);
-    map_->setObjectName(QStringLiteral("picGAZOU(0)"));
+    map_ = named(new SheetMap(this), "picGAZOU(0)");
     map_->setToolTip(kSwitchHint);
     map_->move(mapLeft, 6);
     connect(map_, &SheetMap::moved, this, &FrmPrint::showSheetUnder);
@@ -297,11 +294,9 @@ void FrmPrint::buildControls() {
 
     // Right: the magnified sheet and the A4 printing.
     const int viewLeft = mapLeft + pictureSide + 2;
-    view_ = new SheetView(this);
-    view_->setObjectName(QStringLiteral("imgGAZOU"));
+    view_ = named(new SheetView(this), "imgGAZOU");
     view_->move(viewLeft, 6);
-    a4_ = new QPushButton(QStringLiteral("Ａ４用紙に合わせて印刷"), this);
-    a4_->setObjectName(QStringLiteral("cmdA4"));
+    a4_ = named(new QPushButton(QStringLiteral("Ａ４用紙に合わせて印刷"), this), "cmdA4");
     a4_->setGeometry(viewLeft, 244, pictureSide, 30);
     connect(a4_, &QPushButton::clicked, this, &FrmPrint::a4Requested);
     auto* a4Hint =

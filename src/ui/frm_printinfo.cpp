@@ -31,6 +31,7 @@
 #include "ui/picture_surface.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -151,8 +152,7 @@ void FrmPrintInfo::buildControls() {
     connect(colourGroup_, &QButtonGroup::idClicked, this, &FrmPrintInfo::selectColour);
 
     // The ten picture slots with their crosses.
-    auto* frame1 = new QGroupBox(QStringLiteral("色画像"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* frame1 = named(new QGroupBox(QStringLiteral("色画像"), this), "Frame1");
     auto* slotGrid = new QGridLayout(frame1);
     for (int i = 0; i < kPictureSlotCount; ++i) {
         auto* view = new PictureSlotView(frame1);
@@ -173,18 +173,14 @@ void FrmPrintInfo::buildControls() {
     }
 
     // The character list.
-    auto* frame2 = new QGroupBox(QStringLiteral("ﾘｽﾄ作成"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* frame2 = named(new QGroupBox(QStringLiteral("ﾘｽﾄ作成"), this), "Frame2");
     words_ = new QLineEdit(frame2);
     words_->setObjectName(controlName("txtUSEWORD", 0));
-    auto* add = new QPushButton(QStringLiteral("上の文字列をﾘｽﾄに設定"), frame2);
-    add->setObjectName(QStringLiteral("cmdADD"));
+    auto* add = named(new QPushButton(QStringLiteral("上の文字列をﾘｽﾄに設定"), frame2), "cmdADD");
     addWords_ = new QLineEdit(frame2);
     addWords_->setObjectName(controlName("txtUSEWORD", 1));
-    auto* label4 = new QLabel(QStringLiteral("を"), frame2);
-    label4->setObjectName(QStringLiteral("Label4"));
-    auto* newAdd = new QPushButton(QStringLiteral("全ての色に追加"), frame2);
-    newAdd->setObjectName(QStringLiteral("cmdNEWADD"));
+    auto* label4 = named(new QLabel(QStringLiteral("を"), frame2), "Label4");
+    auto* newAdd = named(new QPushButton(QStringLiteral("全ての色に追加"), frame2), "cmdNEWADD");
     auto* frame2Layout = new QGridLayout(frame2);
     frame2Layout->addWidget(words_, 0, 0, 1, 3);
     frame2Layout->addWidget(add, 1, 0, 1, 3);
@@ -192,49 +188,34 @@ void FrmPrintInfo::buildControls() {
     frame2Layout->addWidget(label4, 2, 1);
     frame2Layout->addWidget(newAdd, 2, 2);
 
-    auto* label1 = new QLabel(QStringLiteral("使用文字"), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    auto* label3 = new QLabel(QStringLiteral("使用する文字にﾁｪｯｸ"), this);
-    label3->setObjectName(QStringLiteral("Label3"));
-    list_ = new QListWidget(this);
-    list_->setObjectName(QStringLiteral("lstWORD"));
-    auto* all = new QPushButton(QStringLiteral("←すべての色に適用"), this);
-    all->setObjectName(QStringLiteral("cmdALL"));
+    auto* label1 = named(new QLabel(QStringLiteral("使用文字"), this), "Label1");
+    auto* label3 = named(new QLabel(QStringLiteral("使用する文字にﾁｪｯｸ"), this), "Label3");
+    list_ = named(new QListWidget(this), "lstWORD");
+    auto* all = named(new QPushButton(QStringLiteral("←すべての色に適用"), this), "cmdALL");
 
     // The font.
-    auto* frame3 = new QGroupBox(QStringLiteral("ﾌｫﾝﾄ設定"), this);
-    frame3->setObjectName(QStringLiteral("Frame3"));
-    fontButton_ = new QPushButton(QStringLiteral("ﾌｫﾝﾄ"), frame3);
-    fontButton_->setObjectName(QStringLiteral("cmdFONT"));
-    fontLabel_ = new QLabel(frame3);
-    fontLabel_->setObjectName(QStringLiteral("lblFONT"));
-    bold_ = new QCheckBox(QStringLiteral("B"), frame3);
-    bold_->setObjectName(QStringLiteral("chkBOLD"));
-    italic_ = new QCheckBox(QStringLiteral("I"), frame3);
-    italic_->setObjectName(QStringLiteral("chkITALIC"));
+    auto* frame3 = named(new QGroupBox(QStringLiteral("ﾌｫﾝﾄ設定"), this), "Frame3");
+    fontButton_ = named(new QPushButton(QStringLiteral("ﾌｫﾝﾄ"), frame3), "cmdFONT");
+    fontLabel_ = named(new QLabel(frame3), "lblFONT");
+    bold_ = named(new QCheckBox(QStringLiteral("B"), frame3), "chkBOLD");
+    italic_ = named(new QCheckBox(QStringLiteral("I"), frame3), "chkITALIC");
     auto* frame3Layout = new QGridLayout(frame3);
     frame3Layout->addWidget(fontButton_, 0, 0);
     frame3Layout->addWidget(fontLabel_, 0, 1, 1, 3);
     frame3Layout->addWidget(bold_, 1, 1);
     frame3Layout->addWidget(italic_, 1, 2);
 
-    auto* folderSet = new QPushButton(QStringLiteral("画像自動分類"), this);
-    folderSet->setObjectName(QStringLiteral("cmdFOLDERSET"));
+    auto* folderSet = named(new QPushButton(QStringLiteral("画像自動分類"), this), "cmdFOLDERSET");
     folderSet->setToolTip(QStringLiteral("画像ﾌｧｲﾙの自動分類"));
-    sealPrint_ = new QPushButton(QStringLiteral("ｼｰﾙ印刷"), this);
-    sealPrint_->setObjectName(QStringLiteral("cmdSEALPRINT"));
-    auto* set = new QPushButton(QStringLiteral("設定"), this);
-    set->setObjectName(QStringLiteral("cmdSET"));
-    auto* escape = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    escape->setObjectName(QStringLiteral("cmdESC"));
+    sealPrint_ = named(new QPushButton(QStringLiteral("ｼｰﾙ印刷"), this), "cmdSEALPRINT");
+    auto* set = named(new QPushButton(QStringLiteral("設定"), this), "cmdSET");
+    auto* escape = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this), "cmdESC");
 
     // The work area of the automatic sorting, never shown.
-    workArea_ = new PictureSurface(this);
-    workArea_->setObjectName(QStringLiteral("picBMP"));
+    workArea_ = named(new PictureSurface(this), "picBMP");
     workArea_->hide();
 
-    menu_ = new QMenu(this);
-    menu_->setObjectName(QStringLiteral("mnuSUB"));
+    menu_ = named(new QMenu(this), "mnuSUB");
     auto menuItem = [this](const char* name, const QString& caption, auto handler) {
         QAction* action = menu_->addAction(caption);
         action->setObjectName(QLatin1String(name));

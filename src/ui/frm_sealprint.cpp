@@ -15,6 +15,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/print_dialogs.h"
+#include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
@@ -47,44 +48,32 @@ FrmSealPrint::~FrmSealPrint() = default;
 
 void FrmSealPrint::buildControls() {
     auto* listCaption = new QLabel(QStringLiteral("画像ﾌｧｲﾙ"), this);
-    names_ = new QListWidget(this);
-    names_->setObjectName(QStringLiteral("lstFILE(0)"));
+    names_ = named(new QListWidget(this), "lstFILE(0)");
     names_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     names_->setAcceptDrops(false);
-    paths_ = new QListWidget(this);
-    paths_->setObjectName(QStringLiteral("lstFILE(1)"));
+    paths_ = named(new QListWidget(this), "lstFILE(1)");
     paths_->hide();
 
-    picture_ = new QLabel(this);
-    picture_->setObjectName(QStringLiteral("imgGAZOU"));
+    picture_ = named(new QLabel(this), "imgGAZOU");
     picture_->setFixedSize(160, 160);
     picture_->setFrameShape(QFrame::Box);
     picture_->setAlignment(Qt::AlignCenter);
 
     auto* sizeCaption = new QLabel(QStringLiteral("1枚の大きさ(mm)"), this);
-    width_ = new QLineEdit(QStringLiteral("10"), this);
-    width_->setObjectName(QStringLiteral("txtX"));
-    height_ = new QLineEdit(QStringLiteral("10"), this);
-    height_->setObjectName(QStringLiteral("txtY"));
+    width_ = named(new QLineEdit(QStringLiteral("10"), this), "txtX");
+    height_ = named(new QLineEdit(QStringLiteral("10"), this), "txtY");
     for (QLineEdit* box : {width_, height_})
         box->setMaximumWidth(60);
     auto* times = new QLabel(QStringLiteral("×"), this);
     auto* sheetsCaption = new QLabel(QStringLiteral("枚数"), this);
-    sheets_ = new QLineEdit(QStringLiteral("1"), this);
-    sheets_->setObjectName(QStringLiteral("txtMAI"));
+    sheets_ = named(new QLineEdit(QStringLiteral("1"), this), "txtMAI");
     sheets_->setMaximumWidth(60);
-    landscape_ = new QCheckBox(QStringLiteral("用紙横"), this);
-    landscape_->setObjectName(QStringLiteral("Check1"));
-    cutLines_ = new QCheckBox(QStringLiteral("区切り線を引く"), this);
-    cutLines_->setObjectName(QStringLiteral("chkLINE"));
-    grid_ = new QLabel(this);
-    grid_->setObjectName(QStringLiteral("Label4"));
-    total_ = new QLabel(this);
-    total_->setObjectName(QStringLiteral("Label5"));
-    auto* print = new QPushButton(QStringLiteral("印刷"), this);
-    print->setObjectName(QStringLiteral("cmdPRINT"));
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    close->setObjectName(QStringLiteral("cmdCLOSE"));
+    landscape_ = named(new QCheckBox(QStringLiteral("用紙横"), this), "Check1");
+    cutLines_ = named(new QCheckBox(QStringLiteral("区切り線を引く"), this), "chkLINE");
+    grid_ = named(new QLabel(this), "Label4");
+    total_ = named(new QLabel(this), "Label5");
+    auto* print = named(new QPushButton(QStringLiteral("印刷"), this), "cmdPRINT");
+    auto* close = named(new QPushButton(QStringLiteral("閉じる"), this), "cmdCLOSE");
 
     auto* left = new QVBoxLayout;
     left->addWidget(listCaption);

@@ -25,6 +25,7 @@
 #include "ui/eyedropper.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
+#include "ui/widget_names.h"
 #include "ui/window_layout.h"
 
 namespace kirimo::ui {
@@ -53,13 +54,11 @@ FrmSource::FrmSource(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWi
     setObjectName(QStringLiteral("frmSOURCE"));
     setWindowTitle(QStringLiteral("元画像"));
 
-    base_ = new QWidget(this);
-    base_->setObjectName(QStringLiteral("picDODAI"));
+    base_ = named(new QWidget(this), "picDODAI");
     base_->setAcceptDrops(true);
     base_->installEventFilter(this);
 
-    surface_ = new PictureSurface(base_);
-    surface_->setObjectName(QStringLiteral("picPREVIEW"));
+    surface_ = named(new PictureSurface(base_), "picPREVIEW");
     surface_->setToolTip(QStringLiteral("ﾀﾞﾌﾞﾙｸﾘｯｸで実寸表示"));
     surface_->setAcceptDrops(true);
     surface_->installEventFilter(this);
@@ -75,30 +74,21 @@ FrmSource::FrmSource(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWi
     down_ = bars.down;
 
     // The resize panel.
-    sizePanel_ = new QFrame(this);
-    sizePanel_->setObjectName(QStringLiteral("picSIZE"));
+    sizePanel_ = named(new QFrame(this), "picSIZE");
     sizePanel_->setFrameShape(QFrame::Panel);
     sizePanel_->setFrameShadow(QFrame::Raised);
     sizePanel_->setAutoFillBackground(true);
     auto* grid = new QGridLayout(sizePanel_);
-    auto* title = new QLabel(QStringLiteral("ｻｲｽﾞ変更"), sizePanel_);
-    title->setObjectName(QStringLiteral("Label1"));
-    auto* widthLabel = new QLabel(QStringLiteral("横：（dot）"), sizePanel_);
-    widthLabel->setObjectName(QStringLiteral("lblYOKO"));
-    widthBox_ = new QLineEdit(sizePanel_);
-    widthBox_->setObjectName(QStringLiteral("txtMX"));
-    auto* heightLabel = new QLabel(QStringLiteral("縦：（dot）"), sizePanel_);
-    heightLabel->setObjectName(QStringLiteral("Label2"));
-    heightBox_ = new QLineEdit(sizePanel_);
-    heightBox_->setObjectName(QStringLiteral("txtMY"));
-    link_ = new QCheckBox(QStringLiteral("連動"), sizePanel_);
-    link_->setObjectName(QStringLiteral("chkLINK"));
+    auto* title = named(new QLabel(QStringLiteral("ｻｲｽﾞ変更"), sizePanel_), "Label1");
+    auto* widthLabel = named(new QLabel(QStringLiteral("横：（dot）"), sizePanel_), "lblYOKO");
+    widthBox_ = named(new QLineEdit(sizePanel_), "txtMX");
+    auto* heightLabel = named(new QLabel(QStringLiteral("縦：（dot）"), sizePanel_), "Label2");
+    heightBox_ = named(new QLineEdit(sizePanel_), "txtMY");
+    link_ = named(new QCheckBox(QStringLiteral("連動"), sizePanel_), "chkLINK");
     link_->setToolTip(QStringLiteral("連動"));
     link_->setChecked(true);
-    auto* apply = new QPushButton(QStringLiteral("変更"), sizePanel_);
-    apply->setObjectName(QStringLiteral("cmdSIZE"));
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), sizePanel_);
-    cancel->setObjectName(QStringLiteral("cmdESC"));
+    auto* apply = named(new QPushButton(QStringLiteral("変更"), sizePanel_), "cmdSIZE");
+    auto* cancel = named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), sizePanel_), "cmdESC");
     grid->addWidget(title, 0, 0, 1, 3);
     grid->addWidget(widthLabel, 1, 0);
     grid->addWidget(widthBox_, 1, 1);
