@@ -1,6 +1,8 @@
 #include "core/number_rules.h"
 
 #include <QString>
+#include <cmath>
+#include <limits>
 
 namespace kirimo {
 
@@ -72,6 +74,14 @@ std::optional<int32_t> parseInt32(QStringView text) {
     if (!value)
         return std::nullopt;
     return roundToInt32(*value);
+}
+
+std::optional<int> parseWholeNumberAtLeast(QStringView text, int minimum) {
+    const auto value = parseNumber(text);
+    if (!value || *value != std::trunc(*value) || *value < minimum ||
+        *value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 }  // namespace kirimo

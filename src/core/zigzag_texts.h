@@ -12,9 +12,10 @@ namespace kirimo {
 // its folder, cut at its first ".", A's first ("/p/a.b.bmp" and "/q/c.jpg" give "ac").
 QString zigzagSaveName(const QString& pathA, const QString& pathB);
 
-// A strip width as text: a positive whole number of pixels, blanks around it allowed and a
-// zero fraction too ("12", " 12 ", "12.0"). Nothing for anything else ("0", "-3", "2.5",
-// "abc", "", a number beyond the 32-bit range).
+// The narrowest strip, in pixels.
+inline constexpr int kStripWidthMin = 1;
+
+// A strip width as text: parseWholeNumberAtLeast (core/number_rules.h) from kStripWidthMin.
 std::optional<int> parseStripWidth(QStringView text);
 
 }  // namespace kirimo

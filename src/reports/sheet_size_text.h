@@ -8,12 +8,8 @@
 
 namespace kirimo {
 
-// The dots of one sheet side: a whole number of at least kSheetSideMin that fits 32 bits,
-// with blanks around it allowed ("30", " 30 ", "30.0"). Nothing for letters, fractions,
-// 0 and below, and numbers too large.
-std::optional<int> parseSheetSide(QStringView text);
-
-// Both sides, or nothing when either is refused.
+// Both sides, each a whole number of at least kSheetSideMin as parseWholeNumberAtLeast
+// (core/number_rules.h) reads it, or nothing when either is refused.
 std::optional<SheetSize> parseSheetSize(QStringView across, QStringView down);
 
 }  // namespace kirimo

@@ -3,33 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/picture_file.h"
 #include "imaging/filters.h"
 #include "imaging/transforms.h"
 #include "imaging/zigzag.h"
+#include "support/cli_runner.h"
 #include "support/test_support.h"
 
 namespace kirimo {
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(KIRIMO_CLI_PATH), args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using test::CliRun;
+using test::runCli;
 
 // Smooth shading with some sharp edges, so that every filter changes something.
 PixelBuffer samplePicture(int width, int height, int seed) {

@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "core/picture_file.h"
 #include "support/cli_runner.h"
@@ -15,30 +15,20 @@ namespace kirimo {
 namespace {
 
 using test::runCli;
-
-QString tool(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using test::runTool;
 
 class StickersCli : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        for (int i = 0; i < 10; ++i) {
-            a.setPixel(i % 3, i / 3 % 2, qRgb(i * 20, 255 - i * 7, 3 * i));
-            b.setPixel(i % 2, i / 2, qRgb(250 - i, i * 25, 128));
-        }
+        std::tie(a, b) = test::oddPictures();
         ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
         ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
-    QImage a{3, 2, QImage::Format_RGB32};
-    QImage b{2, 5, QImage::Format_RGB32};
+    QImage a, b;
 };
 
 TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
@@ -46,13 +36,13 @@ TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
     const auto run = runCli({"stickers", pdf, path("a.bmp"), path("b.bmp"), "--size", "60x50",
                              "--sheets", "2", "--landscape"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QString info = tool("pdfinfo", {pdf});
+    const QString info = runTool("pdfinfo", {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+4\\n"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts")))
         << info.toStdString();
 
     // 297 x 210 mm by 60 x 50 mm: 4 across, 4 down on every page.
-    const QString list = tool("pdfimages", {"-list", pdf});
+    const QString list = runTool("pdfimages", {"-list", pdf});
     for (int page = 1; page <= 4; ++page) {
         const QSize size = page <= 2 ? a.size() : b.size();
         const QRegularExpression placed(QString("\\n\\s+%1\\s+\\d+\\s+image\\s+%2\\s+%3 ")
@@ -61,17 +51,10 @@ TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
                                             .arg(size.height()));
         EXPECT_EQ(list.count(placed), 16) << "page " << page << "\n" << list.toStdString();
     }
-    tool("pdfimages", {"-png", "-f", "1", "-l", "1", pdf, path("p1")});
-    tool("pdfimages", {"-png", "-f", "3", "-l", "3", pdf, path("p3")});
-    for (const auto& [prefix, original] : {std::pair{"p1", a}, std::pair{"p3", b}}) {
-        const QImage back =
-            QImage(path(QString(prefix) + "-000.png")).convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(back.size(), original.size()) << prefix;
-        for (int y = 0; y < back.height(); ++y) {
-            for (int x = 0; x < back.width(); ++x)
-                EXPECT_EQ(back.pixel(x, y) & 0xFFFFFF, original.pixel(x, y) & 0xFFFFFF);
-        }
-    }
+    runTool("pdfimages", {"-png", "-f", "1", "-l", "1", pdf, path("p1")});
+    runTool("pdfimages", {"-png", "-f", "3", "-l", "3", pdf, path("p3")});
+    test::expectSamePixels(QImage(path("p1-000.png")), a);
+    test::expectSamePixels(QImage(path("p3-000.png")), b);
 }
 
 // Dark pixels in a part of page 1 rendered at 10 pixels per mm.
@@ -94,7 +77,7 @@ TEST_F(StickersCli, CutLinesShowInTheGapsAlongTheCellEdges) {
         if (lines)
             args << "--cut-lines";
         ASSERT_EQ(runCli(args).exitCode, 0);
-        tool("pdftoppm", {"-r", "254", "-png", "-singlefile", pdf, path("page")});
+        runTool("pdftoppm", {"-r", "254", "-png", "-singlefile", pdf, path("page")});
         const QImage page = QImage(path("page.png")).convertToFormat(QImage::Format_RGB32);
         ASSERT_GE(page.width(), 2100);
         ASSERT_GE(page.height(), 2970);
