@@ -446,28 +446,24 @@ TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderWithTheirControlsAndAFailedWrit
 
 TEST_F(A4PrintTest, TheSymbolsButtonOpensTheColourSymbolsWindow) {
     open();
-    whileModal<ui::FrmPrintInfo>(
-        [&] { press("cmdMJSET"); },
-        [](ui::FrmPrintInfo& symbols) { EXPECT_EQ(symbols.objectName(), "frmPRINTINFO"); });
+    whileModal<ui::FrmPrintInfo>(control<QPushButton>("cmdMJSET"), [](ui::FrmPrintInfo& symbols) {
+        EXPECT_EQ(symbols.objectName(), "frmPRINTINFO");
+    });
 }
 
 TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {
     start();
     window->loadPictureFile(makePicture(QStringLiteral("cat.bmp"), 70, 50), false);
     ASSERT_NE(convert(), nullptr);
-    whileModal<ui::FrmPrint>(
-        [&] { trigger(QStringLiteral("mnuSAVE")); },
-        [](ui::FrmPrint& info) {
-            child<QComboBox>(&info, QStringLiteral("cboYOKO"))->setEditText(QStringLiteral("30"));
-            child<QComboBox>(&info, QStringLiteral("cboTATE"))->setEditText(QStringLiteral("20"));
-            whileModal<ui::FrmA4Print>(
-                [&] { child<QPushButton>(&info, QStringLiteral("cmdA4"))->click(); },
-                [](ui::FrmA4Print& shown) {
-                    EXPECT_EQ(shown.cellWidth(), 9);
-                    EXPECT_EQ(shown.cellHeight(), 10);
-                    EXPECT_EQ(child<QListWidget>(&shown, QStringLiteral("lstPRDATA"))->count(), 9);
-                });
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint& info) {
+        child<QComboBox>(&info, "cboYOKO")->setEditText("30");
+        child<QComboBox>(&info, "cboTATE")->setEditText("20");
+        whileModal<ui::FrmA4Print>(child<QPushButton>(&info, "cmdA4"), [](ui::FrmA4Print& shown) {
+            EXPECT_EQ(shown.cellWidth(), 9);
+            EXPECT_EQ(shown.cellHeight(), 10);
+            EXPECT_EQ(child<QListWidget>(&shown, "lstPRDATA")->count(), 9);
         });
+    });
     // Closed, it kept its options next to the picture.
     EXPECT_TRUE(QFileInfo(printInfoPath()).isFile());
 }

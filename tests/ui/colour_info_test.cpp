@@ -351,15 +351,13 @@ TEST_F(ColourInfoTest, AutomaticSaveThroughTheMenuWritesWhatTheCommandLineWrites
     ui::FrmPreview* preview = convert();
     ASSERT_NE(preview, nullptr);
 
-    whileModal<ui::FrmPrint>(
-        [&] { trigger("mnuSAVE"); },
-        [&](ui::FrmPrint& shown) {
-            EXPECT_EQ(shown.convertedPicture(), picture(preview->surface()));
-            EXPECT_TRUE(child<QLabel>(&shown, "lblFILENAME(0)")->text().endsWith("cat"));
-            child<QComboBox>(&shown, "cboYOKO")->setEditText("30");
-            child<QComboBox>(&shown, "cboTATE")->setEditText("30");
-            child<QPushButton>(&shown, "cmdSAVE")->click();
-        });
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
+        EXPECT_EQ(shown.convertedPicture(), picture(preview->surface()));
+        EXPECT_TRUE(child<QLabel>(&shown, "lblFILENAME(0)")->text().endsWith("cat"));
+        child<QComboBox>(&shown, "cboYOKO")->setEditText("30");
+        child<QComboBox>(&shown, "cboTATE")->setEditText("30");
+        child<QPushButton>(&shown, "cmdSAVE")->click();
+    });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("保存しました。")));
 

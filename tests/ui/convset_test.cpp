@@ -66,8 +66,7 @@ TEST_F(ConversionTest, PaletteKindsAndReset) {
     conv()->showColorUsage(QStringLiteral("0,0.005,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0.995"));
     EXPECT_FALSE(mark(0)->isHidden());
     auto* kind = c<QComboBox>("cboKIND");
-    kind->setCurrentIndex(4);
-    emit kind->activated(4);
+    pick(kind, 4);
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4}));
     for (int k = 0; k < kColourCount; ++k)
         EXPECT_TRUE(mark(k)->isHidden()) << k;
@@ -75,11 +74,9 @@ TEST_F(ConversionTest, PaletteKindsAndReset) {
     c<QPushButton>("cmdRESET")->click();
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4}));
 
-    kind->setCurrentIndex(0);
-    emit kind->activated(0);
+    pick(kind, 0);
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1}));
-    kind->setCurrentIndex(3);
-    emit kind->activated(3);
+    pick(kind, 3);
     EXPECT_EQ(ticked().size(), 18u);
 }
 
@@ -162,8 +159,7 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
 
     // Choosing a preset brings its rate and weights back.
     rate()->setValue(10);
-    presets()->setCurrentIndex(0);
-    emit presets()->activated(0);
+    pick(presets(), 0);
     EXPECT_EQ(rate()->value(), 80);
     EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,5,3,5,7,5,3,1,3,5,3,1"));
 
@@ -178,8 +174,7 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
     EXPECT_TRUE(mode(2)->isChecked());
     EXPECT_EQ(presets()->count(), 2);
     EXPECT_EQ(presets()->currentText(), QStringLiteral("soft"));
-    presets()->setCurrentIndex(1);
-    emit presets()->activated(1);
+    pick(presets(), 1);
     EXPECT_EQ(weight(12)->text(), QStringLiteral("2"));
 }
 

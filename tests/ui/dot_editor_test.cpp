@@ -28,7 +28,7 @@ class DotEditorTest : public ConversionTest {
 
     // Opens the editor and runs `work` on it while it is shown.
     void edit(ui::FrmPreview* preview, const std::function<void(ui::FrmEdit*)>& work) {
-        whileModal<ui::FrmEdit>([&] { in<QPushButton>(preview, "cmdEDIT")->click(); },
+        whileModal<ui::FrmEdit>(in<QPushButton>(preview, "cmdEDIT"),
                                 [&](ui::FrmEdit& editor) { work(&editor); });
     }
 

@@ -170,15 +170,13 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
 
 TEST_F(UiTest, AboutBoxShowsTheVersionAndCloses) {
     start();
-    whileModal<ui::FrmAbout>(
-        [&] { trigger("mnuABOUT"); },
-        [](ui::FrmAbout& about) {
-            EXPECT_EQ(about.windowTitle(), QStringLiteral("「Kirimo」のﾊﾞｰｼﾞｮﾝ情報"));
-            EXPECT_EQ(child<QLabel>(&about, "lblVERSION")->text(), QStringLiteral("Version 1.0.0"));
-            EXPECT_TRUE(child<QLabel>(&about, "lblLEGAL")->text().contains("Kirimo"));
-            child<QPushButton>(&about, "Command1")->click();
-            EXPECT_FALSE(about.isVisible());
-        });
+    whileModal<ui::FrmAbout>(action("mnuABOUT"), [](ui::FrmAbout& about) {
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("「Kirimo」のﾊﾞｰｼﾞｮﾝ情報"));
+        EXPECT_EQ(child<QLabel>(&about, "lblVERSION")->text(), QStringLiteral("Version 1.0.0"));
+        EXPECT_TRUE(child<QLabel>(&about, "lblLEGAL")->text().contains("Kirimo"));
+        child<QPushButton>(&about, "Command1")->click();
+        EXPECT_FALSE(about.isVisible());
+    });
 }
 
 TEST(UiSingleInstance, OnlyOneLockHolderAndAnEndedHolderDoesNotCount) {

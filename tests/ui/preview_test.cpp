@@ -32,9 +32,7 @@ TEST_F(PreviewTest, AConversionOpensAPreviewOfTheEnginesResult) {
     const QString cat = makeCat();
     start();
     window->loadPictureFile(cat, false);
-    auto* kind = c<QComboBox>("cboKIND");
-    kind->setCurrentIndex(3);
-    emit kind->activated(3);
+    pick(c<QComboBox>("cboKIND"), 3);
 
     const auto settings = conv()->conversionSettings();
     ASSERT_TRUE(settings.ok());
@@ -178,7 +176,7 @@ TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     sharedState().workPixels = PixelBuffer{};
     dialogs.messages.clear();
     // The colour information window opens modally; close it at once.
-    whileModal<ui::FrmPrint>([&] { trigger("mnuSAVE"); }, [](ui::FrmPrint&) {});
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint&) {});
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().workPixels, picture(preview->surface()));
     EXPECT_EQ(sharedState().pictureWidth, 12);

@@ -266,15 +266,5 @@ TEST_F(PrintInfoTest, TheFontDialogNamesTheSymbolFont) {
     EXPECT_EQ(control<QLabel>("lblFONT")->text(), font.family());
 }
 
-TEST_F(PrintInfoTest, TheOptionsMenuOpensTheWindowModally) {
-    start();
-    whileModal<ui::FrmPrintInfo>([&] { trigger("mnuCOLSET"); },
-                                 [](ui::FrmPrintInfo& shown) {
-                                     EXPECT_EQ(shown.objectName(), QStringLiteral("frmPRINTINFO"));
-                                     child<QPushButton>(&shown, "cmdESC")->click();
-                                     EXPECT_FALSE(shown.isVisible());
-                                 });
-}
-
 }  // namespace
 }  // namespace kirimo::test

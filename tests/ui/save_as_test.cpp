@@ -91,13 +91,5 @@ TEST_F(SaveAsTest, ATextFileOfTheSameNameAlsoAsks) {
     EXPECT_FALSE(QFile::exists(QDir(pictureFolder).filePath("chart.bmp")));
 }
 
-TEST_F(UiTest, SaveAsIsDisabledWithoutAPicture) {
-    start();
-    EXPECT_FALSE(action("mnuGSAVE")->isEnabled());
-    trigger("mnuGSAVE");
-    EXPECT_TRUE(dialogs.fileDialogs.empty());
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 }  // namespace
 }  // namespace kirimo::test

@@ -156,23 +156,21 @@ TEST_F(SealPrintTest, TheColourSymbolWindowOpensItFilled) {
     start();
     const QString a = makePicture("a.bmp", 3, 2);
     const QString b = makePicture("b.bmp", 2, 2);
-    whileModal<ui::FrmPrintInfo>(
-        [&] { trigger("mnuCOLSET"); },
-        [&](ui::FrmPrintInfo& symbols) {
-            symbols.selectColour(3);
-            symbols.dropFiles({a, b});
-            whileModal<ui::FrmSealPrint>(
-                [&] { child<QPushButton>(&symbols, "cmdSEALPRINT")->click(); },
-                [&](ui::FrmSealPrint& shown) {
-                    EXPECT_EQ(shown.objectName(), "frmSEALPRINT");
-                    EXPECT_EQ(itemTexts(child<QListWidget>(&shown, "lstFILE(0)")),
-                              QStringList({"a.bmp", "b.bmp"}));
-                    EXPECT_EQ(itemTexts(child<QListWidget>(&shown, "lstFILE(1)")),
-                              QStringList({a, b}));
-                    child<QPushButton>(&shown, "cmdCLOSE")->click();
-                });
-            child<QPushButton>(&symbols, "cmdESC")->click();
+    whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [&](ui::FrmPrintInfo& symbols) {
+        symbols.selectColour(3);
+        symbols.dropFiles({a, b});
+        auto* seal = child<QPushButton>(&symbols, "cmdSEALPRINT");
+        whileModal<ui::FrmSealPrint>(seal, [&](ui::FrmSealPrint& shown) {
+            EXPECT_EQ(shown.objectName(), "frmSEALPRINT");
+            EXPECT_EQ(itemTexts(child<QListWidget>(&shown, "lstFILE(0)")),
+                      QStringList({"a.bmp", "b.bmp"}));
+            EXPECT_EQ(itemTexts(child<QListWidget>(&shown, "lstFILE(1)")), QStringList({a, b}));
+            child<QPushButton>(&shown, "cmdCLOSE")->click();
         });
+        EXPECT_EQ(symbols.objectName(), "frmPRINTINFO");
+        child<QPushButton>(&symbols, "cmdESC")->click();
+        EXPECT_FALSE(symbols.isVisible());
+    });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -53,17 +54,23 @@ inline QStringList itemTexts(const QListWidget* list) {
     return texts;
 }
 
+// Chooses item `index` of the box as a user would.
+inline void pick(QComboBox* box, int index) {
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
 inline PixelBuffer pixelsOf(const QImage& image) {
     PixelBuffer pixels;
     readPixels(image, pixels);
     return pixels;
 }
 
-// Runs `open`, which shows a modal window of type T until it is closed, and `work` on that
-// window while it is shown; closes it if `work` left it open. The window must have been
-// shown and be gone afterwards.
+// Triggers the action or clicks the button `opener`, which shows a modal window of type T
+// until it is closed, and runs `work` on that window while it is shown; closes it if `work`
+// left it open. The window must have been shown and be gone afterwards.
 template <typename T>
-void whileModal(const std::function<void()>& open, const std::function<void(T&)>& work) {
+void whileModal(QObject* opener, const std::function<void(T&)>& work) {
     bool ran = false;
     QPointer<T> shown;
     QTimer::singleShot(0, [&] {
@@ -80,7 +87,12 @@ void whileModal(const std::function<void()>& open, const std::function<void(T&)>
         if (shown && shown->isVisible())
             shown->close();
     });
-    open();
+    if (auto* action = qobject_cast<QAction*>(opener))
+        action->trigger();
+    else if (auto* button = qobject_cast<QAbstractButton*>(opener))
+        button->click();
+    else
+        ADD_FAILURE() << "neither an action nor a button";
     EXPECT_TRUE(ran);
     EXPECT_TRUE(shown.isNull()) << "still there after closing";
 }

@@ -288,8 +288,7 @@ class ZigzagHandOff : public UiTest {
   protected:
     // Opens the window from the menu and runs `work` on it while it is shown.
     void zigzag(const std::function<void(ui::FrmJiguzagu*)>& work) {
-        whileModal<ui::FrmJiguzagu>([&] { trigger("mnuJIGZAG"); },
-                                    [&](ui::FrmJiguzagu& zig) { work(&zig); });
+        whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [&](ui::FrmJiguzagu& zig) { work(&zig); });
     }
     void combine(ui::FrmJiguzagu* zig, const char* strip) {
         dialogs.filesAnswers.push_back({a, b});
