@@ -101,7 +101,7 @@ TEST(ChartLayout, LargestCellAndPageList) {
     EXPECT_TRUE(pageListLabels(0, 3, {2, 2}).isEmpty());
 }
 
-TEST(ChartLayout, ChecksInOrderWithTheirMessages) {
+TEST(ChartLayout, ChecksInOrderAndWhatPlanChartRefuses) {
     const CellSize largest{9, 10};
     const struct {
         CellSize cell;
@@ -123,6 +123,12 @@ TEST(ChartLayout, ChecksInOrderWithTheirMessages) {
     auto plan = planChart(filledBuffer(2, 2, B), {2, 2}, o, f.context());
     ASSERT_FALSE(plan);
     EXPECT_EQ(plan.error(), "区切り線が引けません。１枚分のdot数を調整して下さい");
+    // No picture, no sheet size, no way to measure text.
+    EXPECT_FALSE(planChart(PixelBuffer(), {2, 2}, options({2, 2}), f.context()));
+    EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {0, 2}, options({1, 2}), f.context()));
+    ChartContext noMeasure = f.context();
+    noMeasure.measure = nullptr;
+    EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {2, 2}, options({2, 2}), noMeasure));
 }
 
 TEST(ChartLayout, CharacterSizeRule) {
@@ -324,15 +330,6 @@ TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     plan = planChart(picture, {2, 1}, o, f.context());
     ASSERT_TRUE(plan);
     EXPECT_EQ(itemsOf<TextItem>(plan->pages[3]).size(), 1u);
-}
-
-TEST(ChartPlan, RefusesBadInput) {
-    Fixture f;
-    EXPECT_FALSE(planChart(PixelBuffer(), {2, 2}, options({2, 2}), f.context()));
-    EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {0, 2}, options({1, 2}), f.context()));
-    ChartContext noMeasure = f.context();
-    noMeasure.measure = nullptr;
-    EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {2, 2}, options({2, 2}), noMeasure));
 }
 
 // A page as text, every item and field, so that two plans can be compared whole.
