@@ -1,4 +1,4 @@
-// Chart images: names, surface size, cell layout and the saved bitmaps.
+// Chart images: surface size, cell layout and the saved bitmaps with their names.
 
 #include <gtest/gtest.h>
 
@@ -46,12 +46,6 @@ struct Context {
 // Every character 12 x 16 pixels of the surface, "." 4 pixels wide.
 TextExtent fixedPixels(const TextFont&, const QString& text) {
     return {(text == "." ? 4 : 12) * kMmPerPixel, 16 * kMmPerPixel};
-}
-
-TEST(ChartImages, NamesAndMessage) {
-    EXPECT_EQ(chartImageBase("/a/cat.jpg", QTime(10, 0, 0)), "/a/cat.jpg_Cnv36000");
-    EXPECT_EQ(chartImagesSavedMessage("/a/cat.jpg_Cnv36000"),
-              "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。");
 }
 
 TEST(ChartImages, PlanPerSheetWithoutWhiteDots) {

@@ -6,11 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "printing/page_renderer.h"
+#include "support/cli_runner.h"
 
 namespace kirimo::printing {
 namespace {
@@ -83,14 +83,8 @@ TEST(PageRenderer, PaintsMillimetresAtTheDeviceResolution) {
     EXPECT_EQ(darkPixels(image, 140, 120, 250, 250), 0);
 }
 
-QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    if (exitCode)
-        *exitCode = process.exitCode();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using test::expectSamePixels;
+using test::runTool;
 
 TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     QTemporaryDir dir;
@@ -106,7 +100,7 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     const QString path = dir.filePath("plan.pdf");
     ASSERT_TRUE(writePlanPdf(plan, path, "test"));
 
-    const QString info = run("pdfinfo", {path});
+    const QString info = runTool("pdfinfo", {path});
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+3\\n"))) << info.toStdString();
     // A4 landscape, in the whole points a PDF page of Qt has.
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts")))
@@ -114,7 +108,7 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
 
     // Words with their boxes in points: the text's top-left is 100 x 50 mm, its box the
     // font's height, so the word's box starts at 100 mm and lies within that band.
-    const QString bbox = run("pdftotext", {"-bbox", "-f", "2", "-l", "2", path, "-"});
+    const QString bbox = runTool("pdftotext", {"-bbox", "-f", "2", "-l", "2", path, "-"});
     const QRegularExpression word(
         "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">P2<");
     const auto m = word.match(bbox);
@@ -127,18 +121,10 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     EXPECT_LE(m.captured(3).toDouble() * mmPerPt, 50 + box.height + 0.1);
 
     // The picture comes back pixel for pixel, stored once for the three pages.
-    int status = -1;
-    const QString list = run("pdfimages", {"-list", path}, &status);
-    ASSERT_EQ(status, 0);
+    const QString list = runTool("pdfimages", {"-list", path});
     EXPECT_EQ(list.count(QRegularExpression("\\n\\s+\\d+\\s+\\d+\\s+image\\s+4\\s+3 ")), 3);
-    run("pdfimages", {"-png", "-f", "1", "-l", "1", path, dir.filePath("img")});
-    const QImage back(dir.filePath("img-000.png"));
-    ASSERT_EQ(back.size(), QSize(4, 3));
-    const QImage checker = checkerPicture();
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(back.pixel(x, y) & 0xFFFFFF, checker.pixel(x, y) & 0xFFFFFF);
-    }
+    runTool("pdfimages", {"-png", "-f", "1", "-l", "1", path, dir.filePath("img")});
+    expectSamePixels(QImage(dir.filePath("img-000.png")), checkerPicture());
 }
 
 TEST(PageRenderer, PdfWithoutPagesOrInAMissingFolderWritesNothing) {

@@ -1,22 +1,21 @@
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 #include <memory>
 
 #include "conversion_fixture.h"
 #include "core/print_info_file.h"
 #include "scripted_print_dialogs.h"
+#include "support/cli_runner.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_print.h"
+#include "ui/frm_printinfo.h"
 #include "ui/twips.h"
 
 namespace kirimo::test {
@@ -31,11 +30,7 @@ int pdfPageCount(const QString& path) {
 
 // The text of a PDF as poppler reads it, page by page (pages end in a form feed).
 QString pdfText(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    if (!process.waitForFinished(60000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
 }
 
 class A4PrintTest : public ConversionTest {
@@ -81,9 +76,7 @@ class A4PrintTest : public ConversionTest {
 
     template <typename T>
     T* control(const QString& name) const {
-        T* found = a4->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return child<T>(a4.get(), name);
     }
     QCheckBox* check(const char* name) const { return control<QCheckBox>(QLatin1String(name)); }
     QRadioButton* option(const char* name) const {
@@ -96,6 +89,22 @@ class A4PrintTest : public ConversionTest {
 
     QString printInfoPath() const { return QDir(pictureFolder).filePath(kPrintInfoFileName); }
     QString outFile(const QString& name) const { return root_.filePath(name); }
+
+    // The options the controls show, as PrintInfo.ini keeps them.
+    QString shownOptions() const {
+        QStringList fields;
+        for (const char* name : {"chkCOLOR", "chkFONTSIZE", "chkLINE", "optLINE(1)", "chkPR",
+                                 "chkWHITE", "chkALLWHITE", "chkCOVER", "chkLEGEND", "chkBOLD10"})
+            fields << (control<QAbstractButton>(QLatin1String(name))->isChecked() ? "1" : "0");
+        return fields.join(u',');
+    }
+    // Prints through the printer dialog into the named file, whose path it returns.
+    QString print(const char* name) {
+        const QString path = outFile(QLatin1String(name));
+        printDialogs.printerFiles.push_back(path);
+        press("cmdPRTSTART");
+        return path;
+    }
 
     void setCell(int across, int down) const {
         text("txtYOKOSEP")->setText(QString::number(across));
@@ -117,13 +126,7 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
     EXPECT_EQ(window.windowTitle(), "A4用紙に合わせて印刷");
     EXPECT_EQ(window.objectName(), "frmA4Print");
     EXPECT_EQ(window.height(), ui::twipsToPixels(4850));
-    for (const char* name :
-         {"chkCOLOR", "chkFONTSIZE", "chkLINE", "chkPR", "chkWHITE", "chkALLWHITE"}) {
-        EXPECT_TRUE(check(name)->isChecked()) << name;
-    }
-    for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
-        EXPECT_FALSE(check(name)->isChecked()) << name;
-    EXPECT_TRUE(option("optLINE(1)")->isChecked());
+    EXPECT_EQ(shownOptions(), "1,1,1,1,1,1,1,0,0,0");
     EXPECT_TRUE(option("optA4(0)")->isChecked());
     EXPECT_TRUE(option("optUSEMODE(0)")->isChecked());
     auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
@@ -137,8 +140,12 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
                                                           {"cmdPREVIEW", "印刷ﾌﾟﾚﾋﾞｭｰ"},
                                                           {"cmdGSAVE", "画像保存"},
                                                           {"cmdMJSET", "色記号ｾｯﾄ"},
-                                                          {"cmdCLOSE", "閉じる"}}) {
-        EXPECT_EQ(control<QPushButton>(QLatin1String(name))->text(), QString::fromUtf8(caption));
+                                                          {"cmdCLOSE", "閉じる"},
+                                                          {"chkCOVER", "表紙を付ける"},
+                                                          {"chkLEGEND", "凡例を付ける"},
+                                                          {"chkBOLD10", "10ﾏｽごとに太線"}}) {
+        EXPECT_EQ(control<QAbstractButton>(QLatin1String(name))->text(),
+                  QString::fromUtf8(caption));
     }
 
     check("chkCOLOR")->click();
@@ -150,56 +157,37 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
 
     // Read back at the next opening; the close box writes too.
     open();
-    EXPECT_FALSE(check("chkCOLOR")->isChecked());
-    EXPECT_FALSE(check("chkWHITE")->isChecked());
-    EXPECT_TRUE(option("optLINE(0)")->isChecked());
+    EXPECT_EQ(shownOptions(), "0,1,1,0,1,0,1,0,0,0");
     check("chkPR")->click();
     a4->close();
     EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,0,0,0\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(A4PrintTest, ABadFileFallsBackFieldByFieldAndTheDependentControlsFollow) {
-    ASSERT_TRUE(writeBytes(printInfoPath(), "0,x,0,7,0\r\n"));
-    open();
-    EXPECT_FALSE(check("chkCOLOR")->isChecked());
-    EXPECT_TRUE(check("chkFONTSIZE")->isChecked());
-    EXPECT_FALSE(check("chkLINE")->isChecked());
-    EXPECT_TRUE(option("optLINE(1)")->isChecked());
-    EXPECT_FALSE(check("chkPR")->isChecked());
-    EXPECT_TRUE(check("chkWHITE")->isChecked());
-    EXPECT_TRUE(check("chkALLWHITE")->isChecked());
-    EXPECT_FALSE(control<QComboBox>(QStringLiteral("cboWORD"))->isEnabled());
-    EXPECT_FALSE(control<QWidget>(QStringLiteral("picLINEMODE"))->isVisible());
-    EXPECT_FALSE(pages()->isEnabled());
-}
-
 TEST_F(A4PrintTest, ClicksSwitchTheControlsThatDependOnThem) {
     open();
     auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
     word->setCurrentIndex(2);
-    check("chkCOLOR")->click();
-    EXPECT_EQ(word->currentIndex(), 0);
-    EXPECT_FALSE(word->isEnabled());
-    check("chkCOLOR")->click();
-    EXPECT_TRUE(word->isEnabled());
-
-    auto* lineMode = control<QWidget>(QStringLiteral("picLINEMODE"));
-    check("chkLINE")->click();
-    EXPECT_FALSE(lineMode->isVisible());
-    check("chkLINE")->click();
-    EXPECT_TRUE(lineMode->isVisible());
-
-    check("chkPR")->click();
-    EXPECT_FALSE(pages()->isEnabled());
-    check("chkPR")->click();
-    EXPECT_TRUE(pages()->isEnabled());
-
-    auto* saveImages = control<QPushButton>(QStringLiteral("cmdGSAVE"));
-    option("optUSEMODE(1)")->click();
-    EXPECT_FALSE(saveImages->isEnabled());
-    option("optUSEMODE(0)")->click();
-    EXPECT_TRUE(saveImages->isEnabled());
+    const struct {
+        const char* off;
+        const char* on;
+        const char* dependent;
+        bool hidden;  // switched off by hiding rather than disabling
+    } switches[] = {{"chkCOLOR", "chkCOLOR", "cboWORD", false},
+                    {"chkLINE", "chkLINE", "picLINEMODE", true},
+                    {"chkPR", "chkPR", "lstPRDATA", false},
+                    {"optUSEMODE(1)", "optUSEMODE(0)", "cmdGSAVE", false}};
+    for (const auto& s : switches) {
+        auto* dependent = control<QWidget>(QLatin1String(s.dependent));
+        const auto usable = [&] {
+            return s.hidden ? dependent->isVisible() : dependent->isEnabled();
+        };
+        control<QAbstractButton>(QLatin1String(s.off))->click();
+        EXPECT_FALSE(usable()) << s.off;
+        control<QAbstractButton>(QLatin1String(s.on))->click();
+        EXPECT_TRUE(usable()) << s.on;
+    }
+    EXPECT_EQ(word->currentIndex(), 0);  // the colour's switching off chose the first word
 }
 
 TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
@@ -220,14 +208,12 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     EXPECT_EQ(window.cellWidth(), 9);
 
     // The page list: every sheet in sheet order, none ticked.
-    QStringList labels;
+    EXPECT_EQ(itemTexts(pages()), QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)",
+                                               "(1,3)", "(2,3)", "(3,3)"}));
     for (int i = 0; i < pages()->count(); ++i) {
-        labels.append(pages()->item(i)->text());
         EXPECT_EQ(pages()->item(i)->checkState(), Qt::Unchecked);
         EXPECT_TRUE(pages()->item(i)->flags() & Qt::ItemIsUserCheckable);
     }
-    EXPECT_EQ(labels, QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)", "(1,3)",
-                                   "(2,3)", "(3,3)"}));
 }
 
 TEST_F(A4PrintTest, OneDotSheetsAndBadSheetSizes) {
@@ -269,21 +255,19 @@ TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
     // The upper arrow raises the value, the lower one lowers it, within 0 to 200.
     const QPoint up(yk->width() / 2, 3);
     const QPoint down(yk->width() / 2, yk->height() - 3);
-    across->setText(QStringLiteral("20"));
-    QTest::mouseClick(yk, Qt::LeftButton, {}, up);
-    EXPECT_EQ(across->text(), "21");
-    EXPECT_EQ(window.cellWidth(), 21);
-    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
-    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
-    EXPECT_EQ(window.cellWidth(), 19);
-    across->setText(QStringLiteral("200"));
-    QTest::mouseClick(yk, Qt::LeftButton, {}, up);
-    EXPECT_EQ(window.cellWidth(), 200);
-    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
-    EXPECT_EQ(window.cellWidth(), 199);
-    across->setText(QStringLiteral("0"));
-    QTest::mouseClick(yk, Qt::LeftButton, {}, down);
-    EXPECT_EQ(window.cellWidth(), 0);
+    const struct {
+        const char* typed;
+        const char* arrows;
+        int cell;
+    } clicks[] = {
+        {"20", "+", 21}, {"20", "--", 18}, {"200", "+", 200}, {"200", "-", 199}, {"0", "-", 0}};
+    for (const auto& c : clicks) {
+        across->setText(QString::fromLatin1(c.typed));
+        for (const char* arrow = c.arrows; *arrow != 0; ++arrow)
+            QTest::mouseClick(yk, Qt::LeftButton, {}, *arrow == '+' ? up : down);
+        EXPECT_EQ(window.cellWidth(), c.cell) << c.typed << c.arrows;
+        EXPECT_EQ(across->text(), QString::number(c.cell));
+    }
     spin("scrTT")->setValue(5);
     EXPECT_EQ(text("txtTATESEP")->text(), "5");
     EXPECT_EQ(window.cellHeight(), 5);
@@ -292,30 +276,25 @@ TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
 TEST_F(A4PrintTest, TheChecksComeInOrderEachWithItsMessageAndNothingPrinted) {
     sheetWidth = QStringLiteral("30");
     sheetHeight = QStringLiteral("20");
-    struct Case {
+    const ShownMessage zero{"ｴﾗｰ", "区切り線が引けません。１枚分のdot数を調整して下さい",
+                            ui::MessageIcon::None};
+    const struct {
         int across, down;
-        const char* title;
-        const char* text;
-        ui::MessageIcon icon;
-    };
-    const Case cases[] = {
-        {0, 11, "ｴﾗｰ", "区切り線が引けません。１枚分のdot数を調整して下さい",
-         ui::MessageIcon::None},
-        {10, 0, "ｴﾗｰ", "区切り線が引けません。１枚分のdot数を調整して下さい",
-         ui::MessageIcon::None},
-        {10, 11, "ｻｲｽﾞｴﾗｰ", "横がはみ出ます", ui::MessageIcon::Exclamation},
-        {9, 11, "ｻｲｽﾞｴﾗｰ", "縦がはみ出ます", ui::MessageIcon::Exclamation},
+        ShownMessage message;
+    } cases[] = {
+        {0, 11, zero},
+        {10, 0, zero},
+        {10, 11, {"ｻｲｽﾞｴﾗｰ", "横がはみ出ます", ui::MessageIcon::Exclamation}},
+        {9, 11, {"ｻｲｽﾞｴﾗｰ", "縦がはみ出ます", ui::MessageIcon::Exclamation}},
     };
     open();
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
             dialogs.messages.clear();
             setCell(c.across, c.down);
             press(button);
             ASSERT_EQ(dialogs.messages.size(), 1u) << button;
-            EXPECT_EQ(dialogs.messages[0].title, QString::fromUtf8(c.title));
-            EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8(c.text));
-            EXPECT_EQ(dialogs.messages[0].icon, c.icon);
+            EXPECT_EQ(dialogs.messages[0], c.message) << button;
         }
     }
     EXPECT_EQ(printDialogs.printerDialogs, 0);
@@ -325,28 +304,21 @@ TEST_F(A4PrintTest, TheChecksComeInOrderEachWithItsMessageAndNothingPrinted) {
 TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     open();
     check("chkPR")->click();  // every sheet but the white one, sheet (2,1)
-    const QString some = outFile(QStringLiteral("some.pdf"));
-    printDialogs.printerFiles.push_back(some);
-    press("cmdPRTSTART");
+    const QString some = print("some.pdf");
     EXPECT_EQ(printDialogs.printerDialogs, 1);
     EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
     EXPECT_EQ(printDialogs.lastLayout.pageSize().id(), QPageSize::A4);
     EXPECT_EQ(pdfPageCount(some), 3);
     EXPECT_FALSE(pdfText(some).contains(QStringLiteral("(2,1)")));
     check("chkALLWHITE")->click();
-    const QString all = outFile(QStringLiteral("all.pdf"));
-    printDialogs.printerFiles.push_back(all);
-    press("cmdPRTSTART");
-    EXPECT_EQ(pdfPageCount(all), 4);
+    EXPECT_EQ(pdfPageCount(print("all.pdf")), 4);
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Only the ticked sheets, in portrait.
     check("chkPR")->click();
     tickPages({1, 2});
     option("optA4(1)")->click();
-    const QString ticked = outFile(QStringLiteral("ticked.pdf"));
-    printDialogs.printerFiles.push_back(ticked);
-    press("cmdPRTSTART");
+    const QString ticked = print("ticked.pdf");
     EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Portrait);
     EXPECT_EQ(pdfPageCount(ticked), 2);
     const QString read = pdfText(ticked);
@@ -362,17 +334,9 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
 
 TEST_F(A4PrintTest, CoverLegendAndBoldLinesAreTickedPrintedAndKept) {
     open();
-    EXPECT_EQ(check("chkCOVER")->text(), "表紙を付ける");
-    EXPECT_EQ(check("chkLEGEND")->text(), "凡例を付ける");
-    EXPECT_EQ(check("chkBOLD10")->text(), "10ﾏｽごとに太線");
-    check("chkPR")->click();
-    check("chkALLWHITE")->click();
-    check("chkCOVER")->click();
-    check("chkLEGEND")->click();
-    check("chkBOLD10")->click();
-    const QString extras = outFile(QStringLiteral("extras.pdf"));
-    printDialogs.printerFiles.push_back(extras);
-    press("cmdPRTSTART");
+    for (const char* name : {"chkPR", "chkALLWHITE", "chkCOVER", "chkLEGEND", "chkBOLD10"})
+        check(name)->click();
+    const QString extras = print("extras.pdf");
     EXPECT_TRUE(dialogs.messages.empty());
     // The cover, the four sheets and one legend page; the cover named after the picture.
     EXPECT_EQ(pdfPageCount(extras), 6);
@@ -384,15 +348,12 @@ TEST_F(A4PrintTest, CoverLegendAndBoldLinesAreTickedPrintedAndKept) {
     a4->close();
     EXPECT_EQ(readBytes(printInfoPath()), "1,1,1,1,0,1,0,1,1,1\r\n");
     open();
-    for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
-        EXPECT_TRUE(check(name)->isChecked()) << name;
+    EXPECT_EQ(shownOptions(), "1,1,1,1,0,1,0,1,1,1");
 }
 
 TEST_F(A4PrintTest, NoTickedSheetPrintsNoPageAndSaysSo) {
     open();
-    const QString none = outFile(QStringLiteral("none.pdf"));
-    printDialogs.printerFiles.push_back(none);
-    press("cmdPRTSTART");
+    const QString none = print("none.pdf");
     EXPECT_FALSE(QFileInfo::exists(none));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "印刷するページがありません。");
@@ -401,9 +362,7 @@ TEST_F(A4PrintTest, NoTickedSheetPrintsNoPageAndSaysSo) {
 TEST_F(A4PrintTest, APrinterThatCannotBeOpenedGivesAMessage) {
     open();
     check("chkPR")->click();
-    const QString unreachable = outFile(QStringLiteral("missing/folder/out.pdf"));
-    printDialogs.printerFiles.push_back(unreachable);
-    press("cmdPRTSTART");
+    const QString unreachable = print("missing/folder/out.pdf");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("プリンタを開けません。")));
@@ -429,9 +388,7 @@ TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
 
     // The same seed gives the same pages through the printer.
     sharedState().random.seed(7);
-    const QString printed = outFile(QStringLiteral("printed.pdf"));
-    printDialogs.printerFiles.push_back(printed);
-    press("cmdPRTSTART");
+    const QString printed = print("printed.pdf");
     sharedState().random.seed(7);
     const QString previewed = outFile(QStringLiteral("preview3.pdf"));
     printDialogs.previewFiles = {previewed};
@@ -444,8 +401,7 @@ TEST_F(A4PrintTest, APrintRunWithoutASymbolFontKeepsTheInterfaceFont) {
     sharedState().symbolSettings.fontName.clear();
     open();
     check("chkPR")->click();
-    printDialogs.printerFiles.push_back(outFile(QStringLiteral("font.pdf")));
-    press("cmdPRTSTART");
+    print("font.pdf");
     EXPECT_EQ(sharedState().symbolSettings.fontName,
               control<QPushButton>(QStringLiteral("cmdPRTSTART"))->font().family());
 }
@@ -457,10 +413,10 @@ TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
     for (const char* suffix : {"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"})
         EXPECT_TRUE(QFileInfo(base + QLatin1String(suffix)).isFile()) << suffix;
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
-    EXPECT_EQ(dialogs.messages[0].text,
-              "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。");
-    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::None);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo",
+                            "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。",
+                            ui::MessageIcon::None}));
 
     // A folder that cannot be written says so.
     sharedState().currentFileName = outFile(QStringLiteral("missing/cat.jpg"));
@@ -470,14 +426,16 @@ TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
     EXPECT_EQ(dialogs.messages[1].icon, ui::MessageIcon::Exclamation);
 }
 
-TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderAndAFailedWriteIsReported) {
+TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderWithTheirControlsAndAFailedWriteIsReported) {
     const QString other = root_.filePath(QStringLiteral("other"));
     ASSERT_TRUE(QDir().mkpath(other));
     ASSERT_TRUE(writeBytes(QDir(other).filePath(kPrintInfoFileName), "0,0,0,0,0,0,0\r\n"));
     ASSERT_TRUE(QDir::setCurrent(other));
     open();
-    EXPECT_FALSE(check("chkCOLOR")->isChecked());
-    EXPECT_TRUE(option("optLINE(0)")->isChecked());
+    EXPECT_EQ(shownOptions(), "0,0,0,0,0,0,0,0,0,0");
+    EXPECT_FALSE(control<QComboBox>(QStringLiteral("cboWORD"))->isEnabled());
+    EXPECT_FALSE(control<QWidget>(QStringLiteral("picLINEMODE"))->isVisible());
+    EXPECT_FALSE(pages()->isEnabled());
     // The folder is gone when the window closes: the options cannot be kept.
     ASSERT_TRUE(QDir(other).removeRecursively());
     press("cmdCLOSE");
@@ -488,42 +446,24 @@ TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderAndAFailedWriteIsReported) {
 
 TEST_F(A4PrintTest, TheSymbolsButtonOpensTheColourSymbolsWindow) {
     open();
-    QString shown;
-    QTimer::singleShot(0, a4.get(), [&] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            shown = modal->objectName();
-            modal->close();
-        }
+    whileModal<ui::FrmPrintInfo>(control<QPushButton>("cmdMJSET"), [](ui::FrmPrintInfo& symbols) {
+        EXPECT_EQ(symbols.objectName(), "frmPRINTINFO");
     });
-    press("cmdMJSET");
-    EXPECT_EQ(shown, "frmPRINTINFO");
 }
 
 TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {
     start();
     window->loadPictureFile(makePicture(QStringLiteral("cat.bmp"), 70, 50), false);
     ASSERT_NE(convert(), nullptr);
-    bool ran = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        auto* info = window->findChild<ui::FrmPrint*>();
-        ASSERT_NE(info, nullptr);
-        info->findChild<QComboBox*>(QStringLiteral("cboYOKO"))->setEditText(QStringLiteral("30"));
-        info->findChild<QComboBox*>(QStringLiteral("cboTATE"))->setEditText(QStringLiteral("20"));
-        QTimer::singleShot(0, info, [&] {
-            auto* shown = info->findChild<ui::FrmA4Print*>();
-            ASSERT_NE(shown, nullptr);
-            EXPECT_TRUE(shown->isModal() && shown->isVisible());
-            EXPECT_EQ(shown->cellWidth(), 9);
-            EXPECT_EQ(shown->cellHeight(), 10);
-            EXPECT_EQ(shown->findChild<QListWidget*>(QStringLiteral("lstPRDATA"))->count(), 9);
-            ran = true;
-            shown->close();
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint& info) {
+        child<QComboBox>(&info, "cboYOKO")->setEditText("30");
+        child<QComboBox>(&info, "cboTATE")->setEditText("20");
+        whileModal<ui::FrmA4Print>(child<QPushButton>(&info, "cmdA4"), [](ui::FrmA4Print& shown) {
+            EXPECT_EQ(shown.cellWidth(), 9);
+            EXPECT_EQ(shown.cellHeight(), 10);
+            EXPECT_EQ(child<QListWidget>(&shown, "lstPRDATA")->count(), 9);
         });
-        info->findChild<QPushButton*>(QStringLiteral("cmdA4"))->click();
-        info->close();
     });
-    trigger(QStringLiteral("mnuSAVE"));
-    EXPECT_TRUE(ran);
     // Closed, it kept its options next to the picture.
     EXPECT_TRUE(QFileInfo(printInfoPath()).isFile());
 }

@@ -3,8 +3,6 @@
 // and saving the three reports.
 
 #include <QFontMetricsF>
-#include <QTimer>
-#include <functional>
 
 #include "conversion_fixture.h"
 #include "core/colour_table.h"
@@ -72,9 +70,7 @@ class ColourInfoTest : public ConversionTest {
 
     template <typename T>
     T* get(const QString& name) const {
-        T* found = info->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return child<T>(info.get(), name);
     }
     QString text(const char* label) const {
         return get<QLabel>(QString::fromLatin1(label))->text();
@@ -86,12 +82,6 @@ class ColourInfoTest : public ConversionTest {
     void setSheet(const QString& width, const QString& height) {
         across()->setEditText(width);
         down()->setEditText(height);
-    }
-    static QStringList items(QComboBox* box) {
-        QStringList texts;
-        for (int i = 0; i < box->count(); ++i)
-            texts.append(box->itemText(i));
-        return texts;
     }
     // Moves the mouse over the map to the pixel of dot (x, y).
     void hover(int x, int y) {
@@ -114,9 +104,9 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_EQ(text("lblSIZE"), QStringLiteral("120×80"));
     EXPECT_EQ(info->sheetWidthText(), QStringLiteral("120"));
     EXPECT_EQ(info->sheetHeightText(), QStringLiteral("80"));
-    EXPECT_EQ(items(across()).join(u' '),
+    EXPECT_EQ(itemTexts(across()).join(u' '),
               QStringLiteral("2 3 4 5 6 8 10 12 15 20 24 30 40 60 120"));
-    EXPECT_EQ(items(down()).join(u' '), QStringLiteral("2 4 5 8 10 16 20 40 80"));
+    EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 4 5 8 10 16 20 40 80"));
     EXPECT_EQ(text("lblYOKO"), QStringLiteral("（1枚）"));
     EXPECT_EQ(text("lblTATE"), QStringLiteral("（1枚）"));
     EXPECT_EQ(text("lblTOTAL"), QStringLiteral("総計：1枚"));
@@ -133,8 +123,8 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
 
     // A prime side lists only itself.
     open(7, 12);
-    EXPECT_EQ(items(across()), QStringList{QStringLiteral("7")});
-    EXPECT_EQ(items(down()).join(u' '), QStringLiteral("2 3 4 6 12"));
+    EXPECT_EQ(itemTexts(across()), QStringList{QStringLiteral("7")});
+    EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 3 4 6 12"));
     EXPECT_EQ(map()->size(), QSize(136, 233));
 }
 
@@ -265,10 +255,8 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     const QString folder = openFor("絵", "cat.face.jpg");
     save();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Kirimo"));
-    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::None);
-    EXPECT_EQ(lastMessage(), QStringLiteral("保存しました。\n(ﾌｫﾙﾀﾞ：") + folder +
-                                 QStringLiteral(")\n（ﾌｧｲﾙ名：cat）"));
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo", savedText(folder, "cat"), ui::MessageIcon::None}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QByteArray report = readBytes(folder + "cat.txt");
     EXPECT_TRUE(report.startsWith(kSettingsLine.toUtf8() + "\r\n"));
@@ -279,12 +267,7 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     dialogs.answers = {ui::MessageAnswer::Cancel};
     save();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("上書き確認"));
-    EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNoCancel);
-    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("同名ファイルがあります。（cat）。上書きしますか。\n"
-                             "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。"));
+    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("cat"));
     EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
 
@@ -358,26 +341,7 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
 
 // ---- Through the main window
 
-class ColourInfoWindowTest : public ColourInfoTest {
-  protected:
-    // Opens the window through "色情報の保存" and runs `work` on it while it is shown.
-    void withColourInfo(const std::function<void(ui::FrmPrint&)>& work) {
-        bool ran = false;
-        QTimer::singleShot(0, window.get(), [&] {
-            auto* shown = window->findChild<ui::FrmPrint*>();
-            ASSERT_NE(shown, nullptr);
-            EXPECT_TRUE(shown->isModal() && shown->isVisible());
-            ran = true;
-            work(*shown);
-            shown->close();
-        });
-        trigger("mnuSAVE");
-        EXPECT_TRUE(ran);
-        EXPECT_EQ(window->findChild<ui::FrmPrint*>(), nullptr);
-    }
-};
-
-TEST_F(ColourInfoWindowTest, AutomaticSaveWritesWhatTheCommandLineWrites) {
+TEST_F(ColourInfoTest, AutomaticSaveThroughTheMenuWritesWhatTheCommandLineWrites) {
     start();
     const QString folder = QDir(pictureFolder).filePath(QStringLiteral("絵"));
     QDir().mkpath(folder);
@@ -387,12 +351,12 @@ TEST_F(ColourInfoWindowTest, AutomaticSaveWritesWhatTheCommandLineWrites) {
     ui::FrmPreview* preview = convert();
     ASSERT_NE(preview, nullptr);
 
-    withColourInfo([&](ui::FrmPrint& shown) {
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
         EXPECT_EQ(shown.convertedPicture(), picture(preview->surface()));
-        EXPECT_TRUE(shown.findChild<QLabel*>("lblFILENAME(0)")->text().endsWith("cat"));
-        shown.findChild<QComboBox*>("cboYOKO")->setEditText("30");
-        shown.findChild<QComboBox*>("cboTATE")->setEditText("30");
-        shown.findChild<QPushButton*>("cmdSAVE")->click();
+        EXPECT_TRUE(child<QLabel>(&shown, "lblFILENAME(0)")->text().endsWith("cat"));
+        child<QComboBox>(&shown, "cboYOKO")->setEditText("30");
+        child<QComboBox>(&shown, "cboTATE")->setEditText("30");
+        child<QPushButton>(&shown, "cmdSAVE")->click();
     });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("保存しました。")));

@@ -29,9 +29,7 @@ class ConversionTest : public UiTest {
 
     template <typename T>
     T* in(QWidget* owner, const QString& name) const {
-        T* found = owner->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return child<T>(owner, name);
     }
     template <typename T>
     T* c(const QString& name) const {
@@ -59,19 +57,6 @@ class ConversionTest : public UiTest {
         for (int k = 1; k <= kWeightCount; ++k)
             texts.append(weight(k)->text());
         return texts;
-    }
-
-    // A BMP picture whose pixels come from `pixelAt`.
-    template <typename F>
-    QString makePictureOf(const QString& name, int width, int height, F pixelAt) {
-        PixelBuffer pixels = *PixelBuffer::create(width, height);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x)
-                pixels.at(x, y) = pixelAt(x, y);
-        }
-        const QString path = QDir(pictureFolder).filePath(name);
-        EXPECT_TRUE(savePictureBmp(path, pixels).ok());
-        return path;
     }
 
     // Presses "色変換" and returns the preview window it opened, or nullptr.

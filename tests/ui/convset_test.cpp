@@ -66,8 +66,7 @@ TEST_F(ConversionTest, PaletteKindsAndReset) {
     conv()->showColorUsage(QStringLiteral("0,0.005,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0.995"));
     EXPECT_FALSE(mark(0)->isHidden());
     auto* kind = c<QComboBox>("cboKIND");
-    kind->setCurrentIndex(4);
-    emit kind->activated(4);
+    pick(kind, 4);
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4}));
     for (int k = 0; k < kColourCount; ++k)
         EXPECT_TRUE(mark(k)->isHidden()) << k;
@@ -75,11 +74,9 @@ TEST_F(ConversionTest, PaletteKindsAndReset) {
     c<QPushButton>("cmdRESET")->click();
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4}));
 
-    kind->setCurrentIndex(0);
-    emit kind->activated(0);
+    pick(kind, 0);
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1}));
-    kind->setCurrentIndex(3);
-    emit kind->activated(3);
+    pick(kind, 3);
     EXPECT_EQ(ticked().size(), 18u);
 }
 
@@ -162,8 +159,7 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
 
     // Choosing a preset brings its rate and weights back.
     rate()->setValue(10);
-    presets()->setCurrentIndex(0);
-    emit presets()->activated(0);
+    pick(presets(), 0);
     EXPECT_EQ(rate()->value(), 80);
     EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,5,3,5,7,5,3,1,3,5,3,1"));
 
@@ -178,48 +174,43 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
     EXPECT_TRUE(mode(2)->isChecked());
     EXPECT_EQ(presets()->count(), 2);
     EXPECT_EQ(presets()->currentText(), QStringLiteral("soft"));
-    presets()->setCurrentIndex(1);
-    emit presets()->activated(1);
+    pick(presets(), 1);
     EXPECT_EQ(weight(12)->text(), QStringLiteral("2"));
 }
 
 TEST_F(ConversionTest, StoredSettingsSelectTheirMethod) {
-    // A first field above 2 means Custom; rate, weights and name stay.
-    writeDorvel("7,x,55,1,2,3,4,5,6,7,8,9,10,11,12\r\np,20,1,1,1,1,1,1,1,1,1,1,1,1\r\n");
-    start();
-    EXPECT_TRUE(mode(2)->isChecked());
-    EXPECT_EQ(rate()->value(), 55);
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12"));
-    EXPECT_TRUE(presets()->isEnabled());
-    EXPECT_EQ(presets()->currentText(), QStringLiteral("x"));
-    EXPECT_EQ(presets()->count(), 1);
-    window.reset();
-
-    // Method 1 replaces the stored rate and weights.
-    writeDorvel("1,,55,1,2,3,4,5,6,7,8,9,10,11,12\r\n");
-    start();
-    EXPECT_TRUE(mode(1)->isChecked());
-    EXPECT_EQ(rate()->value(), 100);
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,5,3,5,7,5,3,1,3,5,3,1"));
-    window.reset();
-
-    // Method 0 keeps them, and the boxes stay editable.
-    writeDorvel("0,,40,2,0,0,0,2,0,0,0,0,0,0,0\r\n");
-    start();
-    EXPECT_TRUE(mode(0)->isChecked());
-    EXPECT_EQ(rate()->value(), 40);
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("2,0,0,0,2,0,0,0,0,0,0,0"));
-    EXPECT_FALSE(weight(1)->isReadOnly());
-    window.reset();
-
-    // A negative method, a short line: the creation state fills what is missing.
-    writeDorvel("-3,,30,9\r\n\r\n");
-    start();
-    EXPECT_TRUE(mode(0)->isChecked());
-    EXPECT_EQ(rate()->value(), 30);
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("9,0,0,3,5,1,0,0,0,0,0,0"));
-    EXPECT_EQ(presets()->count(), 0);
-    EXPECT_TRUE(dialogs.messages.empty());
+    const struct {
+        const char* stored;
+        int method;
+        int rate;
+        const char* weights;
+        const char* preset;  // nullptr: the preset list is off
+        int presets;
+    } cases[] = {
+        // A first field above 2 means Custom; rate, weights and name stay.
+        {"7,x,55,1,2,3,4,5,6,7,8,9,10,11,12\r\np,20,1,1,1,1,1,1,1,1,1,1,1,1\r\n", 2, 55,
+         "1,2,3,4,5,6,7,8,9,10,11,12", "x", 1},
+        // Method 1 replaces the stored rate and weights.
+        {"1,,55,1,2,3,4,5,6,7,8,9,10,11,12\r\n", 1, 100, "7,5,3,5,7,5,3,1,3,5,3,1", nullptr, 0},
+        // Method 0 keeps them.
+        {"0,,40,2,0,0,0,2,0,0,0,0,0,0,0\r\n", 0, 40, "2,0,0,0,2,0,0,0,0,0,0,0", nullptr, 0},
+        // A negative method, a short line: the creation state fills what is missing.
+        {"-3,,30,9\r\n\r\n", 0, 30, "9,0,0,3,5,1,0,0,0,0,0,0", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        writeDorvel(c.stored);
+        start();
+        EXPECT_TRUE(mode(c.method)->isChecked());
+        EXPECT_EQ(rate()->value(), c.rate);
+        EXPECT_EQ(weightTexts().join(','), QString::fromLatin1(c.weights));
+        EXPECT_EQ(weight(1)->isReadOnly(), c.method == 1);
+        EXPECT_EQ(presets()->isEnabled(), c.preset != nullptr);
+        EXPECT_EQ(presets()->currentText(), QString::fromLatin1(c.preset ? c.preset : ""));
+        EXPECT_EQ(presets()->count(), c.presets);
+        EXPECT_TRUE(dialogs.messages.empty());
+        window.reset();
+    }
 }
 
 TEST_F(ConversionTest, ClosingTheProgramWritesDorvel) {

@@ -60,9 +60,7 @@ TEST(UiHandOff, PathsReachTheRunningCopyAlsoWhenSentBeforeItListens) {
 }
 
 TEST_F(UiTest, ASecondStartHandsItsPictureToTheRunningCopy) {
-    const QString runtime = root_.filePath(QStringLiteral("runtime"));
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString runtime = makeRuntimeFolder(root_.filePath(QStringLiteral("runtime")));
     ui::SingleInstance running(runtime);
     ASSERT_TRUE(running.isFirst());
     start();
@@ -71,16 +69,8 @@ TEST_F(UiTest, ASecondStartHandsItsPictureToTheRunningCopy) {
     running.startReceiving();
     const QString other = makePicture(QStringLiteral("other.bmp"), 5, 3);
 
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("XDG_CONFIG_HOME", root_.filePath("config"));
-    env.insert("HOME", root_.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(env);
-    second.setWorkingDirectory(pictureFolder);  // the name is given relative to it
-    second.start(QStringLiteral(KIRIMO_APP_PATH), {QStringLiteral("other.bmp")});
-    ASSERT_TRUE(second.waitForFinished(60000));
+    QProcess second;  // in the picture's folder: the name is given relative to it
+    ASSERT_TRUE(runOtherCopy(second, runtime, root_.path(), pictureFolder, {"other.bmp"}));
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
 
     QTRY_COMPARE_WITH_TIMEOUT(sharedState().currentFileName, other, 10000);

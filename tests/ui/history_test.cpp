@@ -39,12 +39,6 @@ class HistoryWindowTest : public UiTest {
   protected:
     QListWidget* names() const { return find<QListWidget>("lstLAST(0)"); }
     QListWidget* paths() const { return find<QListWidget>("lstLAST(1)"); }
-    QStringList texts(QListWidget* list) const {
-        QStringList result;
-        for (int i = 0; i < list->count(); ++i)
-            result.append(list->item(i)->text());
-        return result;
-    }
     void click(int row) {
         QListWidget* list = names();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -59,8 +53,8 @@ TEST_F(HistoryWindowTest, EachFileOnceInTheOrderOfFirstOpening) {
     openThroughDialog(a);
     openThroughDialog(b);
     openThroughDialog(a);
-    EXPECT_EQ(texts(names()), (QStringList{"a.bmp", "b.bmp"}));
-    EXPECT_EQ(texts(paths()), (QStringList{a, b}));
+    EXPECT_EQ(itemTexts(names()), (QStringList{"a.bmp", "b.bmp"}));
+    EXPECT_EQ(itemTexts(paths()), (QStringList{a, b}));
     EXPECT_TRUE(paths()->isHidden());
 }
 
@@ -71,7 +65,7 @@ TEST_F(HistoryWindowTest, SameNamesInTwoFoldersOpenTheirOwnFiles) {
     openThroughDialog(first);
     openThroughDialog(second);
     trigger("mnuLAST");
-    EXPECT_EQ(texts(names()), (QStringList{"same.bmp", "same.bmp"}));
+    EXPECT_EQ(itemTexts(names()), (QStringList{"same.bmp", "same.bmp"}));
 
     click(0);
     EXPECT_EQ(sharedState().currentFileName, first);
@@ -79,7 +73,7 @@ TEST_F(HistoryWindowTest, SameNamesInTwoFoldersOpenTheirOwnFiles) {
     click(1);
     EXPECT_EQ(sharedState().currentFileName, second);
     EXPECT_EQ(shown().size(), QSize(50, 40));
-    EXPECT_EQ(texts(paths()), (QStringList{first, second}));  // clicking adds nothing
+    EXPECT_EQ(itemTexts(paths()), (QStringList{first, second}));  // clicking adds nothing
 }
 
 TEST_F(HistoryWindowTest, ClosingTheWindowOnlyHidesIt) {
@@ -94,7 +88,7 @@ TEST_F(HistoryWindowTest, ClosingTheWindowOnlyHidesIt) {
     EXPECT_FALSE(frame->isVisible());
     trigger("mnuLAST");
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(texts(names()), QStringList{"a.bmp"});
+    EXPECT_EQ(itemTexts(names()), QStringList{"a.bmp"});
 }
 
 TEST_F(HistoryWindowTest, ClearedHistoryLeavesAnEmptyFileAtExit) {

@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
-#include <QTimer>
 
 #include "ui/frm_about.h"
 #include "ui/frm_last.h"
@@ -101,10 +100,8 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingOpenAndWritesNothing) {
     dialogs.answers.push_back(ui::MessageAnswer::No);
     trigger("mnuEND");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("終了確認"));
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("「Kirimo」を終了しますか。"));
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.messages[0], (ShownMessage{"終了確認", "「Kirimo」を終了しますか。",
+                                                 MessageIcon::Exclamation, MessageButtons::YesNo}));
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(sourceFrame()->isVisible());
     EXPECT_EQ(sharedState().currentFileName, picture);
@@ -150,10 +147,9 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     start();
     trigger("mnuDISPHELP");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Kirimo"));
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("ヘルプﾌｧｲﾙ（%1）がありません").arg(environment.manualPath));
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo", "ヘルプﾌｧｲﾙ（" + environment.manualPath + "）がありません",
+                            MessageIcon::Stop}));
     EXPECT_TRUE(openedDocuments.empty());
 
     QDir().mkpath(root_.filePath("manual"));
@@ -161,9 +157,9 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     documentsOpen = false;
     trigger("mnuDISPHELP");
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。"));
-    EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::Stop);
-    EXPECT_EQ(dialogs.messages[1].title, QStringLiteral("Kirimo"));
+    EXPECT_EQ(
+        dialogs.messages[1],
+        (ShownMessage{"Kirimo", "HTML Helpﾌｧｲﾙが関連付けされていません。", MessageIcon::Stop}));
 
     documentsOpen = true;
     trigger("mnuDISPHELP");
@@ -174,22 +170,13 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
 
 TEST_F(UiTest, AboutBoxShowsTheVersionAndCloses) {
     start();
-    QString caption;
-    QString versionText;
-    QString legalText;
-    QTimer::singleShot(0, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        caption = modal->windowTitle();
-        versionText = modal->findChild<QLabel*>("lblVERSION")->text();
-        legalText = modal->findChild<QLabel*>("lblLEGAL")->text();
-        modal->findChild<QPushButton*>("Command1")->click();
+    whileModal<ui::FrmAbout>(action("mnuABOUT"), [](ui::FrmAbout& about) {
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("「Kirimo」のﾊﾞｰｼﾞｮﾝ情報"));
+        EXPECT_EQ(child<QLabel>(&about, "lblVERSION")->text(), QStringLiteral("Version 1.0.0"));
+        EXPECT_TRUE(child<QLabel>(&about, "lblLEGAL")->text().contains("Kirimo"));
+        child<QPushButton>(&about, "Command1")->click();
+        EXPECT_FALSE(about.isVisible());
     });
-    trigger("mnuABOUT");
-    EXPECT_EQ(caption, QStringLiteral("「Kirimo」のﾊﾞｰｼﾞｮﾝ情報"));
-    EXPECT_EQ(versionText, QStringLiteral("Version 1.0.0"));
-    EXPECT_TRUE(legalText.contains("Kirimo"));
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(UiSingleInstance, OnlyOneLockHolderAndAnEndedHolderDoesNotCount) {
@@ -209,27 +196,16 @@ TEST(UiSingleInstance, OnlyOneLockHolderAndAnEndedHolderDoesNotCount) {
 
 TEST(UiSingleInstance, ASecondCopyEndsAtOnceWithoutTouchingSettings) {
     QTemporaryDir home;
-    const QString runtime = home.filePath("runtime");
-    const QString config = home.filePath("config");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString runtime = makeRuntimeFolder(home.filePath("runtime"));
     ui::SingleInstance running(runtime);
     ASSERT_TRUE(running.isFirst());
 
     QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("XDG_CONFIG_HOME", config);
-    env.insert("HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(env);
-    second.setWorkingDirectory(home.path());
-    second.start(QStringLiteral(KIRIMO_APP_PATH), {});
-    ASSERT_TRUE(second.waitForFinished(60000));
+    ASSERT_TRUE(runOtherCopy(second, runtime, home.path(), home.path()));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
-    EXPECT_FALSE(QFile::exists(config));
+    EXPECT_FALSE(QFile::exists(home.filePath("config")));
     EXPECT_FALSE(QFile::exists(home.filePath("history.ini")));
     EXPECT_TRUE(running.isFirst());
 }

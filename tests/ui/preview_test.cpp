@@ -2,7 +2,6 @@
 // activation, double-click, and the choice of "色情報の保存".
 
 #include <QMdiArea>
-#include <QTimer>
 
 #include "conversion_fixture.h"
 #include "core/colour_usage.h"
@@ -33,9 +32,7 @@ TEST_F(PreviewTest, AConversionOpensAPreviewOfTheEnginesResult) {
     const QString cat = makeCat();
     start();
     window->loadPictureFile(cat, false);
-    auto* kind = c<QComboBox>("cboKIND");
-    kind->setCurrentIndex(3);
-    emit kind->activated(3);
+    pick(c<QComboBox>("cboKIND"), 3);
 
     const auto settings = conv()->conversionSettings();
     ASSERT_TRUE(settings.ok());
@@ -167,10 +164,10 @@ TEST_F(PreviewTest, DoubleClickTakesThePreviewsSize) {
 TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     start();
     trigger("mnuSAVE");
+    const ShownMessage convertFirst{"Kirimo", "画像を１つ選んで変換して下さい。",
+                                    MessageIcon::Exclamation};
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Kirimo"));
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("画像を１つ選んで変換して下さい。"));
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(dialogs.messages[0], convertFirst);
 
     window->loadPictureFile(makePicture("a.bmp", 12, 8), false);
     ui::FrmPreview* preview = convert();
@@ -179,15 +176,7 @@ TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     sharedState().workPixels = PixelBuffer{};
     dialogs.messages.clear();
     // The colour information window opens modally; close it at once.
-    bool opened = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        if (auto* info = window->findChild<ui::FrmPrint*>()) {
-            opened = true;
-            info->close();
-        }
-    });
-    trigger("mnuSAVE");
-    EXPECT_TRUE(opened);
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint&) {});
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().workPixels, picture(preview->surface()));
     EXPECT_EQ(sharedState().pictureWidth, 12);
@@ -200,7 +189,7 @@ TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     QApplication::processEvents();
     trigger("mnuSAVE");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("画像を１つ選んで変換して下さい。"));
+    EXPECT_EQ(dialogs.messages[0], convertFirst);
 }
 
 }  // namespace

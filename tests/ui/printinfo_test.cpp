@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "core/symbol_settings_file.h"
 #include "core/text_file.h"
@@ -43,9 +42,7 @@ class PrintInfoTest : public UiTest {
     }
     template <typename T>
     T* control(const QString& name) const {
-        T* found = symbols->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return child<T>(symbols.get(), name);
     }
     void click(const QString& name) const { control<QPushButton>(name)->click(); }
     QListWidget* list() const { return control<QListWidget>("lstWORD"); }
@@ -81,14 +78,8 @@ class PrintInfoTest : public UiTest {
         });
         QTest::mouseClick(slot(i), Qt::RightButton);
     }
-    QString picture(const QString& name, Pixel left, Pixel right, int width = 8) {
-        PixelBuffer pixels = filledBuffer(width, 6, left);
-        for (int y = 0; y < 6; ++y)
-            for (int x = width / 2; x < width; ++x)
-                pixels.at(x, y) = right;
-        const QString path = QDir(pictureFolder).filePath(name);
-        EXPECT_TRUE(savePictureBmp(path, pixels).ok());
-        return path;
+    QString picture(const QString& name, Pixel left, Pixel right) {
+        return makePictureOf(name, 8, 6, [=](int x, int) { return x < 4 ? left : right; });
     }
     const ColourSymbols& colour(int k) const { return sharedState().symbolSettings.colours[k]; }
     QString settingsFile() const { return QDir(settingsFolder).filePath("CodeUsePrint.ini"); }
@@ -216,10 +207,8 @@ TEST_F(PrintInfoTest, PopUpMenuLoadsCutsPastesAndMarks) {
     EXPECT_FALSE(shows(8));
     menu(9, "mnuPASTE");  // slot 9 is taken: answered No
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("画像ｾｯﾄ"));
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("現在の設定と置き換えますか？"));
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.messages[0], (ShownMessage{"画像ｾｯﾄ", "現在の設定と置き換えますか？",
+                                                 MessageIcon::Exclamation, MessageButtons::YesNo}));
     EXPECT_EQ(colour(0).pictures[9].path, b);
     dialogs.answers.push_back(MessageAnswer::Yes);
     menu(9, "mnuPASTE");
@@ -248,9 +237,8 @@ TEST_F(PrintInfoTest, StickerPrintingAsksForPicturesFirst) {
     auto* seal = control<QPushButton>("cmdSEALPRINT");
     seal->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Kirimo"));
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("画像ﾌｧｲﾙを設定して下さい。"));
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo", "画像ﾌｧｲﾙを設定して下さい。", MessageIcon::Exclamation}));
 
     const QString a = picture("a.bmp", 0, 0);
     symbols->dropFiles({a});
@@ -276,20 +264,6 @@ TEST_F(PrintInfoTest, TheFontDialogNamesTheSymbolFont) {
     EXPECT_EQ(dialogs.fontDialogs, 2);
     EXPECT_EQ(sharedState().symbolSettings.fontName, font.family());
     EXPECT_EQ(control<QLabel>("lblFONT")->text(), font.family());
-}
-
-TEST_F(PrintInfoTest, TheOptionsMenuOpensTheWindowModally) {
-    start();
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        shown = modal->objectName();
-        modal->findChild<QPushButton*>("cmdESC")->click();
-    });
-    trigger("mnuCOLSET");
-    EXPECT_EQ(shown, QStringLiteral("frmPRINTINFO"));
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace

@@ -24,18 +24,10 @@ class SaveAsTest : public UiTest {
         trigger("mnuGSAVE");
     }
 
-    QString folderText() const { return pictureFolder + "/"; }
-
     QString successText(const QString& fileName) const {
-        return QStringLiteral("保存しました。\n(ﾌｫﾙﾀﾞ：%1)\n（ﾌｧｲﾙ名：%2）")
-            .arg(folderText(), fileName);
+        return savedText(pictureFolder + "/", fileName);
     }
-
-    PixelBuffer shownPixels() const {
-        PixelBuffer pixels;
-        readPixels(shown(), pixels);
-        return pixels;
-    }
+    PixelBuffer shownPixels() const { return pixelsOf(shown()); }
 
     QString picture;
 };
@@ -48,9 +40,8 @@ TEST_F(SaveAsTest, SavesUnderTheChosenNameAndRestoreReadsThatFile) {
     EXPECT_EQ(dialogs.fileDialogs[1].title, QStringLiteral("元ﾃﾞｰﾀを別名保存"));
     EXPECT_EQ(dialogs.fileDialogs[1].start, QDir(pictureFolder).filePath("a"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Kirimo"));
-    EXPECT_EQ(dialogs.messages[0].text, successText("new.bmp"));
-    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::None);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo", successText("new.bmp"), ui::MessageIcon::None}));
     const PixelBuffer saved = shownPixels();
     EXPECT_EQ(*loadPictureFile(target), saved);
     EXPECT_EQ(sharedState().currentFileName, target);
@@ -68,54 +59,36 @@ TEST_F(SaveAsTest, CancellingTheDialogSavesNothing) {
     EXPECT_EQ(sharedState().currentFileName, picture);
 }
 
-TEST_F(SaveAsTest, AnExistingNameAsksAndCancelSavesNothing) {
+TEST_F(SaveAsTest, AnExistingNameAsksCancelKeepsNoAddsTheSecondsYesOverwrites) {
     const QByteArray before = readBytes(picture);
-    saveAs(picture);
+    saveAs(picture);  // unanswered: Cancel
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    const ShownMessage& question = dialogs.messages[0];
-    EXPECT_EQ(question.title, QStringLiteral("上書き確認"));
-    EXPECT_EQ(question.text, QStringLiteral("同名ファイルがあります。（a）。上書きしますか。\n"
-                                            "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。"));
-    EXPECT_EQ(question.icon, ui::MessageIcon::Exclamation);
-    EXPECT_EQ(question.buttons, ui::MessageButtons::YesNoCancel);
+    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("a"));
     EXPECT_EQ(readBytes(picture), before);
     EXPECT_EQ(QDir(pictureFolder).entryList(QDir::Files), QStringList{"a.bmp"});
-}
 
-TEST_F(SaveAsTest, AnsweringYesOverwrites) {
-    dialogs.answers = {MessageAnswer::Yes};
-    saveAs(picture);
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, successText("a.bmp"));
-    EXPECT_EQ(*loadPictureFile(picture), shownPixels());
-}
-
-TEST_F(SaveAsTest, AnsweringNoAddsTheSecondsSinceMidnight) {
-    const QByteArray before = readBytes(picture);
     dialogs.answers = {MessageAnswer::No};
     saveAs(picture);
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, successText("a36000.bmp"));
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2].text, successText("a36000.bmp"));
     EXPECT_EQ(readBytes(picture), before);
     const QString renamed = QDir(pictureFolder).filePath("a36000.bmp");
     EXPECT_EQ(*loadPictureFile(renamed), shownPixels());
     EXPECT_EQ(sharedState().currentFileName, renamed);
+
+    dialogs.answers = {MessageAnswer::Yes};
+    saveAs(picture);
+    ASSERT_EQ(dialogs.messages.size(), 5u);
+    EXPECT_EQ(dialogs.messages[4].text, successText("a.bmp"));
+    EXPECT_EQ(*loadPictureFile(picture), shownPixels());
 }
 
 TEST_F(SaveAsTest, ATextFileOfTheSameNameAlsoAsks) {
     ASSERT_TRUE(writeBytes(QDir(pictureFolder).filePath("chart.txt"), "counts"));
     saveAs(QDir(pictureFolder).filePath("chart.bmp"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("上書き確認"));
+    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("chart"));
     EXPECT_FALSE(QFile::exists(QDir(pictureFolder).filePath("chart.bmp")));
-}
-
-TEST_F(UiTest, SaveAsIsDisabledWithoutAPicture) {
-    start();
-    EXPECT_FALSE(action("mnuGSAVE")->isEnabled());
-    trigger("mnuGSAVE");
-    EXPECT_TRUE(dialogs.fileDialogs.empty());
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <ostream>
 #include <vector>
 
 #include "ui/dialogs.h"
@@ -17,8 +18,14 @@ struct ShownMessage {
     QString title;
     QString text;
     ui::MessageIcon icon;
-    ui::MessageButtons buttons;
+    ui::MessageButtons buttons = ui::MessageButtons::Ok;
+    bool operator==(const ShownMessage&) const = default;
 };
+
+inline void PrintTo(const ShownMessage& m, std::ostream* out) {
+    *out << '{' << m.title.toStdString() << ", " << m.text.toStdString() << ", icon "
+         << static_cast<int>(m.icon) << ", buttons " << static_cast<int>(m.buttons) << '}';
+}
 
 struct ShownFileDialog {
     bool save;

@@ -6,13 +6,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include "core/picture_file.h"
 #include "scripted_print_dialogs.h"
+#include "support/cli_runner.h"
 #include "ui/frm_printinfo.h"
 #include "ui/frm_sealprint.h"
 #include "ui_fixture.h"
@@ -41,9 +40,7 @@ class SealPrintTest : public UiTest {
     }
     template <typename T>
     T* control(const QString& name) const {
-        T* found = seal->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return child<T>(seal.get(), name);
     }
     QString labels() const {
         return control<QLabel>("Label4")->text() + " " + control<QLabel>("Label5")->text();
@@ -53,10 +50,7 @@ class SealPrintTest : public UiTest {
         control<QLineEdit>("txtY")->setText(h);
     }
     int pages() const {
-        QProcess info;
-        info.start("pdfinfo", {pdf});
-        info.waitForFinished(60000);
-        const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(info.readAllStandardOutput());
+        const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(runTool("pdfinfo", {pdf}));
         return m.hasMatch() ? m.captured(1).toInt() : -1;
     }
 
@@ -132,10 +126,7 @@ TEST_F(SealPrintTest, PrintsTheSelectedPicturesOnly) {
     EXPECT_EQ(pages(), 4);  // two sheets each of a and c
 
     // 3 x 5 stickers of 60 x 50 mm on 200 x 287 mm, every placement its picture's.
-    QProcess list;
-    list.start("pdfimages", {"-list", pdf});
-    list.waitForFinished(60000);
-    const QString listed = QString::fromUtf8(list.readAllStandardOutput());
+    const QString listed = runTool("pdfimages", {"-list", pdf});
     for (int page = 1; page <= 4; ++page) {
         const QSize size = page <= 2 ? QSize(3, 2) : QSize(4, 4);
         EXPECT_EQ(listed.count(QRegularExpression(QString("\\n\\s+%1\\s+\\d+\\s+image\\s+%2\\s+%3 ")
@@ -165,32 +156,21 @@ TEST_F(SealPrintTest, TheColourSymbolWindowOpensItFilled) {
     start();
     const QString a = makePicture("a.bmp", 3, 2);
     const QString b = makePicture("b.bmp", 2, 2);
-    QStringList names;
-    QStringList paths;
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        auto* symbols = qobject_cast<ui::FrmPrintInfo*>(QApplication::activeModalWidget());
-        ASSERT_NE(symbols, nullptr);
-        symbols->selectColour(3);
-        symbols->dropFiles({a, b});
-        QTimer::singleShot(0, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            ASSERT_NE(modal, nullptr);
-            shown = modal->objectName();
-            for (int i = 0; i < 2; ++i) {
-                auto* list = modal->findChild<QListWidget*>(QStringLiteral("lstFILE(%1)").arg(i));
-                for (int k = 0; k < list->count(); ++k)
-                    (i == 0 ? names : paths) << list->item(k)->text();
-            }
-            modal->findChild<QPushButton*>("cmdCLOSE")->click();
+    whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [&](ui::FrmPrintInfo& symbols) {
+        symbols.selectColour(3);
+        symbols.dropFiles({a, b});
+        auto* seal = child<QPushButton>(&symbols, "cmdSEALPRINT");
+        whileModal<ui::FrmSealPrint>(seal, [&](ui::FrmSealPrint& shown) {
+            EXPECT_EQ(shown.objectName(), "frmSEALPRINT");
+            EXPECT_EQ(itemTexts(child<QListWidget>(&shown, "lstFILE(0)")),
+                      QStringList({"a.bmp", "b.bmp"}));
+            EXPECT_EQ(itemTexts(child<QListWidget>(&shown, "lstFILE(1)")), QStringList({a, b}));
+            child<QPushButton>(&shown, "cmdCLOSE")->click();
         });
-        symbols->findChild<QPushButton*>("cmdSEALPRINT")->click();
-        symbols->findChild<QPushButton*>("cmdESC")->click();
+        EXPECT_EQ(symbols.objectName(), "frmPRINTINFO");
+        child<QPushButton>(&symbols, "cmdESC")->click();
+        EXPECT_FALSE(symbols.isVisible());
     });
-    trigger("mnuCOLSET");
-    EXPECT_EQ(shown, "frmSEALPRINT");
-    EXPECT_EQ(names, QStringList({"a.bmp", "b.bmp"}));
-    EXPECT_EQ(paths, QStringList({a, b}));
 }
 
 }  // namespace

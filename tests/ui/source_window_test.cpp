@@ -19,12 +19,6 @@
 namespace kirimo::test {
 namespace {
 
-PixelBuffer pixelsOf(const QImage& image) {
-    PixelBuffer pixels;
-    readPixels(image, pixels);
-    return pixels;
-}
-
 QString caption(const QString& name, int width, int height) {
     return QStringLiteral("元画像[%1]（%2×%3）  ").arg(name).arg(width).arg(height);
 }
@@ -151,28 +145,30 @@ TEST_F(ResizePanelTest, LinkedBoxesCorrectEachOtherUntilTheyAgree) {
     EXPECT_EQ(my->text(), "3");
 }
 
-TEST_F(ResizePanelTest, LinkedBoxesKeepTheProportionsAndEmptyGivesZero) {
+TEST_F(ResizePanelTest, LinkedBoxesKeepTheProportionsUnlinkedOnesAreIndependent) {
     openPanelOn(400, 300);
-    mx->setText("200");
-    EXPECT_EQ(my->text(), "150");
-    my->setText("60");
-    EXPECT_EQ(mx->text(), "80");
-    mx->clear();
-    EXPECT_EQ(my->text(), "0");
-    EXPECT_EQ(mx->text(), "0");
-    mx->setText("wide");
-    EXPECT_EQ(my->text(), "0");
-    mx->setText("99999999999");  // does not fit: no proportion
-    EXPECT_EQ(my->text(), "0");
-}
-
-TEST_F(ResizePanelTest, UnlinkedBoxesAreIndependent) {
-    openPanelOn(400, 300);
-    link->setChecked(false);
-    mx->setText("123");
-    EXPECT_EQ(my->text(), "300");
-    my->setText("77");
-    EXPECT_EQ(mx->text(), "123");
+    const struct {
+        bool linked;
+        bool across;  // typed into the width box, else into the height box
+        const char* typed;
+        const char* width;
+        const char* height;
+    } steps[] = {
+        {true, true, "200", "200", "150"},
+        {true, false, "60", "80", "60"},
+        {true, true, "", "0", "0"},  // empty gives zero
+        {true, true, "wide", "wide", "0"},
+        {true, true, "99999999999", "99999999999", "0"},  // does not fit: no proportion
+        {false, false, "300", "99999999999", "300"},
+        {false, true, "123", "123", "300"},
+        {false, false, "77", "123", "77"},
+    };
+    for (const auto& step : steps) {
+        link->setChecked(step.linked);
+        (step.across ? mx : my)->setText(QString::fromLatin1(step.typed));
+        EXPECT_EQ(mx->text(), step.width) << step.typed;
+        EXPECT_EQ(my->text(), step.height) << step.typed;
+    }
 }
 
 TEST_F(ResizePanelTest, TwentyByTwentyIsAppliedAndSmallerIsIgnored) {
@@ -199,22 +195,9 @@ TEST_F(ResizePanelTest, TwentyByTwentyIsAppliedAndSmallerIsIgnored) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(UiTest, RotationSwapsTheSizeInTheCaption) {
-    start();
-    openThroughDialog(makePicture("r.bmp", 300, 200));
-    const PixelBuffer before = pixelsOf(shown());
-    trigger("mnuRIGHT90");
-    EXPECT_EQ(source()->windowTitle(), caption("r.bmp", 200, 300));
-    EXPECT_EQ(sharedState().pictureWidth, 200);
-    EXPECT_EQ(sharedState().pictureHeight, 300);
-    EXPECT_EQ(pixelsOf(shown()), rotateClockwise(before));
-    trigger("mnuLEFT90");
-    EXPECT_EQ(pixelsOf(shown()), before);
-    EXPECT_EQ(source()->windowTitle(), caption("r.bmp", 300, 200));
-}
-
-// Every edit-menu item runs its own operation on the shown picture.
-TEST_F(UiTest, EditMenuItemsRunTheirOperations) {
+// Every edit-menu item runs its own operation on the shown picture; a turn swaps the size
+// in the caption; restore reads the file again, however many operations ran.
+TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndRestoreUndoesThem) {
     start();
     const QString path = makePicture("f.bmp", 9, 7);
     openThroughDialog(path);
@@ -222,6 +205,7 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperations) {
     struct Case {
         const char* item;
         PixelBuffer expected;
+        bool turned = false;
     };
     const Case cases[] = {
         {"mnuSHP1", applyWeightedFilter(original, WeightedFilter::SharpenWeak)},
@@ -235,17 +219,25 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperations) {
         {"mnuREVERSE", invertColours(original)},
         {"mnuUPDOWN", flipVertical(original)},
         {"mnuLEFTRIGHT", mirrorHorizontal(original)},
-        {"mnuRIGHT90", rotateClockwise(original)},
-        {"mnuLEFT90", rotateCounterClockwise(original)},
+        {"mnuRIGHT90", rotateClockwise(original), true},
+        {"mnuLEFT90", rotateCounterClockwise(original), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
         trigger(QString::fromLatin1(c.item));
         EXPECT_EQ(pixelsOf(shown()), c.expected);
+        EXPECT_EQ(source()->windowTitle(),
+                  c.turned ? caption("f.bmp", 7, 9) : caption("f.bmp", 9, 7));
+        EXPECT_EQ(sharedState().pictureWidth, c.turned ? 7 : 9);
+        EXPECT_EQ(sharedState().pictureHeight, c.turned ? 9 : 7);
         trigger("mnuORG");
         EXPECT_EQ(pixelsOf(shown()), original);
         EXPECT_EQ(source()->windowTitle(), caption("f.bmp", 9, 7));
     }
+    trigger("mnuRIGHT90");
+    trigger("mnuSHP3");
+    trigger("mnuORG");
+    EXPECT_EQ(pixelsOf(shown()), original);
 }
 
 TEST_F(UiTest, OperationsWithoutAPictureDoNothing) {
@@ -300,17 +292,6 @@ TEST_F(UiTest, ALargePictureScrollsAndADoubleClickFitsTheWindow) {
     EXPECT_TRUE(down->isHidden());
     EXPECT_GE(source()->width(), 200);
     EXPECT_GE(source()->height(), 150);
-}
-
-TEST_F(UiTest, RestoreReadsTheFileAgain) {
-    start();
-    const QString path = makePicture("o.bmp", 30, 20);
-    openThroughDialog(path);
-    trigger("mnuRIGHT90");
-    trigger("mnuSHP3");
-    trigger("mnuORG");
-    EXPECT_EQ(pixelsOf(shown()), *loadPictureFile(path));
-    EXPECT_EQ(source()->windowTitle(), caption("o.bmp", 30, 20));
 }
 
 TEST(UiWindowLayout, AScrollBarAppearsOnlyWhenThePictureIsLarger) {

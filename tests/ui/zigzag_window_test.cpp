@@ -8,8 +8,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
-#include <functional>
 
 #include "ui/frm_jiguzagu.h"
 #include "ui/frm_last.h"
@@ -38,23 +36,13 @@ class ZigzagTest : public UiTest {
     }
 
     QString picture(const QString& name, int width, int height, int tag, QString folder = {}) {
-        if (folder.isEmpty())
-            folder = pictureFolder;
-        QDir().mkpath(folder);
-        PixelBuffer pixels = *PixelBuffer::create(width, height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                pixels.at(x, y) = tagged(tag, x, y);
-        const QString path = QDir(folder).filePath(name);
-        EXPECT_TRUE(savePictureBmp(path, pixels).ok());
-        return path;
+        return makePictureOf(
+            name, width, height, [tag](int x, int y) { return tagged(tag, x, y); }, folder);
     }
 
     template <typename T>
     T* in(const QString& name) const {
-        T* found = zig->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return child<T>(zig.get(), name);
     }
     QString label(const QString& name) const { return in<QLabel>(name)->text(); }
     void click(const QString& name) const { in<QPushButton>(name)->click(); }
@@ -66,13 +54,7 @@ class ZigzagTest : public UiTest {
         in<QComboBox>("cboHABA")->setEditText(strip);
         click("cmdRUN");
     }
-    QStringList strips() const {
-        QStringList items;
-        auto* box = in<QComboBox>("cboHABA");
-        for (int i = 0; i < box->count(); ++i)
-            items << box->itemText(i);
-        return items;
-    }
+    QStringList strips() const { return itemTexts(in<QComboBox>("cboHABA")); }
     PixelBuffer written(const QString& path) const {
         auto pixels = loadPictureFile(path);
         EXPECT_TRUE(pixels.ok()) << path.toStdString();
@@ -127,10 +109,9 @@ TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
     dialogs.answers.push_back(ui::MessageAnswer::Yes);
     choose({a, b});
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ｻｲｽﾞ違い"));
-    EXPECT_EQ(dialogs.messages[0].text, kSizeText);
-    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
-    EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"ｻｲｽﾞ違い", kSizeText, ui::MessageIcon::Exclamation,
+                            ui::MessageButtons::YesNo}));
     EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
     // 90 % of the 117-pixel thumbnail, and the whole of its height; B is cut in height.
     EXPECT_EQ(in<QLabel>("lblRESIZE(0)")->geometry(), QRect(0, 0, 105, 97));
@@ -247,10 +228,7 @@ TEST_F(ZigzagTest, BadStripWidthsAndNoStripListAreRefusedWithoutARun) {
 
 TEST_F(ZigzagTest, AnUnreadablePictureIsNamedAndItsSlotKeepsWhatItHad) {
     const QString broken = QDir(pictureFolder).filePath("broken.jpg");
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
-    file.close();
+    ASSERT_TRUE(writeBytes(broken, "not a picture"));
     choose({picture("a.bmp", 30, 20, 1), picture("b.bmp", 30, 20, 2)});
     choose({picture("c.bmp", 30, 20, 3), broken});
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -310,29 +288,17 @@ class ZigzagHandOff : public UiTest {
   protected:
     // Opens the window from the menu and runs `work` on it while it is shown.
     void zigzag(const std::function<void(ui::FrmJiguzagu*)>& work) {
-        bool ran = false;
-        QTimer::singleShot(0, window.get(), [&] {
-            auto* zig = window->findChild<ui::FrmJiguzagu*>();
-            ASSERT_NE(zig, nullptr);
-            EXPECT_TRUE(zig->isModal());
-            ran = true;
-            work(zig);
-            if (zig->isVisible())
-                zig->close();
-        });
-        trigger("mnuJIGZAG");
-        EXPECT_TRUE(ran);
-        EXPECT_EQ(window->findChild<ui::FrmJiguzagu*>(), nullptr);
+        whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [&](ui::FrmJiguzagu& zig) { work(&zig); });
     }
     void combine(ui::FrmJiguzagu* zig, const char* strip) {
         dialogs.filesAnswers.push_back({a, b});
-        zig->findChild<QPushButton*>("cmdLOADPIC")->click();
-        EXPECT_FALSE(zig->findChild<QPushButton*>("cmdSEND")->isEnabled());
-        zig->findChild<QComboBox*>("cboHABA")->setEditText(QString::fromLatin1(strip));
-        zig->findChild<QPushButton*>("cmdRUN")->click();
+        press(zig, "cmdLOADPIC");
+        EXPECT_FALSE(child<QPushButton>(zig, "cmdSEND")->isEnabled());
+        child<QComboBox>(zig, "cboHABA")->setEditText(QString::fromLatin1(strip));
+        press(zig, "cmdRUN");
     }
     static void press(ui::FrmJiguzagu* zig, const char* button) {
-        zig->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        child<QPushButton>(zig, QString::fromLatin1(button))->click();
     }
 
     QString a;
