@@ -7,8 +7,15 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <initializer_list>
+#include <ostream>
 
 #include "imaging/pixel_buffer.h"
+
+// Failed checks on strings show their text rather than a byte dump. (QString lives in the
+// global namespace, where gtest's argument-dependent lookup finds this.)
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kirimo::test {
 
