@@ -5,13 +5,14 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
-#include "imaging/cielab.h"
+#include "imaging/cie_search.h"
 #include "imaging/colour_space.h"
 #include "imaging/numeric.h"
 
@@ -154,64 +155,24 @@ class YccSearch {
     std::array<bool, kColourCount> usable_;
 };
 
-class CieSearch {
+// Keeps every colour's answer of a costly search for the rest of the run: in a table of all
+// 2^24 colours when that is small beside the picture, else in a direct-mapped table of at
+// most half the picture's size. The full table interleaves the bits of the three
+// components, so that similar colours, which follow each other in a picture, share cache
+// lines.
+template <typename Search>
+class RememberedSearch {
   public:
-    CieSearch(const Palette& palette, const ConversionSettings& settings, size_t pixelCount)
-        : pixelCount_(pixelCount) {
-        for (int n = 0; n < kColourCount; ++n) {
-            labs_[n] = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
-            chromas_[n] = labChroma(labs_[n]);
-            if (settings.usable[n])
-                order_[count_++] = n;
-        }
-    }
+    RememberedSearch(Search search, size_t pixelCount)
+        : search_(std::move(search)), pixelCount_(pixelCount) {}
 
-    // The usable colour with the smallest difference, the lowest ColourNumber among equals.
-    // Candidates are tried nearest first by plain Lab distance, so that most of the others
-    // are ruled out by the lower bound of the difference without computing it.
-    NearestColour nearest(int r, int g, int b) const {
-        const Lab lab = srgbToLab(r, g, b);
-        if (count_ == 0)
-            return {1, ciede2000(lab, labs_[1])};
-        const double chroma = labChroma(lab);
-        int tryOrder[kColourCount];
-        double guess[kColourCount];
-        for (int i = 0; i < count_; ++i) {
-            const Lab& c = labs_[order_[i]];
-            const double dl = c.l - lab.l, da = c.a - lab.a, db = c.b - lab.b;
-            guess[i] = dl * dl + da * da + db * db;
-            int j = i;
-            for (; j > 0 && guess[tryOrder[j - 1]] > guess[i]; --j)
-                tryOrder[j] = tryOrder[j - 1];
-            tryOrder[j] = i;
-        }
-        int best = -1;
-        double bestDist = 0;
-        for (int i = 0; i < count_; ++i) {
-            const int n = order_[tryOrder[i]];
-            if (best >= 0 && (ciede2000LightnessBound(lab, labs_[n]) > bestDist ||
-                              ciede2000LowerBound(lab, chroma, labs_[n], chromas_[n]) > bestDist))
-                continue;
-            const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
-            if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
-                best = n;
-                bestDist = d;
-            }
-        }
-        return {best, bestDist};
-    }
-
-    // The search is costly, so every colour's answer is kept for the rest of the run: in a
-    // table of all 2^24 colours when that is small beside the picture, else in a
-    // direct-mapped table of at most half the picture's size.
     SearchResult operator()(int r, int g, int b) {
-        const Pixel key = makePixel(r, g, b);
         if (full_ || (!mapped_ && pixelCount_ * 2 >= kAllColours)) {
             if (!full_)
                 full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
-            uint8_t& entry = full_[key];
+            uint8_t& entry = full_[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]];
             if (entry == 0)
-                entry = answer(r, g, b);
+                entry = encode(search_(r, g, b));
             return decode(entry);
         }
         if (!mapped_) {
@@ -220,29 +181,51 @@ class CieSearch {
                 ++mappedBits_;
             mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
         }
+        const Pixel key = makePixel(r, g, b);
         uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
         if ((entry >> 8) != key || entry == 0)
-            entry = key << 8 | answer(r, g, b);
+            entry = key << 8 | encode(search_(r, g, b));
         return decode(static_cast<uint8_t>(entry));
     }
 
   private:
     static constexpr size_t kAllColours = size_t{1} << 24;
 
-    uint8_t answer(int r, int g, int b) const {
-        const NearestColour n = nearest(r, g, b);
-        return static_cast<uint8_t>(0x80 | (n.distance > 0 ? 0x40 : 0) | n.colour);
+    // The bits of a component spread to every third place.
+    static constexpr std::array<uint32_t, 256> kSpread = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t v = 0; v < 256; ++v) {
+            for (int bit = 0; bit < 8; ++bit)
+                t[v] |= ((v >> bit) & 1u) << (3 * bit);
+        }
+        return t;
+    }();
+
+    static uint8_t encode(SearchResult s) {
+        return static_cast<uint8_t>(0x80 | (s.diffuse ? 0x40 : 0) | s.colour);
     }
     static SearchResult decode(uint8_t entry) { return {entry & 0x1F, (entry & 0x40) != 0}; }
 
-    std::array<Lab, kColourCount> labs_{};
-    std::array<double, kColourCount> chromas_{};
-    int order_[kColourCount]{};
-    int count_ = 0;
+    Search search_;
     size_t pixelCount_;
     std::unique_ptr<uint8_t[]> full_;
     std::unique_ptr<uint32_t[]> mapped_;
     int mappedBits_ = 0;
+};
+
+// The CIE answers for the engine: from estimates where the processor allows, else from the
+// pruned scan.
+struct CieAnswers {
+    const CieSearch* search;
+    bool estimates;
+    SearchResult operator()(int r, int g, int b) const {
+        if (estimates) {
+            const CieChoice c = search->estimated(r, g, b);
+            return {c.colour, c.positive};
+        }
+        const NearestColour n = search->pruned(r, g, b);
+        return {n.colour, n.distance > 0};
+    }
 };
 
 // The per-run tables of the plain loop: scaled errors and the steps of every cell.
@@ -691,7 +674,7 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
         case ColourSpace::Ycc:
             return YccSearch(palette, settings).nearest(red, green, blue);
         case ColourSpace::Cie:
-            return CieSearch(palette, settings, 1).nearest(red, green, blue);
+            return CieSearch(palette, settings.usable).plain(red, green, blue);
     }
     return {0, 0};
 }
@@ -740,7 +723,10 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
             break;
         }
         case ColourSpace::Cie: {
-            CieSearch search(palette, settings, source.size());
+            const CieSearch cie(palette, settings.usable);
+            RememberedSearch search(
+                CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
+                source.size());
             diffuseWithScalarSearch(palette, factors, search, result);
             break;
         }

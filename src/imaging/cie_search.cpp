@@ -1,0 +1,307 @@
+#include "imaging/cie_search.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace kirimo {
+
+CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount>& usable) {
+    for (int n = 0; n < kColourCount; ++n) {
+        labs_[n] = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
+        chromas_[n] = labChroma(labs_[n]);
+        if (!usable[n])
+            continue;
+        const int i = count_++;
+        order_[i] = n;
+        l_[i] = labs_[n].l;
+        c_[i] = chromas_[n];
+        const bool grey = chromas_[n] == 0.0;
+        aUnit_[i] = grey ? 0.0 : labs_[n].a / chromas_[n];
+        bUnit_[i] = grey ? 0.0 : labs_[n].b / chromas_[n];
+        grey_[i] = grey ? 1.0 : 0.0;
+    }
+    for (int i = count_; i < kLanes; ++i)
+        grey_[i] = 1.0;  // unused lanes: a black colour, ignored
+}
+
+NearestColour CieSearch::plain(int red, int green, int blue) const {
+    const Lab lab = srgbToLab(red, green, blue);
+    if (count_ == 0)
+        return {1, ciede2000(lab, labs_[1])};
+    const double chroma = labChroma(lab);
+    int best = -1;
+    double bestDist = 0;
+    for (int i = 0; i < count_; ++i) {
+        const int n = order_[i];
+        const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
+        if (best < 0 || d < bestDist) {
+            best = n;
+            bestDist = d;
+        }
+    }
+    return {best, bestDist};
+}
+
+NearestColour CieSearch::pruned(int red, int green, int blue) const {
+    const Lab lab = srgbToLab(red, green, blue);
+    if (count_ == 0)
+        return {1, ciede2000(lab, labs_[1])};
+    const double chroma = labChroma(lab);
+    int tryOrder[kColourCount];
+    double guess[kColourCount];
+    for (int i = 0; i < count_; ++i) {
+        const Lab& c = labs_[order_[i]];
+        const double dl = c.l - lab.l, da = c.a - lab.a, db = c.b - lab.b;
+        guess[i] = dl * dl + da * da + db * db;
+        int j = i;
+        for (; j > 0 && guess[tryOrder[j - 1]] > guess[i]; --j)
+            tryOrder[j] = tryOrder[j - 1];
+        tryOrder[j] = i;
+    }
+    int best = -1;
+    double bestDist = 0;
+    for (int i = 0; i < count_; ++i) {
+        const int n = order_[tryOrder[i]];
+        if (best >= 0 && (ciede2000LightnessBound(lab, labs_[n]) > bestDist ||
+                          ciede2000LowerBound(lab, chroma, labs_[n], chromas_[n]) > bestDist))
+            continue;
+        const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
+        if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
+            best = n;
+            bestDist = d;
+        }
+    }
+    return {best, bestDist};
+}
+
+// The estimate follows the difference's definition step by step in double precision, with
+// three changes that make it cheap and four colours at a time:
+// - hue angles are not formed: with u1, u2 the unit vectors of (a', b) of the two colours,
+//   the hue difference term is sqrt(C1' C2') |u2 - u1| with the sign of u1 x u2, and the
+//   mean hue is the direction of u1 + u2 (the bisector of the shorter arc, which is what
+//   the definition's case analysis picks); its cosines follow from that direction;
+// - the hue rotation's angle is measured from 275 degrees by a polynomial arctangent
+//   (error below 1.2e-8 on [0, 1]), the exponential is a Taylor polynomial raised to the
+//   64th power and the sine a Taylor polynomial; together below 1e-6 in the rotation term;
+// - where the mean hue passes 0 degrees the definition's rotation angle jumps from
+//   30 exp(-11.56) degrees to almost 0; measured from 275 degrees the jump moves to 95
+//   degrees, where it is as small, so the rotation term differs by at most 2e-5 there.
+// The difference is the root of a quadratic form in (l, c, h) whose cross term has a
+// factor at most 2 sin 60 degrees, so a change of d in the rotation term changes the
+// root by at most about 2 d times the root: the estimate is within 5e-5 relative (plus
+// rounding, far below 1e-9) of the computed difference, twenty times inside
+// estimateMargin. Where u1 + u2 almost vanishes (hues within 1e-4 radians of opposite)
+// the shorter arc is not certain and the estimate is marked unreliable.
+#if defined(__x86_64__)
+
+namespace {
+
+using V = __m256d;
+
+#define KIRIMO_AVX2 __attribute__((target("avx2"), always_inline)) inline
+
+KIRIMO_AVX2 V splat(double v) {
+    return _mm256_set1_pd(v);
+}
+KIRIMO_AVX2 V root(V v) {
+    return _mm256_sqrt_pd(v);
+}
+KIRIMO_AVX2 V smaller(V a, V b) {
+    return _mm256_min_pd(a, b);
+}
+// Lanes of onTrue where the mask is set, else of onFalse.
+KIRIMO_AVX2 V select(V mask, V onTrue, V onFalse) {
+    return _mm256_blendv_pd(onFalse, onTrue, mask);
+}
+
+// atan(y / x) for 0 <= y, x not both 0, in [0, pi].
+KIRIMO_AVX2 V arcTangent(V y, V x) {
+    const V ax = _mm256_andnot_pd(splat(-0.0), x);
+    const V steep = _mm256_cmp_pd(y, ax, _CMP_GT_OQ);
+    const V t = select(steep, ax, y) / select(steep, y, ax);
+    const V s = t * t;
+    V p = splat(0.002834064299313468);
+    p = p * s + splat(-0.016005030504602474);
+    p = p * s + splat(0.042587607465986825);
+    p = p * s + splat(-0.07495445443168593);
+    p = p * s + splat(0.10636754097864427);
+    p = p * s + splat(-0.1420257051154517);
+    p = p * s + splat(0.19992483578459433);
+    p = p * s + splat(-0.3333306678068699);
+    p = p * s + splat(0.9999999842426349);
+    V a = t * p;
+    a = select(steep, splat(std::numbers::pi / 2) - a, a);
+    return select(_mm256_cmp_pd(x, splat(0.0), _CMP_LT_OQ), splat(std::numbers::pi) - a, a);
+}
+
+// exp(-y) for 0 <= y: (exp(-y / 64))^64 with y capped at 40 (exp(-40) is 4e-18).
+KIRIMO_AVX2 V expMinus(V y) {
+    const V z = smaller(y, splat(40.0)) * splat(-1.0 / 64.0);
+    V p = splat(1.0 / 362880.0);
+    for (double k : {40320.0, 5040.0, 720.0, 120.0, 24.0, 6.0, 2.0, 1.0, 1.0})
+        p = p * z + splat(1.0 / k);
+    for (int i = 0; i < 6; ++i)
+        p = p * p;
+    return p;
+}
+
+// sin(x) for 0 <= x <= pi / 3.
+KIRIMO_AVX2 V sine(V x) {
+    const V s = x * x;
+    V p = splat(-1.0 / 39916800.0);
+    p = p * s + splat(1.0 / 362880.0);
+    p = p * s + splat(-1.0 / 5040.0);
+    p = p * s + splat(1.0 / 120.0);
+    p = p * s + splat(-1.0 / 6.0);
+    p = p * s + splat(1.0);
+    return x * p;
+}
+
+#undef KIRIMO_AVX2
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+}  // namespace
+
+bool CieSearch::estimatesAvailable() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+__attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
+                                                         std::array<double, kLanes>& out) const {
+    constexpr double k25To7 = 6103515625.0;
+    const double chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
+    const bool grey = chroma == 0.0;
+    const V l1 = splat(lab.l), c1 = splat(chroma);
+    const V a1Unit = splat(grey ? 0.0 : lab.a / chroma),
+            b1Unit = splat(grey ? 0.0 : lab.b / chroma);
+    const V grey1 = splat(grey ? 1.0 : 0.0);
+    const V one = splat(1.0), half = splat(0.5);
+    for (int i = 0; i < count_; i += 4) {
+        const V l2 = _mm256_load_pd(l_ + i), c2 = _mm256_load_pd(c_ + i);
+        const V a2Unit = _mm256_load_pd(aUnit_ + i), b2Unit = _mm256_load_pd(bUnit_ + i);
+        const V grey2 = _mm256_load_pd(grey_ + i);
+
+        const V meanC = (c1 + c2) * half;
+        const V meanC2 = meanC * meanC;
+        const V meanC7 = meanC2 * meanC2 * meanC2 * meanC;
+        const V stretch = one + half * (one - root(meanC7 / (meanC7 + splat(k25To7))));
+        // (a', b) / C of each colour and its length; a colour without chroma gets length 1
+        // and direction 0, so that its C' is 0 and it leaves the mean hue to the other.
+        const V x1 = stretch * a1Unit, x2 = stretch * a2Unit;
+        const V w1 = root(x1 * x1 + b1Unit * b1Unit + grey1);
+        const V w2 = root(x2 * x2 + b2Unit * b2Unit + grey2);
+        const V cp1 = c1 * w1, cp2 = c2 * w2;
+        const V u1x = x1 / w1, u1y = b1Unit / w1, u2x = x2 / w2, u2y = b2Unit / w2;
+
+        const V dx = u2x - u1x, dy = u2y - u1y;
+        const V cross = u1x * u2y - u1y * u2x;
+        const V hueSize = root(cp1 * cp2 * (dx * dx + dy * dy));
+        const V deltaH = _mm256_xor_pd(hueSize, _mm256_and_pd(cross, splat(-0.0)));
+
+        const V mx = u1x + u2x + grey1 * grey2, my = u1y + u2y;  // both grey: hue 0
+        const V m2 = mx * mx + my * my;
+        const V unreliable = _mm256_cmp_pd(m2, splat(1e-8), _CMP_LT_OQ);
+        const V m = root(m2);
+        const V ch = mx / m, sh = my / m;  // cosine and sine of the mean hue
+
+        const V c2h = ch * ch - sh * sh, s2h = splat(2.0) * sh * ch;
+        const V c3h = ch * (splat(4.0) * ch * ch - splat(3.0));
+        const V s3h = sh * (splat(3.0) - splat(4.0) * sh * sh);
+        const V c4h = c2h * c2h - s2h * s2h, s4h = splat(2.0) * s2h * c2h;
+        const V t = one -
+                    splat(0.17) *
+                        (ch * splat(std::cos(30 * kDegree)) + sh * splat(std::sin(30 * kDegree))) +
+                    splat(0.24) * c2h +
+                    splat(0.32) *
+                        (c3h * splat(std::cos(6 * kDegree)) - s3h * splat(std::sin(6 * kDegree))) -
+                    splat(0.20) *
+                        (c4h * splat(std::cos(63 * kDegree)) + s4h * splat(std::sin(63 * kDegree)));
+
+        // The mean hue's angle from 275 degrees, in units of 25 degrees.
+        const V rc = ch * splat(std::cos(275 * kDegree)) + sh * splat(std::sin(275 * kDegree));
+        const V rs = sh * splat(std::cos(275 * kDegree)) - ch * splat(std::sin(275 * kDegree));
+        const V angle =
+            arcTangent(_mm256_andnot_pd(splat(-0.0), rs), rc) * splat(1.0 / (25 * kDegree));
+        const V twoTheta = splat(std::numbers::pi / 3) * expMinus(angle * angle);
+
+        const V meanCp = (cp1 + cp2) * half;
+        const V meanCp2 = meanCp * meanCp;
+        const V meanCp7 = meanCp2 * meanCp2 * meanCp2 * meanCp;
+        const V rotation = splat(-2.0) * sine(twoTheta) * root(meanCp7 / (meanCp7 + splat(k25To7)));
+        const V meanL = (l1 + l2) * half;
+        const V meanL50 = (meanL - splat(50.0)) * (meanL - splat(50.0));
+        const V sl = one + splat(0.015) * meanL50 / root(splat(20.0) + meanL50);
+        const V sc = one + splat(0.045) * meanCp;
+        const V shue = one + splat(0.015) * meanCp * t;
+
+        const V l = (l2 - l1) / sl;
+        const V c = (cp2 - cp1) / sc;
+        const V h = deltaH / shue;
+        const V e2 = l * l + c * c + h * h + rotation * c * h;
+        const V e = root(_mm256_max_pd(e2, splat(0.0)));
+        _mm256_store_pd(out.data() + i, select(unreliable, splat(-1.0), e));
+    }
+}
+
+CieChoice CieSearch::estimated(int red, int green, int blue) const {
+    const Lab lab = srgbToLab(red, green, blue);
+    if (count_ == 0)
+        return {1, ciede2000(lab, labs_[1]) > 0};
+    alignas(32) std::array<double, kLanes> e;
+    estimate(lab, e);
+    // Every colour's difference lies within its estimate's margin, so a colour whose lowest
+    // possible difference is above the highest possible difference of another cannot be
+    // the nearest; an unreliable estimate bounds nothing.
+    double lowestHigh = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < count_; ++i) {
+        if (e[i] >= 0)
+            lowestHigh = std::min(lowestHigh, e[i] + estimateMargin(e[i]));
+    }
+    int survivors[kColourCount];
+    int survivorCount = 0;
+    for (int i = 0; i < count_; ++i) {
+        if (!(e[i] >= 0) || e[i] - estimateMargin(e[i]) <= lowestHigh)
+            survivors[survivorCount++] = i;
+    }
+    // One colour left, surely apart from the pixel's colour: no difference to compute.
+    if (survivorCount == 1 && e[survivors[0]] - estimateMargin(e[survivors[0]]) > 0)
+        return {order_[survivors[0]], true};
+    const double chroma = labChroma(lab);
+    int best = -1;
+    double bestDist = 0;
+    for (int k = 0; k < survivorCount; ++k) {
+        const int n = order_[survivors[k]];
+        const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
+        if (best < 0 || d < bestDist) {
+            best = n;
+            bestDist = d;
+        }
+    }
+    return {best, bestDist > 0};
+}
+
+#else
+
+bool CieSearch::estimatesAvailable() {
+    return false;
+}
+
+void CieSearch::estimate(const Lab&, std::array<double, kLanes>& out) const {
+    out.fill(-1.0);
+}
+
+CieChoice CieSearch::estimated(int red, int green, int blue) const {
+    const NearestColour n = pruned(red, green, blue);
+    return {n.colour, n.distance > 0};
+}
+
+#endif
+
+}  // namespace kirimo
