@@ -389,76 +389,86 @@ class Avx2RgbSearch {
     __m256i red_[2], green_[2], blue_[2], index_[2], unusable_[2];
 };
 
-// Nearest colour by YCC distance, four candidates to a vector of doubles. The candidates
-// are colour 0 (always, with its unrounded distance) and then the usable colours in
-// increasing order; each distance is formed exactly as in the plain search, so the first
-// lane holding the smallest value is the colour a scan with a strict comparison finds.
+// Nearest colour by YCC distance, four candidates to a vector of doubles, without a branch.
+// Each lane holds the key distance * 32 + ColourNumber for a usable colour 1 to 17 (the
+// distance rounded, so the key is a whole number below 2^25 and exact), and the smallest
+// key is the nearest colour with the lowest number, what a scan with a strict comparison
+// finds. Colour 0 competes with its unrounded distance d0: a rounded distance is below d0
+// exactly when it is below ceil(d0), so its key is 32 ceil(d0) - 1, above the key of every
+// colour nearer than d0 and below the key of every other. A key of 31 or more means a
+// distance above 0.
 class Avx2YccSearch {
   public:
     static constexpr int kGroups = (kColourCount + 3) / 4;
 
     __attribute__((target("avx2")))
     Avx2YccSearch(const Palette& palette, const ConversionSettings& settings) {
-        alignas(32) double y[4 * kGroups], u[4 * kGroups], v[4 * kGroups], unused[4 * kGroups];
+        alignas(32) double y[4 * kGroups], u[4 * kGroups], v[4 * kGroups], key[4 * kGroups];
         int count = 0;
+        int order[4 * kGroups];
         for (int n = 0; n < kColourCount; ++n) {
             if (n == 0 || settings.usable[n])
-                order_[count++] = n;
+                order[count++] = n;
         }
-        groups_ = (count + 3) / 4;
         for (int i = 0; i < 4 * kGroups; ++i) {
             const bool used = i < count;
-            const Ycc& c = palette[used ? order_[i] : 0].ycc;
+            const Ycc& c = palette[used ? order[i] : 0].ycc;
             y[i] = static_cast<double>(c.y);
             u[i] = static_cast<double>(c.ry);
             v[i] = static_cast<double>(c.by);
-            unused[i] = used ? 0.0 : std::numeric_limits<double>::infinity();
+            key[i] = !used ? std::numeric_limits<double>::infinity() : i == 0 ? -1.0 : order[i];
         }
         for (int g = 0; g < kGroups; ++g) {
             y_[g] = _mm256_load_pd(y + 4 * g);
             u_[g] = _mm256_load_pd(u + 4 * g);
             v_[g] = _mm256_load_pd(v + 4 * g);
-            unused_[g] = _mm256_load_pd(unused + 4 * g);
+            key_[g] = _mm256_load_pd(key + 4 * g);
+        }
+        for (int c = 0; c < 256; ++c) {
+            red_[c] = 0.299 * c;
+            green_[c] = 0.587 * c;
+            blue_[c] = 0.114 * c;
         }
     }
 
     // lanes: the pixel's blue, green and red as 32-bit whole numbers.
     __attribute__((target("avx2"))) SearchResult operator()(__m128i lanes) const {
-        const Ycc p = rgbToYcc(_mm_extract_epi32(lanes, 2), _mm_extract_epi32(lanes, 1),
-                               _mm_cvtsi128_si32(lanes));
-        const __m256d py = _mm256_set1_pd(static_cast<double>(p.y));
-        const __m256d pu = _mm256_set1_pd(static_cast<double>(p.ry));
-        const __m256d pv = _mm256_set1_pd(static_cast<double>(p.by));
-        __m256d distance[kGroups];
-        __m256d smallest = _mm256_set1_pd(std::numeric_limits<double>::infinity());
-        for (int g = 0; g < groups_; ++g) {
-            const __m256d du = _mm256_sub_pd(pu, u_[g]);
-            const __m256d dy = _mm256_sub_pd(py, y_[g]);
-            const __m256d dv = _mm256_sub_pd(pv, v_[g]);
-            __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)),
-                                      _mm256_mul_pd(dv, dv));
-            const __m256d rounded =
-                _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-            d = g == 0 ? _mm256_blend_pd(rounded, d, 0x1) : rounded;
-            d = _mm256_add_pd(d, unused_[g]);
-            distance[g] = d;
-            smallest = _mm256_min_pd(smallest, d);
+        const int b = _mm_cvtsi128_si32(lanes);
+        const int g = _mm_extract_epi32(lanes, 1);
+        const int r = _mm_extract_epi32(lanes, 2);
+        // Y summed from the same products in the same order as rgbToYcc; R - Y and B - Y
+        // are exact in double, so one single-precision subtraction rounds them the same.
+        const float y = static_cast<float>(green_[g] + red_[r] + blue_[b]);
+        const __m256d py = _mm256_set1_pd(static_cast<double>(y));
+        const __m256d pu = _mm256_set1_pd(static_cast<double>(static_cast<float>(r) - y));
+        const __m256d pv = _mm256_set1_pd(static_cast<double>(static_cast<float>(b) - y));
+        __m256d keys[kGroups];
+        for (int i = 0; i < kGroups; ++i) {
+            const __m256d du = _mm256_sub_pd(pu, u_[i]);
+            const __m256d dy = _mm256_sub_pd(py, y_[i]);
+            const __m256d dv = _mm256_sub_pd(pv, v_[i]);
+            const __m256d d = _mm256_add_pd(
+                _mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)), _mm256_mul_pd(dv, dv));
+            __m256d whole = _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+            if (i == 0) {
+                whole = _mm256_blend_pd(
+                    whole, _mm256_round_pd(d, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC), 0x1);
+            }
+            keys[i] = _mm256_add_pd(_mm256_mul_pd(whole, _mm256_set1_pd(32.0)), key_[i]);
         }
+        static_assert(kGroups == 5);
+        __m256d smallest = _mm256_min_pd(_mm256_min_pd(keys[0], keys[1]),
+                                         _mm256_min_pd(_mm256_min_pd(keys[2], keys[3]), keys[4]));
         smallest = _mm256_min_pd(smallest, _mm256_permute2f128_pd(smallest, smallest, 0x01));
         smallest = _mm256_min_pd(smallest, _mm256_permute_pd(smallest, 0x5));
-        for (int g = 0;; ++g) {
-            const int mask = _mm256_movemask_pd(_mm256_cmp_pd(distance[g], smallest, _CMP_EQ_OQ));
-            if (mask != 0) {
-                const int colour = order_[4 * g + __builtin_ctz(static_cast<unsigned>(mask))];
-                return {colour, _mm256_cvtsd_f64(smallest) > 0};
-            }
-        }
+        const int key = _mm_cvttsd_si32(_mm256_castpd256_pd128(smallest));
+        const int colour = key & 31;
+        return {colour == 31 ? 0 : colour, key >= 31};
     }
 
   private:
-    __m256d y_[kGroups], u_[kGroups], v_[kGroups], unused_[kGroups];
-    int order_[4 * kGroups]{};
-    int groups_ = 0;
+    __m256d y_[kGroups], u_[kGroups], v_[kGroups], key_[kGroups];
+    double red_[256], green_[256], blue_[256];
 };
 
 // Lets the vector loop use a search that takes the components one by one.
