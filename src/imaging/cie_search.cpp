@@ -143,11 +143,21 @@ KIRIMO_AVX2 V arcTangent(V y, V x) {
 KIRIMO_AVX2 V expMinus(V y) {
     const V z = smaller(y, splat(40.0)) * splat(-1.0 / 64.0);
     V p = splat(1.0 / 362880.0);
-    for (double k : {40320.0, 5040.0, 720.0, 120.0, 24.0, 6.0, 2.0, 1.0, 1.0})
-        p = p * z + splat(1.0 / k);
-    for (int i = 0; i < 6; ++i)
-        p = p * p;
-    return p;
+    p = p * z + splat(1.0 / 40320.0);
+    p = p * z + splat(1.0 / 5040.0);
+    p = p * z + splat(1.0 / 720.0);
+    p = p * z + splat(1.0 / 120.0);
+    p = p * z + splat(1.0 / 24.0);
+    p = p * z + splat(1.0 / 6.0);
+    p = p * z + splat(0.5);
+    p = p * z + splat(1.0);
+    p = p * z + splat(1.0);
+    p = p * p;
+    p = p * p;
+    p = p * p;
+    p = p * p;
+    p = p * p;
+    return p * p;
 }
 
 // sin(x) for 0 <= x <= pi / 3.
@@ -250,34 +260,53 @@ __attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
     }
 }
 
+// Every colour's difference lies within its estimate's margin, so a colour whose lowest
+// possible difference is above the highest possible difference of another cannot be the
+// nearest; an unreliable estimate bounds nothing. Returns the colours that may be the
+// nearest as bits of their places in the usable order.
+__attribute__((target("avx2"))) unsigned CieSearch::candidates(
+    const std::array<double, kLanes>& e) const {
+    const int groups = (count_ + 3) / 4;
+    const V infinity = splat(std::numeric_limits<double>::infinity());
+    V low[kLanes / 4];
+    V lowestHigh = infinity;
+    for (int g = 0; g < groups; ++g) {
+        const V v = _mm256_load_pd(e.data() + 4 * g);
+        const V reliable = _mm256_cmp_pd(v, splat(0.0), _CMP_GE_OQ);
+        const V margin = splat(kMarginBase) + splat(kMarginPart) * v;
+        low[g] = select(reliable, v - margin, -infinity);
+        lowestHigh = smaller(lowestHigh, select(reliable, v + margin, infinity));
+    }
+    lowestHigh = smaller(lowestHigh, _mm256_permute2f128_pd(lowestHigh, lowestHigh, 0x01));
+    lowestHigh = smaller(lowestHigh, _mm256_permute_pd(lowestHigh, 0x5));
+    unsigned bits = 0;
+    for (int g = 0; g < groups; ++g) {
+        const unsigned mask = static_cast<unsigned>(
+            _mm256_movemask_pd(_mm256_cmp_pd(low[g], lowestHigh, _CMP_LE_OQ)));
+        bits |= mask << (4 * g);
+    }
+    bits &= (1u << count_) - 1;
+    return bits != 0 ? bits : (1u << count_) - 1;  // none only if every estimate failed
+}
+
 CieChoice CieSearch::estimated(int red, int green, int blue) const {
-    const Lab lab = srgbToLab(red, green, blue);
     if (count_ == 0)
-        return {1, ciede2000(lab, labs_[1]) > 0};
+        return {1, ciede2000(srgbToLab(red, green, blue), labs_[1]) > 0};
     alignas(32) std::array<double, kLanes> e;
-    estimate(lab, e);
-    // Every colour's difference lies within its estimate's margin, so a colour whose lowest
-    // possible difference is above the highest possible difference of another cannot be
-    // the nearest; an unreliable estimate bounds nothing.
-    double lowestHigh = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < count_; ++i) {
-        if (e[i] >= 0)
-            lowestHigh = std::min(lowestHigh, e[i] + estimateMargin(e[i]));
-    }
-    int survivors[kColourCount];
-    int survivorCount = 0;
-    for (int i = 0; i < count_; ++i) {
-        if (!(e[i] >= 0) || e[i] - estimateMargin(e[i]) <= lowestHigh)
-            survivors[survivorCount++] = i;
-    }
+    estimate(srgbToLabNear(red, green, blue), e);
+    unsigned bits = candidates(e);
     // One colour left, surely apart from the pixel's colour: no difference to compute.
-    if (survivorCount == 1 && e[survivors[0]] - estimateMargin(e[survivors[0]]) > 0)
-        return {order_[survivors[0]], true};
+    if ((bits & (bits - 1)) == 0) {
+        const int i = __builtin_ctz(bits);
+        if (e[i] - estimateMargin(e[i]) > 0)
+            return {order_[i], true};
+    }
+    const Lab lab = srgbToLab(red, green, blue);
     const double chroma = labChroma(lab);
     int best = -1;
     double bestDist = 0;
-    for (int k = 0; k < survivorCount; ++k) {
-        const int n = order_[survivors[k]];
+    for (; bits != 0; bits &= bits - 1) {
+        const int n = order_[__builtin_ctz(bits)];
         const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
         if (best < 0 || d < bestDist) {
             best = n;

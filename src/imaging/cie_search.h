@@ -45,9 +45,12 @@ class CieSearch {
 
     // How far an estimate may be from the computed difference, at most: far more than the
     // estimate's error, so that the choice never depends on its last digits.
-    static double estimateMargin(double estimate) { return 1e-3 + 1e-3 * estimate; }
+    static constexpr double kMarginBase = 1e-3, kMarginPart = 1e-3;
+    static double estimateMargin(double estimate) { return kMarginBase + kMarginPart * estimate; }
 
   private:
+    unsigned candidates(const std::array<double, kLanes>& estimates) const;
+
     std::array<Lab, kColourCount> labs_{};
     std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};
