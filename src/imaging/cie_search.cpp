@@ -208,7 +208,9 @@ __attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
         const V w1 = root(x1 * x1 + b1Unit * b1Unit + grey1);
         const V w2 = root(x2 * x2 + b2Unit * b2Unit + grey2);
         const V cp1 = c1 * w1, cp2 = c2 * w2;
-        const V u1x = x1 / w1, u1y = b1Unit / w1, u2x = x2 / w2, u2y = b2Unit / w2;
+        const V inverse1 = one / w1, inverse2 = one / w2;
+        const V u1x = x1 * inverse1, u1y = b1Unit * inverse1;
+        const V u2x = x2 * inverse2, u2y = b2Unit * inverse2;
 
         const V dx = u2x - u1x, dy = u2y - u1y;
         const V cross = u1x * u2y - u1y * u2x;
@@ -219,7 +221,8 @@ __attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
         const V m2 = mx * mx + my * my;
         const V unreliable = _mm256_cmp_pd(m2, splat(1e-8), _CMP_LT_OQ);
         const V m = root(m2);
-        const V ch = mx / m, sh = my / m;  // cosine and sine of the mean hue
+        const V inverseM = one / m;
+        const V ch = mx * inverseM, sh = my * inverseM;  // cosine and sine of the mean hue
 
         const V c2h = ch * ch - sh * sh, s2h = splat(2.0) * sh * ch;
         const V c3h = ch * (splat(4.0) * ch * ch - splat(3.0));
@@ -251,9 +254,11 @@ __attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
         const V sc = one + splat(0.045) * meanCp;
         const V shue = one + splat(0.015) * meanCp * t;
 
-        const V l = (l2 - l1) / sl;
-        const V c = (cp2 - cp1) / sc;
-        const V h = deltaH / shue;
+        const V scHue = sc * shue;
+        const V inverse = one / (sl * scHue);
+        const V l = (l2 - l1) * (scHue * inverse);
+        const V c = (cp2 - cp1) * (sl * shue * inverse);
+        const V h = deltaH * (sl * sc * inverse);
         const V e2 = l * l + c * c + h * h + rotation * c * h;
         const V e = root(_mm256_max_pd(e2, splat(0.0)));
         _mm256_store_pd(out.data() + i, select(unreliable, splat(-1.0), e));
