@@ -117,7 +117,11 @@ double ciede2000LowerBound(const Lab& first, double c1, const Lab& second, doubl
     const double cp2 = std::sqrt(a2 * a2 + second.b * second.b);
     const double meanCp = (cp1 + cp2) / 2.0;
     const double c = (cp2 - cp1) / (1.0 + 0.045 * meanCp);
-    const double hue2 = std::max(0.0, 2.0 * (cp1 * cp2 - a1 * a2 - first.b * second.b));
+    // The subtraction cancels for equal hues; its rounding (a few units of the last place of
+    // the terms) is taken off, many times over, so that equal colours get a bound of 0.
+    const double hueTerms = cp1 * cp2 + std::fabs(a1 * a2) + std::fabs(first.b * second.b);
+    const double hue2 =
+        std::max(0.0, 2.0 * (cp1 * cp2 - a1 * a2 - first.b * second.b) - 1e-14 * hueTerms);
     const double shMax = 1.0 + 0.015 * meanCp * 1.94;
     const double bound2 = l * l + 0.13 * (c * c + hue2 / (shMax * shMax));
     return std::max(0.0, std::sqrt(bound2) * (1.0 - 1e-9) - 1e-9);
