@@ -90,6 +90,23 @@ void CieSearchPruned(benchmark::State& s) {
     CieSearchOnly(s, false);
 }
 
+void EstimateOnly(benchmark::State& state) {
+    const kirimo::Palette palette = kirimo::ColourTable().palette();
+    std::array<bool, kirimo::kColourCount> usable{};
+    usable.fill(true);
+    const kirimo::CieSearch search(palette, usable);
+    uint32_t seed = 1; double sum = 0;
+    alignas(32) std::array<double, 20> e;
+    kirimo::Lab lab{50, 10, 10};
+    for (auto _ : state) {
+        seed = seed * 1664525u + 1013904223u;
+        lab.a = (seed >> 24) - 128.0;
+        search.estimate(lab, e);
+        sum += e[3];
+    }
+    benchmark::DoNotOptimize(sum);
+}
+BENCHMARK(EstimateOnly);
 BENCHMARK(CieSearchEstimated);
 BENCHMARK(CieSearchPruned);
 BENCHMARK(FloydSteinbergRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();

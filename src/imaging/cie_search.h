@@ -31,17 +31,18 @@ class CieSearch {
     // lower bound of their difference is above the best difference so far.
     NearestColour pruned(int red, int green, int blue) const;
 
-    // The same colour, from estimates (needs AVX2, see estimatesAvailable).
+    // The same colour, from estimates where the processor has AVX2 (estimatesAvailable),
+    // else from the pruned scan.
     CieChoice estimated(int red, int green, int blue) const;
     static bool estimatesAvailable();
 
-    // The estimated difference of a colour to every usable colour, in increasing
-    // ColourNumber order (usableCount of them); a colour whose estimate is not to be relied
+    // The estimated difference of a colour to every usable colour (usableCount of them, in
+    // the order laneColour gives; needs AVX2); a colour whose estimate is not to be relied
     // on (opposite hues, where the difference jumps) gets a negative value.
     static constexpr int kLanes = 20;
     void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
     int usableCount() const { return count_; }
-    int usableColour(int i) const { return order_[i]; }
+    int laneColour(int i) const { return lane_[i]; }
 
     // How far an estimate may be from the computed difference, at most: far more than the
     // estimate's error, so that the choice never depends on its last digits.
@@ -49,14 +50,18 @@ class CieSearch {
     static double estimateMargin(double estimate) { return kMarginBase + kMarginPart * estimate; }
 
   private:
-    unsigned candidates(const std::array<double, kLanes>& estimates) const;
+    CieChoice estimatedWide(int red, int green, int blue) const;
 
     std::array<Lab, kColourCount> labs_{};
     std::array<double, kColourCount> chromas_{};
-    int order_[kColourCount]{};
+    int order_[kColourCount]{};  // the usable colours, in increasing order
     int count_ = 0;
-    // The usable colours for the estimates, four to a vector: lightness, chroma, the
-    // direction (a, b) / chroma, and 1 for a colour without chroma (a = b = 0) else 0.
+    // The usable colours for the estimates by increasing lightness, four to a vector:
+    // lightness, chroma, the direction (a, b) / chroma, and 1 for a colour without chroma
+    // (a = b = 0) else 0; and each group's lightness range.
+    int lane_[kColourCount]{};
+    double lightMin_[kLanes / 4]{};
+    double lightMax_[kLanes / 4]{};
     alignas(32) double l_[kLanes]{};
     alignas(32) double c_[kLanes]{};
     alignas(32) double aUnit_[kLanes]{};

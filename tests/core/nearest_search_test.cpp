@@ -129,7 +129,7 @@ TEST(CieSearch, EstimatesStayFarInsideTheirMargin) {
     for (size_t k = 0; k < labs.size(); ++k) {
         search.estimate(labs[k], e);
         for (int i = 0; i < search.usableCount(); ++i) {
-            const int n = search.usableColour(i);
+            const int n = search.laneColour(i);
             const PaletteColour& c = palette[n];
             const double exact = ciede2000(exactLabs[k], srgbToLab(c.red, c.green, c.blue));
             if (e[i] < 0) {
