@@ -163,23 +163,23 @@ class YccSearch {
 template <typename Search>
 class RememberedSearch {
   public:
-    RememberedSearch(Search search, size_t pixelCount)
-        : search_(std::move(search)), pixelCount_(pixelCount) {}
+    RememberedSearch(Search search, size_t pixelCount) : search_(std::move(search)) {
+        if (pixelCount * 2 >= kAllColours) {
+            full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
+            return;
+        }
+        mappedBits_ = 12;
+        while (mappedBits_ < 24 && (size_t{2} << mappedBits_) <= pixelCount / 2)
+            ++mappedBits_;
+        mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
+    }
 
     SearchResult operator()(int r, int g, int b) {
-        if (full_ || (!mapped_ && pixelCount_ * 2 >= kAllColours)) {
-            if (!full_)
-                full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
+        if (full_) {
             uint8_t& entry = full_[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]];
             if (entry == 0)
                 entry = encode(search_(r, g, b));
             return decode(entry);
-        }
-        if (!mapped_) {
-            mappedBits_ = 12;
-            while (mappedBits_ < 24 && (size_t{2} << mappedBits_) <= pixelCount_ / 2)
-                ++mappedBits_;
-            mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
         }
         const Pixel key = makePixel(r, g, b);
         uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
@@ -207,7 +207,6 @@ class RememberedSearch {
     static SearchResult decode(uint8_t entry) { return {entry & 0x1F, (entry & 0x40) != 0}; }
 
     Search search_;
-    size_t pixelCount_;
     std::unique_ptr<uint8_t[]> full_;
     std::unique_ptr<uint32_t[]> mapped_;
     int mappedBits_ = 0;
