@@ -19,8 +19,12 @@ CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount
             order_[count_++] = n;
     }
     // The estimates' places: by lightness, so that each group of four spans few lightnesses.
-    std::copy(order_, order_ + count_, lane_);
-    std::stable_sort(lane_, lane_ + count_, [&](int p, int q) { return labs_[p].l < labs_[q].l; });
+    for (int i = 0; i < count_; ++i) {
+        int j = i;
+        for (; j > 0 && labs_[lane_[j - 1]].l > labs_[order_[i]].l; --j)
+            lane_[j] = lane_[j - 1];
+        lane_[j] = order_[i];
+    }
     for (int i = 0; i < kLanes; ++i) {
         const int n = i < count_ ? lane_[i] : 0;
         const bool unused = count_ == 0 || i >= count_;
