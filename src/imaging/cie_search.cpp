@@ -299,9 +299,10 @@ __attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
 // Every colour's difference lies within its estimate's margin, so a colour whose lowest
 // possible difference is above the highest possible difference of another cannot be the
 // nearest; an unreliable estimate bounds nothing. The difference is also at least the
-// lightness difference over the largest lightness weight (1.747), so a group of colours
-// whose lightness is far enough from the pixel's is ruled out without estimates: the
-// groups are tried from the nearest lightness on.
+// lightness difference over the lightness weight (its cross term never takes more than
+// the chroma and hue terms give), so a group of colours whose lightness is far enough from
+// the pixel's is ruled out without estimates: the groups are tried from the nearest
+// lightness on.
 CieChoice CieSearch::estimated(int red, int green, int blue) const {
     if (!estimatesAvailable()) {
         const NearestColour n = pruned(red, green, blue);
@@ -320,8 +321,13 @@ __attribute__((target("avx2"))) CieChoice CieSearch::estimatedWide(int red, int 
     int tryOrder[kLanes / 4];
     double bound[kLanes / 4];
     for (int g = 0; g < groups; ++g) {
+        // The lightness weight grows with the mean lightness's distance from 50.
         const double apart = std::max({0.0, lightMin_[g] - near.l, near.l - lightMax_[g]});
-        bound[g] = apart * 0.5723 - 1e-9;
+        const double farMean = std::max(std::fabs((near.l + lightMin_[g]) / 2 - 50.0),
+                                        std::fabs((near.l + lightMax_[g]) / 2 - 50.0));
+        const double farMean2 = farMean * farMean;
+        const double weight = 1.0 + 0.015 * farMean2 / std::sqrt(20.0 + farMean2);
+        bound[g] = apart / weight * (1.0 - 1e-12) - 1e-9;
         int j = g;
         for (; j > 0 && bound[tryOrder[j - 1]] > bound[g]; --j)
             tryOrder[j] = tryOrder[j - 1];
