@@ -9,6 +9,7 @@
 
 #include "core/colour_table.h"
 #include "core/picture_file.h"
+#include "imaging/cie_search.h"
 #include "imaging/conversion.h"
 
 namespace {
@@ -66,6 +67,56 @@ void FloydSteinbergCie18(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Cie, 3, kirimo::kFloydSteinbergWeights);
 }
 
+// One CIE search (no answer table, no diffusion) per colour of a fixed pseudo-random walk.
+void CieSearchOnly(benchmark::State& state, bool estimates) {
+    const kirimo::Palette palette = kirimo::ColourTable().palette();
+    std::array<bool, kirimo::kColourCount> usable{};
+    usable.fill(true);
+    const kirimo::CieSearch search(palette, usable);
+    uint32_t seed = 1;
+    int sum = 0;
+    for (auto _ : state) {
+        seed = seed * 1664525u + 1013904223u;
+        const int r = static_cast<int>(seed >> 24), g = static_cast<int>(seed >> 16 & 255),
+                  b = static_cast<int>(seed >> 8 & 255);
+        sum += estimates ? search.estimated(r, g, b).colour : search.pruned(r, g, b).colour;
+    }
+    benchmark::DoNotOptimize(sum);
+}
+void CieSearchEstimated(benchmark::State& s) {
+    CieSearchOnly(s, true);
+}
+void CieSearchPruned(benchmark::State& s) {
+    CieSearchOnly(s, false);
+}
+
+// The estimates alone, of one colour to all eighteen.
+void CieEstimatesOnly(benchmark::State& state) {
+    const kirimo::Palette palette = kirimo::ColourTable().palette();
+    std::array<bool, kirimo::kColourCount> usable{};
+    usable.fill(true);
+    const kirimo::CieSearch search(palette, usable);
+    if (!kirimo::CieSearch::estimatesAvailable()) {
+        state.SkipWithError("no AVX2");
+        return;
+    }
+    uint32_t seed = 1;
+    double sum = 0;
+    alignas(32) std::array<double, kirimo::CieSearch::kLanes> e;
+    for (auto _ : state) {
+        seed = seed * 1664525u + 1013904223u;
+        search.estimate(
+            kirimo::srgbToLabNear(static_cast<int>(seed >> 24), static_cast<int>(seed >> 16 & 255),
+                                  static_cast<int>(seed >> 8 & 255)),
+            e);
+        sum += e[3];
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+BENCHMARK(CieEstimatesOnly);
+BENCHMARK(CieSearchEstimated);
+BENCHMARK(CieSearchPruned);
 BENCHMARK(FloydSteinbergRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergRgb8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(JarvisRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();

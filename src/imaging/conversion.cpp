@@ -5,13 +5,14 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
-#include "imaging/cielab.h"
+#include "imaging/cie_search.h"
 #include "imaging/colour_space.h"
 #include "imaging/numeric.h"
 
@@ -154,95 +155,76 @@ class YccSearch {
     std::array<bool, kColourCount> usable_;
 };
 
-class CieSearch {
+// Keeps every colour's answer of a costly search for the rest of the run: in a table of all
+// 2^24 colours when that is small beside the picture, else in a direct-mapped table of at
+// most half the picture's size. The full table interleaves the bits of the three
+// components, so that similar colours, which follow each other in a picture, share cache
+// lines.
+template <typename Search>
+class RememberedSearch {
   public:
-    CieSearch(const Palette& palette, const ConversionSettings& settings, size_t pixelCount)
-        : pixelCount_(pixelCount) {
-        for (int n = 0; n < kColourCount; ++n) {
-            labs_[n] = srgbToLab(palette[n].red, palette[n].green, palette[n].blue);
-            chromas_[n] = labChroma(labs_[n]);
-            if (settings.usable[n])
-                order_[count_++] = n;
+    RememberedSearch(Search search, size_t pixelCount) : search_(std::move(search)) {
+        if (pixelCount * 2 >= kAllColours) {
+            full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
+            return;
         }
+        mappedBits_ = 12;
+        while (mappedBits_ < 24 && (size_t{2} << mappedBits_) <= pixelCount / 2)
+            ++mappedBits_;
+        mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
     }
 
-    // The usable colour with the smallest difference, the lowest ColourNumber among equals.
-    // Candidates are tried nearest first by plain Lab distance, so that most of the others
-    // are ruled out by the lower bound of the difference without computing it.
-    NearestColour nearest(int r, int g, int b) const {
-        const Lab lab = srgbToLab(r, g, b);
-        if (count_ == 0)
-            return {1, ciede2000(lab, labs_[1])};
-        const double chroma = labChroma(lab);
-        int tryOrder[kColourCount];
-        double guess[kColourCount];
-        for (int i = 0; i < count_; ++i) {
-            const Lab& c = labs_[order_[i]];
-            const double dl = c.l - lab.l, da = c.a - lab.a, db = c.b - lab.b;
-            guess[i] = dl * dl + da * da + db * db;
-            int j = i;
-            for (; j > 0 && guess[tryOrder[j - 1]] > guess[i]; --j)
-                tryOrder[j] = tryOrder[j - 1];
-            tryOrder[j] = i;
-        }
-        int best = -1;
-        double bestDist = 0;
-        for (int i = 0; i < count_; ++i) {
-            const int n = order_[tryOrder[i]];
-            if (best >= 0 && (ciede2000LightnessBound(lab, labs_[n]) > bestDist ||
-                              ciede2000LowerBound(lab, chroma, labs_[n], chromas_[n]) > bestDist))
-                continue;
-            const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
-            if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
-                best = n;
-                bestDist = d;
-            }
-        }
-        return {best, bestDist};
-    }
-
-    // The search is costly, so every colour's answer is kept for the rest of the run: in a
-    // table of all 2^24 colours when that is small beside the picture, else in a
-    // direct-mapped table of at most half the picture's size.
     SearchResult operator()(int r, int g, int b) {
-        const Pixel key = makePixel(r, g, b);
-        if (full_ || (!mapped_ && pixelCount_ * 2 >= kAllColours)) {
-            if (!full_)
-                full_ = std::make_unique<uint8_t[]>(kAllColours);  // zero: not known yet
-            uint8_t& entry = full_[key];
+        if (full_) {
+            uint8_t& entry = full_[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]];
             if (entry == 0)
-                entry = answer(r, g, b);
+                entry = encode(search_(r, g, b));
             return decode(entry);
         }
-        if (!mapped_) {
-            mappedBits_ = 12;
-            while (mappedBits_ < 24 && (size_t{2} << mappedBits_) <= pixelCount_ / 2)
-                ++mappedBits_;
-            mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
-        }
+        const Pixel key = makePixel(r, g, b);
         uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
         if ((entry >> 8) != key || entry == 0)
-            entry = key << 8 | answer(r, g, b);
+            entry = key << 8 | encode(search_(r, g, b));
         return decode(static_cast<uint8_t>(entry));
     }
 
   private:
     static constexpr size_t kAllColours = size_t{1} << 24;
 
-    uint8_t answer(int r, int g, int b) const {
-        const NearestColour n = nearest(r, g, b);
-        return static_cast<uint8_t>(0x80 | (n.distance > 0 ? 0x40 : 0) | n.colour);
+    // The bits of a component spread to every third place.
+    static constexpr std::array<uint32_t, 256> kSpread = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t v = 0; v < 256; ++v) {
+            for (int bit = 0; bit < 8; ++bit)
+                t[v] |= ((v >> bit) & 1u) << (3 * bit);
+        }
+        return t;
+    }();
+
+    static uint8_t encode(SearchResult s) {
+        return static_cast<uint8_t>(0x80 | (s.diffuse ? 0x40 : 0) | s.colour);
     }
     static SearchResult decode(uint8_t entry) { return {entry & 0x1F, (entry & 0x40) != 0}; }
 
-    std::array<Lab, kColourCount> labs_{};
-    std::array<double, kColourCount> chromas_{};
-    int order_[kColourCount]{};
-    int count_ = 0;
-    size_t pixelCount_;
+    Search search_;
     std::unique_ptr<uint8_t[]> full_;
     std::unique_ptr<uint32_t[]> mapped_;
     int mappedBits_ = 0;
+};
+
+// The CIE answers for the engine: from estimates where the processor allows, else from the
+// pruned scan.
+struct CieAnswers {
+    const CieSearch* search;
+    bool estimates;
+    SearchResult operator()(int r, int g, int b) const {
+        if (estimates) {
+            const CieChoice c = search->estimated(r, g, b);
+            return {c.colour, c.positive};
+        }
+        const NearestColour n = search->pruned(r, g, b);
+        return {n.colour, n.distance > 0};
+    }
 };
 
 // The per-run tables of the plain loop: scaled errors and the steps of every cell.
@@ -406,76 +388,86 @@ class Avx2RgbSearch {
     __m256i red_[2], green_[2], blue_[2], index_[2], unusable_[2];
 };
 
-// Nearest colour by YCC distance, four candidates to a vector of doubles. The candidates
-// are colour 0 (always, with its unrounded distance) and then the usable colours in
-// increasing order; each distance is formed exactly as in the plain search, so the first
-// lane holding the smallest value is the colour a scan with a strict comparison finds.
+// Nearest colour by YCC distance, four candidates to a vector of doubles, without a branch.
+// Each lane holds the key distance * 32 + ColourNumber for a usable colour 1 to 17 (the
+// distance rounded, so the key is a whole number below 2^25 and exact), and the smallest
+// key is the nearest colour with the lowest number, what a scan with a strict comparison
+// finds. Colour 0 competes with its unrounded distance d0: a rounded distance is below d0
+// exactly when it is below ceil(d0), so its key is 32 ceil(d0) - 1, above the key of every
+// colour nearer than d0 and below the key of every other. A key of 31 or more means a
+// distance above 0.
 class Avx2YccSearch {
   public:
     static constexpr int kGroups = (kColourCount + 3) / 4;
 
     __attribute__((target("avx2")))
     Avx2YccSearch(const Palette& palette, const ConversionSettings& settings) {
-        alignas(32) double y[4 * kGroups], u[4 * kGroups], v[4 * kGroups], unused[4 * kGroups];
+        alignas(32) double y[4 * kGroups], u[4 * kGroups], v[4 * kGroups], key[4 * kGroups];
         int count = 0;
+        int order[4 * kGroups];
         for (int n = 0; n < kColourCount; ++n) {
             if (n == 0 || settings.usable[n])
-                order_[count++] = n;
+                order[count++] = n;
         }
-        groups_ = (count + 3) / 4;
         for (int i = 0; i < 4 * kGroups; ++i) {
             const bool used = i < count;
-            const Ycc& c = palette[used ? order_[i] : 0].ycc;
+            const Ycc& c = palette[used ? order[i] : 0].ycc;
             y[i] = static_cast<double>(c.y);
             u[i] = static_cast<double>(c.ry);
             v[i] = static_cast<double>(c.by);
-            unused[i] = used ? 0.0 : std::numeric_limits<double>::infinity();
+            key[i] = !used ? std::numeric_limits<double>::infinity() : i == 0 ? -1.0 : order[i];
         }
         for (int g = 0; g < kGroups; ++g) {
             y_[g] = _mm256_load_pd(y + 4 * g);
             u_[g] = _mm256_load_pd(u + 4 * g);
             v_[g] = _mm256_load_pd(v + 4 * g);
-            unused_[g] = _mm256_load_pd(unused + 4 * g);
+            key_[g] = _mm256_load_pd(key + 4 * g);
+        }
+        for (int c = 0; c < 256; ++c) {
+            red_[c] = 0.299 * c;
+            green_[c] = 0.587 * c;
+            blue_[c] = 0.114 * c;
         }
     }
 
     // lanes: the pixel's blue, green and red as 32-bit whole numbers.
     __attribute__((target("avx2"))) SearchResult operator()(__m128i lanes) const {
-        const Ycc p = rgbToYcc(_mm_extract_epi32(lanes, 2), _mm_extract_epi32(lanes, 1),
-                               _mm_cvtsi128_si32(lanes));
-        const __m256d py = _mm256_set1_pd(static_cast<double>(p.y));
-        const __m256d pu = _mm256_set1_pd(static_cast<double>(p.ry));
-        const __m256d pv = _mm256_set1_pd(static_cast<double>(p.by));
-        __m256d distance[kGroups];
-        __m256d smallest = _mm256_set1_pd(std::numeric_limits<double>::infinity());
-        for (int g = 0; g < groups_; ++g) {
-            const __m256d du = _mm256_sub_pd(pu, u_[g]);
-            const __m256d dy = _mm256_sub_pd(py, y_[g]);
-            const __m256d dv = _mm256_sub_pd(pv, v_[g]);
-            __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)),
-                                      _mm256_mul_pd(dv, dv));
-            const __m256d rounded =
-                _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-            d = g == 0 ? _mm256_blend_pd(rounded, d, 0x1) : rounded;
-            d = _mm256_add_pd(d, unused_[g]);
-            distance[g] = d;
-            smallest = _mm256_min_pd(smallest, d);
+        const int b = _mm_cvtsi128_si32(lanes);
+        const int g = _mm_extract_epi32(lanes, 1);
+        const int r = _mm_extract_epi32(lanes, 2);
+        // Y summed from the same products in the same order as rgbToYcc; R - Y and B - Y
+        // are exact in double, so one single-precision subtraction rounds them the same.
+        const float y = static_cast<float>(green_[g] + red_[r] + blue_[b]);
+        const __m256d py = _mm256_set1_pd(static_cast<double>(y));
+        const __m256d pu = _mm256_set1_pd(static_cast<double>(static_cast<float>(r) - y));
+        const __m256d pv = _mm256_set1_pd(static_cast<double>(static_cast<float>(b) - y));
+        __m256d keys[kGroups];
+        for (int i = 0; i < kGroups; ++i) {
+            const __m256d du = _mm256_sub_pd(pu, u_[i]);
+            const __m256d dy = _mm256_sub_pd(py, y_[i]);
+            const __m256d dv = _mm256_sub_pd(pv, v_[i]);
+            const __m256d d = _mm256_add_pd(
+                _mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)), _mm256_mul_pd(dv, dv));
+            __m256d whole = _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+            if (i == 0) {
+                whole = _mm256_blend_pd(
+                    whole, _mm256_round_pd(d, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC), 0x1);
+            }
+            keys[i] = _mm256_add_pd(_mm256_mul_pd(whole, _mm256_set1_pd(32.0)), key_[i]);
         }
+        static_assert(kGroups == 5);
+        __m256d smallest = _mm256_min_pd(_mm256_min_pd(keys[0], keys[1]),
+                                         _mm256_min_pd(_mm256_min_pd(keys[2], keys[3]), keys[4]));
         smallest = _mm256_min_pd(smallest, _mm256_permute2f128_pd(smallest, smallest, 0x01));
         smallest = _mm256_min_pd(smallest, _mm256_permute_pd(smallest, 0x5));
-        for (int g = 0;; ++g) {
-            const int mask = _mm256_movemask_pd(_mm256_cmp_pd(distance[g], smallest, _CMP_EQ_OQ));
-            if (mask != 0) {
-                const int colour = order_[4 * g + __builtin_ctz(static_cast<unsigned>(mask))];
-                return {colour, _mm256_cvtsd_f64(smallest) > 0};
-            }
-        }
+        const int key = _mm_cvttsd_si32(_mm256_castpd256_pd128(smallest));
+        const int colour = key & 31;
+        return {colour == 31 ? 0 : colour, key >= 31};
     }
 
   private:
-    __m256d y_[kGroups], u_[kGroups], v_[kGroups], unused_[kGroups];
-    int order_[4 * kGroups]{};
-    int groups_ = 0;
+    __m256d y_[kGroups], u_[kGroups], v_[kGroups], key_[kGroups];
+    double red_[256], green_[256], blue_[256];
 };
 
 // Lets the vector loop use a search that takes the components one by one.
@@ -691,7 +683,7 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
         case ColourSpace::Ycc:
             return YccSearch(palette, settings).nearest(red, green, blue);
         case ColourSpace::Cie:
-            return CieSearch(palette, settings, 1).nearest(red, green, blue);
+            return CieSearch(palette, settings.usable).plain(red, green, blue);
     }
     return {0, 0};
 }
@@ -740,7 +732,10 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
             break;
         }
         case ColourSpace::Cie: {
-            CieSearch search(palette, settings, source.size());
+            const CieSearch cie(palette, settings.usable);
+            RememberedSearch search(
+                CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
+                source.size());
             diffuseWithScalarSearch(palette, factors, search, result);
             break;
         }

@@ -1,0 +1,72 @@
+#pragma once
+// The nearest usable colour by the CIEDE2000 difference, found three ways that always agree:
+// a straight scan of every usable colour, a scan that skips colours by cheap lower bounds,
+// and (with AVX2) a scan that estimates all differences at once and computes exactly only
+// the colours the estimate cannot rule out.
+
+#include <array>
+
+#include "imaging/cielab.h"
+#include "imaging/conversion.h"
+#include "imaging/palette.h"
+
+namespace kirimo {
+
+// A search's answer without the difference itself: whether it is above 0 is all the
+// diffusion needs.
+struct CieChoice {
+    int colour;
+    bool positive;
+};
+
+class CieSearch {
+  public:
+    CieSearch(const Palette& palette, const std::array<bool, kColourCount>& usable);
+
+    // Every usable colour in increasing order with a strict comparison, so the lowest
+    // ColourNumber among equal differences; colour 1 and its difference when none is usable.
+    NearestColour plain(int red, int green, int blue) const;
+
+    // The same answer, colours tried nearest first by plain Lab distance and skipped when a
+    // lower bound of their difference is above the best difference so far.
+    NearestColour pruned(int red, int green, int blue) const;
+
+    // The same colour, from estimates where the processor has AVX2 (estimatesAvailable),
+    // else from the pruned scan.
+    CieChoice estimated(int red, int green, int blue) const;
+    static bool estimatesAvailable();
+
+    // The estimated difference of a colour to every usable colour (usableCount of them, in
+    // the order laneColour gives; needs AVX2); a colour whose estimate is not to be relied
+    // on (opposite hues, where the difference jumps) gets a negative value.
+    static constexpr int kLanes = 20;
+    void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
+    int usableCount() const { return count_; }
+    int laneColour(int i) const { return lane_[i]; }
+
+    // How far an estimate may be from the computed difference, at most: far more than the
+    // estimate's error, so that the choice never depends on its last digits.
+    static constexpr double kMarginBase = 1e-3, kMarginPart = 1e-3;
+    static double estimateMargin(double estimate) { return kMarginBase + kMarginPart * estimate; }
+
+  private:
+    CieChoice estimatedWide(int red, int green, int blue) const;
+
+    std::array<Lab, kColourCount> labs_{};
+    std::array<double, kColourCount> chromas_{};
+    int order_[kColourCount]{};  // the usable colours, in increasing order
+    int count_ = 0;
+    // The usable colours for the estimates by increasing lightness, four to a vector:
+    // lightness, chroma, the direction (a, b) / chroma, and 1 for a colour without chroma
+    // (a = b = 0) else 0; and each group's lightness range.
+    int lane_[kColourCount]{};
+    double lightMin_[kLanes / 4]{};
+    double lightMax_[kLanes / 4]{};
+    alignas(32) double l_[kLanes]{};
+    alignas(32) double c_[kLanes]{};
+    alignas(32) double aUnit_[kLanes]{};
+    alignas(32) double bUnit_[kLanes]{};
+    alignas(32) double grey_[kLanes]{};
+};
+
+}  // namespace kirimo
