@@ -100,15 +100,22 @@ QString decodeText(const QByteArray& bytes) {
 }
 
 QByteArray encodeLine(const QString& line) {
-    const auto kept = [](QChar c) {
-        return c.unicode() >= kKeptByteBase + 0x80 && c.unicode() <= kKeptByteBase + 0xFF;
+    // A kept byte is a lone low surrogate: the same code unit after a high surrogate is the
+    // second half of a character beyond U+FFFF (some emoji, for one) and is text.
+    const auto kept = [&line](qsizetype i) {
+        const char16_t c = line[i].unicode();
+        return c >= kKeptByteBase + 0x80 && c <= kKeptByteBase + 0xFF &&
+               !(i > 0 && line[i - 1].isHighSurrogate());
     };
-    if (std::none_of(line.begin(), line.end(), kept))
+    qsizetype first = 0;
+    while (first < line.size() && !kept(first))
+        ++first;
+    if (first == line.size())
         return line.toLocal8Bit();
     QByteArray bytes;
     qsizetype run = 0;
-    for (qsizetype i = 0; i <= line.size(); ++i) {
-        if (i < line.size() && !kept(line[i]))
+    for (qsizetype i = first; i <= line.size(); ++i) {
+        if (i < line.size() && !kept(i))
             continue;
         bytes += QStringView(line).sliced(run, i - run).toLocal8Bit();
         if (i < line.size())

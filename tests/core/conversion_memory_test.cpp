@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <numeric>
+#include <vector>
 
 #include "core/colour_table.h"
 #include "imaging/conversion.h"
@@ -73,6 +75,40 @@ void* operator new(size_t bytes, std::align_val_t alignment) {
 void* operator new[](size_t bytes, std::align_val_t alignment) {
     return allocate(bytes, static_cast<size_t>(alignment));
 }
+// The non-throwing forms too (std::stable_sort's buffer comes from one), so that every
+// block is released by the allocator that made it.
+void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t bytes, const std::nothrow_t& tag) noexcept {
+    return operator new(bytes, tag);
+}
+void* operator new(size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(bytes, static_cast<size_t>(alignment));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t bytes, std::align_val_t alignment, const std::nothrow_t& tag) noexcept {
+    return operator new(bytes, alignment, tag);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    release(block);
+}
 void operator delete(void* block) noexcept {
     release(block);
 }
@@ -116,6 +152,15 @@ long long peakWhileConverting(const PixelBuffer& picture, const ConversionSettin
 // A picture's result and everything the engine sets aside to make it stay within one and
 // a half times the picture's own size (plus a little for the per-run tables), whatever the
 // picture's shape: a very wide picture once needed rows of sixteen bytes a pixel.
+// std::stable_sort takes its buffer from the non-throwing new; under the sanitizers that
+// form is not the throwing one, and a block must still go back to where it came from.
+TEST(ConversionMemory, NonThrowingAllocationsAreReleasedByTheirOwnAllocator) {
+    std::vector<int> values(4096);
+    std::iota(values.rbegin(), values.rend(), 0);
+    std::stable_sort(values.begin(), values.end());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+}
+
 TEST(ConversionMemory, StaysWithinTheResultAndHalfThePictureForEveryShape) {
     const struct {
         int width, height;

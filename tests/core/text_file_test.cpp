@@ -60,9 +60,12 @@ TEST(TextFile, DecodesEachLineOnItsOwnAndWritesUndecodableLinesBackAsRead) {
     const QByteArray sjis = cp932.encode(QStringLiteral("C:\\写真\\ﾈｺ.bmp"));
     const QByteArray utf8 = QStringLiteral("/home/u/写真/ねこ.jpg").toUtf8();
     const QByteArray latin1("/home/u/caf\xe9/\xe9t\xe9.bmp");  // neither UTF-8 nor CP932
-    const QByteArray file = "plain\r\n" + sjis + "\r\n" + utf8 + "\n" + latin1 + "\r\n";
+    // U+1F480: its second UTF-16 half, U+DC80, must not pass for a kept byte.
+    const QByteArray emoji = QStringLiteral("/home/u/\U0001F480.png").toUtf8();
+    const QByteArray file =
+        "plain\r\n" + sjis + "\r\n" + utf8 + "\n" + latin1 + "\r\n" + emoji + "\r\n";
     const QStringList lines = splitLines(decodeText(file));
-    ASSERT_EQ(lines.size(), 4);
+    ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[0], "plain");
     EXPECT_EQ(lines[1], QStringLiteral("C:\\写真\\ﾈｺ.bmp"));
     EXPECT_EQ(lines[2], QStringLiteral("/home/u/写真/ねこ.jpg"));
@@ -71,8 +74,8 @@ TEST(TextFile, DecodesEachLineOnItsOwnAndWritesUndecodableLinesBackAsRead) {
     QTemporaryDir dir;
     const QString path = dir.filePath("mixed.ini");
     ASSERT_TRUE(writeTextLines(path, lines).ok());
-    EXPECT_EQ(readBytes(path),
-              "plain\r\n" + lines[1].toUtf8() + "\r\n" + utf8 + "\r\n" + latin1 + "\r\n");
+    EXPECT_EQ(readBytes(path), "plain\r\n" + lines[1].toUtf8() + "\r\n" + utf8 + "\r\n" + latin1 +
+                                   "\r\n" + emoji + "\r\n");
     EXPECT_EQ(*readTextLines(path), lines);
     // Every byte form of an undecodable line survives, one byte at a time.
     for (int b = 0x80; b <= 0xFF; ++b) {
