@@ -18,27 +18,18 @@ CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount
         if (usable[n])
             order_[count_++] = n;
     }
-    // The estimates' places: by lightness, so that each group of four spans few lightnesses.
-    for (int i = 0; i < count_; ++i) {
-        int j = i;
-        for (; j > 0 && labs_[lane_[j - 1]].l > labs_[order_[i]].l; --j)
-            lane_[j] = lane_[j - 1];
-        lane_[j] = order_[i];
-    }
     for (int i = 0; i < kLanes; ++i) {
-        const int n = i < count_ ? lane_[i] : 0;
-        const bool unused = count_ == 0 || i >= count_;
+        const bool unused = i >= count_;
+        const int n = unused ? 0 : order_[i];
+        if (!unused)
+            lane_[i] = n;
         const bool grey = unused || chromas_[n] == 0.0;
-        l_[i] = unused ? 0.0 : labs_[n].l;
-        c_[i] = unused ? 0.0 : chromas_[n];
-        aUnit_[i] = grey ? 0.0 : labs_[n].a / chromas_[n];
-        bUnit_[i] = grey ? 0.0 : labs_[n].b / chromas_[n];
-        grey_[i] = grey ? 1.0 : 0.0;
-    }
-    for (int g = 0; 4 * g < count_; ++g) {
-        const int last = std::min(count_, 4 * g + 4) - 1;
-        lightMin_[g] = l_[4 * g];
-        lightMax_[g] = l_[last];
+        l_[i] = unused ? 0.0f : static_cast<float>(labs_[n].l);
+        c_[i] = unused ? 0.0f : static_cast<float>(chromas_[n]);
+        aUnit_[i] = grey ? 0.0f : static_cast<float>(labs_[n].a / chromas_[n]);
+        bUnit_[i] = grey ? 0.0f : static_cast<float>(labs_[n].b / chromas_[n]);
+        grey_[i] = grey ? 1.0f : 0.0f;
+        past_[i] = unused ? std::numeric_limits<float>::infinity() : 0.0f;
     }
 }
 
@@ -92,12 +83,14 @@ NearestColour CieSearch::pruned(int red, int green, int blue) const {
     return {best, bestDist};
 }
 
-// The estimate follows the difference's definition step by step in double precision, with
-// three changes that make it cheap and four colours at a time:
+// The estimate follows the difference's definition step by step in single precision,
+// eight colours at a time, with three changes that make it cheap:
 // - hue angles are not formed: with u1, u2 the unit vectors of (a', b) of the two colours,
 //   the hue difference term is sqrt(C1' C2') |u2 - u1| with the sign of u1 x u2, and the
-//   mean hue is the direction of u1 + u2 (the bisector of the shorter arc, which is what
-//   the definition's case analysis picks); its cosines follow from that direction;
+//   mean hue is the bisector of the shorter arc (what the definition's case analysis
+//   picks): the direction of u1 + u2 for hues within 90 degrees, else that of u2 - u1
+//   turned a quarter towards u2 (u1 x u2 above 0) or away; either vector is then at
+//   least 1 long, so its direction is as exact as its components;
 // - the hue rotation's angle is measured from 275 degrees by a polynomial arctangent
 //   (error below 1.2e-8 on [0, 1]), the exponential is a Taylor polynomial raised to the
 //   64th power and the sine a Taylor polynomial; together below 1e-6 in the rotation term;
@@ -105,154 +98,217 @@ NearestColour CieSearch::pruned(int red, int green, int blue) const {
 //   30 exp(-11.56) degrees to almost 0; measured from 275 degrees the jump moves to 95
 //   degrees, where it is as small, so the rotation term differs by at most 2e-5 there.
 // The difference is the root of a quadratic form in (l, c, h) whose cross term has a
-// factor at most 2 sin 60 degrees, so a change of d in the rotation term changes the
-// root by at most about 2 d times the root: the estimate is within 5e-5 relative (plus
-// rounding, far below 1e-9) of the computed difference, twenty times inside
-// estimateMargin. Where u1 + u2 almost vanishes (hues within 1e-4 radians of opposite)
-// the shorter arc is not certain and the estimate is marked unreliable.
+// factor at most 2 sin 60 degrees, so a change of d in the rotation term changes the root
+// by at most about 2 d times the root: 4e-5 relative. Single precision adds a few units of
+// 6e-8 relative per step and, from the rounded inputs (lightness and chroma up to about
+// 130, unit vectors), below 3e-5 absolute; together ten times inside estimateMargin.
+// Where the hues are within 1e-5 radians of opposite the sign of u1 x u2, which turns the
+// mean hue half round, is not certain and the estimate is marked unreliable.
 #if defined(__x86_64__)
 
 namespace {
 
-using V = __m256d;
+using V = __m256;
 
-#define KIRIMO_AVX2 __attribute__((target("avx2"), always_inline)) inline
+#define KIRIMO_SIMD __attribute__((target("avx2,fma"), always_inline)) inline
 
-KIRIMO_AVX2 V splat(double v) {
-    return _mm256_set1_pd(v);
+KIRIMO_SIMD V splat(double v) {
+    return _mm256_set1_ps(static_cast<float>(v));
 }
-KIRIMO_AVX2 V root(V v) {
-    return _mm256_sqrt_pd(v);
-}
-KIRIMO_AVX2 V smaller(V a, V b) {
-    return _mm256_min_pd(a, b);
-}
-// Lanes of onTrue where the mask is set, else of onFalse.
-KIRIMO_AVX2 V select(V mask, V onTrue, V onFalse) {
-    return _mm256_blendv_pd(onFalse, onTrue, mask);
-}
+
+// N vectors of eight lanes worked on side by side, so that the processor overlaps their
+// long chains of dependent steps; a single vector stands for N copies of itself. The loops
+// over the vectors are unrolled by request: only then does the compiler keep the vectors in
+// registers rather than in memory, which made the estimates five times slower.
+template <int N>
+struct Lanes {
+    V v[N];
+
+    Lanes() = default;
+    KIRIMO_SIMD Lanes(V x) {  // NOLINT(google-explicit-constructor): constants mix in freely
+#pragma GCC unroll 4
+        for (int i = 0; i < N; ++i)
+            v[i] = x;
+    }
+    KIRIMO_SIMD static Lanes load(const float* p) {
+        Lanes r;
+#pragma GCC unroll 4
+        for (int i = 0; i < N; ++i)
+            r.v[i] = _mm256_load_ps(p + 8 * i);
+        return r;
+    }
+
+#define KIRIMO_LANEWISE(expr)                                            \
+    Lanes r;                                                             \
+    _Pragma("GCC unroll 4") for (int i = 0; i < N; ++i) r.v[i] = (expr); \
+    return r
+    KIRIMO_SIMD friend Lanes operator+(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(a.v[i] + b.v[i]);
+    }
+    KIRIMO_SIMD friend Lanes operator-(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(a.v[i] - b.v[i]);
+    }
+    KIRIMO_SIMD friend Lanes operator*(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(a.v[i] * b.v[i]);
+    }
+    KIRIMO_SIMD friend Lanes operator/(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(a.v[i] / b.v[i]);
+    }
+    // a * b + c, rounded once.
+    KIRIMO_SIMD friend Lanes fused(Lanes a, Lanes b, Lanes c) {
+        KIRIMO_LANEWISE(_mm256_fmadd_ps(a.v[i], b.v[i], c.v[i]));
+    }
+    KIRIMO_SIMD friend Lanes root(Lanes a) {
+        KIRIMO_LANEWISE(_mm256_sqrt_ps(a.v[i]));
+    }
+    KIRIMO_SIMD friend Lanes smaller(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(_mm256_min_ps(a.v[i], b.v[i]));
+    }
+    KIRIMO_SIMD friend Lanes larger(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(_mm256_max_ps(a.v[i], b.v[i]));
+    }
+    KIRIMO_SIMD friend Lanes magnitude(Lanes a) {
+        KIRIMO_LANEWISE(_mm256_andnot_ps(splat(-0.0), a.v[i]));
+    }
+    KIRIMO_SIMD friend Lanes signOf(Lanes a) {
+        KIRIMO_LANEWISE(_mm256_and_ps(a.v[i], splat(-0.0)));
+    }
+    KIRIMO_SIMD friend Lanes bitsXor(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(_mm256_xor_ps(a.v[i], b.v[i]));
+    }
+    KIRIMO_SIMD friend Lanes bitsAndNot(Lanes a, Lanes b) {  // ~a & b
+        KIRIMO_LANEWISE(_mm256_andnot_ps(a.v[i], b.v[i]));
+    }
+    // Masks of the comparisons (all bits set where true).
+    KIRIMO_SIMD friend Lanes less(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(_mm256_cmp_ps(a.v[i], b.v[i], _CMP_LT_OQ));
+    }
+    KIRIMO_SIMD friend Lanes notLess(Lanes a, Lanes b) {
+        KIRIMO_LANEWISE(_mm256_cmp_ps(a.v[i], b.v[i], _CMP_GE_OQ));
+    }
+    // Lanes of onTrue where the mask is set, else of onFalse.
+    KIRIMO_SIMD friend Lanes select(Lanes mask, Lanes onTrue, Lanes onFalse) {
+        KIRIMO_LANEWISE(_mm256_blendv_ps(onFalse.v[i], onTrue.v[i], mask.v[i]));
+    }
+#undef KIRIMO_LANEWISE
+};
 
 // atan(y / x) for 0 <= y, x not both 0, in [0, pi].
-KIRIMO_AVX2 V arcTangent(V y, V x) {
-    const V ax = _mm256_andnot_pd(splat(-0.0), x);
-    const V steep = _mm256_cmp_pd(y, ax, _CMP_GT_OQ);
-    const V t = select(steep, ax, y) / select(steep, y, ax);
-    const V s = t * t;
-    V p = splat(0.002834064299313468);
-    p = p * s + splat(-0.016005030504602474);
-    p = p * s + splat(0.042587607465986825);
-    p = p * s + splat(-0.07495445443168593);
-    p = p * s + splat(0.10636754097864427);
-    p = p * s + splat(-0.1420257051154517);
-    p = p * s + splat(0.19992483578459433);
-    p = p * s + splat(-0.3333306678068699);
-    p = p * s + splat(0.9999999842426349);
-    V a = t * p;
+template <int N>
+KIRIMO_SIMD Lanes<N> arcTangent(Lanes<N> y, Lanes<N> x) {
+    const Lanes<N> ax = magnitude(x);
+    const Lanes<N> steep = less(ax, y);
+    const Lanes<N> t = select(steep, ax, y) / select(steep, y, ax);
+    const Lanes<N> s = t * t;
+    Lanes<N> p = splat(0.002834064299313468);
+#pragma GCC unroll 16
+    for (double c :
+         {-0.016005030504602474, 0.042587607465986825, -0.07495445443168593, 0.10636754097864427,
+          -0.1420257051154517, 0.19992483578459433, -0.3333306678068699, 0.9999999842426349})
+        p = fused(p, s, splat(c));
+    Lanes<N> a = t * p;
     a = select(steep, splat(std::numbers::pi / 2) - a, a);
-    return select(_mm256_cmp_pd(x, splat(0.0), _CMP_LT_OQ), splat(std::numbers::pi) - a, a);
+    return select(less(x, splat(0.0)), splat(std::numbers::pi) - a, a);
 }
 
 // exp(-y) for 0 <= y: (exp(-y / 64))^64 with y capped at 40 (exp(-40) is 4e-18).
-KIRIMO_AVX2 V expMinus(V y) {
-    const V z = smaller(y, splat(40.0)) * splat(-1.0 / 64.0);
-    V p = splat(1.0 / 362880.0);
-    p = p * z + splat(1.0 / 40320.0);
-    p = p * z + splat(1.0 / 5040.0);
-    p = p * z + splat(1.0 / 720.0);
-    p = p * z + splat(1.0 / 120.0);
-    p = p * z + splat(1.0 / 24.0);
-    p = p * z + splat(1.0 / 6.0);
-    p = p * z + splat(0.5);
-    p = p * z + splat(1.0);
-    p = p * z + splat(1.0);
-    p = p * p;
-    p = p * p;
-    p = p * p;
-    p = p * p;
-    p = p * p;
-    return p * p;
+template <int N>
+KIRIMO_SIMD Lanes<N> expMinus(Lanes<N> y) {
+    const Lanes<N> z = smaller(y, splat(40.0)) * splat(-1.0 / 64.0);
+    Lanes<N> p = splat(1.0 / 362880.0);
+#pragma GCC unroll 16
+    for (double c : {1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0,
+                     0.5, 1.0, 1.0})
+        p = fused(p, z, splat(c));
+#pragma GCC unroll 8
+    for (int square = 0; square < 6; ++square)
+        p = p * p;
+    return p;
 }
 
 // sin(x) for 0 <= x <= pi / 3.
-KIRIMO_AVX2 V sine(V x) {
-    const V s = x * x;
-    V p = splat(-1.0 / 39916800.0);
-    p = p * s + splat(1.0 / 362880.0);
-    p = p * s + splat(-1.0 / 5040.0);
-    p = p * s + splat(1.0 / 120.0);
-    p = p * s + splat(-1.0 / 6.0);
-    p = p * s + splat(1.0);
+template <int N>
+KIRIMO_SIMD Lanes<N> sine(Lanes<N> x) {
+    const Lanes<N> s = x * x;
+    Lanes<N> p = splat(-1.0 / 39916800.0);
+#pragma GCC unroll 16
+    for (double c : {1.0 / 362880.0, -1.0 / 5040.0, 1.0 / 120.0, -1.0 / 6.0, 1.0})
+        p = fused(p, s, splat(c));
     return x * p;
 }
 
-#undef KIRIMO_AVX2
-
-constexpr double kDegree = std::numbers::pi / 180.0;
-
-}  // namespace
-
-bool CieSearch::estimatesAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
+// The smallest of the eight lanes, in every lane.
+KIRIMO_SIMD V smallestLane(V v) {
+    v = _mm256_min_ps(v, _mm256_permute2f128_ps(v, v, 0x01));
+    v = _mm256_min_ps(v, _mm256_permute_ps(v, 0x4E));
+    return _mm256_min_ps(v, _mm256_permute_ps(v, 0xB1));
 }
 
-namespace {
+constexpr double kDegree = std::numbers::pi / 180.0;
 
 // What the estimates need of the pixel's colour, in every lane.
 struct PixelTerms {
     V l, c, aUnit, bUnit, grey;
 };
 
-__attribute__((target("avx2"))) PixelTerms pixelTerms(const Lab& lab) {
+KIRIMO_SIMD PixelTerms pixelTerms(const Lab& lab) {
     const double chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
     const bool grey = chroma == 0.0;
     return {splat(lab.l), splat(chroma), splat(grey ? 0.0 : lab.a / chroma),
             splat(grey ? 0.0 : lab.b / chroma), splat(grey ? 1.0 : 0.0)};
 }
 
-// The estimates for the four colours from place i of the arrays; -1 where unreliable.
-__attribute__((target("avx2"))) V estimateFour(const PixelTerms& pixel, const double* lightness,
-                                               const double* chroma, const double* aUnit,
-                                               const double* bUnit, const double* grey) {
-    constexpr double k25To7 = 6103515625.0;
-    const V l1 = pixel.l, c1 = pixel.c, a1Unit = pixel.aUnit, b1Unit = pixel.bUnit,
-            grey1 = pixel.grey;
-    const V l2 = _mm256_load_pd(lightness), c2 = _mm256_load_pd(chroma);
-    const V a2Unit = _mm256_load_pd(aUnit), b2Unit = _mm256_load_pd(bUnit);
-    const V grey2 = _mm256_load_pd(grey);
-    const V one = splat(1.0), half = splat(0.5);
+// The colours' terms, eight to a vector.
+struct ColourLanes {
+    const float *lightness, *chroma, *aUnit, *bUnit, *grey;
+};
 
-    const V meanC = (c1 + c2) * half;
-    const V meanC2 = meanC * meanC;
-    const V meanC7 = meanC2 * meanC2 * meanC2 * meanC;
-    const V stretch = one + half * (one - root(meanC7 / (meanC7 + splat(k25To7))));
+// The estimates of the first 8 N colours; -1 where unreliable.
+template <int N>
+KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& colours) {
+    using W = Lanes<N>;
+    constexpr double k25To7 = 6103515625.0;
+    const W l1 = pixel.l, c1 = pixel.c, a1Unit = pixel.aUnit, b1Unit = pixel.bUnit,
+            grey1 = pixel.grey;
+    const W l2 = W::load(colours.lightness), c2 = W::load(colours.chroma);
+    const W a2Unit = W::load(colours.aUnit), b2Unit = W::load(colours.bUnit);
+    const W grey2 = W::load(colours.grey);
+    const W one = splat(1.0), half = splat(0.5);
+
+    const W meanC = (c1 + c2) * half;
+    const W meanC2 = meanC * meanC;
+    const W meanC7 = meanC2 * meanC2 * meanC2 * meanC;
+    const W stretch = one + half * (one - root(meanC7 / (meanC7 + splat(k25To7))));
     // (a', b) / C of each colour and its length; a colour without chroma gets length 1
     // and direction 0, so that its C' is 0 and it leaves the mean hue to the other.
-    const V x1 = stretch * a1Unit, x2 = stretch * a2Unit;
-    const V w1 = root(x1 * x1 + b1Unit * b1Unit + grey1);
-    const V w2 = root(x2 * x2 + b2Unit * b2Unit + grey2);
-    const V cp1 = c1 * w1, cp2 = c2 * w2;
-    const V inverse1 = one / w1, inverse2 = one / w2;
-    const V u1x = x1 * inverse1, u1y = b1Unit * inverse1;
-    const V u2x = x2 * inverse2, u2y = b2Unit * inverse2;
+    const W x1 = stretch * a1Unit, x2 = stretch * a2Unit;
+    const W w1 = root(x1 * x1 + b1Unit * b1Unit + grey1);
+    const W w2 = root(x2 * x2 + b2Unit * b2Unit + grey2);
+    const W cp1 = c1 * w1, cp2 = c2 * w2;
+    const W inverse1 = one / w1, inverse2 = one / w2;
+    const W u1x = x1 * inverse1, u1y = b1Unit * inverse1;
+    const W u2x = x2 * inverse2, u2y = b2Unit * inverse2;
 
-    const V dx = u2x - u1x, dy = u2y - u1y;
-    const V cross = u1x * u2y - u1y * u2x;
-    const V hueSize = root(cp1 * cp2 * (dx * dx + dy * dy));
-    const V deltaH = _mm256_xor_pd(hueSize, _mm256_and_pd(cross, splat(-0.0)));
+    const W dx = u2x - u1x, dy = u2y - u1y;
+    const W d2 = dx * dx + dy * dy;
+    const W cross = u1x * u2y - u1y * u2x;
+    const W turn = signOf(cross);
+    const W deltaH = bitsXor(root(cp1 * cp2 * d2), turn);
 
-    const V mx = u1x + u2x + grey1 * grey2, my = u1y + u2y;  // both grey: hue 0
-    const V m2 = mx * mx + my * my;
-    const V unreliable = _mm256_cmp_pd(m2, splat(1e-8), _CMP_LT_OQ);
-    const V m = root(m2);
-    const V inverseM = one / m;
-    const V ch = mx * inverseM, sh = my * inverseM;  // cosine and sine of the mean hue
+    const W mx = u1x + u2x + grey1 * grey2, my = u1y + u2y;  // both grey: hue 0
+    const W m2 = mx * mx + my * my;
+    const W close = notLess(m2, d2);
+    const W px = select(close, mx, bitsXor(dy, turn));
+    const W py = select(close, my, bitsXor(dx, bitsXor(turn, splat(-0.0))));
+    const W unreliable = bitsAndNot(close, less(magnitude(cross), splat(1e-5)));
+    const W inverseP = one / root(select(close, m2, d2));
+    const W ch = px * inverseP, sh = py * inverseP;  // cosine and sine of the mean hue
 
-    const V c2h = ch * ch - sh * sh, s2h = splat(2.0) * sh * ch;
-    const V c3h = ch * (splat(4.0) * ch * ch - splat(3.0));
-    const V s3h = sh * (splat(3.0) - splat(4.0) * sh * sh);
-    const V c4h = c2h * c2h - s2h * s2h, s4h = splat(2.0) * s2h * c2h;
-    const V t =
+    const W c2h = ch * ch - sh * sh, s2h = splat(2.0) * sh * ch;
+    const W c3h = ch * (splat(4.0) * ch * ch - splat(3.0));
+    const W s3h = sh * (splat(3.0) - splat(4.0) * sh * sh);
+    const W c4h = c2h * c2h - s2h * s2h, s4h = splat(2.0) * s2h * c2h;
+    const W t =
         one -
         splat(0.17) * (ch * splat(std::cos(30 * kDegree)) + sh * splat(std::sin(30 * kDegree))) +
         splat(0.24) * c2h +
@@ -260,108 +316,101 @@ __attribute__((target("avx2"))) V estimateFour(const PixelTerms& pixel, const do
         splat(0.20) * (c4h * splat(std::cos(63 * kDegree)) + s4h * splat(std::sin(63 * kDegree)));
 
     // The mean hue's angle from 275 degrees, in units of 25 degrees.
-    const V rc = ch * splat(std::cos(275 * kDegree)) + sh * splat(std::sin(275 * kDegree));
-    const V rs = sh * splat(std::cos(275 * kDegree)) - ch * splat(std::sin(275 * kDegree));
-    const V angle = arcTangent(_mm256_andnot_pd(splat(-0.0), rs), rc) * splat(1.0 / (25 * kDegree));
-    const V twoTheta = splat(std::numbers::pi / 3) * expMinus(angle * angle);
+    const W rc = ch * splat(std::cos(275 * kDegree)) + sh * splat(std::sin(275 * kDegree));
+    const W rs = sh * splat(std::cos(275 * kDegree)) - ch * splat(std::sin(275 * kDegree));
+    const W angle = arcTangent(magnitude(rs), rc) * splat(1.0 / (25 * kDegree));
+    const W twoTheta = splat(std::numbers::pi / 3) * expMinus(angle * angle);
 
-    const V meanCp = (cp1 + cp2) * half;
-    const V meanCp2 = meanCp * meanCp;
-    const V meanCp7 = meanCp2 * meanCp2 * meanCp2 * meanCp;
-    const V rotation = splat(-2.0) * sine(twoTheta) * root(meanCp7 / (meanCp7 + splat(k25To7)));
-    const V meanL = (l1 + l2) * half;
-    const V meanL50 = (meanL - splat(50.0)) * (meanL - splat(50.0));
-    const V sl = one + splat(0.015) * meanL50 / root(splat(20.0) + meanL50);
-    const V sc = one + splat(0.045) * meanCp;
-    const V shue = one + splat(0.015) * meanCp * t;
+    const W meanCp = (cp1 + cp2) * half;
+    const W meanCp2 = meanCp * meanCp;
+    const W meanCp7 = meanCp2 * meanCp2 * meanCp2 * meanCp;
+    const W rotation = splat(-2.0) * sine(twoTheta) * root(meanCp7 / (meanCp7 + splat(k25To7)));
+    const W meanL = (l1 + l2) * half;
+    const W meanL50 = (meanL - splat(50.0)) * (meanL - splat(50.0));
+    const W sl = one + splat(0.015) * meanL50 / root(splat(20.0) + meanL50);
+    const W sc = one + splat(0.045) * meanCp;
+    const W shue = one + splat(0.015) * meanCp * t;
 
-    const V scHue = sc * shue;
-    const V inverse = one / (sl * scHue);
-    const V l = (l2 - l1) * (scHue * inverse);
-    const V c = (cp2 - cp1) * (sl * shue * inverse);
-    const V h = deltaH * (sl * sc * inverse);
-    const V e2 = l * l + c * c + h * h + rotation * c * h;
-    const V e = root(_mm256_max_pd(e2, splat(0.0)));
+    const W scHue = sc * shue;
+    const W inverse = one / (sl * scHue);
+    const W l = (l2 - l1) * (scHue * inverse);
+    const W c = (cp2 - cp1) * (sl * shue * inverse);
+    const W h = deltaH * (sl * sc * inverse);
+    const W e2 = l * l + c * c + h * h + rotation * c * h;
+    const W e = root(larger(e2, splat(0.0)));
     return select(unreliable, splat(-1.0), e);
 }
 
+// Stores the estimates of the first 8 N colours in out and returns, a bit for each, the
+// colours that may be the nearest: those whose lowest possible difference is not above the
+// lowest highest possible difference of a colour. `past` is +infinity in lanes that hold
+// no colour, else 0.
+template <int N>
+KIRIMO_SIMD unsigned estimateCandidates(const PixelTerms& pixel, const ColourLanes& colours,
+                                        const float* past, float* out) {
+    using W = Lanes<N>;
+    const W v = estimateLanes<N>(pixel, colours);
+    const W infinity = splat(std::numeric_limits<double>::infinity());
+    const W reliable = notLess(v, splat(0.0));
+    const W margin = fused(splat(CieSearch::kMarginPart), v, splat(CieSearch::kMarginBase));
+    const W low = select(reliable, v - margin, splat(0.0) - infinity);
+    const W high = select(reliable, v + margin, infinity) + W::load(past);
+    V lowestHigh = high.v[0];
+    for (int i = 1; i < N; ++i)
+        lowestHigh = _mm256_min_ps(lowestHigh, high.v[i]);
+    lowestHigh = smallestLane(lowestHigh);
+    unsigned bits = 0;
+    for (int i = 0; i < N; ++i) {
+        _mm256_store_ps(out + 8 * i, v.v[i]);
+        const V mayBe = _mm256_cmp_ps(low.v[i], lowestHigh, _CMP_LE_OQ);
+        bits |= static_cast<unsigned>(_mm256_movemask_ps(mayBe)) << (8 * i);
+    }
+    return bits;
+}
+
+#undef KIRIMO_SIMD
+
 }  // namespace
 
-__attribute__((target("avx2"))) void CieSearch::estimate(const Lab& lab,
-                                                         std::array<double, kLanes>& out) const {
+bool CieSearch::estimatesAvailable() {
+    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return available;
+}
+
+__attribute__((target("avx2,fma"))) unsigned CieSearch::candidates(const Lab& lab,
+                                                                   float* out) const {
+    static_assert(kLanes == 3 * kGroup);
     const PixelTerms pixel = pixelTerms(lab);
-    for (int i = 0; i < count_; i += 4) {
-        _mm256_store_pd(out.data() + i,
-                        estimateFour(pixel, l_ + i, c_ + i, aUnit_ + i, bUnit_ + i, grey_ + i));
-    }
+    const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_};
+    unsigned bits;
+    if (count_ <= kGroup)
+        bits = estimateCandidates<1>(pixel, colours, past_, out);
+    else if (count_ <= 2 * kGroup)
+        bits = estimateCandidates<2>(pixel, colours, past_, out);
+    else
+        bits = estimateCandidates<3>(pixel, colours, past_, out);
+    return bits & ((1u << count_) - 1);
+}
+
+void CieSearch::estimate(const Lab& lab, std::array<double, kLanes>& out) const {
+    alignas(32) float e[kLanes];
+    candidates(lab, e);
+    for (int i = 0; i < count_; ++i)
+        out[i] = e[i];
 }
 
 // Every colour's difference lies within its estimate's margin, so a colour whose lowest
 // possible difference is above the highest possible difference of another cannot be the
-// nearest; an unreliable estimate bounds nothing. The difference is also at least the
-// lightness difference over the lightness weight (its cross term never takes more than
-// the chroma and hue terms give), so a group of colours whose lightness is far enough from
-// the pixel's is ruled out without estimates: the groups are tried from the nearest
-// lightness on.
+// nearest; an unreliable estimate bounds nothing. What is left is computed exactly.
 CieChoice CieSearch::estimated(int red, int green, int blue) const {
     if (!estimatesAvailable()) {
         const NearestColour n = pruned(red, green, blue);
         return {n.colour, n.distance > 0};
     }
-    return estimatedWide(red, green, blue);
-}
-
-__attribute__((target("avx2"))) CieChoice CieSearch::estimatedWide(int red, int green,
-                                                                   int blue) const {
     if (count_ == 0)
         return {1, ciede2000(srgbToLab(red, green, blue), labs_[1]) > 0};
-    const Lab near = srgbToLabNear(red, green, blue);
-    const PixelTerms pixel = pixelTerms(near);
-    const int groups = (count_ + 3) / 4;
-    int tryOrder[kLanes / 4];
-    double bound[kLanes / 4];
-    for (int g = 0; g < groups; ++g) {
-        // The lightness weight grows with the mean lightness's distance from 50.
-        const double apart = std::max({0.0, lightMin_[g] - near.l, near.l - lightMax_[g]});
-        const double farMean = std::max(std::fabs((near.l + lightMin_[g]) / 2 - 50.0),
-                                        std::fabs((near.l + lightMax_[g]) / 2 - 50.0));
-        const double farMean2 = farMean * farMean;
-        const double weight = 1.0 + 0.015 * farMean2 / std::sqrt(20.0 + farMean2);
-        bound[g] = apart / weight * (1.0 - 1e-12) - 1e-9;
-        int j = g;
-        for (; j > 0 && bound[tryOrder[j - 1]] > bound[g]; --j)
-            tryOrder[j] = tryOrder[j - 1];
-        tryOrder[j] = g;
-    }
-    const V infinity = splat(std::numeric_limits<double>::infinity());
-    alignas(32) std::array<double, kLanes> e;
-    V low[kLanes / 4];
-    V lowestHigh = infinity;
-    double lowest = std::numeric_limits<double>::infinity();
-    for (int k = 0; k < groups; ++k) {
-        const int g = tryOrder[k];
-        if (bound[g] > lowest) {
-            low[g] = infinity;
-            continue;
-        }
-        const int i = 4 * g;
-        const V v = estimateFour(pixel, l_ + i, c_ + i, aUnit_ + i, bUnit_ + i, grey_ + i);
-        _mm256_store_pd(e.data() + i, v);
-        const V reliable = _mm256_cmp_pd(v, splat(0.0), _CMP_GE_OQ);
-        const V margin = splat(kMarginBase) + splat(kMarginPart) * v;
-        low[g] = select(reliable, v - margin, -infinity);
-        lowestHigh = smaller(lowestHigh, select(reliable, v + margin, infinity));
-        lowestHigh = smaller(lowestHigh, _mm256_permute2f128_pd(lowestHigh, lowestHigh, 0x01));
-        lowestHigh = smaller(lowestHigh, _mm256_permute_pd(lowestHigh, 0x5));
-        lowest = _mm256_cvtsd_f64(lowestHigh);
-    }
-    unsigned bits = 0;
-    for (int g = 0; g < groups; ++g) {
-        const unsigned mask = static_cast<unsigned>(
-            _mm256_movemask_pd(_mm256_cmp_pd(low[g], lowestHigh, _CMP_LE_OQ)));
-        bits |= mask << (4 * g);
-    }
-    bits &= (1u << count_) - 1;
+    alignas(32) float e[kLanes];
+    unsigned bits = candidates(srgbToLabNear(red, green, blue), e);
     if (bits == 0)
         bits = (1u << count_) - 1;  // only if every estimate failed
     // One colour left, surely apart from the pixel's colour: no difference to compute.

@@ -1,7 +1,7 @@
 #pragma once
 // The nearest usable colour by the CIEDE2000 difference, found three ways that always agree:
 // a straight scan of every usable colour, a scan that skips colours by cheap lower bounds,
-// and (with AVX2) a scan that estimates all differences at once and computes exactly only
+// and (with AVX2 and FMA) a scan that estimates all differences at once and computes exactly only
 // the colours the estimate cannot rule out.
 
 #include <array>
@@ -31,15 +31,17 @@ class CieSearch {
     // lower bound of their difference is above the best difference so far.
     NearestColour pruned(int red, int green, int blue) const;
 
-    // The same colour, from estimates where the processor has AVX2 (estimatesAvailable),
+    // The same colour, from estimates where the processor has AVX2 and FMA
+    // (estimatesAvailable),
     // else from the pruned scan.
     CieChoice estimated(int red, int green, int blue) const;
     static bool estimatesAvailable();
 
     // The estimated difference of a colour to every usable colour (usableCount of them, in
-    // the order laneColour gives; needs AVX2); a colour whose estimate is not to be relied
-    // on (opposite hues, where the difference jumps) gets a negative value.
-    static constexpr int kLanes = 20;
+    // the order laneColour gives; needs estimatesAvailable); a colour whose estimate is not to be
+    // relied on (hues almost opposite, where the difference jumps) gets a negative value.
+    static constexpr int kGroup = 8;  // estimates made at once
+    static constexpr int kLanes = 24;
     void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
     int usableCount() const { return count_; }
     int laneColour(int i) const { return lane_[i]; }
@@ -50,23 +52,24 @@ class CieSearch {
     static double estimateMargin(double estimate) { return kMarginBase + kMarginPart * estimate; }
 
   private:
-    CieChoice estimatedWide(int red, int green, int blue) const;
+    // The estimates of every usable colour into out (kLanes of them) and, a bit for each
+    // lane, the colours they leave as possibly the nearest.
+    unsigned candidates(const Lab& lab, float* out) const;
 
     std::array<Lab, kColourCount> labs_{};
     std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};  // the usable colours, in increasing order
     int count_ = 0;
-    // The usable colours for the estimates by increasing lightness, four to a vector:
-    // lightness, chroma, the direction (a, b) / chroma, and 1 for a colour without chroma
-    // (a = b = 0) else 0; and each group's lightness range.
+    // The usable colours for the estimates, eight to a vector, in single precision:
+    // lightness, chroma, the direction (a, b) / chroma, 1 for a colour without chroma
+    // (a = b = 0) else 0, and +infinity in the lanes past the last colour else 0.
     int lane_[kColourCount]{};
-    double lightMin_[kLanes / 4]{};
-    double lightMax_[kLanes / 4]{};
-    alignas(32) double l_[kLanes]{};
-    alignas(32) double c_[kLanes]{};
-    alignas(32) double aUnit_[kLanes]{};
-    alignas(32) double bUnit_[kLanes]{};
-    alignas(32) double grey_[kLanes]{};
+    alignas(32) float l_[kLanes]{};
+    alignas(32) float c_[kLanes]{};
+    alignas(32) float aUnit_[kLanes]{};
+    alignas(32) float bUnit_[kLanes]{};
+    alignas(32) float grey_[kLanes]{};
+    alignas(32) float past_[kLanes]{};
 };
 
 }  // namespace kirimo

@@ -141,7 +141,7 @@ TEST(CieSearch, EstimatesStayFarInsideTheirMargin) {
                 << "colour " << n << " lab " << labs[k].l << "," << labs[k].a << "," << labs[k].b;
         }
     }
-    // Only hues within 1e-4 radians of opposite go without an estimate: the made-up
+    // Only hues within 1e-5 radians of opposite go without an estimate: the made-up
     // colours 1e-7 and 1e-4 degrees from opposite, and almost never a real pixel.
     EXPECT_GE(unreliable, 17 * 2 * 2 * 3);
     EXPECT_LE(unreliableFromPixels, 5);
