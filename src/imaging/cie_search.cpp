@@ -21,8 +21,6 @@ CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount
     for (int i = 0; i < kLanes; ++i) {
         const bool unused = i >= count_;
         const int n = unused ? 0 : order_[i];
-        if (!unused)
-            lane_[i] = n;
         const bool grey = unused || chromas_[n] == 0.0;
         l_[i] = unused ? 0.0f : static_cast<float>(labs_[n].l);
         c_[i] = unused ? 0.0f : static_cast<float>(chromas_[n]);
@@ -417,14 +415,14 @@ CieChoice CieSearch::estimated(int red, int green, int blue) const {
     if ((bits & (bits - 1)) == 0) {
         const int i = __builtin_ctz(bits);
         if (e[i] - estimateMargin(e[i]) > 0)
-            return {lane_[i], true};
+            return {order_[i], true};
     }
     const Lab lab = srgbToLab(red, green, blue);
     const double chroma = labChroma(lab);
     int best = -1;
     double bestDist = 0;
     for (; bits != 0; bits &= bits - 1) {
-        const int n = lane_[__builtin_ctz(bits)];
+        const int n = order_[__builtin_ctz(bits)];
         const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
         if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
             best = n;

@@ -1,8 +1,8 @@
 #pragma once
 // The nearest usable colour by the CIEDE2000 difference, found three ways that always agree:
 // a straight scan of every usable colour, a scan that skips colours by cheap lower bounds,
-// and (with AVX2 and FMA) a scan that estimates all differences at once and computes exactly only
-// the colours the estimate cannot rule out.
+// and (with AVX2 and FMA) a scan that estimates all differences at once and computes
+// exactly only the colours the estimate cannot rule out.
 
 #include <array>
 
@@ -32,19 +32,19 @@ class CieSearch {
     NearestColour pruned(int red, int green, int blue) const;
 
     // The same colour, from estimates where the processor has AVX2 and FMA
-    // (estimatesAvailable),
-    // else from the pruned scan.
+    // (estimatesAvailable), else from the pruned scan.
     CieChoice estimated(int red, int green, int blue) const;
     static bool estimatesAvailable();
 
     // The estimated difference of a colour to every usable colour (usableCount of them, in
-    // the order laneColour gives; needs estimatesAvailable); a colour whose estimate is not to be
-    // relied on (hues almost opposite, where the difference jumps) gets a negative value.
+    // the order laneColour gives; needs estimatesAvailable); a colour whose estimate is not
+    // to be relied on (hues almost opposite, where the difference jumps) gets a negative
+    // value.
     static constexpr int kGroup = 8;  // estimates made at once
     static constexpr int kLanes = 24;
     void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
     int usableCount() const { return count_; }
-    int laneColour(int i) const { return lane_[i]; }
+    int laneColour(int i) const { return order_[i]; }
 
     // How far an estimate may be from the computed difference, at most: far more than the
     // estimate's error, so that the choice never depends on its last digits.
@@ -60,10 +60,9 @@ class CieSearch {
     std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};  // the usable colours, in increasing order
     int count_ = 0;
-    // The usable colours for the estimates, eight to a vector, in single precision:
-    // lightness, chroma, the direction (a, b) / chroma, 1 for a colour without chroma
-    // (a = b = 0) else 0, and +infinity in the lanes past the last colour else 0.
-    int lane_[kColourCount]{};
+    // The usable colours for the estimates in the same order, eight to a vector, in single
+    // precision: lightness, chroma, the direction (a, b) / chroma, 1 for a colour without
+    // chroma (a = b = 0) else 0, and +infinity in the lanes past the last colour else 0.
     alignas(32) float l_[kLanes]{};
     alignas(32) float c_[kLanes]{};
     alignas(32) float aUnit_[kLanes]{};

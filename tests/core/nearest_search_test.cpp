@@ -190,32 +190,47 @@ TEST(CieSearch, BoundsNeverExceedTheDifference) {
                   ciede2000(p[0], p[1]));
 }
 
-// The vector YCC search (used by the conversion's vector loop) against the straight scan:
-// with rate 0 the conversion is the plain nearest-colour map, here of a grid of colours,
-// every palette colour and its neighbours, with exact ties and colour 0 switched off.
-TEST(YccSearch, ConversionWithoutDiffusionMapsAsTheStraightScan) {
-    for (const Trial& t : trials()) {
-        std::vector<Rgb> pixels = hardPixels(t.palette, 5);
-        for (int r = 0; r < 256; r += 17)
-            for (int g = 0; g < 256; g += 15)
-                for (int b = 0; b < 256; b += 5)
-                    pixels.push_back({r, g, b});
-        PixelBuffer picture = *PixelBuffer::create(static_cast<int>(pixels.size()), 1);
-        for (size_t i = 0; i < pixels.size(); ++i)
-            picture.data()[i] = makePixel(pixels[i].r, pixels[i].g, pixels[i].b);
-        ConversionSettings settings;
-        settings.space = ColourSpace::Ycc;
-        settings.rate = 0;
-        settings.usable = t.usable;
-        settings.usable[0] = false;
-        auto result = convertPicture(picture, t.palette, settings);
-        ASSERT_TRUE(result.ok());
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            const Rgb& p = pixels[i];
-            const int c = findNearestColour(p.r, p.g, p.b, t.palette, settings).colour;
-            const PaletteColour& pc = t.palette[c];
-            ASSERT_EQ(result->pixels.data()[i], makePixel(pc.red, pc.green, pc.blue))
-                << p.r << "," << p.g << "," << p.b;
+// The searches the conversion uses (the vector YCC search; the CIE estimates behind a
+// table of answers) against the straight scan: with rate 0 the conversion is the plain
+// nearest-colour map, here of a grid of colours, every palette colour and its neighbours,
+// with exact ties and colour 0 switched off. A picture of 2^23 pixels (the grid repeated)
+// makes the CIE conversion keep its answers in the table of all colours.
+TEST(ConversionSearch, WithoutDiffusionMapsAsTheStraightScan) {
+    const std::vector<Trial> all = trials();
+    for (ColourSpace space : {ColourSpace::Ycc, ColourSpace::Cie}) {
+        for (size_t k = 0; k < all.size(); k += space == ColourSpace::Cie ? 4 : 1) {
+            const Trial& t = all[k];
+            std::vector<Rgb> pixels = hardPixels(t.palette, 5);
+            for (int r = 0; r < 256; r += 17)
+                for (int g = 0; g < 256; g += 15)
+                    for (int b = 0; b < 256; b += 5)
+                        pixels.push_back({r, g, b});
+            const int width = static_cast<int>(pixels.size());
+            const bool whole = space == ColourSpace::Cie && k == 0;
+            const int height = whole ? (1 << 23) / width + 1 : 1;
+            PixelBuffer picture = *PixelBuffer::create(width, height);
+            for (size_t i = 0; i < picture.size(); ++i) {
+                const Rgb& p = pixels[i % pixels.size()];
+                picture.data()[i] = makePixel(p.r, p.g, p.b);
+            }
+            ConversionSettings settings;
+            settings.space = space;
+            settings.rate = 0;
+            settings.usable = t.usable;
+            settings.usable[0] = false;
+            auto result = convertPicture(picture, t.palette, settings);
+            ASSERT_TRUE(result.ok());
+            const Pixel* out = result->pixels.data();
+            for (size_t i = 0; i < pixels.size(); ++i) {
+                const Rgb& p = pixels[i];
+                const int c = findNearestColour(p.r, p.g, p.b, t.palette, settings).colour;
+                const PaletteColour& pc = t.palette[c];
+                ASSERT_EQ(out[i], makePixel(pc.red, pc.green, pc.blue))
+                    << "space " << static_cast<int>(space) << " " << p.r << "," << p.g << ","
+                    << p.b;
+            }
+            for (int row = 1; row < height; ++row)
+                ASSERT_TRUE(std::equal(out, out + width, out + size_t(row) * width)) << row;
         }
     }
 }
