@@ -1,5 +1,5 @@
-// Fuzz target for history.ini: any bytes read as a list of entries, each of which is
-// written and read again unchanged, kept bytes included.
+// Fuzz target for history.ini: any bytes read as a list of paths, each of which is
+// written and read again unchanged, bytes that are not UTF-8 included.
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/file_system.h"
 #include "core/history_file.h"
 #include "core/text_file.h"
 
@@ -26,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QString& entry : *entries) {
         if (entry.isEmpty() || entry.contains(u'\r') || entry.contains(u'\n'))
             __builtin_trap();
-        if (!entry.startsWith(QChar(0xFEFF)) &&
-            kirimo::decodeText(kirimo::encodeLine(entry)) != entry)
+        if (kirimo::decodePath(kirimo::encodePath(entry)) != entry)
             __builtin_trap();
     }
     // Written and read again, the list comes back whole (an entry wrapped in double

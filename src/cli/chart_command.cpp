@@ -105,6 +105,14 @@ Result<Arguments> parseArguments(const QStringList& args, bool images) {
     return parsed;
 }
 
+// The files a chart is made from: the picture and the symbol settings.
+QStringList inputFiles(const Arguments& args) {
+    QStringList inputs{args.positional[0]};
+    if (auto symbols = args.value("--symbols"))
+        inputs.append(*symbols);
+    return inputs;
+}
+
 // What both commands share: the picture, the sheets, the colours and symbols, the seed.
 struct ChartInput {
     PixelBuffer picture;
@@ -205,6 +213,8 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << "kirimo-cli chart: expected CONVERTED.bmp, OUT.pdf and --sheet WxH\n" << kChartUsage;
         return kExitUsage;
     }
+    if (auto outputs = checkOutputs({args->positional[1]}, inputFiles(*args)); !outputs)
+        return fail(err, "chart", outputs.error(), kExitUsage);
     auto input = readInput(*args);
     if (!input)
         return fail(err, "chart", input.error(), kExitUsage);
@@ -303,6 +313,9 @@ int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& 
             << kImagesUsage;
         return kExitUsage;
     }
+    // The images' names are known once the picture is read; the inputs are protected now.
+    if (auto outputs = checkOutputs({}, inputFiles(*args)); !outputs)
+        return fail(err, "chart-images", outputs.error(), kExitUsage);
     auto input = readInput(*args);
     if (!input)
         return fail(err, "chart-images", input.error(), kExitUsage);

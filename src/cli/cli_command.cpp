@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/file_system.h"
+
 namespace kirimo::cli {
 
 namespace {
@@ -13,6 +15,20 @@ std::vector<Command>& registry() {
 }
 
 }  // namespace
+
+Result<void> checkOutputs(const QStringList& outputs, const QStringList& inputs) {
+    protectInputs(inputs);
+    for (const QString& output : outputs) {
+        if (auto target = resolveWriteTarget(output); !target)
+            return makeError(target.error());
+    }
+    return {};
+}
+
+QStringList reportOutputs(const QString& base) {
+    return {base + QStringLiteral(".txt"), base + QStringLiteral(".csv"),
+            base + QStringLiteral(".bmp")};
+}
 
 bool registerCommand(const Command& command) {
     registry().push_back(command);

@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <vector>
 
+#include "imaging/result.h"
+
 namespace kirimo::cli {
 
 constexpr int kExitOk = 0;
@@ -26,6 +28,14 @@ std::vector<Command> commands();
 
 // Whether the sub-command of that name paints.
 bool commandPaints(const QString& name);
+
+// Run before any work: protects the command's inputs from its own writes, and refuses
+// the first output that cannot be written safely (after links, not absent and not a
+// regular file, or one of the inputs), naming it.
+Result<void> checkOutputs(const QStringList& outputs, const QStringList& inputs);
+
+// The report files a base name gives: BASE.txt, BASE.csv and BASE.bmp.
+QStringList reportOutputs(const QString& base);
 
 // Adds a sub-command; each command's file registers itself at start-up with
 // `[[maybe_unused]] static const bool registered = registerCommand({...});`.

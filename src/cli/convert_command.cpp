@@ -80,6 +80,13 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return kExitUsage;
     }
 
+    if (auto outputs = checkOutputs(
+            QStringList{output} + (reportBase ? reportOutputs(*reportBase) : QStringList{}),
+            {input});
+        !outputs) {
+        err << "kirimo-cli convert: " << QString::fromStdString(outputs.error()) << "\n";
+        return kExitUsage;
+    }
     auto picture = loadPictureFile(input);
     if (!picture) {
         err << "kirimo-cli convert: " << QString::fromStdString(picture.error()) << "\n";

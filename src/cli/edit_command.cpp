@@ -127,6 +127,8 @@ int runEdit(const QStringList& args, QTextStream& /*out*/, QTextStream& err) {
     const QString& outputPath = args[1];
     if (!hasBmpSuffix(outputPath))
         return fail("the output \"" + outputPath + "\" must be a .bmp file");
+    if (auto outputs = checkOutputs({outputPath}, {inputPath}); !outputs)
+        return fail(QString::fromStdString(outputs.error()));
 
     // Every operation is checked before the picture is read, so a typing mistake at the
     // end of a long list costs nothing.

@@ -9,6 +9,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
+#include "core/file_system.h"
 #include "core/font_substitutes.h"
 #include "kirimo/version.h"
 
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QStringList args = QCoreApplication::arguments().mid(1);
+    // The arguments' exact bytes: a file name that is not UTF-8 still names its file.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(kirimo::decodePath(QByteArray(argv[i])));
     if (args.isEmpty() || args.first() == "--help" || args.first() == "-h") {
         printUsage(args.isEmpty() ? err : out);
         return args.isEmpty() ? kirimo::cli::kExitUsage : kirimo::cli::kExitOk;

@@ -60,6 +60,8 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     if (auto base = checkReportBase(positional[1]); !base)
         return fail(err, base.error(), kExitUsage);
 
+    if (auto outputs = checkOutputs(reportOutputs(positional[1]), {positional[0]}); !outputs)
+        return fail(err, outputs.error(), kExitUsage);
     auto picture = loadPictureFile(positional[0]);
     if (!picture)
         return fail(err, picture.error(), kExitUsage);

@@ -88,6 +88,8 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
                              std::to_string(static_cast<int>(area.height())) + " mm)");
     }
 
+    if (auto outputs = checkOutputs({positional[0]}, positional.mid(1)); !outputs)
+        return fail(err, outputs.error());
     std::vector<QImage> pictures;
     for (qsizetype i = 1; i < positional.size(); ++i) {
         auto picture = loadPictureImage(positional[i]);

@@ -60,6 +60,8 @@ int runZigzag(const QStringList& args, QTextStream& out, QTextStream& err) {
         return fail(QStringLiteral("usage: kirimo-cli ") + kUsage);
     if (!hasBmpSuffix(paths[2]))
         return fail("the output \"" + paths[2] + "\" must be a .bmp file");
+    if (auto outputs = checkOutputs({paths[2]}, {paths[0], paths[1]}); !outputs)
+        return fail(QString::fromStdString(outputs.error()));
 
     auto a = loadPictureFile(paths[0]);
     if (!a)

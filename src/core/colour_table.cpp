@@ -105,8 +105,8 @@ void ColourTable::init(const QString& folder) {
     for (int n = 0; n < kColourCount - 1; ++n)
         setEntry(n, QString::fromLatin1(kFixedTexts[n]));
     QString userText = QString::fromLatin1(kDefaultUserColourText);
-    if (auto text = readTextFile(editColPath(folder))) {
-        const QStringList fields = readDelimitedFields(*text);
+    if (auto lines = readSettingsLines(editColPath(folder))) {
+        const QStringList fields = readDelimitedFields(lines->join(QLatin1Char('\n')));
         // A first field that is not a colour counts as no file.
         if (!fields.isEmpty() && parseColourText(fields.first()))
             userText = fields.first();
@@ -126,7 +126,7 @@ void ColourTable::setUserColourComponent(int component, int value) {
 
 Result<void> ColourTable::saveUserColour(const QString& folder) const {
     const ColourEntry& user = entries_[kUserColourNumber];
-    return writeTextLines(editColPath(folder), {colourText(user.red, user.green, user.blue)});
+    return writeSettingsLines(editColPath(folder), {colourText(user.red, user.green, user.blue)});
 }
 
 Palette ColourTable::palette() const {

@@ -105,7 +105,7 @@ std::optional<PresetValues> presetValues(const QStringList& presetLines, qsizety
 }
 
 DiffusionPresets readDiffusionPresets(const QString& folder) {
-    auto lines = readTextLines(QDir(folder).filePath(kDorvelFileName));
+    auto lines = readSettingsLines(QDir(folder).filePath(kDorvelFileName));
     if (!lines)
         return {};
     return parseDiffusionPresets(*lines);
@@ -114,7 +114,7 @@ DiffusionPresets readDiffusionPresets(const QString& folder) {
 Result<void> writeDiffusionPresets(const QString& folder, const DiffusionPresets& presets) {
     QStringList lines = {currentSettingsLine(presets.current)};
     lines += presets.presetLines;
-    return writeTextLines(QDir(folder).filePath(kDorvelFileName), lines);
+    return writeSettingsLines(QDir(folder).filePath(kDorvelFileName), lines);
 }
 
 }  // namespace kirimo

@@ -1,7 +1,5 @@
 #include "core/history_file.h"
 
-#include <QFileInfo>
-
 #include "core/text_file.h"
 
 namespace kirimo {
@@ -25,16 +23,16 @@ QStringList parseHistory(const QString& text) {
 }
 
 Result<QStringList> readHistoryFile(const QString& path) {
-    if (!QFileInfo::exists(path))
-        return QStringList{};
-    auto text = readTextFile(path);
-    if (!text)
-        return makeError(text.error());
-    return parseHistory(*text);
+    auto lines = readSettingsLines(path, LineDecoding::Paths);
+    if (!lines && !settingsFileRefused(path))
+        return QStringList{};  // no file yet
+    if (!lines)
+        return makeError(lines.error());
+    return parseHistory(lines->join(QLatin1Char('\n')));
 }
 
 Result<void> writeHistoryFile(const QString& path, const QStringList& entries) {
-    return writeTextLines(path, entries);
+    return writeSettingsLines(path, entries);
 }
 
 }  // namespace kirimo

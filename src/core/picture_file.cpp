@@ -1,12 +1,17 @@
 #include "core/picture_file.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/file_system.h"
 #include "core/text_file.h"
 
 namespace kirimo {
@@ -14,7 +19,7 @@ namespace kirimo {
 namespace {
 
 std::string describe(const QString& path) {
-    return "\"" + path.toStdString() + "\"";
+    return quotedPath(path);
 }
 
 // The program's size rule as the reader's allocation limit, in MiB: every picture the
@@ -197,26 +202,47 @@ bool gifDataComplete(const uchar* file, int64_t size) {
     return false;
 }
 
-// Refuses what is not a regular file: a folder, a pipe (which would hold the reader until
-// something writes to it), a device.
-Result<void> checkRegularFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return makeError("cannot open " + describe(path) + ": there is no such file");
-    if (info.isDir())
+// The picture file opened for reading. Refused, naming the file: what is not a regular
+// file (a folder; a pipe, which would hold the reader until something writes to it; a
+// device), what cannot be opened (with the system's reason), and an empty file. A name
+// that is text is opened by Qt under that name (its suffix helps the reader choose the
+// format); a name with kept bytes is opened by those bytes.
+Result<std::unique_ptr<QFile>> openPicture(const QString& path) {
+    const QByteArray name = encodePath(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return makeError("cannot open " + describe(path) + ": there is no such file");
+        return makeError("cannot open " + describe(path) + ": " + std::strerror(errno));
+    }
+    if (S_ISDIR(info.st_mode))
         return makeError("cannot open " + describe(path) + ": it is a folder, not a picture");
-    if (!info.isFile())
+    if (!S_ISREG(info.st_mode)) {
         return makeError("cannot open " + describe(path) +
                          ": it is not a regular file (a pipe or a device?)");
-    return {};
+    }
+    if (info.st_size == 0)
+        return makeError("cannot open " + describe(path) + ": the file is empty");
+    std::unique_ptr<QFile> file;
+    bool opened = false;
+    if (QFile::encodeName(path) == name) {
+        file = std::make_unique<QFile>(path);
+        opened = file->open(QIODevice::ReadOnly);
+    } else {
+        file = std::make_unique<QFile>();
+        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        opened = fd >= 0 && file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+        if (fd >= 0 && !opened)
+            ::close(fd);
+    }
+    if (!opened)
+        return makeError("cannot open " + describe(path) + ": " +
+                         file->errorString().toStdString());
+    return file;
 }
 
 // Refuses a BMP, JPEG or GIF whose data ends before the picture does.
-Result<void> checkDataComplete(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return makeError("cannot open " + describe(path) + ": " + file.errorString().toStdString());
-    }
+Result<void> checkDataComplete(QFile& file, const QString& path) {
     const int64_t size = file.size();
     if (size < 4)
         return {};  // too short to judge here: the reader refuses it
@@ -278,27 +304,29 @@ Result<QImage> checkDecoded(QImage image, const QImageReader& reader, const QStr
 }  // namespace
 
 Result<QImage> loadPictureImage(const QString& path) {
-    if (auto file = checkRegularFile(path); !file)
+    auto file = openPicture(path);
+    if (!file)
         return makeError(file.error());
     QImageReader::setAllocationLimit(kReaderLimitMiB);
-    QImageReader reader(path);
+    QImageReader reader(file->get());
     reader.setAutoTransform(true);
     if (auto size = checkDeclaredSize(reader, path); !size)
         return makeError(size.error());
-    if (auto complete = checkDataComplete(path); !complete)
+    if (auto complete = checkDataComplete(**file, path); !complete)
         return makeError(complete.error());
     return checkDecoded(reader.read(), reader, path);
 }
 
 Result<PixelBuffer> loadPictureFile(const QString& path) {
-    if (auto file = checkRegularFile(path); !file)
+    auto file = openPicture(path);
+    if (!file)
         return makeError(file.error());
     QImageReader::setAllocationLimit(kReaderLimitMiB);
-    QImageReader reader(path);
+    QImageReader reader(file->get());
     reader.setAutoTransform(true);
     if (auto size = checkDeclaredSize(reader, path); !size)
         return makeError(size.error());
-    if (auto complete = checkDataComplete(path); !complete)
+    if (auto complete = checkDataComplete(**file, path); !complete)
         return makeError(complete.error());
 
     // Readers that produce RGB32 pixels of the declared size (BMP, colour JPEG) decode

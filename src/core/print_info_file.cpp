@@ -57,17 +57,14 @@ QString printInfoLine(const PrintInfo& info) {
 }
 
 PrintInfo readPrintInfoFile(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.isFile())
-        return {};
-    auto lines = readTextLines(path);
+    auto lines = readSettingsLines(path);
     if (!lines || lines->isEmpty())
         return {};
     return parsePrintInfo(lines->first());
 }
 
 Result<void> writePrintInfoFile(const QString& path, const PrintInfo& info) {
-    return writeTextLines(path, {printInfoLine(info)});
+    return writeSettingsLines(path, {printInfoLine(info)});
 }
 
 }  // namespace kirimo

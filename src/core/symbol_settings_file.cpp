@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "core/colour_table.h"
+#include "core/file_system.h"
 #include "core/number_rules.h"
 #include "core/text_file.h"
 
@@ -52,7 +53,7 @@ void readPictureLine(const QString& line, PictureSlot& slot, const PictureExists
 }  // namespace
 
 bool pictureFileExists(const QString& path) {
-    return QFileInfo(path).isFile();
+    return isRegularFile(path);
 }
 
 void applyDefaultSymbols(SymbolSettings& settings) {
@@ -98,11 +99,7 @@ void parseSymbolSettings(const QStringList& lines, SymbolSettings& settings,
 
 void readSymbolSettings(const QString& folder, SymbolSettings& settings) {
     const QString path = settingsPath(folder);
-    if (!QFileInfo::exists(path)) {
-        applyDefaultSymbols(settings);
-        return;
-    }
-    auto lines = readTextLines(path);
+    auto lines = readSettingsLines(path);
     if (!lines) {
         applyDefaultSymbols(settings);
         return;
@@ -146,7 +143,7 @@ QStringList symbolSettingsLines(const SymbolSettings& settings) {
 }
 
 Result<void> writeSymbolSettings(const QString& folder, const SymbolSettings& settings) {
-    return writeTextLines(settingsPath(folder), symbolSettingsLines(settings));
+    return writeSettingsLines(settingsPath(folder), symbolSettingsLines(settings));
 }
 
 }  // namespace kirimo

@@ -2,34 +2,133 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/file_system.h"
 
 namespace kirimo {
 
 namespace {
 
 std::string describe(const QString& path) {
-    return "\"" + path.toStdString() + "\"";
+    return quotedPath(path);
 }
 
-// Why a write failed, in words: Qt reports a full disk as "Unknown error".
-std::string writeFailure(const QSaveFile& file, int error) {
+// Why a system call failed, in words.
+std::string failureText(int error) {
     if (error == ENOSPC || error == EDQUOT)
         return "the disk is full (no space left for the file)";
-    const QString reason = file.errorString();
-    if ((reason.isEmpty() || reason == QLatin1String("Unknown error")) && error != 0)
-        return std::strerror(error);
-    return reason.toStdString();
+    return std::strerror(error);
 }
+
+// A write-only device over a new file's descriptor. Writes are gathered into a buffer and
+// written in large pieces; the first failure is kept (its errno) and every later write
+// refused, so that a full disk anywhere in a long write is seen at the end.
+class DescriptorWriter final : public QIODevice {
+  public:
+    explicit DescriptorWriter(int fd) : fd_(fd) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    int failure() const { return failure_; }
+
+    // Writes what is gathered; false (and the failure kept) when that fails.
+    bool drain() {
+        if (!buffer_.isEmpty() && failure_ == 0 && writeAll(buffer_.constData(), buffer_.size()))
+            buffer_.clear();
+        return failure_ == 0;
+    }
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failure_ != 0)
+            return -1;
+        if (buffer_.size() + size > kBufferBytes && !drain())
+            return -1;
+        if (size >= kBufferBytes)
+            return writeAll(data, size) ? size : -1;
+        buffer_.append(data, size);
+        return size;
+    }
+
+  private:
+    static constexpr qsizetype kBufferBytes = 256 * 1024;
+
+    bool writeAll(const char* data, qint64 size) {
+        while (size > 0) {
+            const ssize_t done = ::write(fd_, data, static_cast<size_t>(size));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0) {
+                failure_ = done < 0 ? errno : ENOSPC;
+                setErrorString(QString::fromStdString(failureText(failure_)));
+                return false;
+            }
+            data += done;
+            size -= done;
+        }
+        return true;
+    }
+
+    int fd_;
+    int failure_ = 0;
+    QByteArray buffer_;
+};
+
+// The mode of a new file: what the user's umask leaves of rw-rw-rw-.
+mode_t newFileMode() {
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    return 0666 & ~mask;
+}
+
+// Whether a file read failed for a reason other than its absence (a dangling link is
+// absent too: writing creates its target).
+bool presentForReading(const QString& path) {
+    struct stat info {};
+    return ::stat(encodePath(path).constData(), &info) == 0 || errno != ENOENT;
+}
+
+// The file's lines, each decoded as a path (decodePath); a UTF-8 byte-order mark opening
+// the file is dropped.
+Result<QStringList> readPathLines(const QString& path) {
+    auto bytes = readBoundedFile(path);
+    if (!bytes)
+        return makeError(bytes.error());
+    QByteArrayView rest(*bytes);
+    if (rest.startsWith("\xEF\xBB\xBF"))
+        rest = rest.sliced(3);
+    QStringList lines;
+    while (!rest.isEmpty()) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n')
+            ++end;
+        lines.append(decodePath(rest.first(end).toByteArray()));
+        if (end < rest.size() && rest[end] == '\r' && end + 1 < rest.size() &&
+            rest[end + 1] == '\n')
+            ++end;
+        rest = rest.sliced(std::min(end + 1, rest.size()));
+    }
+    return lines;
+}
+
+// Settings files that were present but could not be read, by their bytes.
+std::mutex refusedMutex;
+std::set<QByteArray> refusedSettings;
+SettingsRefusalNotifier refusalNotifier;
 
 // Bytes of a line that decodes neither way are kept as U+DC80..U+DCFF.
 constexpr char16_t kKeptByteBase = 0xDC00;
@@ -126,7 +225,7 @@ QByteArray encodeLine(const QString& line) {
 }
 
 Result<QByteArray> readBoundedFile(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodePath(path);
     // Opened without blocking, so that a pipe put in the file's place cannot hold the
     // program; only a regular file is read after that.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -207,22 +306,79 @@ Result<QStringList> readTextLines(const QString& path) {
 
 Result<void> writeFileAtomically(const QString& path,
                                  const std::function<bool(QIODevice&)>& produce) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return makeError("cannot write " + describe(path) + ": " +
-                         file.errorString().toStdString());
+    auto target = resolveWriteTarget(path);
+    if (!target)
+        return makeError(target.error());
+    const auto fail = [&](int error) {
+        return makeError("cannot write " + describe(path) + ": " + failureText(error));
+    };
+    const qsizetype slash = target->lastIndexOf('/');
+    QByteArray temporary = target->left(slash + 1) + '.' + target->mid(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    struct stat existing {};
+    const mode_t mode =
+        ::stat(target->constData(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
+    ::fchmod(fd, mode);
+
+    int failure = 0;
+    {
+        DescriptorWriter device(fd);
+        errno = 0;
+        const bool produced = produce(device);
+        if (!device.drain() || !produced)
+            failure = device.failure() != 0 ? device.failure() : (errno != 0 ? errno : EIO);
     }
-    errno = 0;
-    if (!produce(file) || !file.flush()) {
-        const std::string reason = writeFailure(file, errno);
-        file.cancelWriting();
-        return makeError("cannot write " + describe(path) + ": " + reason);
-    }
-    errno = 0;
-    if (!file.commit()) {
-        return makeError("cannot write " + describe(path) + ": " + writeFailure(file, errno));
+    if (::close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && ::rename(temporary.constData(), target->constData()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        ::unlink(temporary.constData());
+        return fail(failure);
     }
     return {};
+}
+
+std::string deviceWriteFailure(const QIODevice& device) {
+    const auto* writer = dynamic_cast<const DescriptorWriter*>(&device);
+    return writer != nullptr && writer->failure() != 0 ? failureText(writer->failure())
+                                                       : std::string();
+}
+
+Result<QStringList> readSettingsLines(const QString& path, LineDecoding decoding) {
+    auto lines = decoding == LineDecoding::Text ? readTextLines(path) : readPathLines(path);
+    if (!lines && presentForReading(path)) {
+        std::lock_guard lock(refusedMutex);
+        if (refusedSettings.insert(encodePath(path)).second && refusalNotifier)
+            refusalNotifier(path, lines.error());
+    }
+    return lines;
+}
+
+Result<void> writeSettingsLines(const QString& path, const QStringList& lines) {
+    {
+        std::lock_guard lock(refusedMutex);
+        if (refusedSettings.count(encodePath(path)) > 0)
+            return {};
+    }
+    return writeTextLines(path, lines);
+}
+
+void setSettingsRefusalNotifier(SettingsRefusalNotifier notifier) {
+    std::lock_guard lock(refusedMutex);
+    refusalNotifier = std::move(notifier);
+}
+
+bool settingsFileRefused(const QString& path) {
+    std::lock_guard lock(refusedMutex);
+    return refusedSettings.count(encodePath(path)) > 0;
+}
+
+void forgetRefusedSettingsFiles() {
+    std::lock_guard lock(refusedMutex);
+    refusedSettings.clear();
 }
 
 Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes) {

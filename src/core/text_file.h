@@ -53,10 +53,38 @@ Result<void> writeTextLines(const QString& path, const QStringList& lines);
 // Writes bytes to a file atomically (whole or not at all).
 Result<void> writeFileAtomically(const QString& path, const QByteArray& bytes);
 
-// Writes a file atomically from what `produce` writes to the device; `produce` returns
-// false when a write failed. Nothing replaces the file unless everything was written.
+// Writes a file atomically from what `produce` writes to the device: into a new file
+// beside the target, which replaces the target only when every write, the close and the
+// rename succeeded; otherwise it is removed and the earlier file stays as it was. The
+// device refuses every write after the first that failed (a full disk), so `produce` may
+// also just check that the device is still open for writing; `produce` returns false when
+// it failed. The path keeps its exact bytes (core/file_system.h); links are followed, and
+// a target that is not a regular file is refused before anything is written. An existing
+// target keeps its permissions.
 Result<void> writeFileAtomically(const QString& path,
                                  const std::function<bool(QIODevice&)>& produce);
+
+// Whether the last write to `device` inside writeFileAtomically's `produce` failed, with
+// the reason (empty when it did not). For writers, such as QPdfWriter, that do not report
+// their own write errors.
+std::string deviceWriteFailure(const QIODevice& device);
+
+// Settings files. One that is present but cannot be read (too large, not a regular file,
+// unreadable) is kept as it is for the rest of the run: writeSettingsLines leaves it alone
+// (and reports success, since the user was told), and the notifier hears of it once.
+// With LineDecoding::Paths every line is a path: UTF-8 where it is valid, and the bytes
+// of the rest kept exactly (decodePath), never decoded as CP932, so that a name written by
+// another system still names its file when it is written back.
+enum class LineDecoding { Text, Paths };
+Result<QStringList> readSettingsLines(const QString& path,
+                                      LineDecoding decoding = LineDecoding::Text);
+Result<void> writeSettingsLines(const QString& path, const QStringList& lines);
+using SettingsRefusalNotifier = std::function<void(const QString& path, const std::string& why)>;
+void setSettingsRefusalNotifier(SettingsRefusalNotifier notifier);
+// Whether the file was refused by readSettingsLines (present but unreadable).
+bool settingsFileRefused(const QString& path);
+// Forgets every refusal (a test starting afresh).
+void forgetRefusedSettingsFiles();
 
 // The fields of a delimited text, in order across all its lines: a field ends at a comma
 // or at the end of a line; a field that begins with a double quote ends at the next

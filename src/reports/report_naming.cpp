@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "core/file_names.h"
+#include "core/file_system.h"
 
 namespace kirimo {
 
@@ -22,7 +23,7 @@ Result<ReportTarget> reportTarget(const QString& targetPath) {
 
 bool reportFilesExist(const QString& basePath) {
     for (const char* extension : {".txt", ".csv", ".bmp"}) {
-        if (QFileInfo::exists(basePath + QLatin1String(extension)))
+        if (pathExists(basePath + QLatin1String(extension)))
             return true;
     }
     return false;

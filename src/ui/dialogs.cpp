@@ -4,6 +4,8 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
+#include "core/file_system.h"
+
 namespace kirimo::ui {
 
 namespace {
@@ -60,12 +62,15 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& title, const QS
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& folder,
                             const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+    return recoverLossyPath(QFileDialog::getOpenFileName(parent, title, folder, filter));
 }
 
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) {
-    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+    QStringList paths = QFileDialog::getOpenFileNames(parent, title, folder, filter);
+    for (QString& path : paths)
+        path = recoverLossyPath(path);
+    return paths;
 }
 
 std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QString& title,
@@ -79,8 +84,8 @@ std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QString& title
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& proposedPath,
                             const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, title, proposedPath, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return recoverLossyPath(QFileDialog::getSaveFileName(
+        parent, title, proposedPath, filter, nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
 }  // namespace kirimo::ui

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "core/file_system.h"
+
 namespace kirimo::ui {
 
 inline QStringList localFiles(const QMimeData* mime) {
@@ -14,7 +16,7 @@ inline QStringList localFiles(const QMimeData* mime) {
         return paths;
     for (const QUrl& url : mime->urls()) {
         if (url.isLocalFile())
-            paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+            paths.append(QDir::toNativeSeparators(localFilePath(url)));
     }
     return paths;
 }

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "core/file_names.h"
+#include "core/file_system.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
 
@@ -28,14 +29,14 @@ FrmLast::FrmLast(QWidget* parent) : QWidget(parent) {
 void FrmLast::add(const QString& path) {
     if (entries().contains(path))
         return;
-    names_->addItem(getFileName(path, 0));
+    names_->addItem(displayPath(getFileName(path, 0)));
     paths_->addItem(path);
 }
 
 void FrmLast::setEntries(const QStringList& paths) {
     clear();
     for (const QString& path : paths) {
-        names_->addItem(getFileName(path, 0));
+        names_->addItem(displayPath(getFileName(path, 0)));
         paths_->addItem(path);
     }
 }

@@ -16,10 +16,12 @@
 
 #include "core/conversion_texts.h"
 #include "core/file_names.h"
+#include "core/file_system.h"
 #include "core/history_file.h"
 #include "core/picture_file.h"
 #include "core/shared_state.h"
 #include "core/symbol_settings_file.h"
+#include "core/text_file.h"
 #include "kirimo/version.h"
 #include "reports/report_naming.h"
 #include "ui/busy_cursor.h"
@@ -81,6 +83,17 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
 
     sharedState().random.seed(static_cast<uint32_t>(env_.secondsSinceMidnight()));
 
+    // A settings file that is present but cannot be read is kept as it is: the user hears
+    // so once, and the program's changes to it are not saved.
+    setSettingsRefusalNotifier([this](const QString& path, const std::string& why) {
+        env_.dialogs->inform(
+            this, kTitle,
+            QStringLiteral("設定ﾌｧｲﾙ（%1）を読み込めません。\n"
+                           "このﾌｧｲﾙはそのまま残し、このﾌｧｲﾙへの変更は保存しません。\n%2")
+                .arg(displayPath(path), QString::fromStdString(why)),
+            MessageIcon::Exclamation);
+    });
+
     // The history window, created hidden.
     history_ = new FrmLast;
     auto* historyFrame = new HistorySubWindow;
@@ -137,6 +150,7 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
 
 FrmMain::~FrmMain() {
     closingDown_ = true;
+    setSettingsRefusalNotifier({});
     // The child windows go after this object's own members: they must not call back.
     if (source_)
         disconnect(source_, nullptr, this, nullptr);

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "core/file_names.h"
+#include "core/file_system.h"
 #include "core/picture_file.h"
 #include "core/shared_state.h"
 #include "core/symbol_settings_file.h"
@@ -99,7 +100,7 @@ void PictureSlotView::dropEvent(QDropEvent* event) {
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            paths << QDir::toNativeSeparators(url.toLocalFile());
+            paths << QDir::toNativeSeparators(localFilePath(url));
     }
     event->acceptProposedAction();
     if (!paths.isEmpty())

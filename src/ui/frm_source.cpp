@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "core/file_names.h"
+#include "core/file_system.h"
 #include "core/number_rules.h"
 #include "core/picture_file.h"
 #include "core/shared_state.h"
@@ -150,8 +151,9 @@ bool FrmSource::setSourceWindow(const QString& path) {
         emit currentFileChanged();
         return true;
     }
-    if (!QFileInfo(path).isFile()) {
-        dialogs_.inform(this, kTitle, QStringLiteral("ﾌｧｲﾙ（%1）がありません。").arg(path),
+    if (!isRegularFile(path)) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("ﾌｧｲﾙ（%1）がありません。").arg(displayPath(path)),
                         MessageIcon::Exclamation);
         return false;
     }

@@ -13,6 +13,7 @@
 #include <QTime>
 #include <cstdio>
 
+#include "core/file_system.h"
 #include "core/font_substitutes.h"
 #include "kirimo/version.h"
 #include "ui/app_environment.h"
@@ -52,7 +53,11 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("picture"),
                                  QStringLiteral("A picture to open (the first one named)."),
                                  QStringLiteral("[picture...]"));
-    parser.process(app);
+    // The arguments' exact bytes: a picture whose name is not UTF-8 still names its file.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(kirimo::decodePath(QByteArray(argv[i])));
+    parser.process(arguments);
     const QStringList pictures =
         kirimo::ui::absolutePicturePaths(parser.positionalArguments(), QDir::currentPath());
 

@@ -202,8 +202,8 @@ TEST_F(ChartCli, CoverAndLegendCarryTheReportsTotals) {
     }
     const QString converted = path("mixed.bmp");
     ASSERT_TRUE(savePictureBmp(converted, mixed));
-    ASSERT_EQ(runCli({"report", converted, path("mixed"), "--sheet", "3x2"}).exitCode, 0);
-    QFile report(path("mixed.txt"));
+    ASSERT_EQ(runCli({"report", converted, path("counts"), "--sheet", "3x2"}).exitCode, 0);
+    QFile report(path("counts.txt"));
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     const QStringList reportLines =
         QString::fromLocal8Bit(report.readAll()).split("\r\n", Qt::SkipEmptyParts);

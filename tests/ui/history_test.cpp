@@ -6,9 +6,12 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 
+#include "core/diffusion_presets.h"
 #include "core/history_file.h"
+#include "core/text_file.h"
 #include "ui/frm_last.h"
 #include "ui_fixture.h"
 
@@ -125,16 +128,50 @@ TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
     EXPECT_EQ(readBytes(QDir(settingsFolder).filePath("Dorvel.ini")), dorvel);
 }
 
-TEST_F(HistoryWindowTest, SettingsFilesThatAreNoRegularFilesNeitherHoldNorFillTheStart) {
+TEST_F(HistoryWindowTest, SettingsFilesThatCouldNotBeReadNeitherHoldTheStartNorAreWritten) {
+    QDir().mkpath(settingsFolder);
+    const QString dorvel = QDir(settingsFolder).filePath("Dorvel.ini");
+    const QString editCol = QDir(settingsFolder).filePath("EditCol.ini");
+    ASSERT_TRUE(QFile::link("/dev/zero", dorvel));
+    ASSERT_TRUE(QFile::link("/dev/zero", editCol));
+    QByteArray history;
+    while (history.size() <= kMaxTextFileBytes)
+        history += "/pictures/a.bmp\r\n";
+    ASSERT_TRUE(writeBytes(historyFile(), history));
+    start();
+    EXPECT_EQ(names()->count(), 0);
+    EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 0x808080);
+    QStringList kept;
+    for (const ShownMessage& message : dialogs.messages) {
+        if (message.text.contains(QStringLiteral("変更は保存しません")))
+            kept << message.text.section(u'（', 1).section(u'）', 0, 0);
+    }
+    EXPECT_TRUE(kept.contains(historyFile()) && kept.contains(editCol))
+        << kept.join(' ').toStdString();
+    EXPECT_EQ(kept.size(), QSet<QString>(kept.begin(), kept.end()).size()) << "each told once";
+    // The conversion window reads and writes Dorvel.ini when it converts; writing now and
+    // at exit must leave every refused file as it was.
+    EXPECT_TRUE(writeDiffusionPresets(settingsFolder, DiffusionPresets{}).ok());
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    window->close();
+    EXPECT_EQ(readBytes(historyFile()), history);
+    EXPECT_EQ(QFile::symLinkTarget(dorvel), "/dev/zero");
+    EXPECT_EQ(QFile::symLinkTarget(editCol), "/dev/zero");
+}
+
+TEST_F(HistoryWindowTest, AFifoInPlaceOfTheHistoryIsNeitherReadNorReplaced) {
     QDir().mkpath(settingsFolder);
     ASSERT_EQ(mkfifo(historyFile().toLocal8Bit().constData(), 0600), 0);
-    ASSERT_TRUE(QFile::link("/dev/zero", QDir(settingsFolder).filePath("Dorvel.ini")));
-    ASSERT_TRUE(QFile::link("/dev/zero", QDir(settingsFolder).filePath("EditCol.ini")));
     start();
     EXPECT_EQ(names()->count(), 0);
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_TRUE(dialogs.messages.front().text.contains(QStringLiteral("を読み込めません")));
-    EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 0x808080);
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    window->close();
+    struct stat info {};
+    ASSERT_EQ(::lstat(historyFile().toLocal8Bit().constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 }  // namespace

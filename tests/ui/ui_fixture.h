@@ -24,6 +24,7 @@
 
 #include "core/picture_file.h"
 #include "core/shared_state.h"
+#include "core/text_file.h"
 #include "scripted_dialogs.h"
 #include "support/test_support.h"
 #include "ui/app_environment.h"
@@ -151,6 +152,7 @@ class UiTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(root_.isValid());
         sharedState() = SharedState{};
+        forgetRefusedSettingsFiles();
         startFolder_ = QDir::currentPath();
         settingsFolder = root_.filePath(QStringLiteral("settings"));
         pictureFolder = root_.filePath(QStringLiteral("pictures"));
