@@ -341,6 +341,20 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
 
 // ---- Through the main window
 
+TEST_F(ColourInfoTest, CloseLeavesWithoutWritingAnything) {
+    start();
+    const QString photo = makePicture("cat.bmp", 40, 30);
+    window->loadPictureFile(photo, false);
+    ASSERT_NE(convert(), nullptr);
+    const QStringList before = QDir(pictureFolder).entryList(QDir::Files);
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
+        child<QPushButton>(&shown, "cmdPRTEND")->click();
+        EXPECT_FALSE(shown.isVisible());
+    });
+    EXPECT_EQ(QDir(pictureFolder).entryList(QDir::Files), before);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(ColourInfoTest, AutomaticSaveThroughTheMenuWritesWhatTheCommandLineWrites) {
     start();
     const QString folder = QDir(pictureFolder).filePath(QStringLiteral("絵"));

@@ -124,8 +124,21 @@ TEST_F(PrintInfoTest, StoredCharactersReadBackAndASecondStoreChangesNothing) {
     restart();
     EXPECT_EQ(listState(), QStringList({"黒-", "A+", "B-", "C+"}));
     EXPECT_TRUE(control<QCheckBox>("chkBOLD")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("chkITALIC")->isChecked());
     click("cmdSET");
     EXPECT_EQ(readBytes(settingsFile()), stored);
+
+    // Italic alone, stored and shown again; the symbol font the charts use is italic.
+    restart();
+    control<QCheckBox>("chkBOLD")->setChecked(false);
+    control<QCheckBox>("chkITALIC")->setChecked(true);
+    click("cmdSET");
+    EXPECT_TRUE(readTextLines(settingsFile())->first().endsWith(",0,1"));
+    EXPECT_TRUE(sharedState().symbolSettings.italic != 0);
+    EXPECT_FALSE(sharedState().symbolSettings.bold != 0);
+    restart();
+    EXPECT_TRUE(control<QCheckBox>("chkITALIC")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("chkBOLD")->isChecked());
 }
 
 TEST_F(PrintInfoTest, AddingToEveryColourAndApplyingTheChecksToAll) {
