@@ -114,8 +114,28 @@ void ColourTable::init(const QString& folder) {
     setEntry(kUserColourNumber, userText);
 }
 
+void ColourTable::applyColourSet(const QString& setId, const QString& setName,
+                                 const std::array<std::optional<BeadColour>, kColourCount>& beads) {
+    if (colourSetId_.isEmpty())
+        standardUserText_ = entries_[kUserColourNumber].text;
+    colourSetId_ = setId;
+    colourSetName_ = setId.isEmpty() ? QString() : setName;
+    beads_ = {};
+    for (int n = 0; n < kColourCount - 1; ++n)
+        setEntry(n, QString::fromLatin1(kFixedTexts[n]));
+    setEntry(kUserColourNumber, standardUserText_);
+    if (setId.isEmpty())
+        return;
+    beads_ = beads;
+    for (int n = 0; n < kColourCount; ++n) {
+        if (const auto& bead = beads_[static_cast<size_t>(n)])
+            setEntry(n, colourText(bead->rgb.red, bead->rgb.green, bead->rgb.blue));
+    }
+}
+
 void ColourTable::setUserColourComponent(int component, int value) {
-    if (component < 0 || component > 2)
+    // In a colour set the user colour is a bead like the others.
+    if (component < 0 || component > 2 || !colourSetId_.isEmpty())
         return;
     value = std::clamp(value, 0, 255);
     const ColourEntry& user = entries_[kUserColourNumber];
@@ -125,6 +145,10 @@ void ColourTable::setUserColourComponent(int component, int value) {
 }
 
 Result<void> ColourTable::saveUserColour(const QString& folder) const {
+    if (!colourSetId_.isEmpty()) {
+        const auto rgb = parseColourText(standardUserText_).value_or(Rgb{128, 128, 128});
+        return writeSettingsLines(editColPath(folder), {colourText(rgb.red, rgb.green, rgb.blue)});
+    }
     const ColourEntry& user = entries_[kUserColourNumber];
     return writeSettingsLines(editColPath(folder), {colourText(user.red, user.green, user.blue)});
 }
@@ -139,9 +163,13 @@ Palette ColourTable::palette() const {
 }
 
 int getColorNumber(double colour, const ColourTable& table) {
-    double best = roundHalfEven(std::fabs(colour - table[0].packed));
     int result = 0;
-    for (int k = 1; k < kColourCount; ++k) {
+    while (result + 1 < kColourCount && !table.usable(result))
+        ++result;
+    double best = roundHalfEven(std::fabs(colour - table[result].packed));
+    for (int k = result + 1; k < kColourCount; ++k) {
+        if (!table.usable(k))
+            continue;
         const double d = std::fabs(colour - table[k].packed);
         if (d < best) {
             result = k;

@@ -31,6 +31,13 @@ struct Rgb {
     int blue = 0;
 };
 
+// The bead a colour of a colour set stands for: the maker's code and name, and its colour.
+struct BeadColour {
+    QString code;
+    QString name;
+    Rgb rgb;
+};
+
 // Six hexadecimal digits RRGGBB (either case). Nothing for any other text.
 std::optional<Rgb> parseColourText(const QString& text);
 
@@ -56,23 +63,44 @@ class ColourTable {
     const ColourEntry& operator[](int n) const { return entries_[static_cast<size_t>(n)]; }
 
     // Stores one component (0 red, 1 green, 2 blue) of the user colour, 0 to 255, and
-    // recomputes its packed value and colour-difference values.
+    // recomputes its packed value and colour-difference values. Only in the standard set.
     void setUserColourComponent(int component, int value);
 
-    // Writes the user colour to EditCol.ini in `folder`, replacing the file.
+    // Writes the user colour of the standard set to EditCol.ini in `folder`, replacing the
+    // file.
     Result<void> saveUserColour(const QString& folder) const;
 
     // The table as the conversion engine takes it.
     Palette palette() const;
 
+    // Binds the table to beads of a colour set: each bound ColourNumber takes its bead's
+    // colour; an unbound one keeps its standard colour and is not usable. `setId` empty
+    // (the standard set) gives back the standard table with the user colour as it was.
+    void applyColourSet(const QString& setId, const QString& setName,
+                        const std::array<std::optional<BeadColour>, kColourCount>& beads);
+
+    // Whether a conversion may use colour n, and the bead it stands for in a colour set.
+    bool usable(int n) const {
+        return !colourSetId_.isEmpty() ? beads_[static_cast<size_t>(n)].has_value() : true;
+    }
+    const std::optional<BeadColour>& bead(int n) const { return beads_[static_cast<size_t>(n)]; }
+    // The colour set's id ("hama") and readable name; empty for the standard set.
+    const QString& colourSetId() const { return colourSetId_; }
+    const QString& colourSetName() const { return colourSetName_; }
+
   private:
     void setEntry(int n, const QString& text);
 
     std::array<ColourEntry, kColourCount> entries_;
+    std::array<std::optional<BeadColour>, kColourCount> beads_;
+    QString colourSetId_;
+    QString colourSetName_;
+    QString standardUserText_ = QString::fromLatin1(kDefaultUserColourText);
 };
 
 // The ColourNumber whose packed value is numerically nearest to `colour` (a packed value
-// 0x00BBGGRR); ties keep the lower number.
+// 0x00BBGGRR); ties keep the lower number. Colours a colour set leaves unbound are not
+// candidates.
 int getColorNumber(double colour, const ColourTable& table);
 
 }  // namespace kirimo
