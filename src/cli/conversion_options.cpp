@@ -4,6 +4,7 @@
 #include <set>
 
 #include "cli/cli_args.h"
+#include "cli/colour_set_option.h"
 
 namespace kirimo::cli {
 
@@ -46,6 +47,9 @@ const char* conversionOptionsHelp() {
     return "    --palette mono|8|16|18|primaries  colours switched on (default 8)\n"
            "    --colours N,N,...                 ColourNumbers 0-17 switched on, instead\n"
            "    --user-colour RRGGBB              colour 17 (default 808080)\n"
+           "    --colour-set ID                   the colours of a bead product line (see\n"
+           "                                      kirimo-cli colour-sets)\n"
+           "    --colour-set-file FILE            the colour set of a ColourSet.ini\n"
            "    --space rgb|ycc|cie               nearest-colour search (default rgb)\n"
            "    --method fs|jjn                   Floyd&Steinberg or Jarvis,Judice&Ninke\n"
            "    --weights W1,...,W12              twelve custom weights, instead of --method\n"
@@ -55,8 +59,11 @@ const char* conversionOptionsHelp() {
 }
 
 Result<ConversionOptions> takeConversionOptions(QStringList& args) {
-    static const QStringList flags = {"--palette", "--colours", "--user-colour", "--space",
-                                      "--method",  "--weights", "--rate",        "--density"};
+    static const QStringList flags = {
+        "--palette", "--colours", "--user-colour", "--space",      "--method",
+        "--weights", "--rate",    "--density",     "--colour-set", "--colour-set-file"};
+    std::optional<QString> colourSet;
+    std::optional<QString> colourSetFile;
     ConversionOptions options;
     ConversionSettings& settings = options.settings;
     for (int n : paletteColours(1))
@@ -134,6 +141,10 @@ Result<ConversionOptions> takeConversionOptions(QStringList& args) {
                                  text(value) + "\")");
             }
             settings.rate = *rate;
+        } else if (flag == "--colour-set") {
+            colourSet = value;
+        } else if (flag == "--colour-set-file") {
+            colourSetFile = value;
         } else if (flag == "--density") {
             auto numbers = parseList(flag, value, 3, kDensityMin, kDensityMax);
             if (!numbers)
@@ -147,6 +158,21 @@ Result<ConversionOptions> takeConversionOptions(QStringList& args) {
     }
     if (seen.count("--method") && seen.count("--weights")) {
         return makeError("--method and --weights cannot be used together");
+    }
+    // A colour set binds the colours after the user colour is known (17 is the bead
+    // nearest to it); colours it leaves unbound cannot be used.
+    if (auto applied = applyColourSetOption(options.colourTable, colourSet, colourSetFile);
+        !applied)
+        return makeError(applied.error());
+    for (int n = 0; n < kColourCount; ++n) {
+        if (!settings.usable[n] || options.colourTable.usable(n))
+            continue;
+        if (seen.count("--colours")) {
+            return makeError("--colours: colour " + std::to_string(n) +
+                             " is not in the colour set " +
+                             options.colourTable.colourSetId().toStdString());
+        }
+        settings.usable[n] = false;
     }
     args = rest;
     return options;
