@@ -133,6 +133,12 @@ void ColourTable::applyColourSet(const QString& setId, const QString& setName,
     }
 }
 
+Rgb ColourTable::standardUserColour() const {
+    const ColourEntry& user = entries_[kUserColourNumber];
+    return colourSetId_.isEmpty() ? Rgb{user.red, user.green, user.blue}
+                                  : parseColourText(standardUserText_).value_or(Rgb{128, 128, 128});
+}
+
 void ColourTable::setUserColourComponent(int component, int value) {
     // In a colour set the user colour is a bead like the others.
     if (component < 0 || component > 2 || !colourSetId_.isEmpty())

@@ -87,6 +87,8 @@ class ColourTable {
     // The colour set's id ("hama") and readable name; empty for the standard set.
     const QString& colourSetId() const { return colourSetId_; }
     const QString& colourSetName() const { return colourSetName_; }
+    // The standard set's user colour, kept while a colour set is in use.
+    Rgb standardUserColour() const;
 
   private:
     void setEntry(int n, const QString& text);

@@ -5,6 +5,10 @@
 #include <QString>
 #include <random>
 
+#include <optional>
+#include <vector>
+
+#include "core/colour_sets.h"
 #include "core/colour_table.h"
 #include "core/symbol_settings.h"
 #include "imaging/pixel_buffer.h"
@@ -25,6 +29,20 @@ struct SharedState {
     SymbolSettings symbolSettings;  // read from CodeUsePrint.ini at start-up
     // The one pseudo-random generator, seeded at start-up from the clock; tests seed it.
     std::mt19937 random;
+
+    // The bead product lines shipped with the program, and the colour set in use (kept in
+    // ColourSet.ini); colourTable is bound to it.
+    std::vector<ProductLine> productLines;
+    ColourSetChoice colourSet;
+    // The table the picture in workPixels was converted with, when that was a colour set:
+    // its counts, symbols and charts follow the set it was made in, not the current one.
+    std::optional<ColourTable> pictureSetTable;
+
+    // The table that maps the picture in workPixels back to its colours: its own colour
+    // set's, or the current table for a picture of the standard set.
+    const ColourTable& pictureTable() const {
+        return pictureSetTable ? *pictureSetTable : colourTable;
+    }
 };
 
 SharedState& sharedState();

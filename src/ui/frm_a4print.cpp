@@ -433,7 +433,7 @@ Result<printing::PagePlan> FrmA4Print::planFor(const QPaintDevice& device) {
     if (!sheet)
         return makeError("the sheet size is not a positive whole number");
     printing::ChartContext context;
-    context.colourTable = &state.colourTable;
+    context.colourTable = &state.pictureTable();
     context.symbols = &symbols;
     context.fallbackFontFamily = interfaceFont;
     context.measure = printing::deviceTextMeasure(device);
@@ -523,7 +523,7 @@ void FrmA4Print::saveImages() {
         BusyCursor busy;
         if (const auto sheet = sheetSize()) {
             printing::ChartContext context;
-            context.colourTable = &state.colourTable;
+            context.colourTable = &state.pictureTable();
             context.symbols = &state.symbolSettings;
             context.fallbackFontFamily = japaneseGothic();
             context.measure = printing::chartImageTextMeasure();

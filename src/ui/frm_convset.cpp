@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,17 +13,23 @@
 #include <QScrollBar>
 #include <QStyle>
 
+#include "core/colour_sets.h"
 #include "core/colour_table.h"
 #include "core/colour_usage.h"
 #include "core/number_rules.h"
 #include "core/shared_state.h"
+#include "core/text_file.h"
 #include "ui/dialogs.h"
+#include "ui/frm_colset.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
 
 namespace kirimo::ui {
 
 namespace {
+
+// The height the colour set's two rows add to the colour-count frame (and the window).
+constexpr int kColourSetRows = 50;
 
 const QString kTitle = QStringLiteral("Kirimo");
 
@@ -74,7 +81,7 @@ FrmConvset::FrmConvset(Dialogs& dialogs, QString settingsFolder, QWidget* parent
     QFont small = font();
     small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.8));
     setFont(small);
-    setFixedSize(twipsToPixels(3145), twipsToPixels(7420));
+    setFixedSize(twipsToPixels(3145), twipsToPixels(7420) + kColourSetRows);
     buildControls();
 
     diffusionMethod_ = 0;
@@ -89,7 +96,7 @@ FrmConvset::~FrmConvset() = default;
 void FrmConvset::buildControls() {
     // Left column.
     auto* colours = named(new QGroupBox(QStringLiteral("色数"), this), "Frame2");
-    colours->setGeometry(2, 0, 102, 44);
+    colours->setGeometry(2, 0, 102, 44 + kColourSetRows);
     kind_ = named(new QComboBox(colours), "cboKIND");
     kind_->addItems({QStringLiteral("ﾓﾉｸﾛ"), QStringLiteral("標準8色"), QStringLiteral("16色"),
                      QStringLiteral("18色"), QStringLiteral("３原色")});
@@ -98,9 +105,19 @@ void FrmConvset::buildControls() {
     reset->setGeometry(64, 16, 36, 22);
     connect(reset, &QPushButton::clicked, this, &FrmConvset::applyPaletteKind);
     connect(kind_, &QComboBox::activated, reset, &QPushButton::click);
+    // The colour set under the colour count: the standard colours or a bead product line.
+    colourSet_ = named(new QComboBox(colours), "cboCOLSET");
+    colourSet_->setGeometry(4, 42, 94, 22);
+    colourSet_->addItem(QStringLiteral("標準"));
+    for (const ProductLine& line : sharedState().productLines)
+        colourSet_->addItem(line.name, line.id);
+    connect(colourSet_, &QComboBox::activated, this, &FrmConvset::chooseColourSet);
+    colourSetButton_ = named(new QPushButton(QStringLiteral("色セット編集"), colours), "cmdCOLSET");
+    colourSetButton_->setGeometry(4, 66, 94, 24);
+    connect(colourSetButton_, &QPushButton::clicked, this, &FrmConvset::editColourSet);
 
     auto* space = named(new QGroupBox(QStringLiteral("近似色検索"), this), "Frame5");
-    space->setGeometry(2, 46, 102, 74);
+    space->setGeometry(2, 46 + kColourSetRows, 102, 74);
     const QString spaceCaptions[] = {QStringLiteral("RGB色空間"), QStringLiteral("YCC色空間"),
                                      QStringLiteral("CIE表色系")};
     for (int i = 0; i < 3; ++i) {
@@ -111,7 +128,7 @@ void FrmConvset::buildControls() {
     nearColour_[0]->setChecked(true);
 
     auto* rateFrame = named(new QGroupBox(QStringLiteral("拡散率(%)"), this), "Frame3");
-    rateFrame->setGeometry(2, 122, 102, 38);
+    rateFrame->setGeometry(2, 122 + kColourSetRows, 102, 38);
     rate_ = named(new QScrollBar(Qt::Horizontal, rateFrame), "scrBUNSAN");
     rate_->setRange(kRateMin, kRateMax);
     rate_->setGeometry(4, 17, 66, 16);
@@ -124,7 +141,7 @@ void FrmConvset::buildControls() {
     rateLabel_->setText(QString::number(kRateDefault));
 
     auto* method = named(new QGroupBox(QStringLiteral("拡散方法"), this), "Frame4");
-    method->setGeometry(2, 162, 102, 190);
+    method->setGeometry(2, 162 + kColourSetRows, 102, 190);
     const QString modeCaptions[] = {QStringLiteral("Floyd&&Steinberg"),
                                     QStringLiteral("Jarvis,Judice&&Ninke"),
                                     QStringLiteral("Custom")};
@@ -179,7 +196,7 @@ void FrmConvset::buildControls() {
     connect(savePresetButton_, &QPushButton::clicked, this, &FrmConvset::savePreset);
 
     auto* densityFrame = named(new QGroupBox(QStringLiteral("濃度(%)"), this), "Frame1");
-    densityFrame->setGeometry(2, 354, 102, 90);
+    densityFrame->setGeometry(2, 354 + kColourSetRows, 102, 90);
     const QString channelNames[] = {QStringLiteral("赤"), QStringLiteral("緑"),
                                     QStringLiteral("青")};
     for (int i = 0; i < 3; ++i) {
@@ -201,7 +218,7 @@ void FrmConvset::buildControls() {
     }
 
     auto* convert = named(new QPushButton(QStringLiteral("色変換"), this), "cmdCOLOR2");
-    convert->setGeometry(2, 448, 102, 42);
+    convert->setGeometry(2, 448 + kColourSetRows, 102, 42);
     connect(convert, &QPushButton::clicked, this, &FrmConvset::conversionRequested);
 
     // Right column: the use switches, colour cells and usage marks.
@@ -285,7 +302,7 @@ void FrmConvset::applyPaletteKind() {
         marks_[k]->hide();
     }
     for (int n : paletteColours(kind_->currentIndex()))
-        use_[n]->setChecked(true);
+        use_[n]->setChecked(sharedState().colourTable.usable(n));
 }
 
 void FrmConvset::setWeightTexts(const std::array<int16_t, kWeightCount>& weights) {
@@ -423,11 +440,27 @@ void FrmConvset::closeEvent(QCloseEvent* event) {
 }
 
 void FrmConvset::showColourTable() {
-    const ColourTable& table = sharedState().colourTable;
+    const SharedState& state = sharedState();
+    const ColourTable& table = state.colourTable;
+    const bool standard = table.colourSetId().isEmpty();
     for (int k = 0; k < kColourCount; ++k) {
         setBackground(cells_[k], colourOf(table[k].packed));
-        cells_[k]->setToolTip(upperHex(table[k].packed));
+        const auto& bead = table.bead(k);
+        cells_[k]->setToolTip(bead ? bead->code + u' ' + bead->name : upperHex(table[k].packed));
+        // A colour the set leaves unbound can be neither used nor ticked.
+        use_[k]->setEnabled(table.usable(k));
+        if (!table.usable(k))
+            use_[k]->setChecked(false);
+        cells_[k]->setEnabled(table.usable(k));
     }
+    colourSet_->setCurrentIndex(std::max(0, colourSet_->findData(state.colourSet.id)));
+    colourSetButton_->setEnabled(!standard);
+    // The colour editor and the eyedropper make the standard set's user colour; in a bead
+    // set 自 is a bead like the others.
+    editor_[0]->parentWidget()->setEnabled(standard);
+    eyedropper_->setEnabled(standard);
+    if (!standard)
+        eyedropper_->setChecked(false);
     const ColourEntry& user = table[kUserColourNumber];
     const int values[] = {user.red, user.green, user.blue};
     for (int i = 0; i < 3; ++i) {
@@ -440,9 +473,52 @@ void FrmConvset::onEditorChanged(int component, int value) {
     editorLabels_[component]->setText(upperHex(value));
     ColourTable& table = sharedState().colourTable;
     table.setUserColourComponent(component, value);
+    if (!table.colourSetId().isEmpty())
+        return;  // 自 is a bead of the set
     const int32_t packed = table[kUserColourNumber].packed;
     setBackground(cells_[kUserColourNumber], colourOf(packed));
     cells_[kUserColourNumber]->setToolTip(upperHex(packed));
+}
+
+void FrmConvset::chooseColourSet(int index) {
+    SharedState& state = sharedState();
+    const QString id = colourSet_->itemData(index).toString();
+    if (id == state.colourSet.id)
+        return;
+    ColourSetChoice choice;
+    if (const ProductLine* line = findProductLine(state.productLines, id)) {
+        choice.id = line->id;
+        choice.binding = automaticBinding(line->beads, state.colourTable.standardUserColour());
+    }
+    useColourSet(choice);
+}
+
+void FrmConvset::editColourSet() {
+    SharedState& state = sharedState();
+    const ProductLine* line = findProductLine(state.productLines, state.colourSet.id);
+    if (line == nullptr)
+        return;
+    FrmColSet editor(dialogs_, *line, state.colourSet.binding,
+                     state.colourTable.standardUserColour(), this);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    useColourSet({line->id, editor.binding()});
+}
+
+void FrmConvset::useColourSet(const ColourSetChoice& choice) {
+    SharedState& state = sharedState();
+    state.colourSet = choice;
+    applyColourSetChoice(state.colourTable, choice, state.productLines);
+    showColourTable();
+    const ProductLine* line = findProductLine(state.productLines, choice.id);
+    const QString path = QDir(settingsFolder_).filePath(QLatin1String(kColourSetFileName));
+    if (auto written = writeSettingsLines(path, colourSetLines(choice, line)); !written) {
+        dialogs_.inform(
+            this, kTitle,
+            QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(QLatin1String(kColourSetFileName)) +
+                QStringLiteral("\n") + QString::fromStdString(written.error()),
+            MessageIcon::Exclamation);
+    }
 }
 
 bool FrmConvset::eyedropperActive() const {
@@ -475,7 +551,7 @@ Result<ConversionSettings> FrmConvset::conversionSettings() const {
     for (int i = 0; i < 3; ++i)
         settings.density[i] = density_[i]->value();
     for (int n = 0; n < kColourCount; ++n)
-        settings.usable[n] = use_[n]->isChecked();
+        settings.usable[n] = use_[n]->isChecked() && sharedState().colourTable.usable(n);
     return settings;
 }
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 
+#include "core/colour_sets.h"
 #include "core/conversion_texts.h"
 #include "core/diffusion_presets.h"
 #include "imaging/conversion.h"
@@ -74,6 +75,11 @@ class FrmConvset : public QWidget, public EyedropperTarget {
     void savePreset();
     void loadSettingsFile();
     void onEditorChanged(int component, int value);
+    // The colour set chosen in cboCOLSET (automatically bound), and the binding edited in
+    // frmCOLSET; each is applied to the shared table and kept in ColourSet.ini.
+    void chooseColourSet(int index);
+    void editColourSet();
+    void useColourSet(const ColourSetChoice& choice);
     std::array<QString, kWeightCount> weightTexts() const;
     void setWeightTexts(const std::array<int16_t, kWeightCount>& weights);
     void setWeightsReadOnly(bool readOnly);
@@ -83,7 +89,9 @@ class FrmConvset : public QWidget, public EyedropperTarget {
     int diffusionMethod_ = 0;
     QStringList presetLines_;
 
-    QComboBox* kind_ = nullptr;  // cboKIND
+    QComboBox* kind_ = nullptr;               // cboKIND
+    QComboBox* colourSet_ = nullptr;          // cboCOLSET
+    QPushButton* colourSetButton_ = nullptr;  // cmdCOLSET
     std::array<QRadioButton*, 3> nearColour_{};
     QScrollBar* rate_ = nullptr;   // scrBUNSAN
     QLabel* rateLabel_ = nullptr;  // lblBUNSAN

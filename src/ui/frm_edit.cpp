@@ -45,7 +45,7 @@ FrmEdit::FrmEdit(PixelBuffer magnified, int zoom, QWidget* parent)
         option->setToolTip(colourName(k));
         option->setGeometry(4 + (k % 9) * 26, 4 + (k / 9) * 24, 24, 22);
         connect(option, &QRadioButton::clicked, this, [this, k] {
-            paintColour_ = colourValueToPixel(sharedState().colourTable[k].packed);
+            paintColour_ = colourValueToPixel(sharedState().pictureTable()[k].packed);
         });
         colours_[k] = option;
     }
@@ -93,9 +93,14 @@ void FrmEdit::resizeEvent(QResizeEvent* event) {
     if (isMinimized())
         return;
     arrangeScrollBars(this, base_, across_, down_, QSize(picture_.width(), picture_.height()), 1);
-    const ColourTable& table = sharedState().colourTable;
-    for (int k = 0; k < kColourCount; ++k)
+    const ColourTable& table = sharedState().pictureTable();
+    for (int k = 0; k < kColourCount; ++k) {
         setBackground(colours_[k], QColor(table[k].red, table[k].green, table[k].blue));
+        // A colour its colour set leaves unbound is not one of the picture's colours.
+        colours_[k]->setEnabled(table.usable(k));
+        if (const auto& bead = table.bead(k))
+            colours_[k]->setToolTip(colourName(k) + u' ' + bead->code + u' ' + bead->name);
+    }
     colours_[0]->setChecked(true);
     paintColour_ = colourValueToPixel(table[0].packed);
 }

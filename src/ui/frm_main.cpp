@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "core/colour_sets.h"
 #include "core/conversion_texts.h"
 #include "core/file_names.h"
 #include "core/file_system.h"
@@ -126,6 +128,7 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     QDir::setCurrent(env_.settingsFolder);
 
     sharedState().colourTable.init(env_.settingsFolder);
+    loadColourSet();
 
     // The conversion settings window paints its colour cells and its colour editor from
     // the table as it is created, at the left edge; the history window goes below it.
@@ -334,6 +337,8 @@ FrmPreview* FrmMain::runConversion() {
     auto* preview = new FrmPreview(*env_.dialogs, [this] { return frameGeometry().size(); });
     preview->setSourcePath(sourcePath);
     preview->setUsage(usage);
+    if (!state.colourTable.colourSetId().isEmpty())
+        preview->setColourSetTable(state.colourTable);
     preview->setPicture(state.workPixels);
     preview->setWindowTitle(caption);
     QMdiSubWindow* frame = mdi_->addSubWindow(preview);
@@ -388,6 +393,7 @@ void FrmMain::chooseColourInfoPreview() {
         return;
     }
     chosen->surface()->readPixels(state.workPixels);
+    state.pictureSetTable = chosen->colourSetTable();
     state.pictureWidth = chosen->surface()->image().width();
     state.pictureHeight = chosen->surface()->image().height();
 
@@ -547,6 +553,16 @@ void FrmMain::showHelp() {
                              QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。"),
                              MessageIcon::Stop);
     }
+}
+
+void FrmMain::loadColourSet() {
+    SharedState& state = sharedState();
+    state.productLines = loadProductLines(beadColourFolder(QCoreApplication::applicationDirPath()));
+    // A missing or unreadable file, or one that names no shipped line, is the standard set;
+    // the file itself is left as it is until the user chooses a set.
+    auto lines = readSettingsLines(QDir(env_.settingsFolder).filePath(kColourSetFileName));
+    state.colourSet = lines ? parseColourSetLines(*lines, state.productLines) : ColourSetChoice{};
+    applyColourSetChoice(state.colourTable, state.colourSet, state.productLines);
 }
 
 void FrmMain::showColourSymbols() {

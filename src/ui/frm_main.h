@@ -66,6 +66,8 @@ class FrmMain : public QMainWindow {
     void showHelp();
     void showAbout();
     void showColourSymbols();
+    // Reads the shipped bead product lines and ColourSet.ini, and binds the colour table.
+    void loadColourSet();
     void pressSourceButton(const QString& name);
     void updateCommands();
     void writeHistory();

@@ -40,6 +40,10 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
     info_ = named(new QLabel(this), "lblINFO");
     info_->setGeometry(138, 5, 200, 18);
 
+    colourSet_ = named(new QLabel(this), "lblCOLSET");
+    colourSet_->setGeometry(124, 5, 220, 18);
+    colourSet_->hide();
+
     base_ = named(new QWidget(this), "picDODAI");
     base_->move(0, kBaseTop);
     surface_ = named(new PictureSurface(base_), "picPREVIEW");
@@ -57,6 +61,16 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
 }
 
 FrmPreview::~FrmPreview() = default;
+
+void FrmPreview::setColourSetTable(std::optional<ColourTable> table) {
+    colourSetTable_ = std::move(table);
+    if (colourSetTable_) {
+        colourSet_->setText(QStringLiteral("色セット：%1").arg(colourSetTable_->colourSetName()));
+        colourSet_->show();
+    } else {
+        colourSet_->hide();
+    }
+}
 
 QString FrmPreview::usage() const {
     return info_->text();
@@ -117,8 +131,10 @@ void FrmPreview::editDots() {
                         MessageIcon::Exclamation);
         return;
     }
-    // An edit applied earlier must not count for this one.
+    // An edit applied earlier must not count for this one; the editor offers the colours
+    // of the picture's own set.
     state.editApplied = false;
+    state.pictureSetTable = colourSetTable_;
     FrmEdit editor(std::move(*magnified), zoom, this);
     editor.exec();
     if (!state.editApplied)

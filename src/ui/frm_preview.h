@@ -5,6 +5,9 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
+
+#include "core/colour_table.h"
 
 class QComboBox;
 class QLabel;
@@ -34,6 +37,11 @@ class FrmPreview : public QWidget {
     QString usage() const;
     void setUsage(const QString& usage);
 
+    // The colour table of the colour set the picture was converted in (nothing for the
+    // standard set); the window names the set.
+    const std::optional<ColourTable>& colourSetTable() const { return colourSetTable_; }
+    void setColourSetTable(std::optional<ColourTable> table);
+
     // Shows the picture at 1:1 and lays the window out for it.
     void setPicture(const PixelBuffer& pixels);
     PictureSurface* surface() const { return surface_; }
@@ -57,6 +65,8 @@ class FrmPreview : public QWidget {
 
     Dialogs& dialogs_;
     std::function<QSize()> mainOuterSize_;
+    std::optional<ColourTable> colourSetTable_;
+    QLabel* colourSet_ = nullptr;
     QString sourcePath_;       // the tag
     QWidget* base_ = nullptr;  // picDODAI
     PictureSurface* surface_ = nullptr;

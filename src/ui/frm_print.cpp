@@ -409,7 +409,8 @@ void FrmPrint::saveColourInformation() {
     // Everything is counted and checked before anything is asked or written.
     Result<ReportContents> contents = [&] {
         BusyCursor busy;
-        return prepareReportContents(converted_, sharedState().colourTable, settingsLine_, *size);
+        return prepareReportContents(converted_, sharedState().pictureTable(), settingsLine_,
+                                     *size);
     }();
     if (!contents) {
         failToSave(QString::fromStdString(contents.error()));
