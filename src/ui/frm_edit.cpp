@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QUndoCommand>
+#include <functional>
 
 #include "core/colour_table.h"
 #include "core/shared_state.h"
@@ -70,14 +73,31 @@ FrmEdit::FrmEdit(PixelBuffer magnified, int zoom, QWidget* parent)
     surface_->clearToSize(picture_.width(), picture_.height());
     surface_->writePixels(picture_);
     connect(surface_, &PictureSurface::pressed, this, &FrmEdit::onPressed);
-    connect(surface_, &PictureSurface::released, this, [this] { painting_ = false; });
+    connect(surface_, &PictureSurface::released, this, &FrmEdit::onReleased);
+
+    auto* undo = named(new QPushButton(QStringLiteral("元に戻す"), this), "cmdUNDO");
+    undo->setGeometry(388, 4, 80, 24);
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setEnabled(false);
+    connect(undo, &QPushButton::clicked, &strokes_, &QUndoStack::undo);
+    connect(&strokes_, &QUndoStack::canUndoChanged, undo, &QPushButton::setEnabled);
+    auto* redo = named(new QPushButton(QStringLiteral("やり直し"), this), "cmdREDO");
+    redo->setGeometry(388, 29, 80, 24);
+    redo->setEnabled(false);
+    connect(redo, &QPushButton::clicked, &strokes_, &QUndoStack::redo);
+    connect(&strokes_, &QUndoStack::canRedoChanged, redo, &QPushButton::setEnabled);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, &strokes_, &QUndoStack::redo);
+    }
     connect(surface_, &PictureSurface::moved, this, &FrmEdit::onMoved);
 
     const ScrollBars bars = makePictureScrollBars(this, surface_);
     across_ = bars.across;
     down_ = bars.down;
 
-    resize(std::clamp(picture_.width() + 24, 400, 1000),
+    resize(std::clamp(picture_.width() + 24, 480, 1000),
            std::clamp(kBaseTop + picture_.height() + 24, 200, 760));
 }
 
@@ -107,6 +127,58 @@ void FrmEdit::resizeEvent(QResizeEvent* event) {
 
 void FrmEdit::onPressed() {
     painting_ = true;
+    strokeBefore_.clear();
+}
+
+namespace {
+
+// One stroke of the editor: the blocks it painted, with their colours before and after.
+class StrokeStep : public QUndoCommand {
+  public:
+    using Blocks = std::map<std::pair<int, int>, Pixel>;
+    StrokeStep(Blocks before, Blocks after, std::function<void(const Blocks&)> paint)
+        : before_(std::move(before)), after_(std::move(after)), paint_(std::move(paint)) {}
+    void redo() override {
+        if (applied_)
+            paint_(after_);
+        applied_ = true;  // the stroke was painted as it was drawn
+    }
+    void undo() override { paint_(before_); }
+
+  private:
+    Blocks before_;
+    Blocks after_;
+    std::function<void(const Blocks&)> paint_;
+    bool applied_ = false;
+};
+
+}  // namespace
+
+void FrmEdit::onReleased() {
+    painting_ = false;
+    std::map<std::pair<int, int>, Pixel> after;
+    for (auto it = strokeBefore_.begin(); it != strokeBefore_.end();) {
+        const Pixel now = picture_.at(it->first.first, it->first.second);
+        if (now == it->second) {
+            it = strokeBefore_.erase(it);  // painted over in its own colour: no change
+        } else {
+            after.emplace(it->first, now);
+            ++it;
+        }
+    }
+    if (after.empty())
+        return;
+    strokes_.push(
+        new StrokeStep(std::move(strokeBefore_), std::move(after),
+                       [this](const StrokeStep::Blocks& blocks) { paintBlocks(blocks); }));
+    strokeBefore_.clear();
+}
+
+void FrmEdit::paintBlocks(const std::map<std::pair<int, int>, Pixel>& blocks) {
+    for (const auto& [corner, colour] : blocks) {
+        paintBlock(picture_, zoom_, corner.first, corner.second, colour);
+        surface_->writeRect(picture_, QRect(corner.first, corner.second, zoom_, zoom_));
+    }
 }
 
 void FrmEdit::onMoved(QPoint position) {
@@ -118,6 +190,8 @@ void FrmEdit::onMoved(QPoint position) {
         setBackground(nowColour_, colourOfPixel(picture_.at(x, y)));
     if (!painting_)
         return;
+    strokeBefore_.emplace(std::pair(x / zoom_ * zoom_, y / zoom_ * zoom_),
+                          picture_.at(x / zoom_ * zoom_, y / zoom_ * zoom_));
     paintBlock(picture_, zoom_, x, y, paintColour_);
     surface_->writeRect(picture_, QRect(x / zoom_ * zoom_, y / zoom_ * zoom_, zoom_, zoom_));
 }

@@ -4,7 +4,10 @@
 // colour. "反映させる" sets EditApplied; "ｷｬﾝｾﾙ" and the close box leave it false.
 
 #include <QDialog>
+#include <QUndoStack>
 #include <array>
+#include <map>
+#include <utility>
 
 #include "imaging/palette.h"
 #include "imaging/pixel_buffer.h"
@@ -27,6 +30,9 @@ class FrmEdit : public QDialog {
     // The magnified picture as painted so far.
     const PixelBuffer& picture() const { return picture_; }
 
+    // Each stroke, from pressing a button to letting it go, is one step.
+    QUndoStack& strokes() { return strokes_; }
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void reject() override;
@@ -34,11 +40,17 @@ class FrmEdit : public QDialog {
   private:
     void onPressed();
     void onMoved(QPoint position);
+    void onReleased();
+    // Paints each block (its top-left dot) in a colour and shows it.
+    void paintBlocks(const std::map<std::pair<int, int>, Pixel>& blocks);
 
     PixelBuffer picture_;
     int zoom_;
     Pixel paintColour_ = 0;
     bool painting_ = false;
+    // The stroke being painted: each block it touched with the colour it had before.
+    std::map<std::pair<int, int>, Pixel> strokeBefore_;
+    QUndoStack strokes_;
     QWidget* base_ = nullptr;  // picDODAI
     PictureSurface* surface_ = nullptr;
     QScrollBar* across_ = nullptr;  // scrYOKO

@@ -37,6 +37,7 @@
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/frm_source.h"
+#include "ui/picture_history.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
 
@@ -224,6 +225,20 @@ void FrmMain::buildMenus() {
     press(rotate, "mnuLEFT90", QStringLiteral("90度（反時計周り）"), "cmdLEFT90");
     separator(edit, "sep05");
     press(edit, "mnuORG", QStringLiteral("元の画像に戻す"), "cmdORG");
+    separator(edit, "mnuUNDOBAR");
+    undo_ = item(edit, "mnuUNDO", QStringLiteral("元に戻す"), [this] {
+        if (source_)
+            source_->history().stack().undo();
+    });
+    undo_->setShortcut(QKeySequence::Undo);
+    redo_ = item(edit, "mnuREDO", QStringLiteral("やり直し"), [this] {
+        if (source_)
+            source_->history().stack().redo();
+    });
+    redo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    undo_->setEnabled(false);
+    redo_->setEnabled(false);
 
     QMenu* options = submenu(bar, "mnuOPTION", QStringLiteral("ｵﾌﾟｼｮﾝ"));
     item(options, "mnuCOLSET", QStringLiteral("色識別記号設定"), [this] { showColourSymbols(); });
@@ -265,6 +280,9 @@ FrmSource* FrmMain::sourceWindow() {
     });
     frame->show();
     source_ = source;
+    QUndoStack& steps = source->history().stack();
+    connect(&steps, &QUndoStack::canUndoChanged, undo_, &QAction::setEnabled);
+    connect(&steps, &QUndoStack::canRedoChanged, redo_, &QAction::setEnabled);
     if (convset_)
         source->setEyedropperTarget(convset_);
     return source;

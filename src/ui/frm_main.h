@@ -82,6 +82,8 @@ class FrmMain : public QMainWindow {
     QMdiSubWindow* historyFrame_ = nullptr;
     FrmLast* history_ = nullptr;
     QAction* saveAs_ = nullptr;
+    QAction* undo_ = nullptr;  // mnuUNDO
+    QAction* redo_ = nullptr;  // mnuREDO
     bool closingDown_ = false;
     QString waitingPath_;
     QTimer* waitingTimer_ = nullptr;

@@ -24,6 +24,7 @@
 #include "ui/dialogs.h"
 #include "ui/dropped_files.h"
 #include "ui/eyedropper.h"
+#include "ui/picture_history.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
@@ -54,6 +55,8 @@ FrmSource::FrmSource(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWi
     : QWidget(parent), dialogs_(dialogs), mainOuterSize_(std::move(mainOuterSize)) {
     setObjectName(QStringLiteral("frmSOURCE"));
     setWindowTitle(QStringLiteral("元画像"));
+    history_ =
+        new PictureHistory([this](const QImage& picture) { showFromHistory(picture); }, this);
 
     base_ = named(new QWidget(this), "picDODAI");
     base_->setAcceptDrops(true);
@@ -102,7 +105,8 @@ FrmSource::FrmSource(Dialogs& dialogs, std::function<QSize()> mainOuterSize, QWi
     sizePanel_->hide();
     connect(widthBox_, &QLineEdit::textChanged, this, &FrmSource::onWidthEdited);
     connect(heightBox_, &QLineEdit::textChanged, this, &FrmSource::onHeightEdited);
-    connect(apply, &QPushButton::clicked, this, &FrmSource::applyNewSize);
+    connect(apply, &QPushButton::clicked, this,
+            [this] { runRecorded(QStringLiteral("resize"), [this] { applyNewSize(); }); });
     connect(cancel, &QPushButton::clicked, sizePanel_, &QWidget::hide);
 
     // The picture operations, reached through the main window's edit menu.
@@ -130,7 +134,25 @@ void FrmSource::addOperation(const char* name, std::function<void()> operation) 
     auto* button = new QPushButton(this);
     button->setObjectName(QString::fromLatin1(name));
     button->hide();
-    connect(button, &QPushButton::clicked, this, std::move(operation));
+    connect(button, &QPushButton::clicked, this, [this, name, operation = std::move(operation)] {
+        runRecorded(QString::fromLatin1(name), operation);
+    });
+}
+
+void FrmSource::runRecorded(const QString& name, const std::function<void()>& operation) {
+    const QImage before = surface_->image();
+    operation();
+    // The surface's picture was replaced or written (which detaches it from `before`).
+    if (hasPicture())
+        history_->record(name, before, surface_->image());
+}
+
+void FrmSource::showFromHistory(const QImage& picture) {
+    surface_->setImage(picture);
+    recordPictureSize();
+    fitWindowToPicture();
+    arrangeScrollBars();
+    rebuildCaption();
 }
 
 QWidget* FrmSource::frameWindow() {
@@ -170,6 +192,8 @@ bool FrmSource::setSourceWindow(const QString& path) {
     }
 
     QDir::setCurrent(getFolderPath(path));
+    if (path != state.currentFileName)
+        history_->clear();  // another picture: a new history
     state.currentFileName = path;
     surface_->setImage(*image);
     recordPictureSize();

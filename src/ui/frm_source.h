@@ -21,6 +21,7 @@ namespace kirimo::ui {
 
 class Dialogs;
 class EyedropperTarget;
+class PictureHistory;
 class PictureSurface;
 
 class FrmSource : public QWidget {
@@ -46,6 +47,10 @@ class FrmSource : public QWidget {
 
     bool hasPicture() const;
     PictureSurface* surface() const { return surface_; }
+
+    // The undo history of the picture's operations (resize, turns, flips, filters and the
+    // return to the file's picture); opening another picture starts a new one.
+    PictureHistory& history() const { return *history_; }
     void setEyedropperTarget(EyedropperTarget* target) { eyedropper_ = target; }
 
   signals:
@@ -60,7 +65,11 @@ class FrmSource : public QWidget {
 
   private:
     QWidget* frameWindow();
+    PictureHistory* history_ = nullptr;
     void addOperation(const char* name, std::function<void()> operation);
+    // Runs an operation on the picture and records it as one step of the history.
+    void runRecorded(const QString& name, const std::function<void()>& operation);
+    void showFromHistory(const QImage& picture);
     void onWidthEdited();
     void onHeightEdited();
     void applyNewSize();

@@ -87,6 +87,49 @@ TEST_F(DotEditorTest, FourTimesGivesSolidBlocksAndApplyCopiesCornersBack) {
     EXPECT_EQ(picture(preview->surface()), expected);
 }
 
+TEST_F(DotEditorTest, StrokesAreUndoneOneByOneAndRedone) {
+    ui::FrmPreview* preview = openPreview(2);
+    ASSERT_NE(preview, nullptr);
+    const PixelBuffer start = picture(preview->surface());
+    edit(preview, [&](ui::FrmEdit* editor) {
+        auto* undo = editor->findChild<QPushButton*>("cmdUNDO");
+        auto* redo = editor->findChild<QPushButton*>("cmdREDO");
+        ASSERT_NE(undo, nullptr);
+        ASSERT_NE(redo, nullptr);
+        EXPECT_FALSE(undo->isEnabled());
+        // Three strokes, the second two blocks long; each state seen after it.
+        std::vector<PixelBuffer> states{editor->picture()};
+        option(editor, 2)->click();
+        drag(editor, QPoint(0, 0), QPoint(1, 1));
+        states.push_back(editor->picture());
+        sendMouse(canvas(editor), QEvent::MouseButtonPress, QPoint(4, 0), Qt::LeftButton);
+        sendMouse(canvas(editor), QEvent::MouseMove, QPoint(4, 0), Qt::LeftButton);
+        sendMouse(canvas(editor), QEvent::MouseMove, QPoint(7, 0), Qt::LeftButton);
+        sendMouse(canvas(editor), QEvent::MouseButtonRelease, QPoint(7, 0), Qt::NoButton);
+        states.push_back(editor->picture());
+        option(editor, 3)->click();
+        drag(editor, QPoint(0, 0), QPoint(0, 1));  // paints over the first stroke
+        states.push_back(editor->picture());
+        EXPECT_EQ(editor->strokes().count(), 3);
+        for (int step = 2; step >= 0; --step) {
+            undo->click();
+            EXPECT_EQ(editor->picture(), states[static_cast<size_t>(step)]) << step;
+            EXPECT_EQ(picture(canvas(editor)), states[static_cast<size_t>(step)]) << step;
+        }
+        EXPECT_FALSE(undo->isEnabled());
+        redo->click();
+        redo->click();
+        EXPECT_EQ(editor->picture(), states[2]);
+        press(editor, "cmdSET");
+    });
+    // Apply takes the picture as it stands: two strokes.
+    PixelBuffer expected = start;
+    expected.at(0, 0) = kRed;
+    expected.at(2, 0) = kRed;
+    expected.at(3, 0) = kRed;
+    EXPECT_EQ(picture(preview->surface()), expected);
+}
+
 TEST_F(DotEditorTest, ThreeTimesPaintsTheBlockOfThePointer) {
     ui::FrmPreview* preview = openPreview(3);
     ASSERT_NE(preview, nullptr);

@@ -12,6 +12,8 @@
 #include "imaging/transforms.h"
 #include "ui/eyedropper.h"
 #include "ui/frm_last.h"
+#include "ui/frm_source.h"
+#include "ui/picture_history.h"
 #include "ui/twips.h"
 #include "ui/window_layout.h"
 #include "ui_fixture.h"
@@ -197,7 +199,7 @@ TEST_F(ResizePanelTest, TwentyByTwentyIsAppliedAndSmallerIsIgnored) {
 
 // Every edit-menu item runs its own operation on the shown picture; a turn swaps the size
 // in the caption; restore reads the file again, however many operations ran.
-TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndRestoreUndoesThem) {
+TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndUndoRedoAndRestoreTakeThemBack) {
     start();
     const QString path = makePicture("f.bmp", 9, 7);
     openThroughDialog(path);
@@ -230,6 +232,12 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndRestoreUndoesThem) {
                   c.turned ? caption("f.bmp", 7, 9) : caption("f.bmp", 9, 7));
         EXPECT_EQ(sharedState().pictureWidth, c.turned ? 7 : 9);
         EXPECT_EQ(sharedState().pictureHeight, c.turned ? 9 : 7);
+        trigger("mnuUNDO");
+        EXPECT_EQ(pixelsOf(shown()), original);
+        EXPECT_EQ(source()->windowTitle(), caption("f.bmp", 9, 7));
+        trigger("mnuREDO");
+        EXPECT_EQ(pixelsOf(shown()), c.expected);
+        EXPECT_EQ(sharedState().pictureWidth, c.turned ? 7 : 9);
         trigger("mnuORG");
         EXPECT_EQ(pixelsOf(shown()), original);
         EXPECT_EQ(source()->windowTitle(), caption("f.bmp", 9, 7));
@@ -238,6 +246,36 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndRestoreUndoesThem) {
     trigger("mnuSHP3");
     trigger("mnuORG");
     EXPECT_EQ(pixelsOf(shown()), original);
+    // Restore is a step too; the turn and the sharpening come back one at a time.
+    trigger("mnuUNDO");
+    EXPECT_EQ(pixelsOf(shown()),
+              applyWeightedFilter(rotateClockwise(original), WeightedFilter::SharpenStrong));
+    trigger("mnuUNDO");
+    EXPECT_EQ(pixelsOf(shown()), rotateClockwise(original));
+    EXPECT_EQ(action("mnuUNDO")->shortcut(), QKeySequence(QKeySequence::Undo));
+}
+
+TEST_F(UiTest, TheUndoHistoryIsBoundedAndEndsWithThePicture) {
+    start();
+    openThroughDialog(makePicture("a.bmp", 40, 30));
+    ui::PictureHistory& history = source()->history();
+    const qint64 picture = shown().sizeInBytes();
+    history.setBudgetBytes(picture * 3);  // room for two steps
+    const PixelBuffer start = pixelsOf(shown());
+    for (const char* item : {"mnuREVERSE", "mnuUPDOWN", "mnuREVERSE", "mnuLEFTRIGHT"})
+        trigger(QString::fromLatin1(item));
+    EXPECT_EQ(history.stack().count(), 2);
+    EXPECT_LE(history.bytes(), picture * 3);
+    trigger("mnuUNDO");
+    trigger("mnuUNDO");
+    EXPECT_FALSE(action("mnuUNDO")->isEnabled());
+    // The two oldest steps are gone: back to the picture after them.
+    EXPECT_EQ(pixelsOf(shown()), flipVertical(invertColours(start)));
+    EXPECT_TRUE(action("mnuREDO")->isEnabled());
+
+    openThroughDialog(makePicture("b.bmp", 20, 10));
+    EXPECT_EQ(history.stack().count(), 0);
+    EXPECT_FALSE(action("mnuREDO")->isEnabled());
 }
 
 TEST_F(UiTest, OperationsWithoutAPictureDoNothing) {
