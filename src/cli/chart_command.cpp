@@ -357,15 +357,22 @@ int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& 
     context.measure = printing::chartImageTextMeasure();
     const PageOrientation orientation =
         args->has("--portrait") ? PageOrientation::Portrait : PageOrientation::Landscape;
-    auto images = printing::planChartImages(input->picture, input->sheet, orientation,
-                                            args->has("--colour"), context);
+    auto images = printing::ChartImages::create(input->picture, input->sheet, orientation,
+                                                args->has("--colour"), context);
     if (!images)
         return fail(err, "chart-images", images.error(), kExitUsage);
-    auto saved = printing::saveChartImages(*images, args->positional[1]);
+    const QString& base = args->positional[1];
+    if (auto fits = printing::checkChartImagesFit(*images, base); !fits)
+        return fail(err, "chart-images", fits.error(), kExitUsage);
+    warnAboutForeignDots(err, "chart-images", "charted", input->picture, input->table);
+    // Each path is named as soon as its file is written, so that a run that stops part-way
+    // has named every file it left.
+    auto saved = printing::saveChartImages(*images, base, [&out](const QString& path) {
+        out << path << "\n";
+        out.flush();
+    });
     if (!saved)
         return fail(err, "chart-images", saved.error(), kExitFailure);
-    for (const QString& path : *saved)
-        out << path << "\n";
     return kExitOk;
 }
 

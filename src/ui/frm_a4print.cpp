@@ -565,12 +565,15 @@ void FrmA4Print::saveImages() {
             context.measure = printing::chartImageTextMeasure();
             context.random = printing::uniformRandom(state.random);
             context.loadPicture = printing::filePictureLoader();
-            auto images = printing::planChartImages(state.workPixels, *sheet, orientation(),
-                                                    colour_->isChecked(), context);
-            if (images)
-                saved = printing::saveChartImages(*images, base);
-            else
+            // Made, painted and saved one image at a time, once they are known to fit.
+            auto images = printing::ChartImages::create(state.workPixels, *sheet, orientation(),
+                                                        colour_->isChecked(), context);
+            if (!images)
                 saved = makeError(images.error());
+            else if (auto fits = printing::checkChartImagesFit(*images, base); !fits)
+                saved = makeError(fits.error());
+            else
+                saved = printing::saveChartImages(*images, base);
         }
     }
     if (!saved) {
