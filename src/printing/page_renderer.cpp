@@ -8,6 +8,7 @@
 #include <QPen>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <type_traits>
 
 #include "core/text_file.h"
@@ -186,31 +187,54 @@ Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device) {
     return renderPages(pages, device);
 }
 
+namespace {
+
+// paintPdf, telling whether what failed was a write to the device (`writeFailed`), errno
+// then being that write's.
+Result<void> paintPdfOn(PageSource& source, QIODevice& device, const QString& title,
+                        bool& writeFailed) {
+    WatchedDevice watched(device);
+    watched.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&watched);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Kirimo"));
+        applyPageSetup(writer, source.paperSizeMm(), source.orientation(), true);
+        // A failed write ends the painting: the rest could not be stored either.
+        auto painted = paintSource(source, writer, [&] { return watched.failed(); });
+        if (!painted && !watched.failed())
+            return painted;
+    }
+    writeFailed = watched.failed();
+    if (!writeFailed)
+        return {};
+    errno = watched.failedErrno();
+    if (watched.failedErrno() != 0)
+        return makeError(std::strerror(watched.failedErrno()));
+    const QString reason = device.errorString();
+    return makeError(reason.isEmpty() ? std::string("a write failed") : reason.toStdString());
+}
+
+}  // namespace
+
+Result<void> paintPdf(PageSource& source, QIODevice& device, const QString& title) {
+    bool writeFailed = false;
+    return paintPdfOn(source, device, title, writeFailed);
+}
+
 Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title) {
     const std::string name = "\"" + path.toStdString() + "\"";
     if (source.pageCount() <= 0)
         return makeError("cannot write " + name + ": there is no page to print");
     std::string paintError;
     auto written = writeFileAtomically(path, [&](QIODevice& file) {
-        WatchedDevice watched(file);
-        watched.open(QIODevice::WriteOnly);
-        {
-            QPdfWriter writer(&watched);
-            writer.setTitle(title);
-            writer.setCreator(QStringLiteral("Kirimo"));
-            applyPageSetup(writer, source.paperSizeMm(), source.orientation(), true);
-            // A failed write ends the painting: the rest could not be stored either.
-            auto painted = paintSource(source, writer, [&] { return watched.failed(); });
-            if (!painted) {
-                paintError = painted.error();
-                return false;
-            }
-        }
-        if (watched.failed()) {
-            errno = watched.failedErrno();  // for the message of the failed write
-            return false;
-        }
-        return true;
+        bool writeFailed = false;
+        auto painted = paintPdfOn(source, file, title, writeFailed);
+        // A failed write is reported by writeFileAtomically, from errno; anything else
+        // that stopped the painting is reported here.
+        if (!painted && !writeFailed)
+            paintError = painted.error();
+        return painted.ok();
     });
     if (!written && !paintError.empty())
         return makeError("cannot write " + name + ": " + paintError);

@@ -8,6 +8,7 @@
 // QPainter::LosslessImageRendering.
 
 #include <QFont>
+#include <QIODevice>
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -53,6 +54,11 @@ Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device);
 // earlier file of that name stays when writing fails). A failed write anywhere in the
 // document (a full disk) is an error. A source without pages is refused.
 Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title);
+
+// Paints the source's pages as a PDF without margins onto an open device, page by page.
+// An error when painting fails or when any write to the device failed (the device's
+// errno, when it set one, is the message); painting stops at the first failed write.
+Result<void> paintPdf(PageSource& source, QIODevice& device, const QString& title);
 
 // writePagesPdf for a whole plan.
 Result<void> writePlanPdf(const PagePlan& plan, const QString& path, const QString& title);
