@@ -42,18 +42,21 @@ inline MeasuredRun runCliMeasured(const QStringList& args) {
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
+    // Everything the helper needs is made before it is forked: it allocates nothing.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_TRUNC | O_CREAT,
+                                     0600);
     int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    if (pipe(pipeFds) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
         return run;
+    }
     const pid_t helper = fork();
     if (helper == 0) {
         // The helper: only async-signal-safe calls and posix_spawn from here on.
         close(pipeFds[0]);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(),
-                                         O_WRONLY | O_TRUNC | O_CREAT, 0600);
         pid_t cli = 0;
         long result[2] = {-1, -1};
         if (posix_spawn(&cli, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
@@ -68,6 +71,7 @@ inline MeasuredRun runCliMeasured(const QStringList& args) {
         _exit(0);
     }
     close(pipeFds[1]);
+    posix_spawn_file_actions_destroy(&actions);
     long result[2] = {-1, -1};
     if (helper > 0) {
         (void)!read(pipeFds[0], result, sizeof result);
