@@ -36,7 +36,8 @@ using printing::PageOrientation;
 constexpr const char* kChartUsage =
     "Usage: kirimo-cli chart CONVERTED.bmp OUT.pdf --sheet WxH [flags]\n"
     "Writes the A4 chart of the converted picture as a PDF without margins, one page per\n"
-    "sheet, every dot a character (or a picture) in a cell of whole millimetres.\n"
+    "sheet, every dot a character (or a picture) in a cell of whole millimetres; at most\n"
+    "10000 pages.\n"
     "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
     "    --cell WxH                  cell size in mm (default the largest that fits)\n"
     "    --portrait                  portrait paper (default landscape)\n"
@@ -56,7 +57,8 @@ constexpr const char* kChartUsage =
 
 constexpr const char* kImagesUsage =
     "Usage: kirimo-cli chart-images CONVERTED.bmp BASE --sheet WxH [flags]\n"
-    "Writes each sheet's character chart as the bitmap BASE(column,row).bmp, in sheet order.\n"
+    "Writes each sheet's character chart as the bitmap BASE(column,row).bmp, in sheet order;\n"
+    "at most 10000 images, and no more than the folder's free space holds.\n"
     "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
     "    --portrait                  the portrait surface (default landscape)\n"
     "    --colour                    characters in the dots' colours\n"
