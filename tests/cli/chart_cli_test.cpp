@@ -361,10 +361,10 @@ TEST_F(ChartLimitsCli, ChartImagesBeyondTheCountOrTheFreeSpaceAreRefused) {
     auto run = runCli({"chart-images", many, path("img"), "--sheet", "1x1"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("10100 files, more than the 10000")) << run.err.toStdString();
-    // 9,600 images of a few megabytes each: over 20 GB.
+    // 9,600 images, each of cells of at least 8 x 8 pixels (12 MB): over 100 GB.
     const QString picture = whitePicture(120, 80);
     run = runCli({"chart-images", picture, path("img"), "--sheet", "1x1"});
-    if (QStorageInfo(dir.path()).bytesAvailable() < (int64_t{20} << 30)) {
+    if (QStorageInfo(dir.path()).bytesAvailable() < (int64_t{100} << 30)) {
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.contains(" free: choose larger sheets")) << run.err.toStdString();
     }
