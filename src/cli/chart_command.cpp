@@ -14,6 +14,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
+#include "cli/foreign_dots.h"
 #include "cli/sheet_option.h"
 #include "core/colour_table.h"
 #include "core/picture_file.h"
@@ -35,7 +36,8 @@ using printing::PageOrientation;
 constexpr const char* kChartUsage =
     "Usage: kirimo-cli chart CONVERTED.bmp OUT.pdf --sheet WxH [flags]\n"
     "Writes the A4 chart of the converted picture as a PDF without margins, one page per\n"
-    "sheet, every dot a character (or a picture) in a cell of whole millimetres.\n"
+    "sheet, every dot a character (or a picture) in a cell of whole millimetres; at most\n"
+    "10000 pages.\n"
     "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
     "    --cell WxH                  cell size in mm (default the largest that fits)\n"
     "    --portrait                  portrait paper (default landscape)\n"
@@ -55,7 +57,8 @@ constexpr const char* kChartUsage =
 
 constexpr const char* kImagesUsage =
     "Usage: kirimo-cli chart-images CONVERTED.bmp BASE --sheet WxH [flags]\n"
-    "Writes each sheet's character chart as the bitmap BASE(column,row).bmp, in sheet order.\n"
+    "Writes each sheet's character chart as the bitmap BASE(column,row).bmp, in sheet order;\n"
+    "at most 10000 images, and no more than the folder's free space holds.\n"
     "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
     "    --portrait                  the portrait surface (default landscape)\n"
     "    --colour                    characters in the dots' colours\n"
@@ -143,8 +146,10 @@ Result<ChartInput> readInput(const Arguments& args) {
     uint32_t seed = static_cast<uint32_t>(QTime::currentTime().msecsSinceStartOfDay() / 1000);
     if (auto text = args.value("--seed")) {
         const auto n = parseWholeNumber(*text);
-        if (!n)
-            return makeError("--seed must be a whole number (got \"" + text->toStdString() + "\")");
+        if (!n) {
+            return makeError("--seed must be a whole number from 0 to " +
+                             std::to_string(INT32_MAX) + " (got \"" + text->toStdString() + "\")");
+        }
         seed = static_cast<uint32_t>(*n);
     }
     input.random.seed(seed);
@@ -188,8 +193,12 @@ Result<std::vector<bool>> parsePages(const QString& text, const SheetGrid& grid)
     std::vector<bool> checked(static_cast<size_t>(grid.count()), false);
     for (const QString& item : text.split(QLatin1Char(';'))) {
         const auto point = parsePoint(item.trimmed());
-        if (!point || point->x < 1 || point->x > grid.columns() || point->y < 1 ||
-            point->y > grid.rows()) {
+        if (!point) {
+            return makeError("--pages: \"" + item.toStdString() +
+                             "\" is malformed: expected \"C,R;C,R\", each item a column and a "
+                             "row as whole numbers, such as \"1,1;2,1\"");
+        }
+        if (point->x < 1 || point->x > grid.columns() || point->y < 1 || point->y > grid.rows()) {
             return makeError("--pages: \"" + item.toStdString() +
                              "\" names no sheet (columns 1 to " + std::to_string(grid.columns()) +
                              ", rows 1 to " + std::to_string(grid.rows()) + ")");
@@ -197,6 +206,45 @@ Result<std::vector<bool>> parsePages(const QString& text, const SheetGrid& grid)
         checked[static_cast<size_t>((point->y - 1) * grid.columns() + point->x - 1)] = true;
     }
     return checked;
+}
+
+std::string sizeText(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Why the cells of a chart do not fit its page, in words that name what was given.
+std::string chartSizeMessage(printing::ChartCheck check, SheetSize sheet,
+                             const ChartOptions& options, printing::CellSize largest) {
+    const QSizeF page = printing::chartPageSizeMm(options.orientation);
+    const int pageWidth = static_cast<int>(page.width());
+    const int pageHeight = static_cast<int>(page.height());
+    const char* paper =
+        options.orientation == PageOrientation::Landscape ? "landscape" : "portrait";
+    if (largest.width == 0 || largest.height == 0) {
+        // No cell of 1 mm fits: the sheet itself is too large, whatever --cell says.
+        return "the sheet " + sizeText(sheet.width, sheet.height) + " is " +
+               (largest.width == 0 ? "wider" : "taller") +
+               " than the page can hold with cells of at least 1 mm: on " + paper +
+               " paper a sheet is at most " + sizeText(pageWidth, pageHeight) + " dots";
+    }
+    const std::string cell = sizeText(options.cell.width, options.cell.height);
+    const std::string most = sizeText(largest.width, largest.height);
+    const std::string japanese = printing::chartCheckMessage(check).text.toStdString();
+    switch (check) {
+        case printing::ChartCheck::ZeroCell:
+            return "the cell " + cell +
+                   " mm has a side of 0: each side is at least 1 mm, at most " + most +
+                   " mm for this sheet (" + japanese + ")";
+        case printing::ChartCheck::TooWide:
+            return "the cell " + cell + " mm is too wide for the page: at most " + most +
+                   " mm for this sheet on " + paper + " paper (" + japanese + ")";
+        case printing::ChartCheck::TooTall:
+            return "the cell " + cell + " mm is too tall for the page: at most " + most +
+                   " mm for this sheet on " + paper + " paper (" + japanese + ")";
+        case printing::ChartCheck::Ok:
+            break;
+    }
+    return {};
 }
 
 int fail(QTextStream& err, const char* command, const std::string& message, int status) {
@@ -236,11 +284,7 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     if (const auto check = printing::checkChartSize(options.cell, largest);
         check != printing::ChartCheck::Ok) {
-        return fail(err, "chart",
-                    printing::chartCheckMessage(check).text.toStdString() + " (cell " +
-                        std::to_string(options.cell.width) + "x" +
-                        std::to_string(options.cell.height) + " mm, at most " +
-                        std::to_string(largest.width) + "x" + std::to_string(largest.height) + ")",
+        return fail(err, "chart", chartSizeMessage(check, input->sheet, options, largest),
                     kExitUsage);
     }
     options.usage =
@@ -284,20 +328,23 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         options.checkedPages = std::move(*checked);
     }
 
-    // The plan is measured on the PDF it is written to: a writer of the same resolution.
+    // The pages are measured on the PDF they are written to: a writer of the same
+    // resolution. They are made one at a time as the PDF is written.
     QPdfWriter measuringDevice(QString{});
     ChartContext context = contextFor(*input);
     context.measure = printing::deviceTextMeasure(measuringDevice);
     context.pictureName = QFileInfo(args->positional[0]).fileName();
-    auto plan = printing::planChart(input->picture, input->sheet, options, context);
-    if (!plan)
-        return fail(err, "chart", plan.error(), kExitUsage);
-    if (plan->pages.empty()) {
+    auto pages = printing::ChartPages::create(input->picture, input->sheet, options, context);
+    if (!pages)
+        return fail(err, "chart", pages.error(), kExitUsage);
+    warnAboutForeignDots(err, "chart", "charted", input->picture, input->table);
+    if (pages->pageCount() == 0) {
         err << "kirimo-cli chart: every sheet was left out; nothing written\n";
         return kExitOk;
     }
     const QString& output = args->positional[1];
-    if (auto written = printing::writePlanPdf(*plan, output, QFileInfo(output).completeBaseName());
+    if (auto written =
+            printing::writePagesPdf(*pages, output, QFileInfo(output).completeBaseName());
         !written) {
         return fail(err, "chart", written.error(), kExitFailure);
     }
@@ -325,15 +372,22 @@ int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& 
     context.measure = printing::chartImageTextMeasure();
     const PageOrientation orientation =
         args->has("--portrait") ? PageOrientation::Portrait : PageOrientation::Landscape;
-    auto images = printing::planChartImages(input->picture, input->sheet, orientation,
-                                            args->has("--colour"), context);
+    auto images = printing::ChartImages::create(input->picture, input->sheet, orientation,
+                                                args->has("--colour"), context);
     if (!images)
         return fail(err, "chart-images", images.error(), kExitUsage);
-    auto saved = printing::saveChartImages(*images, args->positional[1]);
+    const QString& base = args->positional[1];
+    if (auto fits = printing::checkChartImagesFit(*images, base); !fits)
+        return fail(err, "chart-images", fits.error(), kExitUsage);
+    warnAboutForeignDots(err, "chart-images", "charted", input->picture, input->table);
+    // Each path is named as soon as its file is written, so that a run that stops part-way
+    // has named every file it left.
+    auto saved = printing::saveChartImages(*images, base, [&out](const QString& path) {
+        out << path << "\n";
+        out.flush();
+    });
     if (!saved)
         return fail(err, "chart-images", saved.error(), kExitFailure);
-    for (const QString& path : *saved)
-        out << path << "\n";
     return kExitOk;
 }
 

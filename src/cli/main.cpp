@@ -15,6 +15,23 @@
 
 namespace {
 
+QtMessageHandler previousHandler = nullptr;
+
+// Qt says on every run of a painting command that XDG_RUNTIME_DIR is unset (it then uses
+// a folder of its own, which is all kirimo-cli needs): that one message is dropped, every
+// other one goes on as before.
+void dropRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) {
+        return;
+    }
+    if (previousHandler != nullptr)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 void printUsage(QTextStream& stream) {
     stream << "Usage: kirimo-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
     for (const auto& command : kirimo::cli::commands())
@@ -30,6 +47,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> app;
     if (argc > 1 && kirimo::cli::commandPaints(QString::fromLocal8Bit(argv[1]))) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        previousHandler = qInstallMessageHandler(dropRuntimeDirNotice);
         app = std::make_unique<QGuiApplication>(argc, argv);
         kirimo::installFontSubstitutes();
     } else {

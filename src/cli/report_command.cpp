@@ -4,6 +4,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/conversion_options.h"
+#include "cli/foreign_dots.h"
 #include "cli/sheet_option.h"
 #include "core/conversion_texts.h"
 #include "core/picture_file.h"
@@ -71,15 +72,7 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     auto contents = prepareReportContents(*picture, options->colourTable, settingsLine, *sheetSize);
     if (!contents)
         return fail(err, contents.error(), kExitUsage);
-    // Dots of other colours are counted as the nearest table colour, as the program does;
-    // the user is told, since the counts then describe a picture that differs from this one.
-    if (const int64_t foreign = countNonTableDots(*picture, options->colourTable); foreign > 0) {
-        err << "kirimo-cli report: warning: " << foreign << " of "
-            << int64_t{picture->width()} * picture->height()
-            << " dots are not colours of the colour table (is the picture converted, with "
-               "the same --user-colour?); each is counted as the table colour nearest by "
-               "value\n";
-    }
+    warnAboutForeignDots(err, "report", "counted", *picture, options->colourTable);
     if (auto written = writeReportContents(positional[1], *contents, *picture); !written)
         return fail(err, written.error(), kExitFailure);
     return kExitOk;

@@ -20,8 +20,9 @@ constexpr const char* kUsage =
     "Usage: kirimo-cli stickers OUT.pdf PICTURE... [flags]\n"
     "Writes sticker sheets as a PDF of A4 pages without margins: for every picture in turn\n"
     "N pages, each filled with copies of the picture stretched to cells of whole mm.\n"
-    "    --size WxH      one sticker in mm, each side >= 1 (default 10x10)\n"
-    "    --sheets N      pages per picture, >= 1 (default 1)\n"
+    "    --size WxH      one sticker in mm, each side >= 2: 1 mm of it is the gap to the\n"
+    "                    next sticker (default 10x10)\n"
+    "    --sheets N      pages per picture, >= 1 (default 1); at most 10000 pages in all\n"
     "    --landscape     landscape paper (default portrait)\n"
     "    --cut-lines     dotted cut lines along the stickers' left and top edges\n";
 
@@ -56,8 +57,14 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
                 if (!size || size->width < 1 || size->height < 1) {
                     return fail(err,
                                 "--size must be WxH, two whole numbers of millimetres of "
-                                "at least 1 (got \"" +
+                                "at least 2 (got \"" +
                                     value.toStdString() + "\")");
+                }
+                if (!printing::stickerHasRoom(size->width, size->height)) {
+                    return fail(err, "--size " + value.toStdString() +
+                                         " leaves no room for the picture: every sticker keeps "
+                                         "a 1 mm gap at its right and bottom, so each side "
+                                         "must be at least 2 mm");
                 }
                 options.widthMm = size->width;
                 options.heightMm = size->height;
@@ -90,6 +97,15 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
 
     if (auto outputs = checkOutputs({positional[0]}, positional.mid(1)); !outputs)
         return fail(err, outputs.error());
+    // Too many pages are refused before any picture is read.
+    const auto pictureCount = static_cast<size_t>(positional.size() - 1);
+    if (auto bound =
+            printing::checkPageCount(printing::stickerPageCount(pictureCount, options.sheets),
+                                     "the sticker sheets", "give fewer --sheets or fewer pictures");
+        !bound) {
+        return fail(err, bound.error());
+    }
+
     std::vector<QImage> pictures;
     for (qsizetype i = 1; i < positional.size(); ++i) {
         auto picture = loadPictureImage(positional[i]);
@@ -98,9 +114,9 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
         pictures.push_back(std::move(*picture));
     }
 
-    const auto plan = printing::planStickers(pictures, area, options);
+    printing::StickerPages pages(pictures, area, options);
     const QString& output = positional[0];
-    if (auto written = printing::writePlanPdf(plan, output, QFileInfo(output).completeBaseName());
+    if (auto written = printing::writePagesPdf(pages, output, QFileInfo(output).completeBaseName());
         !written) {
         err << "kirimo-cli stickers: " << QString::fromStdString(written.error()) << "\n";
         return kExitFailure;

@@ -32,12 +32,26 @@ QString sheetLabel(int column, int row) {
     return QStringLiteral("(%1,%2)").arg(column).arg(row);
 }
 
+int legendRowsPerPage(QSizeF pageSizeMm) {
+    return std::max(1, static_cast<int>((pageSizeMm.height() - kExtraMarginMm - kLegendRowsTopMm) /
+                                        kLegendRowMm));
+}
+
 }  // namespace
+
+int legendPageCount(const ChartTotals& totals, QSizeF pageSizeMm) {
+    const auto used = std::count_if(totals.counts.begin(), totals.counts.end(),
+                                    [](int32_t count) { return count > 0; });
+    const int rows = legendRowsPerPage(pageSizeMm);
+    return static_cast<int>((used + rows - 1) / rows);
+}
 
 ChartTotals chartTotals(const ColourNumberMap& map, const SheetGrid& grid) {
     ChartTotals totals;
     totals.counts = countPicture(map);
-    for (const ColourCounts& sheet : countSheets(map, grid)) {
+    // Sheet by sheet: a grid of millions of sheets needs no list of their counts.
+    for (int index = 0; index < grid.count(); ++index) {
+        const ColourCounts sheet = countSheet(map, grid.sheet(index));
         for (int k = 0; k < kColourCount; ++k) {
             if (sheet[static_cast<size_t>(k)] > 0)
                 ++totals.sheets[static_cast<size_t>(k)];
@@ -96,7 +110,8 @@ Page coverPage(const PixelBuffer& picture, const SheetGrid& grid, const ChartTot
     const TextExtent widest = measure(smallFont, sheetLabel(grid.columns(), grid.rows()));
     const bool everySheet =
         widest.width + 0.5 <= last.width * scale && widest.height + 0.5 <= last.height * scale;
-    for (const Sheet& s : grid.sheets()) {
+    for (int index = 0; index < grid.count(); ++index) {
+        const Sheet s = grid.sheet(index);
         const bool firstOrLast = s.column == 1 && s.row == 1;
         const bool isLast = s.column == grid.columns() && s.row == grid.rows();
         if (!everySheet && !firstOrLast && !isLast)
@@ -146,8 +161,7 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
     const TextFont rowFont = gothic(10);
     TextFont charFont = symbolFont;
     charFont.pointSize = 10;
-    const int rowsPerPage = std::max(
-        1, static_cast<int>((pageSizeMm.height() - margin - kLegendRowsTopMm) / kLegendRowMm));
+    const int rowsPerPage = legendRowsPerPage(pageSizeMm);
 
     std::vector<Page> pages;
     int row = rowsPerPage;  // a new page before the first row

@@ -62,4 +62,7 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
                               const TextFont& symbolFont, QSizeF pageSizeMm,
                               const TextMeasure& measure);
 
+// The number of pages legendPages makes for these totals.
+int legendPageCount(const ChartTotals& totals, QSizeF pageSizeMm);
+
 }  // namespace kirimo::printing

@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 
 #include "imaging/result.h"
 #include "printing/chart_plan.h"
@@ -51,9 +55,53 @@ Result<ChartImagePlan> planChartImages(const PixelBuffer& picture, SheetSize she
                                        PageOrientation orientation, bool colour,
                                        const ChartContext& context);
 
-// Paints every page of the plan on a white surface and saves it as the 24-bit bitmap
-// base + suffix, in order, each whole. Stops at the first file that cannot be written;
-// files written before it stay. Returns the paths written.
+// The chart images of planChartImages made one at a time, in sheet order, with the same
+// random numbers drawn in the same order. The picture and whatever the context points to
+// must outlive it.
+class ChartImages {
+  public:
+    // planChartImages's checks.
+    static Result<ChartImages> create(const PixelBuffer& picture, SheetSize sheet,
+                                      PageOrientation orientation, bool colour,
+                                      const ChartContext& context);
+    ChartImages(ChartImages&&) noexcept;
+    ChartImages& operator=(ChartImages&&) noexcept;
+    ~ChartImages();
+
+    int widthPx() const;  // every image's size
+    int heightPx() const;
+    QSizeF paperSizeMm() const;  // the surface in millimetres
+    int count() const;           // one image per sheet
+    // "(column,row).bmp" of the image at `index` (from 0, sheet order).
+    QString suffix(int index) const;
+    // The size of each saved bitmap in bytes (24 bits a pixel, rows padded to 4 bytes).
+    int64_t fileBytes() const;
+    // The next image's page; nothing after the last.
+    std::optional<Page> next();
+
+  private:
+    struct State;
+    explicit ChartImages(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+// The most chart images one run may write.
+inline constexpr int64_t kMaxChartImages = 10000;
+
+// Refuses to begin when the images would be more than kMaxChartImages files, or would
+// need more bytes than the file system of base's folder has free (a folder that cannot be
+// examined is left to the writes), saying how much they need and how much there is.
+Result<void> checkChartImagesFit(const ChartImages& images, const QString& base);
+
+// Paints each image on a white surface as it is made and saves it as the 24-bit bitmap
+// base + suffix, in order, each whole; only one image is in memory at a time. `saved`
+// (when given) hears each path as soon as its file is written. Stops at the first file
+// that cannot be written, with an error that names the files written before it (they
+// stay). Returns the paths written.
+Result<QStringList> saveChartImages(ChartImages& images, const QString& base,
+                                    const std::function<void(const QString&)>& saved = {});
+
+// The same for images planned whole.
 Result<QStringList> saveChartImages(const ChartImagePlan& images, const QString& base);
 
 }  // namespace kirimo::printing

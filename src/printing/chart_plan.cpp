@@ -9,6 +9,7 @@
 #include "core/symbol_slots.h"
 #include "imaging/numeric.h"
 #include "printing/chart_extras.h"
+#include "printing/page_source.h"
 #include "reports/report_files.h"
 
 namespace kirimo::printing {
@@ -19,6 +20,7 @@ constexpr int kWhite = 1;  // ColourNumber of 白
 constexpr Pixel kWhitePixel = 0xFFFFFF;
 constexpr double kPictureInsetMm = 0.2;
 constexpr int kSizingLength = 18;  // characters in kSizingString
+constexpr const char* kChartPagesAdvice = "choose larger sheets, or print fewer of them";
 
 QColor dotColour(Pixel p) {
     return QColor(pixelRed(p), pixelGreen(p), pixelBlue(p));
@@ -37,17 +39,17 @@ int randomIndex(const RandomSource& random, int n) {
 // Text extents in one font, measured once per distinct text.
 class ExtentCache {
   public:
-    ExtentCache(const TextMeasure& measure, TextFont font) : measure_(measure), font_(font) {}
+    ExtentCache(const TextMeasure& measure, TextFont font) : measure_(&measure), font_(font) {}
 
     TextExtent operator()(const QString& text) {
         auto found = cache_.constFind(text);
         if (found != cache_.constEnd())
             return *found;
-        return *cache_.insert(text, measure_(font_, text));
+        return *cache_.insert(text, (*measure_)(font_, text));
     }
 
   private:
-    const TextMeasure& measure_;
+    const TextMeasure* measure_;
     TextFont font_;
     QHash<QString, TextExtent> cache_;
 };
@@ -226,8 +228,173 @@ PictureLoader filePictureLoader() {
     };
 }
 
-Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
-                           const ChartOptions& options, const ChartContext& context) {
+// Everything a chart's pages are made from, and where the making has got to.
+struct ChartPages::State {
+    State(const PixelBuffer& dots, const SheetGrid& sheets, ColourNumberMap numbers,
+          const ChartOptions& chosen, const ChartContext& given)
+        : picture(dots),
+          grid(sheets),
+          map(std::move(numbers)),
+          options(chosen),
+          context(given),
+          labelH(labelHeightMm(context.measure)),
+          labelFont{symbolFontFamily(*context.symbols, context.fallbackFontFamily), kLabelPointSize,
+                    context.symbols->bold != 0, context.symbols->italic != 0},
+          cellFont(labelFont),
+          extent(context.measure, cellFont),
+          choices(*context.symbols) {
+        cellFont.pointSize =
+            characterPointSize(context.measure, labelFont, options.cell.width, options.fillCell);
+        extent = ExtentCache(context.measure, cellFont);
+        previousPicture.fill(-1);
+    }
+
+    bool keeps(int index) const {
+        if (options.printOnlyChecked &&
+            !(static_cast<size_t>(index) < options.checkedPages.size() &&
+              options.checkedPages[static_cast<size_t>(index)])) {
+            return false;
+        }
+        return !(options.skipWhitePages && sheetIsAllWhite(map, grid.sheet(index)));
+    }
+
+    const QImage& loadedPicture(const QString& path) {
+        auto found = loaded.constFind(path);
+        if (found == loaded.constEnd())
+            found = loaded.insert(path, context.loadPicture(path));
+        return *found;
+    }
+
+    Page sheetPage(const Sheet& sheet);
+    std::vector<Page> legend();
+
+    const PixelBuffer& picture;
+    const SheetGrid grid;
+    const ColourNumberMap map;
+    const ChartOptions options;
+    const ChartContext context;
+    const double labelH;
+    const TextFont labelFont;
+    TextFont cellFont;
+    ExtentCache extent;
+    ColourChoices choices;
+    QHash<QString, QImage> loaded;
+    // The picture each colour printed last, for this run only.
+    std::array<int, kColourCount> previousPicture{};
+    ChartTotals totals;
+
+    int64_t pageCount = 0;
+    bool coverDone = false;
+    int nextSheet = 0;  // the sheet index to look at next
+    bool legendMade = false;
+    std::vector<Page> legendLeft;  // legend pages not handed out yet, in reverse order
+};
+
+Page ChartPages::State::sheetPage(const Sheet& sheet) {
+    const CellSize cell = options.cell;
+    const SheetSize sheetSize = grid.sheetSize();
+    auto centredText = [&](Page& page, const QString& text, QColor colour, int dx, int dy) {
+        const TextExtent size = extent(text);
+        page.items.push_back(
+            TextItem{text, cellFont, colour,
+                     QPointF(dx * cell.width + (cell.width - size.width) / 2,
+                             labelH + dy * cell.height + (cell.height - size.height) / 2)});
+    };
+
+    Page page;
+    if (grid.count() >= 2) {
+        page.items.push_back(TextItem{QStringLiteral("(%1,%2)").arg(sheet.column).arg(sheet.row),
+                                      labelFont, Qt::black, QPointF(0, 0)});
+    }
+    if (options.lines) {
+        const double right = static_cast<double>(sheetSize.width) * cell.width;
+        const double bottom = labelH + static_cast<double>(sheetSize.height) * cell.height;
+        auto width = [this](int line) {
+            return options.boldEvery > 0 && line % options.boldEvery == 0 ? kBoldLineWidthMm : 0.0;
+        };
+        for (int j = 0; j <= sheetSize.height; ++j) {
+            const double y = labelH + static_cast<double>(j) * cell.height;
+            page.items.push_back(
+                LineItem{QPointF(0, y), QPointF(right, y), options.lineStyle, width(j), Qt::black});
+        }
+        for (int i = 0; i <= sheetSize.width; ++i) {
+            const double x = static_cast<double>(i) * cell.width;
+            page.items.push_back(LineItem{QPointF(x, labelH), QPointF(x, bottom), options.lineStyle,
+                                          width(i), Qt::black});
+        }
+    }
+    const RandomSource& random = context.random;
+    // Cells outside the picture stay empty, so only the part inside is visited.
+    for (int dy = 0; dy < sheet.height; ++dy) {
+        const Pixel* pixels = picture.row(sheet.y + dy) + sheet.x;
+        const uint8_t* numbers = map.row(sheet.y + dy) + sheet.x;
+        for (int dx = 0; dx < sheet.width; ++dx) {
+            const Pixel p = pixels[dx];
+            const int k = numbers[dx];
+            if (options.usage == UsageMode::Characters) {
+                if (k == kWhite && options.noWhite)
+                    continue;
+                const QString text = choices.chooseCharacter(k, random);
+                const bool colourText = options.colour && k != kWhite;
+                centredText(page, text, colourText ? dotColour(p) : QColor(Qt::black), dx, dy);
+                continue;
+            }
+            const QStringList& paths = choices.pictures(k);
+            const int n = static_cast<int>(paths.size());
+            if (n == 0) {
+                if (options.noWhite)
+                    continue;
+                const bool colourText = options.colour && p != kWhitePixel;
+                centredText(page, colourName(k), colourText ? dotColour(p) : QColor(Qt::black), dx,
+                            dy);
+                continue;
+            }
+            int chosen = 0;
+            if (previousPicture[k] < 0)
+                chosen = randomIndex(random, n);
+            else
+                chosen = (randomIndex(random, n - 1) + previousPicture[k] + 1) % n;
+            previousPicture[k] = chosen;
+            const QImage& image = loadedPicture(paths[chosen]);
+            if (image.isNull())
+                continue;  // a file that cannot be loaded leaves its cell empty
+            page.items.push_back(PictureItem{
+                image, QRectF(dx * cell.width, labelH + dy * cell.height,
+                              cell.width - kPictureInsetMm, cell.height - kPictureInsetMm)});
+        }
+    }
+    return page;
+}
+
+std::vector<Page> ChartPages::State::legend() {
+    std::array<LegendSymbols, kColourCount> legendSymbols;
+    for (int k = 0; k < kColourCount; ++k) {
+        if (totals.counts[static_cast<size_t>(k)] <= 0)
+            continue;
+        LegendSymbols& own = legendSymbols[static_cast<size_t>(k)];
+        if (options.usage == UsageMode::Characters) {
+            own.characters = choices.candidates(k);
+            continue;
+        }
+        for (const QString& path : choices.pictures(k)) {
+            const QImage& image = loadedPicture(path);
+            if (!image.isNull())
+                own.pictures.push_back(image);
+        }
+        if (choices.pictures(k).isEmpty())
+            own.characters = QStringList{colourName(k)};
+    }
+    return legendPages(totals, *context.colourTable, legendSymbols, labelFont,
+                       chartPageSizeMm(options.orientation), context.measure);
+}
+
+ChartPages::ChartPages(std::unique_ptr<State> state) : state_(std::move(state)) {}
+ChartPages::ChartPages(ChartPages&&) noexcept = default;
+ChartPages& ChartPages::operator=(ChartPages&&) noexcept = default;
+ChartPages::~ChartPages() = default;
+
+Result<ChartPages> ChartPages::create(const PixelBuffer& picture, SheetSize sheetSize,
+                                      const ChartOptions& options, const ChartContext& context) {
     if (const std::string missing = checkContext(context, options.usage == UsageMode::Pictures);
         !missing.empty()) {
         return makeError(missing);
@@ -237,153 +404,93 @@ Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
     auto grid = SheetGrid::create(picture.width(), picture.height(), sheetSize);
     if (!grid)
         return makeError(grid.error());
-    const CellSize cell = options.cell;
     if (const ChartCheck check =
-            checkChartSize(cell, largestCellSize(sheetSize, options.orientation));
+            checkChartSize(options.cell, largestCellSize(sheetSize, options.orientation));
         check != ChartCheck::Ok) {
         return makeError(chartCheckMessage(check).text.toStdString());
+    }
+    // A chart beyond any use is refused before its dots are looked at, where the sheets
+    // left out can be counted without them.
+    const int64_t cover = options.cover ? 1 : 0;
+    if (!options.skipWhitePages) {
+        if (auto bound = checkPageCount(cover + chartSheetPages(*grid, options), "the chart",
+                                        kChartPagesAdvice);
+            !bound) {
+            return makeError(bound.error());
+        }
     }
     auto map = mapColourNumbers(picture, *context.colourTable);
     if (!map)
         return makeError(map.error());
 
-    const SymbolSettings& symbols = *context.symbols;
-    const TextMeasure& measure = context.measure;
-    const RandomSource& random = context.random;
-    const double labelH = labelHeightMm(measure);
-    const TextFont labelFont{symbolFontFamily(symbols, context.fallbackFontFamily), kLabelPointSize,
-                             symbols.bold != 0, symbols.italic != 0};
-    TextFont cellFont = labelFont;
-    cellFont.pointSize = characterPointSize(measure, labelFont, cell.width, options.fillCell);
-    ExtentCache extent(measure, cellFont);
-    ColourChoices choices(symbols);
-    QHash<QString, QImage> loaded;
-    // The picture each colour printed last, for this run only.
-    std::array<int, kColourCount> previousPicture;
-    previousPicture.fill(-1);
-
-    auto centredText = [&](Page& page, const QString& text, QColor colour, int dx, int dy) {
-        const TextExtent size = extent(text);
-        page.items.push_back(
-            TextItem{text, cellFont, colour,
-                     QPointF(dx * cell.width + (cell.width - size.width) / 2,
-                             labelH + dy * cell.height + (cell.height - size.height) / 2)});
-    };
-
-    PagePlan plan;
-    plan.orientation = options.orientation;
-    ChartTotals totals;
+    auto state = std::make_unique<State>(picture, *grid, std::move(*map), options, context);
     if (options.cover || options.legend)
-        totals = chartTotals(*map, *grid);
-    if (options.cover) {
-        plan.pages.push_back(coverPage(picture, *grid, totals, *context.colourTable,
-                                       context.pictureName, plan.pageSizeMm(), measure));
+        state->totals = chartTotals(state->map, state->grid);
+    int64_t sheets = 0;
+    if (options.skipWhitePages) {
+        for (int index = 0; index < state->grid.count(); ++index)
+            sheets += state->keeps(index) ? 1 : 0;
+    } else {
+        sheets = chartSheetPages(state->grid, options);
     }
-    const bool labelled = grid->count() >= 2;
-    const std::vector<Sheet> sheets = grid->sheets();
-    for (size_t index = 0; index < sheets.size(); ++index) {
-        const Sheet& sheet = sheets[index];
-        if (options.printOnlyChecked &&
-            !(index < options.checkedPages.size() && options.checkedPages[index])) {
-            continue;
-        }
-        if (options.skipWhitePages && sheetIsAllWhite(*map, sheet))
-            continue;
+    state->pageCount =
+        cover + sheets +
+        (options.legend ? legendPageCount(state->totals, chartPageSizeMm(options.orientation)) : 0);
+    if (auto bound = checkPageCount(state->pageCount, "the chart", kChartPagesAdvice); !bound)
+        return makeError(bound.error());
+    return ChartPages(std::move(state));
+}
 
-        Page page;
-        if (labelled) {
-            page.items.push_back(
-                TextItem{QStringLiteral("(%1,%2)").arg(sheet.column).arg(sheet.row), labelFont,
-                         Qt::black, QPointF(0, 0)});
-        }
-        if (options.lines) {
-            const double right = static_cast<double>(sheetSize.width) * cell.width;
-            const double bottom = labelH + static_cast<double>(sheetSize.height) * cell.height;
-            auto width = [&options](int line) {
-                return options.boldEvery > 0 && line % options.boldEvery == 0 ? kBoldLineWidthMm
-                                                                              : 0.0;
-            };
-            for (int j = 0; j <= sheetSize.height; ++j) {
-                const double y = labelH + static_cast<double>(j) * cell.height;
-                page.items.push_back(LineItem{QPointF(0, y), QPointF(right, y), options.lineStyle,
-                                              width(j), Qt::black});
-            }
-            for (int i = 0; i <= sheetSize.width; ++i) {
-                const double x = static_cast<double>(i) * cell.width;
-                page.items.push_back(LineItem{QPointF(x, labelH), QPointF(x, bottom),
-                                              options.lineStyle, width(i), Qt::black});
-            }
-        }
-        // Cells outside the picture stay empty, so only the part inside is visited.
-        for (int dy = 0; dy < sheet.height; ++dy) {
-            const Pixel* pixels = picture.row(sheet.y + dy) + sheet.x;
-            const uint8_t* numbers = map->row(sheet.y + dy) + sheet.x;
-            for (int dx = 0; dx < sheet.width; ++dx) {
-                const Pixel p = pixels[dx];
-                const int k = numbers[dx];
-                if (options.usage == UsageMode::Characters) {
-                    if (k == kWhite && options.noWhite)
-                        continue;
-                    const QString text = choices.chooseCharacter(k, random);
-                    const bool colourText = options.colour && k != kWhite;
-                    centredText(page, text, colourText ? dotColour(p) : QColor(Qt::black), dx, dy);
-                    continue;
-                }
-                const QStringList& paths = choices.pictures(k);
-                const int n = static_cast<int>(paths.size());
-                if (n == 0) {
-                    if (options.noWhite)
-                        continue;
-                    const bool colourText = options.colour && p != kWhitePixel;
-                    centredText(page, colourName(k), colourText ? dotColour(p) : QColor(Qt::black),
-                                dx, dy);
-                    continue;
-                }
-                int chosen = 0;
-                if (previousPicture[k] < 0)
-                    chosen = randomIndex(random, n);
-                else
-                    chosen = (randomIndex(random, n - 1) + previousPicture[k] + 1) % n;
-                previousPicture[k] = chosen;
-                const QString& path = paths[chosen];
-                auto found = loaded.constFind(path);
-                if (found == loaded.constEnd())
-                    found = loaded.insert(path, context.loadPicture(path));
-                if (found->isNull())
-                    continue;  // a file that cannot be loaded leaves its cell empty
-                page.items.push_back(PictureItem{
-                    *found, QRectF(dx * cell.width, labelH + dy * cell.height,
-                                   cell.width - kPictureInsetMm, cell.height - kPictureInsetMm)});
-            }
-        }
-        plan.pages.push_back(std::move(page));
+QSizeF ChartPages::paperSizeMm() const {
+    return QSizeF(kA4ShortSideMm, kA4LongSideMm);
+}
+
+PageOrientation ChartPages::orientation() const {
+    return state_->options.orientation;
+}
+
+int64_t ChartPages::pageCount() const {
+    return state_->pageCount;
+}
+
+std::optional<Page> ChartPages::next() {
+    State& s = *state_;
+    if (s.options.cover && !s.coverDone) {
+        s.coverDone = true;
+        return coverPage(s.picture, s.grid, s.totals, *s.context.colourTable, s.context.pictureName,
+                         chartPageSizeMm(s.options.orientation), s.context.measure);
     }
-    if (options.legend) {
-        std::array<LegendSymbols, kColourCount> legendSymbols;
-        for (int k = 0; k < kColourCount; ++k) {
-            if (totals.counts[static_cast<size_t>(k)] <= 0)
-                continue;
-            LegendSymbols& own = legendSymbols[static_cast<size_t>(k)];
-            if (options.usage == UsageMode::Characters) {
-                own.characters = choices.candidates(k);
-                continue;
-            }
-            for (const QString& path : choices.pictures(k)) {
-                auto found = loaded.constFind(path);
-                if (found == loaded.constEnd())
-                    found = loaded.insert(path, context.loadPicture(path));
-                if (!found->isNull())
-                    own.pictures.push_back(*found);
-            }
-            if (choices.pictures(k).isEmpty())
-                own.characters = QStringList{colourName(k)};
-        }
-        for (Page& page : legendPages(totals, *context.colourTable, legendSymbols, labelFont,
-                                      plan.pageSizeMm(), measure)) {
-            plan.pages.push_back(std::move(page));
-        }
+    while (s.nextSheet < s.grid.count()) {
+        const int index = s.nextSheet++;
+        if (s.keeps(index))
+            return s.sheetPage(s.grid.sheet(index));
     }
-    return plan;
+    if (s.options.legend && !s.legendMade) {
+        s.legendMade = true;
+        s.legendLeft = s.legend();
+        std::reverse(s.legendLeft.begin(), s.legendLeft.end());
+    }
+    if (s.legendLeft.empty())
+        return std::nullopt;
+    Page page = std::move(s.legendLeft.back());
+    s.legendLeft.pop_back();
+    return page;
+}
+
+int64_t chartSheetPages(const SheetGrid& grid, const ChartOptions& options) {
+    if (!options.printOnlyChecked)
+        return grid.count();
+    const size_t n = std::min(options.checkedPages.size(), static_cast<size_t>(grid.count()));
+    return std::count(options.checkedPages.begin(),
+                      options.checkedPages.begin() + static_cast<std::ptrdiff_t>(n), true);
+}
+
+Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheetSize,
+                           const ChartOptions& options, const ChartContext& context) {
+    auto pages = ChartPages::create(picture, sheetSize, options, context);
+    if (!pages)
+        return makeError(pages.error());
+    return collectPages(*pages);
 }
 
 }  // namespace kirimo::printing

@@ -10,7 +10,10 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -21,6 +24,7 @@
 #include "imaging/result.h"
 #include "imaging/sheets.h"
 #include "printing/page_plan.h"
+#include "printing/page_source.h"
 
 namespace kirimo::printing {
 
@@ -164,8 +168,39 @@ struct ChartContext {
 // the cover page (printing/chart_extras.h) comes first; with `legend` the legend pages
 // come last; both count the whole picture, whatever sheets are left out. Refuses a sheet
 // side below 1, an empty picture, a missing context
-// member and a cell size that checkChartSize refuses (the message's text).
+// member, a cell size that checkChartSize refuses (the message's text) and a chart of more
+// than kMaxDocumentPages pages. Every page is held at once: ChartPages makes the same
+// pages one at a time.
 Result<PagePlan> planChart(const PixelBuffer& picture, SheetSize sheet, const ChartOptions& options,
                            const ChartContext& context);
+
+// The pages of planChart, each made when it is asked for: the cover, then the sheets in
+// sheet order, then the legend, with every random number drawn in the same order as
+// planChart draws it. Memory stays near one page whatever the number of pages. The
+// picture and whatever the context points to must outlive it.
+class ChartPages final : public PageSource {
+  public:
+    // planChart's checks. The page bound is checked before any dot is looked at unless
+    // white sheets are to be skipped (they are counted first).
+    static Result<ChartPages> create(const PixelBuffer& picture, SheetSize sheet,
+                                     const ChartOptions& options, const ChartContext& context);
+    ChartPages(ChartPages&&) noexcept;
+    ChartPages& operator=(ChartPages&&) noexcept;
+    ~ChartPages() override;
+
+    QSizeF paperSizeMm() const override;
+    PageOrientation orientation() const override;
+    int64_t pageCount() const override;
+    std::optional<Page> next() override;
+
+  private:
+    struct State;
+    explicit ChartPages(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+// The sheets a chart prints before white sheets are left out: every sheet of the grid, or
+// with printOnlyChecked the checked ones. Counted without looking at any dot.
+int64_t chartSheetPages(const SheetGrid& grid, const ChartOptions& options);
 
 }  // namespace kirimo::printing

@@ -1,13 +1,17 @@
 #include "printing/page_renderer.h"
 
 #include <QFontMetricsF>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPen>
-#include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <type_traits>
+
+#include "core/text_file.h"
 
 namespace kirimo::printing {
 
@@ -33,11 +37,68 @@ QPageLayout::Orientation qtOrientation(PageOrientation orientation) {
                                                      : QPageLayout::Portrait;
 }
 
-QPageSize pageSizeOf(const PagePlan& plan) {
+QPageSize pageSizeOf(QSizeF paperSizeMm) {
     const QPageSize a4(QPageSize::A4);
-    if (plan.paperSizeMm == a4.size(QPageSize::Millimeter))
+    if (paperSizeMm == a4.size(QPageSize::Millimeter))
         return a4;
-    return QPageSize(plan.paperSizeMm, QPageSize::Millimeter);
+    return QPageSize(paperSizeMm, QPageSize::Millimeter);
+}
+
+// Passes every write on to the device it watches and remembers the first one that failed
+// (with its errno), since a PDF writer does not look at what its writes return.
+class WatchedDevice : public QIODevice {
+  public:
+    explicit WatchedDevice(QIODevice& target) : target_(target) {}
+
+    bool failed() const { return failed_; }
+    int failedErrno() const { return failedErrno_; }
+    bool isSequential() const override { return true; }
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failed_)
+            return -1;
+        errno = 0;
+        const qint64 written = target_.write(data, size);
+        if (written != size) {
+            failed_ = true;
+            failedErrno_ = errno;
+            return -1;
+        }
+        return written;
+    }
+
+  private:
+    QIODevice& target_;
+    bool failed_ = false;
+    int failedErrno_ = 0;
+};
+
+// The page loop of renderPages; `stop` (when given) ends it early between pages.
+Result<void> paintSource(PageSource& source, QPagedPaintDevice& device,
+                         const std::function<bool()>& stop) {
+    if (source.pageCount() <= 0)
+        return {};
+    QPainter painter;
+    if (!painter.begin(&device))
+        return makeError("the printer could not be opened");
+    const double xScale = pixelsPerMmX(device);
+    const double yScale = pixelsPerMmY(device);
+    int64_t index = 0;
+    while (std::optional<Page> page = source.next()) {
+        if (index > 0 && !device.newPage()) {
+            painter.end();
+            return makeError("the printer could not start page " + std::to_string(index + 1));
+        }
+        paintPage(painter, *page, xScale, yScale);
+        ++index;
+        if (stop && stop())
+            break;
+    }
+    if (!painter.end())
+        return makeError("the printer could not finish the document");
+    return {};
 }
 
 }  // namespace
@@ -63,8 +124,13 @@ TextMeasure deviceTextMeasure(const QPaintDevice& device) {
 }
 
 void applyPageSetup(QPagedPaintDevice& device, const PagePlan& plan, bool zeroMargins) {
-    device.setPageSize(pageSizeOf(plan));
-    device.setPageOrientation(qtOrientation(plan.orientation));
+    applyPageSetup(device, plan.paperSizeMm, plan.orientation, zeroMargins);
+}
+
+void applyPageSetup(QPagedPaintDevice& device, QSizeF paperSizeMm, PageOrientation orientation,
+                    bool zeroMargins) {
+    device.setPageSize(pageSizeOf(paperSizeMm));
+    device.setPageOrientation(qtOrientation(orientation));
     if (zeroMargins)
         device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
@@ -112,44 +178,72 @@ void paintPage(QPainter& painter, const Page& page, double pxPerMmX, double pxPe
     painter.restore();
 }
 
+Result<void> renderPages(PageSource& source, QPagedPaintDevice& device) {
+    return paintSource(source, device, {});
+}
+
 Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device) {
-    if (plan.pages.empty())
-        return {};
-    QPainter painter;
-    if (!painter.begin(&device))
-        return makeError("the printer could not be opened");
-    const double xScale = pixelsPerMmX(device);
-    const double yScale = pixelsPerMmY(device);
-    for (size_t i = 0; i < plan.pages.size(); ++i) {
-        if (i > 0 && !device.newPage()) {
-            painter.end();
-            return makeError("the printer could not start page " + std::to_string(i + 1));
-        }
-        paintPage(painter, plan.pages[i], xScale, yScale);
+    PlanPages pages(plan);
+    return renderPages(pages, device);
+}
+
+namespace {
+
+// paintPdf, telling whether what failed was a write to the device (`writeFailed`), errno
+// then being that write's.
+Result<void> paintPdfOn(PageSource& source, QIODevice& device, const QString& title,
+                        bool& writeFailed) {
+    WatchedDevice watched(device);
+    watched.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&watched);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Kirimo"));
+        applyPageSetup(writer, source.paperSizeMm(), source.orientation(), true);
+        // A failed write ends the painting: the rest could not be stored either.
+        auto painted = paintSource(source, writer, [&] { return watched.failed(); });
+        if (!painted && !watched.failed())
+            return painted;
     }
-    if (!painter.end())
-        return makeError("the printer could not finish the document");
-    return {};
+    writeFailed = watched.failed();
+    if (!writeFailed)
+        return {};
+    errno = watched.failedErrno();
+    if (watched.failedErrno() != 0)
+        return makeError(std::strerror(watched.failedErrno()));
+    const QString reason = device.errorString();
+    return makeError(reason.isEmpty() ? std::string("a write failed") : reason.toStdString());
+}
+
+}  // namespace
+
+Result<void> paintPdf(PageSource& source, QIODevice& device, const QString& title) {
+    bool writeFailed = false;
+    return paintPdfOn(source, device, title, writeFailed);
+}
+
+Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title) {
+    const std::string name = "\"" + path.toStdString() + "\"";
+    if (source.pageCount() <= 0)
+        return makeError("cannot write " + name + ": there is no page to print");
+    std::string paintError;
+    auto written = writeFileAtomically(path, [&](QIODevice& file) {
+        bool writeFailed = false;
+        auto painted = paintPdfOn(source, file, title, writeFailed);
+        // A failed write is reported by writeFileAtomically, from errno; anything else
+        // that stopped the painting is reported here.
+        if (!painted && !writeFailed)
+            paintError = painted.error();
+        return painted.ok();
+    });
+    if (!written && !paintError.empty())
+        return makeError("cannot write " + name + ": " + paintError);
+    return written;
 }
 
 Result<void> writePlanPdf(const PagePlan& plan, const QString& path, const QString& title) {
-    const std::string name = "\"" + path.toStdString() + "\"";
-    if (plan.pages.empty())
-        return makeError("cannot write " + name + ": there is no page to print");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return makeError("cannot write " + name + ": " + file.errorString().toStdString());
-    {
-        QPdfWriter writer(&file);
-        writer.setTitle(title);
-        writer.setCreator(QStringLiteral("Kirimo"));
-        applyPageSetup(writer, plan, true);
-        if (auto painted = renderPlan(plan, writer); !painted)
-            return makeError("cannot write " + name + ": " + painted.error());
-    }
-    if (!file.commit())
-        return makeError("cannot write " + name + ": " + file.errorString().toStdString());
-    return {};
+    PlanPages pages(plan);
+    return writePagesPdf(pages, path, title);
 }
 
 QImage renderPageImage(const Page& page, int widthPx, int heightPx, double dotsPerInch) {

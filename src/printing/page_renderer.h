@@ -8,6 +8,7 @@
 // QPainter::LosslessImageRendering.
 
 #include <QFont>
+#include <QIODevice>
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -15,6 +16,7 @@
 
 #include "imaging/result.h"
 #include "printing/page_plan.h"
+#include "printing/page_source.h"
 
 namespace kirimo::printing {
 
@@ -30,19 +32,35 @@ TextMeasure deviceTextMeasure(const QPaintDevice& device);
 // area becomes the whole page (the PDFs of kirimo-cli); otherwise the device's margins
 // stay (a printer's printable area), and the plan's origin is the printable area's corner.
 void applyPageSetup(QPagedPaintDevice& device, const PagePlan& plan, bool zeroMargins);
+void applyPageSetup(QPagedPaintDevice& device, QSizeF paperSizeMm, PageOrientation orientation,
+                    bool zeroMargins);
 
 // Paints one page with an active painter whose origin is the printable area's top-left
 // corner, at `pixelsPerMmX` x `pixelsPerMmY` device pixels per millimetre. Text of a size
 // of 0 points or less is not painted.
 void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double pixelsPerMmY);
 
-// Paints every page of the plan on the device, starting a new page between pages (none
-// after the last). A plan without pages paints nothing and does not open the device. An
-// error when the device cannot be opened (a printer that is not available).
+// Paints every page the source gives on the device as it comes, starting a new page
+// between pages (none after the last), so that only one page is held at a time. A source
+// without pages paints nothing and does not open the device. An error when the device
+// cannot be opened (a printer that is not available) or refuses a new page.
+Result<void> renderPages(PageSource& source, QPagedPaintDevice& device);
+
+// renderPages for a whole plan.
 Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device);
 
-// Writes the plan as a PDF file whose pages have no margins, whole or not at all (an
-// earlier file of that name stays when writing fails). A plan without pages is refused.
+// Writes the source's pages as a PDF file whose pages have no margins, page by page as
+// they are painted, whole or not at all (writeFileAtomically of core/text_file.h: an
+// earlier file of that name stays when writing fails). A failed write anywhere in the
+// document (a full disk) is an error. A source without pages is refused.
+Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title);
+
+// Paints the source's pages as a PDF without margins onto an open device, page by page.
+// An error when painting fails or when any write to the device failed (the device's
+// errno, when it set one, is the message); painting stops at the first failed write.
+Result<void> paintPdf(PageSource& source, QIODevice& device, const QString& title);
+
+// writePagesPdf for a whole plan.
 Result<void> writePlanPdf(const PagePlan& plan, const QString& path, const QString& title);
 
 // Paints one page onto a white picture of widthPx x heightPx pixels at `dotsPerInch`

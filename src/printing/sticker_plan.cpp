@@ -70,18 +70,35 @@ Page planStickerSheet(const QImage& picture, QSizeF printableMm, const StickerOp
     return page;
 }
 
+int64_t stickerPageCount(size_t pictures, int sheets) {
+    return sheets < 1 ? 0 : static_cast<int64_t>(pictures) * sheets;
+}
+
+StickerPages::StickerPages(const std::vector<QImage>& pictures, QSizeF printableMm,
+                           const StickerOptions& options)
+    : pictures_(pictures), printableMm_(printableMm), options_(options) {}
+
+int64_t StickerPages::pageCount() const {
+    return stickerPageCount(pictures_.size(), options_.sheets);
+}
+
+std::optional<Page> StickerPages::next() {
+    if (options_.sheets < 1 || picture_ >= pictures_.size())
+        return std::nullopt;
+    if (sheet_ == 0)
+        current_ = planStickerSheet(pictures_[picture_], printableMm_, options_);
+    Page page = current_;
+    if (++sheet_ == options_.sheets) {
+        sheet_ = 0;
+        ++picture_;
+    }
+    return page;
+}
+
 PagePlan planStickers(const std::vector<QImage>& pictures, QSizeF printableMm,
                       const StickerOptions& options) {
-    PagePlan plan;
-    plan.orientation = options.orientation;
-    for (const QImage& picture : pictures) {
-        if (options.sheets < 1)
-            continue;
-        const Page sheet = planStickerSheet(picture, printableMm, options);
-        for (int i = 0; i < options.sheets; ++i)
-            plan.pages.push_back(sheet);
-    }
-    return plan;
+    StickerPages pages(pictures, printableMm, options);
+    return collectPages(pages);
 }
 
 }  // namespace kirimo::printing

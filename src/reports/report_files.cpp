@@ -1,6 +1,7 @@
 #include "reports/report_files.h"
 
 #include <QFileInfo>
+#include <QIODevice>
 #include <algorithm>
 #include <array>
 #include <string>
@@ -28,6 +29,28 @@ const std::array<QChar, kColourCount>& nameCharacters() {
 int64_t emptyChartLines(const SheetGrid& grid) {
     const int64_t charted = int64_t{grid.rows()} * grid.sheetSize().height;
     return int64_t{grid.columns()} * (charted - grid.pictureHeight());
+}
+
+// Lines encoded and written with CR LF as they are produced, a block at a time, into a
+// file replaced whole or not at all.
+Result<void> writeReportLines(const QString& path,
+                              const std::function<bool(const ReportLineSink&)>& produce) {
+    return writeFileAtomically(path, [&](QIODevice& device) {
+        constexpr qsizetype kBlockBytes = 1 << 16;
+        QByteArray block;
+        block.reserve(kBlockBytes + 4096);
+        auto flush = [&] {
+            const bool whole = device.write(block) == block.size();
+            block.truncate(0);
+            return whole;
+        };
+        const bool produced = produce([&](const QString& line) {
+            block += encodeLine(line);
+            block += "\r\n";
+            return block.size() < kBlockBytes || flush();
+        });
+        return produced && flush();
+    });
 }
 
 }  // namespace
@@ -64,8 +87,7 @@ QString csvHeader() {
     return header;
 }
 
-Result<QStringList> textReportLines(const QString& settingsLine, const ColourNumberMap& map,
-                                    const SheetGrid& grid) {
+Result<void> checkTextReport(const ColourNumberMap& map, const SheetGrid& grid) {
     if (map.width() != grid.pictureWidth() || map.height() != grid.pictureHeight()) {
         return makeError("the colour map (" + std::to_string(map.width()) + " x " +
                          std::to_string(map.height()) + ") and the sheet grid (" +
@@ -80,52 +102,83 @@ Result<QStringList> textReportLines(const QString& settingsLine, const ColourNum
                          " empty lines below the picture (at most " +
                          std::to_string(kMaxEmptyChartLines) + ")");
     }
+    return {};
+}
+
+bool forEachTextReportLine(const QString& settingsLine, const ColourNumberMap& map,
+                           const SheetGrid& grid, const ReportLineSink& line) {
     const auto& names = nameCharacters();
     const int sheetHeight = grid.sheetSize().height;
-    QStringList lines;
-    // Settings line, "<総計>" and totals; heading and count line per sheet; chart lines.
-    lines.reserve(3 + qsizetype{grid.count()} * 2 +
-                  qsizetype{grid.columns()} * grid.pictureHeight() + static_cast<qsizetype>(empty));
-    lines.append(settingsLine);
+    if (!line(settingsLine))
+        return false;
     ColourCounts total{};
-    for (const Sheet& sheet : grid.sheets()) {
-        lines.append(sheetHeading(sheet.column, sheet.row));
+    QString chart;
+    for (int index = 0; index < grid.count(); ++index) {
+        const Sheet sheet = grid.sheet(index);
+        if (!line(sheetHeading(sheet.column, sheet.row)))
+            return false;
         ColourCounts counts{};
+        chart.resize(sheet.width);
         for (int dy = 0; dy < sheet.height; ++dy) {
             const uint8_t* numbers = map.row(sheet.y + dy) + sheet.x;
-            QString chart(sheet.width, Qt::Uninitialized);
+            QChar* out = chart.data();
             for (int dx = 0; dx < sheet.width; ++dx) {
                 const uint8_t k = numbers[dx];
-                chart[dx] = names[k];
+                out[dx] = names[k];
                 ++counts[k];
             }
-            lines.append(chart);
+            if (!line(chart))
+                return false;
         }
         // Rows of a partial last sheet row that lie below the picture.
-        for (int dy = sheet.height; dy < sheetHeight; ++dy)
-            lines.append(QString());
-        lines.append(countLine(counts));
+        for (int dy = sheet.height; dy < sheetHeight; ++dy) {
+            if (!line(QString()))
+                return false;
+        }
+        if (!line(countLine(counts)))
+            return false;
         for (int k = 0; k < kColourCount; ++k)
             total[static_cast<size_t>(k)] += counts[static_cast<size_t>(k)];
     }
-    lines.append(QStringLiteral("<総計>"));
-    lines.append(countLine(total));
+    return line(QStringLiteral("<総計>")) && line(countLine(total));
+}
+
+bool forEachCsvReportLine(const ColourNumberMap& map, const SheetGrid& grid,
+                          const ReportLineSink& line) {
+    if (!line(csvHeader()))
+        return false;
+    for (int index = 0; index < grid.count(); ++index) {
+        const Sheet sheet = grid.sheet(index);
+        const ColourCounts counts = countSheet(map, sheet);
+        QString text = QString::number(sheet.column) + u',' + QString::number(sheet.row);
+        for (int32_t count : counts) {
+            text += u',';
+            text += QString::number(count);
+        }
+        if (!line(text))
+            return false;
+    }
+    return true;
+}
+
+Result<QStringList> textReportLines(const QString& settingsLine, const ColourNumberMap& map,
+                                    const SheetGrid& grid) {
+    if (auto checked = checkTextReport(map, grid); !checked)
+        return makeError(checked.error());
+    QStringList lines;
+    forEachTextReportLine(settingsLine, map, grid, [&](const QString& text) {
+        lines.append(text);
+        return true;
+    });
     return lines;
 }
 
 QStringList csvReportLines(const ColourNumberMap& map, const SheetGrid& grid) {
     QStringList lines;
-    lines.reserve(1 + qsizetype{grid.count()});
-    lines.append(csvHeader());
-    for (const Sheet& sheet : grid.sheets()) {
-        const ColourCounts counts = countSheet(map, sheet);
-        QString line = QString::number(sheet.column) + u',' + QString::number(sheet.row);
-        for (int32_t count : counts) {
-            line += u',';
-            line += QString::number(count);
-        }
-        lines.append(line);
-    }
+    forEachCsvReportLine(map, grid, [&](const QString& text) {
+        lines.append(text);
+        return true;
+    });
     return lines;
 }
 
@@ -139,10 +192,9 @@ Result<ReportContents> prepareReportContents(const PixelBuffer& converted, const
     auto map = mapColourNumbers(converted, table);
     if (!map)
         return makeError(map.error());
-    auto text = textReportLines(settingsLine, *map, *grid);
-    if (!text)
-        return makeError(text.error());
-    return ReportContents{std::move(*text), csvReportLines(*map, *grid)};
+    if (auto checked = checkTextReport(*map, *grid); !checked)
+        return makeError(checked.error());
+    return ReportContents{settingsLine, std::move(*map), *grid};
 }
 
 Result<void> checkReportBase(const QString& basePath) {
@@ -179,10 +231,18 @@ Result<void> writeReportContents(const QString& basePath, const ReportContents& 
                                  const PixelBuffer& converted) {
     if (auto base = checkReportBase(basePath); !base)
         return base;
-    if (auto written = writeTextLines(basePath + QStringLiteral(".txt"), contents.textLines);
+    const SheetGrid& grid = *contents.grid;
+    if (auto written = writeReportLines(basePath + QStringLiteral(".txt"),
+                                        [&](const ReportLineSink& line) {
+                                            return forEachTextReportLine(contents.settingsLine,
+                                                                         contents.map, grid, line);
+                                        });
         !written)
         return written;
-    if (auto written = writeTextLines(basePath + QStringLiteral(".csv"), contents.csvLines);
+    if (auto written = writeReportLines(basePath + QStringLiteral(".csv"),
+                                        [&](const ReportLineSink& line) {
+                                            return forEachCsvReportLine(contents.map, grid, line);
+                                        });
         !written)
         return written;
     return savePictureBmp(basePath + QStringLiteral(".bmp"), converted);

@@ -9,6 +9,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 #include "core/colour_table.h"
 #include "imaging/pixel_buffer.h"
@@ -35,18 +37,37 @@ QString countLine(const ColourCounts& counts);
 // "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自".
 QString csvHeader();
 
-// The lines of the text report. Refuses a map and grid of different sizes and a report
-// with more than kMaxEmptyChartLines empty chart lines.
+// Refuses a map and grid of different sizes and a report with more than
+// kMaxEmptyChartLines empty chart lines.
+Result<void> checkTextReport(const ColourNumberMap& map, const SheetGrid& grid);
+
+// Takes one line of a report (without its line end); false stops the report.
+using ReportLineSink = std::function<bool(const QString& line)>;
+
+// Hands the lines of the text report to `line` one at a time, as they are made, sheet by
+// sheet; false when `line` stopped it. The map and grid must have passed checkTextReport.
+bool forEachTextReportLine(const QString& settingsLine, const ColourNumberMap& map,
+                           const SheetGrid& grid, const ReportLineSink& line);
+
+// Hands the lines of the CSV table to `line` one at a time: the header and one line of 20
+// fields per sheet. False when `line` stopped it.
+bool forEachCsvReportLine(const ColourNumberMap& map, const SheetGrid& grid,
+                          const ReportLineSink& line);
+
+// All the lines of the text report at once (checkTextReport first).
 Result<QStringList> textReportLines(const QString& settingsLine, const ColourNumberMap& map,
                                     const SheetGrid& grid);
 
-// The lines of the CSV table: the header and one line of 20 fields per sheet.
+// All the lines of the CSV table at once.
 QStringList csvReportLines(const ColourNumberMap& map, const SheetGrid& grid);
 
-// The two text files of a report, computed and checked, ready to be written.
+// What the two text files of a report are made from, checked, ready to be written: their
+// lines are made while they are written, so a report of millions of sheets needs no more
+// memory than the picture's colour map.
 struct ReportContents {
-    QStringList textLines;
-    QStringList csvLines;
+    QString settingsLine;
+    ColourNumberMap map;
+    std::optional<SheetGrid> grid;
 };
 
 // The reports of the converted picture divided into sheets of sheetSize dots. Refuses an
@@ -62,8 +83,9 @@ Result<void> checkReportBase(const QString& basePath);
 // them to the table colour nearest by packed value.
 int64_t countNonTableDots(const PixelBuffer& pixels, const ColourTable& table);
 
-// Writes basePath + ".txt", basePath + ".csv" and then the picture as basePath + ".bmp".
-// A failing write ends the work; files written before it stay. A base refused by
+// Writes basePath + ".txt", basePath + ".csv" and then the picture as basePath + ".bmp",
+// the text files as their lines are made, each file whole or not at all. A failing write
+// ends the work; files written before it stay. A base refused by
 // checkReportBase writes nothing.
 Result<void> writeReportContents(const QString& basePath, const ReportContents& contents,
                                  const PixelBuffer& converted);

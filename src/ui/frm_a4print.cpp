@@ -421,7 +421,8 @@ printing::ChartOptions FrmA4Print::chartOptions() const {
     return options;
 }
 
-Result<printing::PagePlan> FrmA4Print::planFor(const QPaintDevice& device) {
+Result<printing::ChartPages> FrmA4Print::pagesFor(const QPaintDevice& device,
+                                                  std::mt19937& random) {
     SharedState& state = sharedState();
     // A print run without a symbol font name takes the interface font's and keeps it.
     SymbolSettings& symbols = state.symbolSettings;
@@ -437,10 +438,32 @@ Result<printing::PagePlan> FrmA4Print::planFor(const QPaintDevice& device) {
     context.symbols = &symbols;
     context.fallbackFontFamily = interfaceFont;
     context.measure = printing::deviceTextMeasure(device);
-    context.random = printing::uniformRandom(state.random);
+    context.random = printing::uniformRandom(random);
     context.loadPicture = printing::filePictureLoader();
     context.pictureName = QFileInfo(state.currentFileName).fileName();
-    return printing::planChart(state.workPixels, *sheet, chartOptions(), context);
+    return printing::ChartPages::create(state.workPixels, *sheet, chartOptions(), context);
+}
+
+bool FrmA4Print::checkPageCount() {
+    const SharedState& state = sharedState();
+    const auto sheet = sheetSize();
+    if (!sheet)
+        return true;  // refused with its own message when the pages are made
+    auto grid = SheetGrid::create(state.workPixels.width(), state.workPixels.height(), *sheet);
+    const printing::ChartOptions options = chartOptions();
+    if (!grid || options.skipWhitePages)
+        return true;  // white sheets are counted when the pages are made
+    const int64_t pages = printing::chartSheetPages(*grid, options) + (options.cover ? 1 : 0);
+    if (pages <= printing::kMaxDocumentPages)
+        return true;
+    env_.dialogs->inform(this, kTitle,
+                         QStringLiteral("ﾍﾟｰｼﾞ数が多すぎます（%1ﾍﾟｰｼﾞ）。一度に印刷できるのは"
+                                        "%2ﾍﾟｰｼﾞまでです。１枚分のdot数を大きくするか、印刷する"
+                                        "用紙を選んで下さい。")
+                             .arg(pages)
+                             .arg(printing::kMaxDocumentPages),
+                         MessageIcon::Exclamation);
+    return false;
 }
 
 void FrmA4Print::setUpPrinter(QPrinter& printer) const {
@@ -450,7 +473,7 @@ void FrmA4Print::setUpPrinter(QPrinter& printer) const {
 }
 
 void FrmA4Print::print() {
-    if (!checkCellSize())
+    if (!checkCellSize() || !checkPageCount())
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(windowTitle());
@@ -458,21 +481,22 @@ void FrmA4Print::print() {
     if (!printDialogs_.choosePrinter(this, printer))
         return;
     std::optional<BusyCursor> busy(std::in_place);
-    auto plan = planFor(printer);
-    if (!plan) {
+    auto pages = pagesFor(printer, sharedState().random);
+    if (!pages) {
         busy.reset();
-        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(plan.error()));
+        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(pages.error()));
         return;
     }
-    if (plan->pages.empty()) {
+    if (pages->pageCount() == 0) {
         busy.reset();
         env_.dialogs->inform(this, kTitle, QStringLiteral("印刷するページがありません。"),
                              MessageIcon::Information);
         return;
     }
-    // The page the plan was made for, whatever the printer dialog left.
-    printing::applyPageSetup(printer, *plan, false);
-    const Result<void> printed = printing::renderPlan(*plan, printer);
+    // The page the chart was made for, whatever the printer dialog left. The pages are
+    // made and printed one at a time.
+    printing::applyPageSetup(printer, pages->paperSizeMm(), pages->orientation(), false);
+    const Result<void> printed = printing::renderPages(*pages, printer);
     busy.reset();
     if (!printed) {
         env_.dialogs->inform(this, kTitle,
@@ -483,35 +507,47 @@ void FrmA4Print::print() {
 }
 
 void FrmA4Print::preview() {
-    if (!checkCellSize())
+    if (!checkCellSize() || !checkPageCount())
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(windowTitle());
     setUpPrinter(printer);
-    Result<printing::PagePlan> plan = [&] {
+    SharedState& state = sharedState();
+    // Every repaint, and printing from the preview, makes the pages again from the same
+    // start of the random numbers, so that what is printed is what was shown, random
+    // choices included; afterwards the numbers go on from where one whole run left them.
+    const std::mt19937 start = state.random;
+    std::mt19937 probe = start;
+    Result<printing::ChartPages> pages = [&] {
         BusyCursor busy;
-        return planFor(printer);
+        return pagesFor(printer, probe);
     }();
-    if (!plan) {
-        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(plan.error()));
+    if (!pages) {
+        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(pages.error()));
         return;
     }
-    if (plan->pages.empty()) {
+    if (pages->pageCount() == 0) {
         env_.dialogs->inform(this, kTitle, QStringLiteral("印刷するページがありません。"),
                              MessageIcon::Information);
         return;
     }
-    printing::applyPageSetup(printer, *plan, false);
-    // Every repaint, and printing from the preview, paints this one plan, so that what is
-    // printed is what was shown, random choices included.
-    printDialogs_.showPreview(this, printer, [this, &plan](QPrinter& target) {
-        if (!printing::renderPlan(*plan, target)) {
+    printing::applyPageSetup(printer, pages->paperSizeMm(), pages->orientation(), false);
+    std::optional<std::mt19937> afterRun;
+    printDialogs_.showPreview(this, printer, [&](QPrinter& target) {
+        std::mt19937 random = start;
+        auto again = pagesFor(printer, random);
+        if (!again || !printing::renderPages(*again, target)) {
             env_.dialogs->inform(this, kTitle,
                                  QStringLiteral("プリンタを開けません。印刷できませんでした。") +
                                      u'\n' + printerName(target),
                                  MessageIcon::Exclamation);
+            return;
         }
+        if (!afterRun)
+            afterRun = random;
     });
+    if (afterRun)
+        state.random = *afterRun;
 }
 
 void FrmA4Print::saveImages() {
@@ -529,12 +565,15 @@ void FrmA4Print::saveImages() {
             context.measure = printing::chartImageTextMeasure();
             context.random = printing::uniformRandom(state.random);
             context.loadPicture = printing::filePictureLoader();
-            auto images = printing::planChartImages(state.workPixels, *sheet, orientation(),
-                                                    colour_->isChecked(), context);
-            if (images)
-                saved = printing::saveChartImages(*images, base);
-            else
+            // Made, painted and saved one image at a time, once they are known to fit.
+            auto images = printing::ChartImages::create(state.workPixels, *sheet, orientation(),
+                                                        colour_->isChecked(), context);
+            if (!images)
                 saved = makeError(images.error());
+            else if (auto fits = printing::checkChartImagesFit(*images, base); !fits)
+                saved = makeError(fits.error());
+            else
+                saved = printing::saveChartImages(*images, base);
         }
     }
     if (!saved) {

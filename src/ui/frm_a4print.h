@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "core/print_info_file.h"
@@ -86,9 +87,15 @@ class FrmA4Print : public QDialog {
     // The three checks, the first failing one with its message; true when printing may
     // go on.
     bool checkCellSize();
-    // The chart of the shared picture with the window's options, its text measured on
-    // `device`. Stores the interface font's name as the symbol font when none is set.
-    Result<printing::PagePlan> planFor(const QPaintDevice& device);
+    // The chart's pages of the shared picture with the window's options, made one at a
+    // time, their text measured on `device` and their random choices drawn from `random`
+    // (both must outlive the pages). Stores the interface font's name as the symbol font
+    // when none is set.
+    Result<printing::ChartPages> pagesFor(const QPaintDevice& device, std::mt19937& random);
+    // A chart of more pages than a document may have is refused with a message before any
+    // work, where its sheets can be counted without looking at the picture; true when
+    // printing may go on.
+    bool checkPageCount();
     // A4 in the window's orientation.
     void setUpPrinter(QPrinter& printer) const;
     void showFailure(const QString& headline, const QString& detail);

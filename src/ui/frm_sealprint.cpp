@@ -177,6 +177,13 @@ void FrmSealPrint::print() {
                         MessageIcon::Exclamation);
         return;
     }
+    if (!printing::stickerHasRoom(*w, *h)) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("1枚の大きさが小さすぎます。右と下の1mmはｼｰﾙの間の余白に"
+                                       "なるため、縦横とも2mm以上で入力して下さい。"),
+                        MessageIcon::Exclamation);
+        return;
+    }
     const auto sheets = parseSheetCount(sheets_->text());
     if (!sheets) {
         dialogs_.inform(this, kTitle, QStringLiteral("枚数は整数で入力して下さい。"),
@@ -188,6 +195,22 @@ void FrmSealPrint::print() {
     options.sheets = *sheets;
     options.orientation = orientation();
     options.cutLines = cutLines_->isChecked();
+
+    // A job of too many pages is refused before any picture is read.
+    int selected = 0;
+    for (int i = 0; i < names_->count(); ++i)
+        selected += names_->item(i)->isSelected() ? 1 : 0;
+    if (const int64_t pages =
+            printing::stickerPageCount(static_cast<size_t>(selected), options.sheets);
+        pages > printing::kMaxDocumentPages) {
+        dialogs_.inform(this, kTitle,
+                        QStringLiteral("印刷するﾍﾟｰｼﾞが多すぎます（%1ﾍﾟｰｼﾞ）。一度に印刷できるのは"
+                                       "%2ﾍﾟｰｼﾞまでです。枚数か画像の数を減らして下さい。")
+                            .arg(pages)
+                            .arg(printing::kMaxDocumentPages),
+                        MessageIcon::Exclamation);
+        return;
+    }
 
     // Every selected picture, read before the printer is asked for: one that cannot be
     // read is named instead of printing another in its place.
@@ -229,9 +252,9 @@ void FrmSealPrint::print() {
                         MessageIcon::Exclamation);
         return;
     }
-    const printing::PagePlan plan = printing::planStickers(pictures, area, options);
+    printing::StickerPages pages(pictures, area, options);
     BusyCursor busy;
-    if (auto printed = printing::renderPlan(plan, *printer_); !printed) {
+    if (auto printed = printing::renderPages(pages, *printer_); !printed) {
         dialogs_.inform(this, kTitle,
                         QStringLiteral("印刷できませんでした。\n%1")
                             .arg(QString::fromStdString(printed.error())),

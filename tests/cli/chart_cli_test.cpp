@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFont>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -288,6 +290,107 @@ TEST_F(ChartCli, ChartImagesInSheetOrder) {
         ASSERT_TRUE(image) << file.toStdString();
         EXPECT_EQ(image->width() % 210, 0);
         EXPECT_EQ(image->height() % 297, 0);
+    }
+}
+
+}  // namespace
+}  // namespace kirimo
+
+namespace kirimo {
+namespace {
+
+using test::runCli;
+
+class ChartLimitsCli : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    // A converted picture of width x height dots, white but for a black first dot.
+    QString whitePicture(int width, int height) {
+        PixelBuffer picture = *PixelBuffer::create(width, height, 0xFFFFFF);
+        picture.at(0, 0) = 0x000000;
+        const QString file = path(QStringLiteral("white%1x%2.bmp").arg(width).arg(height));
+        EXPECT_TRUE(savePictureBmp(file, picture));
+        return file;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ChartLimitsCli, RefusalsSayWhatWasWrongAndWriteNothing) {
+    const QString many = whitePicture(101, 100);  // 10,100 sheets of 1 x 1
+    const QString small = whitePicture(5, 3);
+    const struct {
+        QString picture;
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {many, {"--sheet", "1x1"}, "would have 10100 pages, more than the 10000"},
+        {many, {"--sheet", "1x1", "--cover", "--pages", "1,1"}, nullptr},
+        {many, {"--sheet", "1x1", "--skip-white-pages"}, nullptr},
+        {many, {"--sheet", "1x2", "--cover", "--legend"}, nullptr},  // 5,050 sheets + 2
+        {small, {"--sheet", "99999x1"}, "the sheet 99999x1 is wider than the page can hold"},
+        {small, {"--sheet", "1x99999", "--portrait"}, "at most 210x297 dots"},
+        {small,
+         {"--sheet", "30x30", "--cell", "99999x99999"},
+         "the cell 99999x99999 mm is too wide for the page: at most 9x7 mm"},
+        {small, {"--sheet", "3x2", "--seed", "x"}, "--seed must be a whole number from 0 to"},
+        {small, {"--sheet", "3x2", "--pages", "1,1;a,b"}, "\"a,b\" is malformed"},
+        {small, {"--sheet", "3x2", "--pages", "1;2"}, "\"1\" is malformed"},
+        {small, {"--sheet", "3x2", "--pages", "1,1;3,1"}, "\"3,1\" names no sheet"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const QString pdf = path("out.pdf");
+        QFile::remove(pdf);
+        const auto run = runCli(QStringList{"chart", c.picture, pdf} + c.args);
+        if (c.message == nullptr) {
+            EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+            EXPECT_TRUE(QFile::exists(pdf));
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.message))) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+}
+
+TEST_F(ChartLimitsCli, ChartImagesBeyondTheCountOrTheFreeSpaceAreRefused) {
+    const QString many = whitePicture(101, 100);
+    auto run = runCli({"chart-images", many, path("img"), "--sheet", "1x1"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("10100 files, more than the 10000")) << run.err.toStdString();
+    // 9,600 images, each of cells of at least 8 x 8 pixels (12 MB): over 100 GB.
+    const QString picture = whitePicture(120, 80);
+    run = runCli({"chart-images", picture, path("img"), "--sheet", "1x1"});
+    if (QStorageInfo(dir.path()).bytesAvailable() < (int64_t{100} << 30)) {
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(" free: choose larger sheets")) << run.err.toStdString();
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList({"img*"}).isEmpty());
+}
+
+TEST_F(ChartLimitsCli, ForeignDotsAreWarnedAboutAndQtsRuntimeNoticeIsNot) {
+    PixelBuffer picture = *PixelBuffer::create(3, 2, 0xFFFFFF);
+    picture.at(1, 1) = 0x0A141E;  // no colour of the table
+    ASSERT_TRUE(savePictureBmp(path("odd.bmp"), picture));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    for (const QString& command : {QStringLiteral("chart"), QStringLiteral("chart-images")}) {
+        SCOPED_TRACE(command.toStdString());
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KIRIMO_CLI_PATH),
+                      {command, path("odd.bmp"), path(command == "chart" ? "odd.pdf" : "odd"),
+                       "--sheet", "3x2"});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(err.contains("kirimo-cli " + command +
+                                 ": warning: 1 of 6 dots are not colours of the colour table"))
+            << err.toStdString();
+        EXPECT_FALSE(err.contains("XDG_RUNTIME_DIR")) << err.toStdString();
     }
 }
 

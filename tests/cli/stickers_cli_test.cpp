@@ -122,3 +122,34 @@ TEST_F(StickersCli, BadArgumentsAreRefusedAndNothingIsWritten) {
 
 }  // namespace
 }  // namespace kirimo
+
+namespace kirimo {
+namespace {
+
+TEST_F(StickersCli, JobsOfTooManyPagesAndStickersWithoutRoomAreRefused) {
+    const QString pdf = path("never.pdf");
+    const struct {
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {{path("a.bmp"), "--sheets", "10001"}, "would have 10001 pages, more than the 10000"},
+        {{path("a.bmp"), path("b.bmp"), "--sheets", "5001"}, "would have 10002 pages"},
+        {{path("a.bmp"), "--sheets", "2147483647"}, "2147483647 pages"},
+        {{path("a.bmp"), "--size", "1x1"}, "--size 1x1 leaves no room for the picture"},
+        {{path("a.bmp"), "--size", "20x1"}, "at least 2 mm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const auto run = runCli(QStringList{"stickers", pdf} + c.args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.message))) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+    // The smallest sticker with room, and the most pages, are accepted.
+    ASSERT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "2x200"}).exitCode, 0);
+    const QString list = runTool("pdfimages", {"-list", pdf});
+    EXPECT_EQ(list.count(QRegularExpression("\\n\\s+1\\s+\\d+\\s+image ")), 105);
+}
+
+}  // namespace
+}  // namespace kirimo

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include "core/picture_file.h"
@@ -131,6 +132,58 @@ TEST(ChartImages, SavedWholeInSheetOrder) {
     auto failed = saveChartImages(*images, dir.filePath("missing/base"));
     ASSERT_FALSE(failed);
     EXPECT_NE(failed.error().find("missing"), std::string::npos);
+}
+
+TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
+    QTemporaryDir dir;
+    Context c;
+    const PixelBuffer picture = test::makeBuffer({{B, R, B}, {R, B, R}});
+    auto images = ChartImages::create(picture, {1, 1}, PageOrientation::Landscape, false,
+                                      c.get(chartImageTextMeasure()));
+    ASSERT_TRUE(images) << images.error();
+    EXPECT_EQ(images->count(), 6);
+    EXPECT_EQ(images->suffix(4), "(2,2).bmp");
+    EXPECT_EQ(images->fileBytes(), 54 + (images->widthPx() * 3 + 3) / 4 * 4 * images->heightPx());
+    EXPECT_EQ(c.draws, 0);  // nothing drawn before the images are made
+    ASSERT_TRUE(checkChartImagesFit(*images, dir.filePath("img")));
+
+    // The third file's name is taken by a folder: the two before it stay and are named.
+    const QString base = dir.filePath("img");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("img(3,1).bmp"));
+    QStringList heard;
+    auto saved = saveChartImages(*images, base, [&](const QString& path) { heard << path; });
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(heard, QStringList({base + "(1,1).bmp", base + "(2,1).bmp"}));
+    for (const QString& path : heard) {
+        EXPECT_TRUE(QFileInfo(path).isFile());
+        EXPECT_NE(saved.error().find(path.toStdString()), std::string::npos) << saved.error();
+    }
+    EXPECT_EQ(c.draws, 3);  // two images made, the third painted but not saved
+    EXPECT_FALSE(QFileInfo::exists(base + "(1,2).bmp"));
+}
+
+TEST(ChartImages, TooManyImagesAreRefusedBeforeAnyIsMade) {
+    QTemporaryDir dir;
+    Context c;
+    const PixelBuffer picture = test::filledBuffer(101, 100, B);
+    auto images =
+        ChartImages::create(picture, {1, 1}, PageOrientation::Portrait, false, c.get(fixedPixels));
+    ASSERT_TRUE(images);
+    auto fits = checkChartImagesFit(*images, dir.filePath("img"));
+    ASSERT_FALSE(fits);
+    EXPECT_NE(fits.error().find("10100 files, more than the 10000"), std::string::npos)
+        << fits.error();
+    // 10,000 images of 12 x 297 by 16 x 210 pixels, 36 MB each: 360 GB.
+    auto most = ChartImages::create(test::filledBuffer(100, 100, B), {1, 1},
+                                    PageOrientation::Portrait, false, c.get(fixedPixels));
+    ASSERT_TRUE(most);
+    const int64_t needed = int64_t{10000} * most->fileBytes();
+    if (QStorageInfo(dir.path()).bytesAvailable() < needed) {
+        fits = checkChartImagesFit(*most, dir.filePath("img"));
+        ASSERT_FALSE(fits);
+        EXPECT_NE(fits.error().find("free"), std::string::npos) << fits.error();
+    }
+    EXPECT_EQ(c.draws, 0);
 }
 
 }  // namespace

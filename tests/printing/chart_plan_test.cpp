@@ -495,5 +495,98 @@ TEST(ChartExtras, CoverShowsThePictureWithTheSheetGridAndCounts) {
     EXPECT_EQ(itemsOf<TextItem>(cover)[1].text, "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚");
 }
 
+TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
+    // fourColours in 2 x 2 sheets: six sheets, (2,2) and (3,2) all white; four colours.
+    const struct {
+        const char* name;
+        bool cover, legend, skipWhite;
+        std::vector<bool> checked;  // empty: every sheet
+        int64_t pages;
+    } cases[] = {
+        {"every sheet", false, false, false, {}, 6},
+        {"cover and legend", true, true, false, {}, 8},
+        {"white sheets left out", false, false, true, {}, 4},
+        {"checked sheets", false, true, false, {true, false, true, false, false, true}, 4},
+        {"checked and white", true, false, true, {false, false, false, false, true, true}, 1},
+        {"nothing at all", false, false, true, {false, false, false, false, true}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        ChartOptions o = options({2, 2});
+        o.cover = c.cover;
+        o.legend = c.legend;
+        o.skipWhitePages = c.skipWhite;
+        o.printOnlyChecked = !c.checked.empty();
+        o.checkedPages = c.checked;
+        const PixelBuffer picture = fourColours();
+        auto pages = ChartPages::create(picture, {2, 2}, o, f.context());
+        ASSERT_TRUE(pages) << pages.error();
+        EXPECT_EQ(pages->pageCount(), c.pages);
+        int64_t made = 0;
+        while (pages->next())
+            ++made;
+        EXPECT_EQ(made, c.pages);
+        EXPECT_FALSE(pages->next());
+        Fixture again;
+        auto plan = planChart(picture, {2, 2}, o, again.context());
+        ASSERT_TRUE(plan);
+        EXPECT_EQ(static_cast<int64_t>(plan->pages.size()), c.pages);
+    }
+}
+
+TEST(ChartPages, RandomNumbersAreDrawnAsEachPageIsMade) {
+    Fixture f;
+    f.symbols.colours[0].characters = QStringLiteral("●■");
+    f.symbols.colours[0].flags = QStringLiteral("1,1");
+    f.draws.assign(10, 0.9);
+    ChartOptions o = options({2, 2});
+    o.cover = true;
+    const PixelBuffer picture = fourColours();
+    auto pages = ChartPages::create(picture, {2, 2}, o, f.context());
+    ASSERT_TRUE(pages);
+    EXPECT_EQ(f.draws.size(), 10u);  // nothing drawn before the pages are made
+    ASSERT_TRUE(pages->next());      // the cover draws nothing
+    EXPECT_EQ(f.draws.size(), 10u);
+    auto sheet = pages->next();  // sheet (1,1): three 黒 and one 赤, one number each
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(f.draws.size(), 6u);
+    EXPECT_EQ(itemsOf<TextItem>(*sheet)[1].text, "■");
+}
+
+TEST(ChartPages, ChartsOfMoreThanTenThousandPagesAreRefused) {
+    const PixelBuffer square = filledBuffer(100, 100, W);
+    const PixelBuffer wider = filledBuffer(101, 100, W);
+    const struct {
+        const char* name;
+        const PixelBuffer& picture;
+        bool cover, skipWhite, checkFew;
+        bool refused;
+    } cases[] = {
+        {"10,000 sheets", square, false, false, false, false},
+        {"10,000 sheets and a cover", square, true, false, false, true},
+        {"10,100 sheets", wider, false, false, false, true},
+        {"10,100 sheets, two checked", wider, true, false, true, false},
+        {"10,100 white sheets left out", wider, true, true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        ChartOptions o = options({1, 1});
+        o.cover = c.cover;
+        o.skipWhitePages = c.skipWhite;
+        if (c.checkFew) {
+            o.printOnlyChecked = true;
+            o.checkedPages = {true, false, true};
+        }
+        auto pages = ChartPages::create(c.picture, {1, 1}, o, f.context());
+        EXPECT_EQ(!pages, c.refused);
+        if (!pages) {
+            EXPECT_NE(pages.error().find("more than the 10000 pages"), std::string::npos)
+                << pages.error();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kirimo::printing

@@ -9,8 +9,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+
 #include "printing/page_renderer.h"
 #include "support/cli_runner.h"
+#include "support/test_support.h"
 
 namespace kirimo::printing {
 namespace {
@@ -138,6 +142,88 @@ TEST(PageRenderer, PdfWithoutPagesOrInAMissingFolderWritesNothing) {
     // A plan without pages opens no device.
     QPdfWriter writer(path);
     EXPECT_TRUE(renderPlan(PagePlan{}, writer));
+}
+
+// Takes `room` bytes, then fails every write as a full disk does.
+class FullDevice : public QIODevice {
+  public:
+    explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+    QByteArray bytes;
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (bytes.size() + size > room_) {
+            errno = ENOSPC;
+            return -1;
+        }
+        bytes.append(data, size);
+        return size;
+    }
+
+  private:
+    qint64 room_;
+};
+
+// `count` pages, each made when asked for, with a line of text and a picture.
+class CountingPages : public PageSource {
+  public:
+    explicit CountingPages(int count) : count_(count) {}
+    int made = 0;
+
+    QSizeF paperSizeMm() const override { return {kA4ShortSideMm, kA4LongSideMm}; }
+    PageOrientation orientation() const override { return PageOrientation::Portrait; }
+    int64_t pageCount() const override { return count_; }
+    std::optional<Page> next() override {
+        if (made == count_)
+            return std::nullopt;
+        Page page;
+        page.items.push_back(TextItem{
+            QString("page %1").arg(++made), {"DejaVu Sans", 20}, Qt::black, QPointF(20, 20)});
+        page.items.push_back(PictureItem{checkerPicture(), QRectF(20, 40, 80, 60)});
+        return page;
+    }
+
+  private:
+    int count_;
+};
+
+TEST(PageRenderer, PdfIsWrittenAsPagesComeAndAFailedWriteStopsIt) {
+    const struct {
+        qint64 room;
+        bool ok;
+    } cases[] = {{qint64{1} << 30, true}, {0, false}, {3000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.room);
+        CountingPages pages(40);
+        FullDevice device(c.room);
+        auto painted = paintPdf(pages, device, "t");
+        EXPECT_EQ(painted.ok(), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(pages.made, 40);
+            EXPECT_TRUE(device.bytes.startsWith("%PDF"));
+            QTemporaryDir dir;
+            const QString path = dir.filePath("streamed.pdf");
+            ASSERT_TRUE(test::writeBytes(path, device.bytes));
+            EXPECT_TRUE(runTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+40\\n")));
+        } else {
+            EXPECT_NE(painted.error().find(std::strerror(ENOSPC)), std::string::npos)
+                << painted.error();
+            EXPECT_LT(pages.made, 40);  // the pages after the failed write are not made
+        }
+    }
+}
+
+TEST(PageRenderer, StreamedPdfReplacesAFileOnlyWhenWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("chart.pdf");
+    ASSERT_TRUE(test::writeBytes(path, "earlier"));
+    CountingPages none(0);
+    EXPECT_FALSE(writePagesPdf(none, path, "t"));
+    EXPECT_EQ(test::readBytes(path), "earlier");
+    CountingPages pages(3);
+    ASSERT_TRUE(writePagesPdf(pages, path, "t"));
+    EXPECT_TRUE(runTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+3\\n")));
 }
 
 }  // namespace

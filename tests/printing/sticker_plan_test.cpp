@@ -107,5 +107,32 @@ TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
     EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
 }
 
+TEST(StickerPlan, PagesComeOnePictureAfterAnotherAndSidesNeedRoomForAPicture) {
+    const QImage red = filled(Qt::red);
+    const QImage blue = filled(Qt::blue);
+    const std::vector<QImage> pictures{red, blue};
+    StickerOptions options;
+    options.sheets = 3;
+    StickerPages pages(pictures, {200, 120}, options);
+    EXPECT_EQ(pages.pageCount(), 6);
+    std::vector<QColor> firstPictures;
+    while (auto page = pages.next()) {
+        EXPECT_EQ(page->items.size(), 20u * 12u);
+        firstPictures.push_back(std::get<PictureItem>(page->items[0]).image.pixelColor(0, 0));
+    }
+    const QColor r(Qt::red), b(Qt::blue);
+    EXPECT_EQ(firstPictures, (std::vector<QColor>{r, r, r, b, b, b}));
+
+    EXPECT_EQ(stickerPageCount(3, INT32_MAX), int64_t{3} * INT32_MAX);
+    EXPECT_EQ(stickerPageCount(3, 0), 0);
+    EXPECT_EQ(stickerPageCount(0, 5), 0);
+    const struct {
+        int w, h;
+        bool room;
+    } sides[] = {{1, 1, false}, {1, 10, false}, {10, 1, false}, {2, 2, true}, {60, 50, true}};
+    for (const auto& c : sides)
+        EXPECT_EQ(stickerHasRoom(c.w, c.h), c.room) << c.w << "x" << c.h;
+}
+
 }  // namespace
 }  // namespace kirimo::printing

@@ -205,5 +205,39 @@ TEST_F(ReportFiles, ARefusedSheetSizeOrPictureWritesNothingAndKeepsEarlierFiles)
     EXPECT_EQ(entries(), QStringList{"cat.txt"});
 }
 
+TEST_F(ReportFiles, LongReportsAreWrittenBlockByBlockAsTheirLinesAreMade) {
+    // 20,000 one-dot sheets: files of many blocks, the same bytes as the lines made at once.
+    std::mt19937 random(3);
+    PixelBuffer picture = filledBuffer(200, 100, 0);
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture.data()[i] = tablePixel(table_, static_cast<int>(random() % 18));
+    const QString base = dir_.filePath(QStringLiteral("long"));
+    ASSERT_TRUE(writeReportFiles(base, picture, table_, kDefaultSettingsLine, {1, 1}).ok());
+    const ColourNumberMap map = mapOf(picture, table_);
+    const SheetGrid grid = gridOf(picture, 1, 1);
+    auto joined = [](const QStringList& lines) {
+        QByteArray bytes;
+        for (const QString& line : lines)
+            bytes += encodeLine(line) + "\r\n";
+        return bytes;
+    };
+    const QByteArray text = joined(*textReportLines(kDefaultSettingsLine, map, grid));
+    ASSERT_GT(text.size(), 10 << 16);  // ten blocks of 64 KiB
+    EXPECT_EQ(readBytes(base + ".txt"), text);
+    EXPECT_EQ(readBytes(base + ".csv"), joined(csvReportLines(map, grid)));
+
+    // A sink that refuses a line (a failed write) ends the report there.
+    for (int stopAt : {1, 2, 5000}) {
+        int heard = 0;
+        EXPECT_FALSE(forEachTextReportLine(kDefaultSettingsLine, map, grid,
+                                           [&](const QString&) { return ++heard < stopAt; }));
+        EXPECT_EQ(heard, stopAt);
+        heard = 0;
+        EXPECT_FALSE(
+            forEachCsvReportLine(map, grid, [&](const QString&) { return ++heard < stopAt; }));
+        EXPECT_EQ(heard, stopAt);
+    }
+}
+
 }  // namespace
 }  // namespace kirimo

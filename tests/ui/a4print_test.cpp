@@ -236,6 +236,36 @@ TEST_F(A4PrintTest, OneDotSheetsAndBadSheetSizes) {
     EXPECT_EQ(printDialogs.printerDialogs, 0);
 }
 
+TEST_F(A4PrintTest, ChartsOfMoreThanTenThousandPagesAreRefusedBeforeAnyWork) {
+    // 101 x 100 dots in one-dot sheets: 10,100 pages.
+    SharedState& state = sharedState();
+    state.workPixels = *PixelBuffer::create(101, 100, 0xFFFFFF);
+    state.pictureWidth = 101;
+    state.pictureHeight = 100;
+    sheetWidth = sheetHeight = QStringLiteral("1");
+    open();
+    check("chkPR")->setChecked(false);
+    check("chkALLWHITE")->setChecked(false);
+    for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
+        SCOPED_TRACE(button);
+        dialogs.messages.clear();
+        press(button);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+            QStringLiteral("ﾍﾟｰｼﾞ数が多すぎます（10100ﾍﾟｰｼﾞ）。一度に印刷できるのは10000ﾍﾟｰｼﾞ")))
+            << dialogs.messages[0].text.toStdString();
+    }
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_EQ(printDialogs.previews, 0);
+
+    // Two ticked sheets of them print.
+    dialogs.messages.clear();
+    check("chkPR")->setChecked(true);
+    tickPages({0, 10099});
+    EXPECT_EQ(pdfPageCount(print("two.pdf")), 2);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
     ui::FrmA4Print& window = open();
     QLineEdit* across = text("txtYOKOSEP");

@@ -152,6 +152,41 @@ TEST_F(SealPrintTest, AnUnreadablePictureIsNamedAndNothingPrinted) {
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+TEST_F(SealPrintTest, StickersWithoutRoomAndJobsOfTooManyPagesAreRefused) {
+    const QString a = makePicture("a.bmp", 3, 2);
+    const QString b = makePicture("b.bmp", 2, 5);
+    seal->setPictures({{"a.bmp", a}, {"b.bmp", b}});
+    control<QListWidget>("lstFILE(0)")->selectAll();
+    const struct {
+        const char *w, *h, *sheets;
+        const char* message;
+    } cases[] = {
+        {"1", "1", "1", "縦横とも2mm以上"},
+        {"10", "1", "1", "縦横とも2mm以上"},
+        {"10", "10", "5001", "印刷するﾍﾟｰｼﾞが多すぎます（10002ﾍﾟｰｼﾞ）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        dialogs.messages.clear();
+        setSize(c.w, c.h);
+        control<QLineEdit>("txtMAI")->setText(c.sheets);
+        control<QPushButton>("cmdPRINT")->click();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8(c.message)))
+            << dialogs.messages[0].text.toStdString();
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    }
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+    // 5,000 pages of each picture are the most one job may have.
+    dialogs.messages.clear();
+    setSize("2", "200");
+    control<QLineEdit>("txtMAI")->setText("2");
+    control<QPushButton>("cmdPRINT")->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(pages(), 4);
+}
+
 TEST_F(SealPrintTest, TheColourSymbolWindowOpensItFilled) {
     start();
     const QString a = makePicture("a.bmp", 3, 2);
