@@ -379,6 +379,12 @@ int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& 
     const QString& base = args->positional[1];
     if (auto fits = printing::checkChartImagesFit(*images, base); !fits)
         return fail(err, "chart-images", fits.error(), kExitUsage);
+    // Every image's file is checked before the first is written (at most kMaxChartImages).
+    QStringList outputs;
+    for (int i = 0; i < images->count(); ++i)
+        outputs << base + images->suffix(i);
+    if (auto checked = checkOutputs(outputs, inputFiles(*args)); !checked)
+        return fail(err, "chart-images", checked.error(), kExitUsage);
     warnAboutForeignDots(err, "chart-images", "charted", input->picture, input->table);
     // Each path is named as soon as its file is written, so that a run that stops part-way
     // has named every file it left.

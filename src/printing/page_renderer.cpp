@@ -6,11 +6,13 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPen>
+#include <QPrinter>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
 
+#include "core/file_system.h"
 #include "core/text_file.h"
 
 namespace kirimo::printing {
@@ -191,15 +193,24 @@ namespace {
 
 // paintPdf, telling whether what failed was a write to the device (`writeFailed`), errno
 // then being that write's.
+// `layout`, when given, is a printer's page with its margins (the plan's origin at its
+// printable area's corner); otherwise the pages have no margins.
 Result<void> paintPdfOn(PageSource& source, QIODevice& device, const QString& title,
-                        bool& writeFailed) {
+                        bool& writeFailed, const QPageLayout* layout = nullptr,
+                        int resolution = 0) {
     WatchedDevice watched(device);
     watched.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&watched);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Kirimo"));
-        applyPageSetup(writer, source.paperSizeMm(), source.orientation(), true);
+        if (layout != nullptr) {
+            if (resolution > 0)
+                writer.setResolution(resolution);
+            writer.setPageLayout(*layout);
+        } else {
+            applyPageSetup(writer, source.paperSizeMm(), source.orientation(), true);
+        }
         // A failed write ends the painting: the rest could not be stored either.
         auto painted = paintSource(source, writer, [&] { return watched.failed(); });
         if (!painted && !watched.failed())
@@ -222,14 +233,17 @@ Result<void> paintPdf(PageSource& source, QIODevice& device, const QString& titl
     return paintPdfOn(source, device, title, writeFailed);
 }
 
-Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title) {
-    const std::string name = "\"" + path.toStdString() + "\"";
+namespace {
+
+Result<void> writePdfFile(PageSource& source, const QString& path, const QString& title,
+                          const QPageLayout* layout, int resolution) {
+    const std::string name = quotedPath(path);
     if (source.pageCount() <= 0)
         return makeError("cannot write " + name + ": there is no page to print");
     std::string paintError;
     auto written = writeFileAtomically(path, [&](QIODevice& file) {
         bool writeFailed = false;
-        auto painted = paintPdfOn(source, file, title, writeFailed);
+        auto painted = paintPdfOn(source, file, title, writeFailed, layout, resolution);
         // A failed write is reported by writeFileAtomically, from errno; anything else
         // that stopped the painting is reported here.
         if (!painted && !writeFailed)
@@ -239,6 +253,22 @@ Result<void> writePagesPdf(PageSource& source, const QString& path, const QStrin
     if (!written && !paintError.empty())
         return makeError("cannot write " + name + ": " + paintError);
     return written;
+}
+
+}  // namespace
+
+Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title) {
+    return writePdfFile(source, path, title, nullptr, 0);
+}
+
+Result<void> printPages(PageSource& source, QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return renderPages(source, printer);
+    if (source.pageCount() <= 0)
+        return {};
+    const QPageLayout layout = printer.pageLayout();
+    return writePdfFile(source, printer.outputFileName(), printer.docName(), &layout,
+                        printer.resolution());
 }
 
 Result<void> writePlanPdf(const PagePlan& plan, const QString& path, const QString& title) {

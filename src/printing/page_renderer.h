@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
 #include <QString>
 
 #include "imaging/result.h"
@@ -45,6 +46,11 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
 // without pages paints nothing and does not open the device. An error when the device
 // cannot be opened (a printer that is not available) or refuses a new page.
 Result<void> renderPages(PageSource& source, QPagedPaintDevice& device);
+
+// Prints the source's pages on the printer as renderPages does, except that a printer
+// that prints to a PDF file writes that file whole or not at all (an earlier file stays
+// when a write fails, as writePagesPdf), with the printer's own page layout and margins.
+Result<void> printPages(PageSource& source, QPrinter& printer);
 
 // renderPages for a whole plan.
 Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device);

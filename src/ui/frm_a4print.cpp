@@ -496,14 +496,19 @@ void FrmA4Print::print() {
     // The page the chart was made for, whatever the printer dialog left. The pages are
     // made and printed one at a time.
     printing::applyPageSetup(printer, pages->paperSizeMm(), pages->orientation(), false);
-    const Result<void> printed = printing::renderPages(*pages, printer);
+    const Result<void> printed = printing::printPages(*pages, printer);
     busy.reset();
-    if (!printed) {
-        env_.dialogs->inform(this, kTitle,
-                             QStringLiteral("プリンタを開けません。印刷できませんでした。") +
-                                 u'\n' + printerName(printer),
-                             MessageIcon::Exclamation);
-    }
+    if (!printed)
+        showPrintFailure(printer, printed.error());
+}
+
+void FrmA4Print::showPrintFailure(const QPrinter& printer, const std::string& why) {
+    QString text = QStringLiteral("プリンタを開けません。印刷できませんでした。") + u'\n' +
+                   printerName(printer);
+    // A PDF file that could not be written says why; the earlier file is still there.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        text += u'\n' + QString::fromStdString(why);
+    env_.dialogs->inform(this, kTitle, text, MessageIcon::Exclamation);
 }
 
 void FrmA4Print::preview() {
@@ -536,11 +541,10 @@ void FrmA4Print::preview() {
     printDialogs_.showPreview(this, printer, [&](QPrinter& target) {
         std::mt19937 random = start;
         auto again = pagesFor(printer, random);
-        if (!again || !printing::renderPages(*again, target)) {
-            env_.dialogs->inform(this, kTitle,
-                                 QStringLiteral("プリンタを開けません。印刷できませんでした。") +
-                                     u'\n' + printerName(target),
-                                 MessageIcon::Exclamation);
+        const Result<void> printed =
+            again ? printing::printPages(*again, target) : Result<void>(makeError(again.error()));
+        if (!printed) {
+            showPrintFailure(target, printed.error());
             return;
         }
         if (!afterRun)

@@ -99,6 +99,7 @@ class FrmA4Print : public QDialog {
     // A4 in the window's orientation.
     void setUpPrinter(QPrinter& printer) const;
     void showFailure(const QString& headline, const QString& detail);
+    void showPrintFailure(const QPrinter& printer, const std::string& why);
     void writePrintInfo();
 
     AppEnvironment env_;

@@ -254,7 +254,7 @@ void FrmSealPrint::print() {
     }
     printing::StickerPages pages(pictures, area, options);
     BusyCursor busy;
-    if (auto printed = printing::renderPages(pages, *printer_); !printed) {
+    if (auto printed = printing::printPages(pages, *printer_); !printed) {
         dialogs_.inform(this, kTitle,
                         QStringLiteral("印刷できませんでした。\n%1")
                             .arg(QString::fromStdString(printed.error())),

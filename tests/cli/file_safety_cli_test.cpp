@@ -2,6 +2,7 @@
 // and keeps the exact bytes of names that are not UTF-8.
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -75,11 +76,42 @@ TEST_F(FileSafetyCli, AnOutputThatIsAnInputIsRefusedHoweverItIsSpelled) {
             EXPECT_TRUE(run.err.contains("it is the input")) << run.err.toStdString();
         }
     }
+    // A chart image named like the picture: the whole run is refused before any image.
+    ASSERT_TRUE(QFile::copy(path("pic.bmp"), path("c(2,1).bmp")));
+    const auto images = runCli({"chart-images", path("c(2,1).bmp"), path("c"), "--sheet", "3x4"});
+    EXPECT_EQ(images.exitCode, 2) << images.err.toStdString();
+    EXPECT_TRUE(images.err.contains("it is the input")) << images.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("c(1,1).bmp")));
     // The report's own files count too: BASE.bmp is the converted picture itself.
     const auto report = runCli({"report", path("pic.bmp"), path("pic"), "--sheet", "2x2"});
     EXPECT_EQ(report.exitCode, 2) << report.err.toStdString();
     EXPECT_EQ(readBytes(path("pic.bmp")), picture);
     EXPECT_FALSE(QFile::exists(path("pic.txt")));
+}
+
+TEST_F(FileSafetyCli, APdfOnAFullDiskFailsAndTheEarlierFileStays) {
+    const QString full = path("full");
+    QDir().mkpath(full);
+    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const QString pdf = QDir(full).filePath("o.pdf");
+    test::writeBytes(pdf, "%PDF-1.4 a good chart");
+    const QList<QStringList> runs = {
+        {"chart", path("pic.bmp"), pdf, "--sheet", "1x1"},
+        {"stickers", pdf, path("pic.bmp"), "--sheets", "20"},
+    };
+    QList<test::CliRun> results;
+    for (const QStringList& args : runs)
+        results << runCli(args);
+    const QByteArray kept = readBytes(pdf);
+    const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
+    ::umount(QFile::encodeName(full).constData());
+    for (const test::CliRun& run : results) {
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("the disk is full")) << run.err.toStdString();
+    }
+    EXPECT_EQ(kept, "%PDF-1.4 a good chart");
+    EXPECT_EQ(left, QStringList{"o.pdf"});
 }
 
 TEST_F(FileSafetyCli, NamesThatAreNotUtf8ReachTheFileSystemAsTheyWere) {

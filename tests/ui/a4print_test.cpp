@@ -9,6 +9,9 @@
 #include <QTest>
 #include <memory>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+
 #include "conversion_fixture.h"
 #include "core/print_info_file.h"
 #include "scripted_print_dialogs.h"
@@ -398,6 +401,40 @@ TEST_F(A4PrintTest, APrinterThatCannotBeOpenedGivesAMessage) {
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("プリンタを開けません。")));
     EXPECT_TRUE(dialogs.messages[0].text.contains(unreachable));
     EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+}
+
+TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) {
+    open();
+    check("chkPR")->click();
+    // A FIFO in the file's place is refused and stays a FIFO.
+    const QString fifo = outFile("fifo.pdf");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    print("fifo.pdf");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("not a regular file"));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    // A full disk: the chart does not fit a 16 KB file system, and the PDF that stood
+    // there before is left whole.
+    const QString full = outFile("full");
+    QDir().mkpath(full);
+    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const QString earlier = QDir(full).filePath("chart.pdf");
+    ASSERT_TRUE(writeBytes(earlier, "%PDF-1.4 the earlier chart"));
+    sheetWidth = sheetHeight = QStringLiteral("1");
+    open();
+    if (check("chkPR")->isChecked())
+        check("chkPR")->click();
+    print("full/chart.pdf");
+    const QByteArray kept = readBytes(earlier);
+    ::umount(QFile::encodeName(full).constData());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.contains("the disk is full"))
+        << dialogs.messages[1].text.toStdString();
+    EXPECT_EQ(kept, "%PDF-1.4 the earlier chart");
 }
 
 TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
