@@ -35,15 +35,17 @@ using printing::PageOrientation;
 
 constexpr const char* kChartUsage =
     "Usage: kirimo-cli chart CONVERTED.bmp OUT.pdf --sheet WxH [flags]\n"
-    "Writes the A4 chart of the converted picture as a PDF without margins, one page per\n"
-    "sheet, every dot a character (or a picture) in a cell of whole millimetres; at most\n"
-    "10000 pages.\n"
+    "Writes the A4 chart of the converted picture as a PDF, one page per sheet, every dot a\n"
+    "character (or a picture) in a cell of whole millimetres, everything inside the margin;\n"
+    "at most 10000 pages.\n"
     "    --sheet WxH                 dots across and down of one sheet, each >= 1\n"
     "    --cell WxH                  cell size in mm (default the largest that fits)\n"
     "    --portrait                  portrait paper (default landscape)\n"
     "    --pictures                  the colours' pictures instead of characters\n"
     "    --colour                    characters in the dots' colours\n"
     "    --fill-cell                 characters as large as the cell allows\n"
+    "    --fill-colour               cells filled with their dots' colours, characters in\n"
+    "                                black or white, whichever reads better\n"
     "    --lines solid|dotted|none   separator lines (default solid)\n"
     "    --no-white                  leave white dots empty\n"
     "    --skip-white-pages          leave out sheets that are all white\n"
@@ -53,7 +55,9 @@ constexpr const char* kChartUsage =
     "    --bold-every N              every Nth grid line of a sheet wide (N >= 1)\n"
     "    --symbols FILE              a CodeUsePrint.ini (default: each colour's own name)\n"
     "    --user-colour RRGGBB        colour 17 (default 808080)\n"
-    "    --seed N                    random seed (default the seconds since midnight)\n";
+    "    --seed N                    random seed (default the seconds since midnight)\n"
+    "    --margin MM                 empty border on every side of a page, whole mm 0-50\n"
+    "                                (default 5; 0 prints to the paper's edge)\n";
 
 constexpr const char* kImagesUsage =
     "Usage: kirimo-cli chart-images CONVERTED.bmp BASE --sheet WxH [flags]\n"
@@ -67,10 +71,12 @@ constexpr const char* kImagesUsage =
     "    --seed N                    random seed (default the seconds since midnight)\n";
 
 // Flags that stand alone and flags that take a value; which a command accepts.
-const std::set<QString> kSwitches = {"--portrait", "--pictures",         "--colour", "--fill-cell",
-                                     "--no-white", "--skip-white-pages", "--cover",  "--legend"};
-const std::set<QString> kValued = {"--sheet",   "--cell",        "--lines", "--pages",
-                                   "--symbols", "--user-colour", "--seed",  "--bold-every"};
+const std::set<QString> kSwitches = {"--portrait",  "--pictures", "--colour",
+                                     "--fill-cell", "--no-white", "--skip-white-pages",
+                                     "--cover",     "--legend",   "--fill-colour"};
+const std::set<QString> kValued = {"--sheet", "--cell",       "--lines",
+                                   "--pages", "--symbols",    "--user-colour",
+                                   "--seed",  "--bold-every", "--margin"};
 const std::set<QString> kImageFlags = {"--sheet",   "--portrait",    "--colour",
                                        "--symbols", "--user-colour", "--seed"};
 
@@ -214,10 +220,12 @@ std::string sizeText(int width, int height) {
 
 // Why the cells of a chart do not fit its page, in words that name what was given.
 std::string chartSizeMessage(printing::ChartCheck check, SheetSize sheet,
-                             const ChartOptions& options, printing::CellSize largest) {
-    const QSizeF page = printing::chartPageSizeMm(options.orientation);
-    const int pageWidth = static_cast<int>(page.width());
-    const int pageHeight = static_cast<int>(page.height());
+                             const ChartOptions& options, printing::CellSize largest,
+                             int labelHeight) {
+    // The most dots of 1 mm the printable area holds below the page label band.
+    const QSizeF area = printing::printableAreaMm(options);
+    const int pageWidth = static_cast<int>(area.width());
+    const int pageHeight = std::max(0, static_cast<int>(area.height()) - labelHeight);
     const char* paper =
         options.orientation == PageOrientation::Landscape ? "landscape" : "portrait";
     if (largest.width == 0 || largest.height == 0) {
@@ -270,7 +278,29 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     ChartOptions options;
     options.orientation =
         args->has("--portrait") ? PageOrientation::Portrait : PageOrientation::Landscape;
-    const printing::CellSize largest = printing::largestCellSize(input->sheet, options.orientation);
+    const auto margin =
+        parseMargin(args->value("--margin").value_or(QString::number(kDefaultMarginMm)));
+    if (!margin) {
+        return fail(err, "chart",
+                    "--margin must be a whole number of millimetres from 0 to " +
+                        std::to_string(kMaxMarginMm) + " (got \"" +
+                        args->value("--margin")->toStdString() + "\")",
+                    kExitUsage);
+    }
+    if (*margin > 0) {
+        const double kept = printing::pdfMarginMm(*margin);
+        options.printableMm =
+            printing::chartPageSizeMm(options.orientation) - QSizeF(2.0 * kept, 2.0 * kept);
+    }
+    // The pages are measured on the PDF they are written to: a writer of the same
+    // resolution. They are made one at a time as the PDF is written.
+    QPdfWriter measuringDevice(QString{});
+    ChartContext context = contextFor(*input);
+    context.measure = printing::deviceTextMeasure(measuringDevice);
+    context.pictureName = QFileInfo(args->positional[0]).fileName();
+    const int labelHeight = printing::labelHeightMm(context.measure);
+    const printing::CellSize largest =
+        printing::largestCellSize(input->sheet, printing::printableAreaMm(options), labelHeight);
     options.cell = largest;
     if (auto cell = args->value("--cell")) {
         const auto size = parseDimensions(*cell);
@@ -284,13 +314,15 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     if (const auto check = printing::checkChartSize(options.cell, largest);
         check != printing::ChartCheck::Ok) {
-        return fail(err, "chart", chartSizeMessage(check, input->sheet, options, largest),
+        return fail(err, "chart",
+                    chartSizeMessage(check, input->sheet, options, largest, labelHeight),
                     kExitUsage);
     }
     options.usage =
         args->has("--pictures") ? printing::UsageMode::Pictures : printing::UsageMode::Characters;
     options.colour = args->has("--colour");
     options.fillCell = args->has("--fill-cell");
+    options.fillColour = args->has("--fill-colour");
     options.noWhite = args->has("--no-white");
     options.skipWhitePages = args->has("--skip-white-pages");
     const QString lines = args->value("--lines").value_or(QStringLiteral("solid"));
@@ -328,12 +360,6 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         options.checkedPages = std::move(*checked);
     }
 
-    // The pages are measured on the PDF they are written to: a writer of the same
-    // resolution. They are made one at a time as the PDF is written.
-    QPdfWriter measuringDevice(QString{});
-    ChartContext context = contextFor(*input);
-    context.measure = printing::deviceTextMeasure(measuringDevice);
-    context.pictureName = QFileInfo(args->positional[0]).fileName();
     auto pages = printing::ChartPages::create(input->picture, input->sheet, options, context);
     if (!pages)
         return fail(err, "chart", pages.error(), kExitUsage);
@@ -344,7 +370,7 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     const QString& output = args->positional[1];
     if (auto written =
-            printing::writePagesPdf(*pages, output, QFileInfo(output).completeBaseName());
+            printing::writePagesPdf(*pages, output, QFileInfo(output).completeBaseName(), *margin);
         !written) {
         return fail(err, "chart", written.error(), kExitFailure);
     }
@@ -401,7 +427,8 @@ int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& 
     {"chart",
      "chart CONVERTED.bmp OUT.pdf --sheet WxH [--cell WxH] [--portrait] [--pictures] "
      "[--colour] [--fill-cell] [--lines solid|dotted|none] [--no-white] [--skip-white-pages] "
-     "[--pages \"C,R;C,R\"] [--cover] [--legend] [--bold-every N] [--symbols FILE] [--user-colour "
+     "[--pages \"C,R;C,R\"] [--cover] [--legend] [--bold-every N] [--fill-colour] [--margin MM] "
+     "[--symbols FILE] [--user-colour "
      "RRGGBB] [--seed N]",
      runChart, true});
 

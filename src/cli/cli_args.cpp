@@ -68,4 +68,11 @@ void keepFreedPictureMemory() {
 #endif
 }
 
+std::optional<int> parseMargin(QStringView text) {
+    const auto value = parseWholeNumber(text);
+    if (!value || *value > kMaxMarginMm)
+        return std::nullopt;
+    return value;
+}
+
 }  // namespace kirimo::cli

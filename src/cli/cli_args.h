@@ -31,6 +31,16 @@ std::optional<Point> parsePoint(QStringView text);
 // True when the file name ends in ".bmp", in any letter case.
 bool hasBmpSuffix(const QString& path);
 
+// --margin MM of the PDF commands: whole millimetres kept empty on every side of a page,
+// from 0 (the whole page) to kMaxMarginMm; kDefaultMarginMm when not given, which an
+// ordinary printer prints whole.
+inline constexpr int kDefaultMarginMm = 5;
+inline constexpr int kMaxMarginMm = 50;
+std::optional<int> parseMargin(QStringView text);
+inline constexpr const char* kMarginHelp =
+    "    --margin MM                 empty border on every side of a page, whole mm 0-50\n"
+    "                                (default 5; 0 prints to the paper's edge)\n";
+
 }  // namespace kirimo::cli
 
 namespace kirimo::cli {

@@ -18,13 +18,15 @@ using printing::StickerOptions;
 
 constexpr const char* kUsage =
     "Usage: kirimo-cli stickers OUT.pdf PICTURE... [flags]\n"
-    "Writes sticker sheets as a PDF of A4 pages without margins: for every picture in turn\n"
-    "N pages, each filled with copies of the picture stretched to cells of whole mm.\n"
+    "Writes sticker sheets as a PDF of A4 pages: for every picture in turn N pages, each\n"
+    "filled inside its margin with copies of the picture stretched to cells of whole mm.\n"
     "    --size WxH      one sticker in mm, each side >= 2: 1 mm of it is the gap to the\n"
     "                    next sticker (default 10x10)\n"
     "    --sheets N      pages per picture, >= 1 (default 1); at most 10000 pages in all\n"
     "    --landscape     landscape paper (default portrait)\n"
-    "    --cut-lines     dotted cut lines along the stickers' left and top edges\n";
+    "    --cut-lines     dotted cut lines along the stickers' left and top edges\n"
+    "    --margin MM     empty border on every side of a page, whole mm 0-50 (default 5;\n"
+    "                    0 fills the page to the paper's edge)\n";
 
 int fail(QTextStream& err, const std::string& message) {
     err << "kirimo-cli stickers: " << QString::fromStdString(message) << "\n";
@@ -35,7 +37,8 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
     Q_UNUSED(out);
     StickerOptions options;
     QStringList positional;
-    bool sizeSeen = false, sheetsSeen = false;
+    bool sizeSeen = false, sheetsSeen = false, marginSeen = false;
+    int margin = kDefaultMarginMm;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (!arg.startsWith(QLatin1String("--"))) {
@@ -44,6 +47,17 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
             options.orientation = PageOrientation::Landscape;
         } else if (arg == "--cut-lines") {
             options.cutLines = true;
+        } else if (arg == "--margin") {
+            if (marginSeen)
+                return fail(err, "--margin is given twice");
+            marginSeen = true;
+            const auto value =
+                i + 1 < arguments.size() ? parseMargin(arguments[++i]) : std::nullopt;
+            if (!value) {
+                return fail(err, "--margin must be a whole number of millimetres from 0 to " +
+                                     std::to_string(kMaxMarginMm));
+            }
+            margin = *value;
         } else if (arg == "--size" || arg == "--sheets") {
             bool& seen = arg == "--size" ? sizeSeen : sheetsSeen;
             if (seen)
@@ -87,10 +101,12 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
 
     printing::PagePlan page;
     page.orientation = options.orientation;
-    const QSizeF area = page.pageSizeMm();  // no margins: the whole page is printable
+    const double kept = printing::pdfMarginMm(margin);
+    const QSizeF area = page.pageSizeMm() - QSizeF(2.0 * kept, 2.0 * kept);
     if (options.widthMm > area.width() || options.heightMm > area.height()) {
         return fail(err, "a sticker of " + std::to_string(options.widthMm) + "x" +
-                             std::to_string(options.heightMm) + " mm does not fit the page (" +
+                             std::to_string(options.heightMm) +
+                             " mm does not fit inside the page's margin (" +
                              std::to_string(static_cast<int>(area.width())) + "x" +
                              std::to_string(static_cast<int>(area.height())) + " mm)");
     }
@@ -116,7 +132,8 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
 
     printing::StickerPages pages(pictures, area, options);
     const QString& output = positional[0];
-    if (auto written = printing::writePagesPdf(pages, output, QFileInfo(output).completeBaseName());
+    if (auto written =
+            printing::writePagesPdf(pages, output, QFileInfo(output).completeBaseName(), margin);
         !written) {
         err << "kirimo-cli stickers: " << QString::fromStdString(written.error()) << "\n";
         return kExitFailure;
@@ -126,7 +143,8 @@ int runStickers(const QStringList& arguments, QTextStream& out, QTextStream& err
 
 [[maybe_unused]] const bool registered = registerCommand(
     {"stickers",
-     "stickers OUT.pdf PICTURE... [--size WxH] [--sheets N] [--landscape] [--cut-lines]",
+     "stickers OUT.pdf PICTURE... [--size WxH] [--sheets N] [--landscape] [--cut-lines] "
+     "[--margin MM]",
      runStickers, true});
 
 }  // namespace

@@ -30,6 +30,7 @@ constexpr std::array kFields = {
     flagField<&PrintInfo::cover>("chkCOVER"),
     flagField<&PrintInfo::legend>("chkLEGEND"),
     flagField<&PrintInfo::boldTens>("chkBOLD10"),
+    flagField<&PrintInfo::fillColour>("chkFILLCOL"),
 };
 
 }  // namespace

@@ -27,9 +27,10 @@ struct PrintInfo {
     bool skipWhiteCharacters = true;                    // chkWHITE: no character for white dots
     bool skipWhitePages = true;                         // chkALLWHITE: no page for all-white sheets
     // Pages beyond the sheets, off unless asked for (lines of older files end before them).
-    bool cover = false;     // chkCOVER: a cover page with the whole picture and its counts
-    bool legend = false;    // chkLEGEND: legend pages with every colour's symbols and counts
-    bool boldTens = false;  // chkBOLD10: every tenth grid line wide
+    bool cover = false;       // chkCOVER: a cover page with the whole picture and its counts
+    bool legend = false;      // chkLEGEND: legend pages with every colour's symbols and counts
+    bool boldTens = false;    // chkBOLD10: every tenth grid line wide
+    bool fillColour = false;  // chkFILLCOL: cells filled with their dot's colour
 
     bool operator==(const PrintInfo&) const = default;
 };

@@ -123,12 +123,30 @@ QSizeF chartPageSizeMm(PageOrientation orientation) {
     return orientation == PageOrientation::Landscape ? portrait.transposed() : portrait;
 }
 
-CellSize largestCellSize(SheetSize sheet, PageOrientation orientation) {
-    const QSizeF page = chartPageSizeMm(orientation);
-    const int pageWidth = static_cast<int>(page.width());
-    const int pageHeight = static_cast<int>(page.height());
-    return CellSize{sheet.width >= kSheetSideMin ? pageWidth / sheet.width : 0,
-                    sheet.height >= kSheetSideMin ? pageHeight / sheet.height : 0};
+QSizeF printableAreaMm(const ChartOptions& options) {
+    return options.printableMm.isEmpty() ? chartPageSizeMm(options.orientation)
+                                         : options.printableMm;
+}
+
+QColor contrastingTextColour(const QColor& fill) {
+    const auto linear = [](int component) {
+        const double c = component / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const double luminance =
+        0.2126 * linear(fill.red()) + 0.7152 * linear(fill.green()) + 0.0722 * linear(fill.blue());
+    const double onBlack = (luminance + 0.05) / 0.05;
+    const double onWhite = 1.05 / (luminance + 0.05);
+    return onBlack >= onWhite ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+CellSize largestCellSize(SheetSize sheet, QSizeF printableMm, int labelHeightMm) {
+    const int width = static_cast<int>(std::floor(printableMm.width()));
+    const int height = static_cast<int>(std::floor(printableMm.height() - labelHeightMm));
+    const auto fit = [](int room, int side) {
+        return side >= kSheetSideMin && room > 0 ? room / side : 0;
+    };
+    return CellSize{fit(width, sheet.width), fit(height, sheet.height)};
 }
 
 QStringList pageListLabels(int pictureWidth, int pictureHeight, SheetSize sheet) {
@@ -306,6 +324,21 @@ Page ChartPages::State::sheetPage(const Sheet& sheet) {
         page.items.push_back(TextItem{QStringLiteral("(%1,%2)").arg(sheet.column).arg(sheet.row),
                                       labelFont, Qt::black, QPointF(0, 0)});
     }
+    // Filled cells go under the grid and the characters.
+    const bool fill = options.fillColour && options.usage == UsageMode::Characters;
+    if (fill) {
+        for (int dy = 0; dy < sheet.height; ++dy) {
+            const Pixel* pixels = picture.row(sheet.y + dy) + sheet.x;
+            const uint8_t* numbers = map.row(sheet.y + dy) + sheet.x;
+            for (int dx = 0; dx < sheet.width; ++dx) {
+                if (numbers[dx] == kWhite)
+                    continue;
+                page.items.push_back(FilledRectItem{
+                    QRectF(dx * cell.width, labelH + dy * cell.height, cell.width, cell.height),
+                    dotColour(pixels[dx])});
+            }
+        }
+    }
     if (options.lines) {
         const double right = static_cast<double>(sheetSize.width) * cell.width;
         const double bottom = labelH + static_cast<double>(sheetSize.height) * cell.height;
@@ -336,7 +369,10 @@ Page ChartPages::State::sheetPage(const Sheet& sheet) {
                     continue;
                 const QString text = choices.chooseCharacter(k, random);
                 const bool colourText = options.colour && k != kWhite;
-                centredText(page, text, colourText ? dotColour(p) : QColor(Qt::black), dx, dy);
+                const QColor ink = fill && k != kWhite ? contrastingTextColour(dotColour(p))
+                                   : colourText        ? dotColour(p)
+                                                       : QColor(Qt::black);
+                centredText(page, text, ink, dx, dy);
                 continue;
             }
             const QStringList& paths = choices.pictures(k);
@@ -385,7 +421,7 @@ std::vector<Page> ChartPages::State::legend() {
             own.characters = QStringList{colourName(k)};
     }
     return legendPages(totals, *context.colourTable, legendSymbols, labelFont,
-                       chartPageSizeMm(options.orientation), context.measure);
+                       printableAreaMm(options), context.measure);
 }
 
 ChartPages::ChartPages(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -404,8 +440,9 @@ Result<ChartPages> ChartPages::create(const PixelBuffer& picture, SheetSize shee
     auto grid = SheetGrid::create(picture.width(), picture.height(), sheetSize);
     if (!grid)
         return makeError(grid.error());
-    if (const ChartCheck check =
-            checkChartSize(options.cell, largestCellSize(sheetSize, options.orientation));
+    if (const ChartCheck check = checkChartSize(
+            options.cell,
+            largestCellSize(sheetSize, printableAreaMm(options), labelHeightMm(context.measure)));
         check != ChartCheck::Ok) {
         return makeError(chartCheckMessage(check).text.toStdString());
     }
@@ -435,7 +472,7 @@ Result<ChartPages> ChartPages::create(const PixelBuffer& picture, SheetSize shee
     }
     state->pageCount =
         cover + sheets +
-        (options.legend ? legendPageCount(state->totals, chartPageSizeMm(options.orientation)) : 0);
+        (options.legend ? legendPageCount(state->totals, printableAreaMm(options)) : 0);
     if (auto bound = checkPageCount(state->pageCount, "the chart", kChartPagesAdvice); !bound)
         return makeError(bound.error());
     return ChartPages(std::move(state));
@@ -458,7 +495,7 @@ std::optional<Page> ChartPages::next() {
     if (s.options.cover && !s.coverDone) {
         s.coverDone = true;
         return coverPage(s.picture, s.grid, s.totals, *s.context.colourTable, s.context.pictureName,
-                         chartPageSizeMm(s.options.orientation), s.context.measure);
+                         printableAreaMm(s.options), s.context.measure);
     }
     while (s.nextSheet < s.grid.count()) {
         const int index = s.nextSheet++;

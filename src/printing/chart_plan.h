@@ -67,7 +67,19 @@ struct ChartOptions {
     bool cover = false;                       // "表紙を付ける": a cover page first
     bool legend = false;                      // "凡例を付ける": legend pages after the sheets
     int boldEvery = 0;  // "10ﾏｽごとに太線": every Nth grid line wide; 0 off
+    // "ﾏｽを色で塗る": each character cell filled with its dot's colour (white cells left
+    // unfilled), its character in black or white, whichever reads better on it.
+    bool fillColour = false;
+    // The printable area of the device, from its top-left corner (the plan's origin); empty
+    // for a page without margins.
+    QSizeF printableMm;
 };
+
+// The area the pages are laid out in: the printable area, or the whole page.
+QSizeF printableAreaMm(const ChartOptions& options);
+
+// Black or white, whichever contrasts more (by relative luminance) with a cell filled so.
+QColor contrastingTextColour(const QColor& fill);
 
 // The pen of every boldEvery-th grid line, in millimetres.
 inline constexpr double kBoldLineWidthMm = 0.5;
@@ -76,9 +88,10 @@ inline constexpr double kBoldLineWidthMm = 0.5;
 // portrait.
 QSizeF chartPageSizeMm(PageOrientation orientation);
 
-// The largest cell that fits a sheet on the page: floor(page width / sheet width) by
-// floor(page height / sheet height). A sheet side below 1 gives 0 for that side.
-CellSize largestCellSize(SheetSize sheet, PageOrientation orientation);
+// The largest cell that fits a sheet below the page label band inside the printable area:
+// floor(printable width / sheet width) by floor((printable height - label height) / sheet
+// height). A sheet side below 1 (or no room at all) gives 0 for that side.
+CellSize largestCellSize(SheetSize sheet, QSizeF printableMm, int labelHeightMm);
 
 // The page list, one label "(column,row)" per sheet in sheet order (rows of sheets from
 // the top, each row from the left), for a pictureWidth x pictureHeight picture. Empty for

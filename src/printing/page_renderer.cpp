@@ -196,8 +196,8 @@ namespace {
 // `layout`, when given, is a printer's page with its margins (the plan's origin at its
 // printable area's corner); otherwise the pages have no margins.
 Result<void> paintPdfOn(PageSource& source, QIODevice& device, const QString& title,
-                        bool& writeFailed, const QPageLayout* layout = nullptr,
-                        int resolution = 0) {
+                        bool& writeFailed, const QPageLayout* layout = nullptr, int resolution = 0,
+                        double marginMm = 0) {
     WatchedDevice watched(device);
     watched.open(QIODevice::WriteOnly);
     {
@@ -210,6 +210,11 @@ Result<void> paintPdfOn(PageSource& source, QIODevice& device, const QString& ti
             writer.setPageLayout(*layout);
         } else {
             applyPageSetup(writer, source.paperSizeMm(), source.orientation(), true);
+            if (marginMm > 0) {
+                const double points = std::ceil(marginMm / kMmPerInch * 72.0 - 1e-9);
+                writer.setPageMargins(QMarginsF(points, points, points, points),
+                                      QPageLayout::Point);
+            }
         }
         // A failed write ends the painting: the rest could not be stored either.
         auto painted = paintSource(source, writer, [&] { return watched.failed(); });
@@ -233,17 +238,21 @@ Result<void> paintPdf(PageSource& source, QIODevice& device, const QString& titl
     return paintPdfOn(source, device, title, writeFailed);
 }
 
+double pdfMarginMm(double marginMm) {
+    return std::ceil(marginMm / kMmPerInch * 72.0 - 1e-9) * kMmPerInch / 72.0;
+}
+
 namespace {
 
 Result<void> writePdfFile(PageSource& source, const QString& path, const QString& title,
-                          const QPageLayout* layout, int resolution) {
+                          const QPageLayout* layout, int resolution, double marginMm) {
     const std::string name = quotedPath(path);
     if (source.pageCount() <= 0)
         return makeError("cannot write " + name + ": there is no page to print");
     std::string paintError;
     auto written = writeFileAtomically(path, [&](QIODevice& file) {
         bool writeFailed = false;
-        auto painted = paintPdfOn(source, file, title, writeFailed, layout, resolution);
+        auto painted = paintPdfOn(source, file, title, writeFailed, layout, resolution, marginMm);
         // A failed write is reported by writeFileAtomically, from errno; anything else
         // that stopped the painting is reported here.
         if (!painted && !writeFailed)
@@ -257,8 +266,9 @@ Result<void> writePdfFile(PageSource& source, const QString& path, const QString
 
 }  // namespace
 
-Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title) {
-    return writePdfFile(source, path, title, nullptr, 0);
+Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title,
+                           double marginMm) {
+    return writePdfFile(source, path, title, nullptr, 0, marginMm);
 }
 
 Result<void> printPages(PageSource& source, QPrinter& printer) {
@@ -268,7 +278,7 @@ Result<void> printPages(PageSource& source, QPrinter& printer) {
         return {};
     const QPageLayout layout = printer.pageLayout();
     return writePdfFile(source, printer.outputFileName(), printer.docName(), &layout,
-                        printer.resolution());
+                        printer.resolution(), 0);
 }
 
 Result<void> writePlanPdf(const PagePlan& plan, const QString& path, const QString& title) {

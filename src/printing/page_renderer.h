@@ -55,11 +55,17 @@ Result<void> printPages(PageSource& source, QPrinter& printer);
 // renderPages for a whole plan.
 Result<void> renderPlan(const PagePlan& plan, QPagedPaintDevice& device);
 
-// Writes the source's pages as a PDF file whose pages have no margins, page by page as
-// they are painted, whole or not at all (writeFileAtomically of core/text_file.h: an
-// earlier file of that name stays when writing fails). A failed write anywhere in the
-// document (a full disk) is an error. A source without pages is refused.
-Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title);
+// A PDF keeps its page margins in whole points: the margin a PDF holds for `marginMm`,
+// rounded up to the next whole point so that nothing comes nearer the edge than asked.
+double pdfMarginMm(double marginMm);
+
+// Writes the source's pages as a PDF file, page by page as they are painted, whole or not
+// at all (writeFileAtomically of core/text_file.h: an earlier file of that name stays when
+// writing fails). The pages keep pdfMarginMm(marginMm) on every side (none by default),
+// and the pages' origin is the margin's corner. A failed write anywhere in the document (a full
+// disk) is an error. A source without pages is refused.
+Result<void> writePagesPdf(PageSource& source, const QString& path, const QString& title,
+                           double marginMm = 0);
 
 // Paints the source's pages as a PDF without margins onto an open device, page by page.
 // An error when painting fails or when any write to the device failed (the device's

@@ -13,11 +13,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/number_rules.h"
 #include "core/shared_state.h"
@@ -114,6 +117,20 @@ FrmA4Print::FrmA4Print(AppEnvironment environment, SheetSizeTexts sheetSize, QWi
     buildControls();
     // The client area is the window's height less its caption bar.
     setFixedSize(twipsToPixels(8400), twipsToPixels(4850));
+
+    // The cells are sized for the default printer: its printable area and the label band
+    // measured on it.
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        defaultLabelHeight_ = printing::labelHeightMm(printing::deviceTextMeasure(printer));
+        for (int i = 0; i < 2; ++i) {
+            QPageLayout layout = printer.pageLayout();
+            layout.setPageSize(QPageSize(QPageSize::A4));
+            layout.setOrientation(i == 0 ? QPageLayout::Landscape : QPageLayout::Portrait);
+            defaultPrintable_[static_cast<size_t>(i)] =
+                layout.paintRect(QPageLayout::Millimeter).size();
+        }
+    }
 
     const auto optionsFile = printInfoPath();
     showPrintInfo(optionsFile ? readPrintInfoFile(*optionsFile) : PrintInfo{});
@@ -230,6 +247,8 @@ void FrmA4Print::buildControls() {
     optionRows->addWidget(legend_);
     boldTens_ = named(new QCheckBox(QStringLiteral("10ﾏｽごとに太線"), options), "chkBOLD10");
     optionRows->addWidget(boldTens_);
+    fillColour_ = named(new QCheckBox(QStringLiteral("ﾏｽを色で塗る"), options), "chkFILLCOL");
+    optionRows->addWidget(fillColour_);
     optionRows->addStretch();
 
     pages_ = named(new QListWidget(options), "lstPRDATA");
@@ -291,6 +310,7 @@ void FrmA4Print::showPrintInfo(const PrintInfo& info) {
     cover_->setChecked(info.cover);
     legend_->setChecked(info.legend);
     boldTens_->setChecked(info.boldTens);
+    fillColour_->setChecked(info.fillColour);
     // The dependent controls follow the boxes as a click on each would leave them.
     if (!info.colour)
         word_->setCurrentIndex(0);
@@ -311,6 +331,7 @@ PrintInfo FrmA4Print::printInfo() const {
     info.cover = cover_->isChecked();
     info.legend = legend_->isChecked();
     info.boldTens = boldTens_->isChecked();
+    info.fillColour = fillColour_->isChecked();
     return info;
 }
 
@@ -340,7 +361,17 @@ printing::CellSize FrmA4Print::largestCellSize() const {
     const auto sheet = sheetSize();
     if (!sheet)
         return {};
-    return printing::largestCellSize(*sheet, orientation());
+    return printing::largestCellSize(*sheet, defaultPrintable_[portrait() ? 1 : 0],
+                                     defaultLabelHeight_);
+}
+
+printing::CellSize FrmA4Print::largestCellSize(const QPrinter& printer) const {
+    const auto sheet = sheetSize();
+    if (!sheet)
+        return {};
+    return printing::largestCellSize(*sheet,
+                                     printer.pageLayout().paintRect(QPageLayout::Millimeter).size(),
+                                     printing::labelHeightMm(printing::deviceTextMeasure(printer)));
 }
 
 void FrmA4Print::showLargestCellSize() {
@@ -399,6 +430,32 @@ bool FrmA4Print::checkCellSize() {
     return false;
 }
 
+bool FrmA4Print::checkCellSizeOn(const QPrinter& printer) {
+    const printing::ChartCheck check =
+        printing::checkChartSize({cellWidth(), cellHeight()}, largestCellSize(printer));
+    if (check == printing::ChartCheck::Ok)
+        return true;
+    // The printer chosen holds less than the default one: refused rather than clipped.
+    const printing::ChartCheckMessage message = printing::chartCheckMessage(check);
+    env_.dialogs->inform(this, message.title, message.text,
+                         message.exclamation ? MessageIcon::Exclamation : MessageIcon::None);
+    return false;
+}
+
+FrmA4Print::EveryPage FrmA4Print::askEveryPage() {
+    const std::vector<bool> ticked = checkedPages();
+    if (!checkedOnly_->isChecked() || ticked.empty() ||
+        std::find(ticked.begin(), ticked.end(), true) != ticked.end())
+        return EveryPage::NotAsked;
+    const MessageAnswer answer = env_.dialogs->message(
+        this, kTitle,
+        QStringLiteral("印刷するページがありません。\n"
+                       "「ﾁｪｯｸのついた用紙だけ印刷」がオンで、一覧の用紙にﾁｪｯｸがありません。\n"
+                       "すべての用紙を印刷しますか。"),
+        MessageIcon::Question, MessageButtons::YesNo);
+    return answer == MessageAnswer::Yes ? EveryPage::Yes : EveryPage::No;
+}
+
 printing::ChartOptions FrmA4Print::chartOptions() const {
     const PrintInfo info = printInfo();
     printing::ChartOptions options;
@@ -421,8 +478,8 @@ printing::ChartOptions FrmA4Print::chartOptions() const {
     return options;
 }
 
-Result<printing::ChartPages> FrmA4Print::pagesFor(const QPaintDevice& device,
-                                                  std::mt19937& random) {
+Result<printing::ChartPages> FrmA4Print::pagesFor(const QPrinter& device, std::mt19937& random,
+                                                  bool everyPage) {
     SharedState& state = sharedState();
     // A print run without a symbol font name takes the interface font's and keeps it.
     SymbolSettings& symbols = state.symbolSettings;
@@ -441,7 +498,11 @@ Result<printing::ChartPages> FrmA4Print::pagesFor(const QPaintDevice& device,
     context.random = printing::uniformRandom(random);
     context.loadPicture = printing::filePictureLoader();
     context.pictureName = QFileInfo(state.currentFileName).fileName();
-    return printing::ChartPages::create(state.workPixels, *sheet, chartOptions(), context);
+    printing::ChartOptions options = chartOptions();
+    options.printableMm = device.pageLayout().paintRect(QPageLayout::Millimeter).size();
+    if (everyPage)
+        options.printOnlyChecked = false;
+    return printing::ChartPages::create(state.workPixels, *sheet, options, context);
 }
 
 bool FrmA4Print::checkPageCount() {
@@ -470,18 +531,38 @@ void FrmA4Print::setUpPrinter(QPrinter& printer) const {
     printing::PagePlan page;
     page.orientation = orientation();
     printing::applyPageSetup(printer, page, false);
+    // Printed to a file, the chart is offered as the picture's name with "_chart.pdf" in the
+    // picture's folder (the dialogs name the file after the document, in the current
+    // folder).
+    const QString picture = sharedState().currentFileName;
+    printer.setDocName(picture.isEmpty()
+                           ? windowTitle()
+                           : QFileInfo(picture).completeBaseName() + QStringLiteral("_chart.pdf"));
+}
+
+bool FrmA4Print::choosePrinter(QPrinter& printer) {
+    const QString picture = sharedState().currentFileName;
+    const QString current = QDir::currentPath();
+    if (!picture.isEmpty())
+        QDir::setCurrent(QFileInfo(picture).absolutePath());
+    const bool chosen = printDialogs_.choosePrinter(this, printer);
+    QDir::setCurrent(current);
+    return chosen;
 }
 
 void FrmA4Print::print() {
     if (!checkCellSize() || !checkPageCount())
         return;
+    const EveryPage every = askEveryPage();
+    if (every == EveryPage::No)
+        return;
+    const bool everyPage = every == EveryPage::Yes;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
     setUpPrinter(printer);
-    if (!printDialogs_.choosePrinter(this, printer))
+    if (!choosePrinter(printer) || !checkCellSizeOn(printer))
         return;
     std::optional<BusyCursor> busy(std::in_place);
-    auto pages = pagesFor(printer, sharedState().random);
+    auto pages = pagesFor(printer, sharedState().random, everyPage);
     if (!pages) {
         busy.reset();
         showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(pages.error()));
@@ -514,8 +595,11 @@ void FrmA4Print::showPrintFailure(const QPrinter& printer, const std::string& wh
 void FrmA4Print::preview() {
     if (!checkCellSize() || !checkPageCount())
         return;
+    const EveryPage every = askEveryPage();
+    if (every == EveryPage::No)
+        return;
+    const bool everyPage = every == EveryPage::Yes;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
     setUpPrinter(printer);
     SharedState& state = sharedState();
     // Every repaint, and printing from the preview, makes the pages again from the same
@@ -525,7 +609,7 @@ void FrmA4Print::preview() {
     std::mt19937 probe = start;
     Result<printing::ChartPages> pages = [&] {
         BusyCursor busy;
-        return pagesFor(printer, probe);
+        return pagesFor(printer, probe, everyPage);
     }();
     if (!pages) {
         showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(pages.error()));
@@ -540,7 +624,7 @@ void FrmA4Print::preview() {
     std::optional<std::mt19937> afterRun;
     printDialogs_.showPreview(this, printer, [&](QPrinter& target) {
         std::mt19937 random = start;
-        auto again = pagesFor(printer, random);
+        auto again = pagesFor(printer, random, everyPage);
         const Result<void> printed =
             again ? printing::printPages(*again, target) : Result<void>(makeError(again.error()));
         if (!printed) {

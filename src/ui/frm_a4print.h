@@ -6,6 +6,7 @@
 // and saves each sheet's character chart as a bitmap.
 
 #include <QDialog>
+#include <QSizeF>
 #include <QString>
 #include <array>
 #include <functional>
@@ -81,26 +82,42 @@ class FrmA4Print : public QDialog {
     // The sheet size read now; nothing when a text is not a positive whole number.
     std::optional<SheetSize> sheetSize() const;
     printing::PageOrientation orientation() const;
+    // The largest cell on the default printer (its printable area and label height, read
+    // when the window opened), or on `printer` once one was chosen.
     printing::CellSize largestCellSize() const;
+    printing::CellSize largestCellSize(const QPrinter& printer) const;
     std::vector<bool> checkedPages() const;
     printing::ChartOptions chartOptions() const;
     // The three checks, the first failing one with its message; true when printing may
     // go on.
     bool checkCellSize();
+    // The same checks on the printer the print dialog chose.
+    bool checkCellSizeOn(const QPrinter& printer);
+    // With "only ticked sheets" on and no sheet ticked, says so and offers to print every
+    // sheet: Yes prints them all, No prints nothing.
+    enum class EveryPage { NotAsked, Yes, No };
+    EveryPage askEveryPage();
     // The chart's pages of the shared picture with the window's options, made one at a
     // time, their text measured on `device` and their random choices drawn from `random`
     // (both must outlive the pages). Stores the interface font's name as the symbol font
     // when none is set.
-    Result<printing::ChartPages> pagesFor(const QPaintDevice& device, std::mt19937& random);
+    Result<printing::ChartPages> pagesFor(const QPrinter& device, std::mt19937& random,
+                                          bool everyPage = false);
     // A chart of more pages than a document may have is refused with a message before any
     // work, where its sheets can be counted without looking at the picture; true when
     // printing may go on.
     bool checkPageCount();
     // A4 in the window's orientation.
     void setUpPrinter(QPrinter& printer) const;
+    // The printer dialog, opened in the picture's folder (where a PDF is offered).
+    bool choosePrinter(QPrinter& printer);
     void showFailure(const QString& headline, const QString& detail);
     void showPrintFailure(const QPrinter& printer, const std::string& why);
     void writePrintInfo();
+
+    // The default printer's printable areas, landscape and portrait, and label height.
+    std::array<QSizeF, 2> defaultPrintable_;
+    int defaultLabelHeight_ = 0;
 
     AppEnvironment env_;
     PrintDialogs& printDialogs_;
@@ -122,6 +139,7 @@ class FrmA4Print : public QDialog {
     QCheckBox* cover_ = nullptr;                  // chkCOVER
     QCheckBox* legend_ = nullptr;                 // chkLEGEND
     QCheckBox* boldTens_ = nullptr;               // chkBOLD10
+    QCheckBox* fillColour_ = nullptr;             // chkFILLCOL
     std::array<QRadioButton*, 2> useMode_{};      // optUSEMODE(0) 文字使用, (1) 画像使用
     QPushButton* saveImages_ = nullptr;           // cmdGSAVE
 };

@@ -1,6 +1,8 @@
 #include "ui/frm_sealprint.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -216,11 +218,14 @@ void FrmSealPrint::print() {
     // read is named instead of printing another in its place.
     std::vector<QImage> pictures;
     QStringList unreadable;
+    QString firstPath;
     {
         BusyCursor busy;
         for (int i = 0; i < names_->count(); ++i) {
             if (!names_->item(i)->isSelected())
                 continue;
+            if (firstPath.isEmpty())
+                firstPath = paths_->item(i)->text();
             auto image = loadPictureImage(paths_->item(i)->text());
             if (image) {
                 pictures.push_back(std::move(*image));
@@ -242,7 +247,15 @@ void FrmSealPrint::print() {
         return;  // an empty job: nothing to print
 
     printableArea();
-    if (!printDialogs_.choosePrinter(this, *printer_))
+    // Printed to a file, the sheets are offered as the first picture's name with
+    // "_stickers.pdf" in its folder (the dialogs name the file after the document, in the
+    // current folder).
+    printer_->setDocName(QFileInfo(firstPath).completeBaseName() + QStringLiteral("_stickers.pdf"));
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(firstPath).absolutePath());
+    const bool chosen = printDialogs_.choosePrinter(this, *printer_);
+    QDir::setCurrent(current);
+    if (!chosen)
         return;
     // The direction is the window's, whatever the dialog left; the area is the chosen
     // printer's.

@@ -92,8 +92,8 @@ class ChartCli : public ::testing::Test {
 
 TEST_F(ChartCli, EveryDotsCharacterLiesInItsCell) {
     const QString pdf = path("chart.pdf");
-    const auto run =
-        runCli({"chart", input, pdf, "--sheet", "3x2", "--cell", "20x30", "--seed", "7"});
+    const auto run = runCli(
+        {"chart", input, pdf, "--sheet", "3x2", "--cell", "20x30", "--seed", "7", "--margin", "0"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(runTool("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+4\\n")));
 
@@ -251,9 +251,11 @@ TEST_F(ChartCli, RefusesBadArgumentsAndWritesNothing) {
         const char* message;
     } cases[] = {
         {{"--sheet", "3x2", "--cell", "0x500"}, "区切り線が引けません"},
-        {{"--sheet", "3x2", "--cell", "100x5"}, "横がはみ出ます"},
-        {{"--sheet", "3x2", "--cell", "99x106"}, "縦がはみ出ます"},
-        {{"--sheet", "3x2", "--portrait", "--cell", "71x10"}, "横がはみ出ます"},
+        {{"--sheet", "3x2", "--margin", "0", "--cell", "100x5"}, "横がはみ出ます"},
+        {{"--sheet", "3x2", "--margin", "0", "--cell", "99x106"}, "縦がはみ出ます"},
+        {{"--sheet", "3x2", "--margin", "0", "--portrait", "--cell", "71x10"}, "横がはみ出ます"},
+        {{"--sheet", "3x2", "--cell", "99x10"}, "横がはみ出ます"},  // 5 mm margins: 95 at most
+        {{"--sheet", "3x2", "--margin", "51"}, "--margin must be a whole number"},
         {{"--sheet", "0x2"}, "--sheet"},
         {{"--sheet", "3x2", "--cell", "2.5x3"}, "--cell"},
         {{"--sheet", "3x2", "--lines", "wavy"}, "--lines"},
@@ -331,10 +333,10 @@ TEST_F(ChartLimitsCli, RefusalsSayWhatWasWrongAndWriteNothing) {
         {many, {"--sheet", "1x1", "--skip-white-pages"}, nullptr},
         {many, {"--sheet", "1x2", "--cover", "--legend"}, nullptr},  // 5,050 sheets + 2
         {small, {"--sheet", "99999x1"}, "the sheet 99999x1 is wider than the page can hold"},
-        {small, {"--sheet", "1x99999", "--portrait"}, "at most 210x297 dots"},
+        {small, {"--sheet", "1x99999", "--portrait"}, "at most 199x283 dots"},
         {small,
          {"--sheet", "30x30", "--cell", "99999x99999"},
-         "the cell 99999x99999 mm is too wide for the page: at most 9x7 mm"},
+         "the cell 99999x99999 mm is too wide for the page: at most 9x6 mm"},
         {small, {"--sheet", "3x2", "--seed", "x"}, "--seed must be a whole number from 0 to"},
         {small, {"--sheet", "3x2", "--pages", "1,1;a,b"}, "\"a,b\" is malformed"},
         {small, {"--sheet", "3x2", "--pages", "1;2"}, "\"1\" is malformed"},
@@ -391,6 +393,43 @@ TEST_F(ChartLimitsCli, ForeignDotsAreWarnedAboutAndQtsRuntimeNoticeIsNot) {
                                  ": warning: 1 of 6 dots are not colours of the colour table"))
             << err.toStdString();
         EXPECT_FALSE(err.contains("XDG_RUNTIME_DIR")) << err.toStdString();
+    }
+}
+
+// A photograph in 30 x 30 sheets with the default 5 mm margin: every character of a full
+// page is printed, and nothing of any page (cover and legend included) lies in the margin.
+TEST_F(ChartCli, AFullPageOfAPhotographPrintsWholeInsideTheMargin) {
+    const QString converted = path("cat.bmp");
+    ASSERT_EQ(runCli({"convert", QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg"),
+                      converted, "--palette", "16"})
+                  .exitCode,
+              0);
+    const QString pdf = path("cat.pdf");
+    const auto run = runCli({"chart", converted, pdf, "--sheet", "30x30", "--pages", "1,1",
+                             "--cover", "--legend", "--seed", "3"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    runTool("pdftotext", {"-bbox", pdf, path("boxes.html")});
+    QFile boxes(path("boxes.html"));
+    ASSERT_TRUE(boxes.open(QIODevice::ReadOnly));
+    const QStringList pages = QString::fromUtf8(boxes.readAll()).split("<page ").mid(1);
+    ASSERT_EQ(pages.size(), 3);
+    const QRegularExpression word(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">");
+    constexpr double kPointsPerMm = 72.0 / 25.4;
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        int words = 0;
+        for (const auto& m : word.globalMatch(pages[p])) {
+            ++words;
+            const double x0 = m.captured(1).toDouble() / kPointsPerMm;
+            const double y0 = m.captured(2).toDouble() / kPointsPerMm;
+            const double x1 = m.captured(3).toDouble() / kPointsPerMm;
+            const double y1 = m.captured(4).toDouble() / kPointsPerMm;
+            EXPECT_TRUE(x0 >= 5 && y0 >= 5 && x1 <= 292 && y1 <= 205)
+                << "page " << p + 1 << ": " << x0 << "," << y0 << " " << x1 << "," << y1;
+        }
+        if (p == 1) {
+            EXPECT_EQ(words, 900 + 1) << "every cell's character and the label";
+        }
     }
 }
 

@@ -34,7 +34,7 @@ class StickersCli : public ::testing::Test {
 TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
     const QString pdf = path("stickers.pdf");
     const auto run = runCli({"stickers", pdf, path("a.bmp"), path("b.bmp"), "--size", "60x50",
-                             "--sheets", "2", "--landscape"});
+                             "--sheets", "2", "--landscape", "--margin", "0"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QString info = runTool("pdfinfo", {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+4\\n"))) << info.toStdString();
@@ -73,7 +73,7 @@ TEST_F(StickersCli, CutLinesShowInTheGapsAlongTheCellEdges) {
     ASSERT_TRUE(savePictureBmp(path("white.bmp"), white));
     for (bool lines : {true, false}) {
         const QString pdf = path(lines ? "lines.pdf" : "plain.pdf");
-        QStringList args{"stickers", pdf, path("white.bmp"), "--size", "60x50"};
+        QStringList args{"stickers", pdf, path("white.bmp"), "--size", "60x50", "--margin", "0"};
         if (lines)
             args << "--cut-lines";
         ASSERT_EQ(runCli(args).exitCode, 0);
@@ -116,7 +116,9 @@ TEST_F(StickersCli, BadArgumentsAreRefusedAndNothingIsWritten) {
         EXPECT_FALSE(QFile::exists(pdf)) << args.join(' ').toStdString();
     }
     // The largest sticker that fits is accepted.
-    EXPECT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "297x210", "--landscape"}).exitCode,
+    EXPECT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "297x210", "--landscape",
+                      "--margin", "0"})
+                  .exitCode,
               0);
 }
 
@@ -146,7 +148,8 @@ TEST_F(StickersCli, JobsOfTooManyPagesAndStickersWithoutRoomAreRefused) {
         EXPECT_FALSE(QFile::exists(pdf));
     }
     // The smallest sticker with room, and the most pages, are accepted.
-    ASSERT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "2x200"}).exitCode, 0);
+    ASSERT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "2x200", "--margin", "0"}).exitCode,
+              0);
     const QString list = runTool("pdfimages", {"-list", pdf});
     EXPECT_EQ(list.count(QRegularExpression("\\n\\s+1\\s+\\d+\\s+image ")), 105);
 }

@@ -77,7 +77,7 @@ struct Fixture {
 // Options as a print run would take them: the largest cell, grid on.
 ChartOptions options(SheetSize sheet, bool lines = true) {
     ChartOptions o;
-    o.cell = largestCellSize(sheet, o.orientation);
+    o.cell = largestCellSize(sheet, printableAreaMm(o), labelHeightMm(fixedMeasure));
     o.lines = lines;
     return o;
 }
@@ -93,12 +93,105 @@ std::vector<T> itemsOf(const Page& page) {
 }
 
 TEST(ChartLayout, LargestCellAndPageList) {
-    EXPECT_EQ(largestCellSize({30, 20}, PageOrientation::Landscape), (CellSize{9, 10}));
-    EXPECT_EQ(largestCellSize({30, 20}, PageOrientation::Portrait), (CellSize{7, 14}));
-    EXPECT_EQ(largestCellSize({0, 300}, PageOrientation::Landscape), (CellSize{0, 0}));
+    // On a page without margins with a 3 mm label band; the band comes off the height.
+    const QSizeF landscape = chartPageSizeMm(PageOrientation::Landscape);
+    const QSizeF portrait = chartPageSizeMm(PageOrientation::Portrait);
+    EXPECT_EQ(largestCellSize({30, 20}, landscape, 3), (CellSize{9, 10}));
+    EXPECT_EQ(largestCellSize({30, 20}, portrait, 3), (CellSize{7, 14}));
+    EXPECT_EQ(largestCellSize({30, 30}, landscape, 3), (CellSize{9, 6}));  // 7 would lose a row
+    EXPECT_EQ(largestCellSize({0, 300}, landscape, 3), (CellSize{0, 0}));
+    EXPECT_EQ(largestCellSize({10, 10}, QSizeF(5, 2.5), 3), (CellSize{0, 0}));
     EXPECT_EQ(pageListLabels(5, 3, {2, 2}),
               QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)"}));
     EXPECT_TRUE(pageListLabels(0, 3, {2, 2}).isEmpty());
+}
+
+// Every cell of every sheet and the page label lie inside the printable area, for full
+// sheets of 30 x 30 and 40 x 30 on both orientations, with and without margins.
+TEST(ChartLayout, EverythingOfAFullPageLiesInsideThePrintableArea) {
+    for (const SheetSize sheet : {SheetSize{30, 30}, SheetSize{40, 30}}) {
+        for (const PageOrientation orientation :
+             {PageOrientation::Landscape, PageOrientation::Portrait}) {
+            for (const double margin : {0.0, 5.0, 3.53}) {
+                SCOPED_TRACE(testing::Message()
+                             << sheet.width << "x" << sheet.height << " "
+                             << (orientation == PageOrientation::Portrait) << " margin " << margin);
+                Fixture f;
+                ChartOptions o;
+                o.orientation = orientation;
+                o.printableMm = chartPageSizeMm(orientation) - QSizeF(2 * margin, 2 * margin);
+                o.cell = largestCellSize(sheet, printableAreaMm(o), labelHeightMm(fixedMeasure));
+                o.lines = true;
+                o.cover = o.legend = true;
+                auto plan = planChart(filledBuffer(2 * sheet.width, 2 * sheet.height, R), sheet, o,
+                                      f.context());
+                ASSERT_TRUE(plan.ok()) << plan.error();
+                const QRectF area(QPointF(0, 0), o.printableMm);
+                // Corners, so that lines (boxes without area) count too.
+                const auto inside = [&](const QRectF& box) {
+                    const QRectF room = area.adjusted(-1e-9, -1e-9, 1e-9, 1e-9);
+                    return room.contains(box.topLeft()) && room.contains(box.bottomRight());
+                };
+                for (const Page& page : plan->pages) {
+                    for (const PageItem& item : page.items) {
+                        if (const auto* text = std::get_if<TextItem>(&item)) {
+                            const TextExtent size = fixedMeasure(text->font, text->text);
+                            EXPECT_TRUE(
+                                inside(QRectF(text->position, QSizeF(size.width, size.height))))
+                                << text->text.toStdString();
+                        } else if (const auto* line = std::get_if<LineItem>(&item)) {
+                            EXPECT_TRUE(inside(QRectF(line->from, line->to).normalized()));
+                        } else if (const auto* fill = std::get_if<FilledRectItem>(&item)) {
+                            EXPECT_TRUE(inside(fill->rect));
+                        }
+                    }
+                }
+                // The last grid line of a full sheet is drawn, on the page.
+                const auto lines = itemsOf<LineItem>(plan->pages[1]);
+                EXPECT_DOUBLE_EQ(lines[static_cast<size_t>(sheet.height)].from.y(),
+                                 4 + sheet.height * o.cell.height);
+            }
+        }
+    }
+}
+
+TEST(ChartLayout, FilledCellsTakeTheirDotsColourWithTextThatReads) {
+    Fixture f;
+    const ColourTable& t = f.table;
+    const auto pixelOf = [&](int k) { return makePixel(t[k].red, t[k].green, t[k].blue); };
+    // 黄, 紺, 銀 and 白 in a row of one sheet.
+    PixelBuffer dots = *PixelBuffer::create(4, 1);
+    const int colours[] = {5, 14, 16, 1};
+    for (int x = 0; x < 4; ++x)
+        dots.at(x, 0) = pixelOf(colours[x]);
+    ChartOptions o = options({4, 1});
+    o.colour = true;
+    o.fillColour = true;
+    auto plan = planChart(dots, {4, 1}, o, f.context());
+    ASSERT_TRUE(plan.ok()) << plan.error();
+    const Page& page = plan->pages[0];
+    const auto fills = itemsOf<FilledRectItem>(page);
+    ASSERT_EQ(fills.size(), 3u) << "white stays unfilled";
+    const auto texts = itemsOf<TextItem>(page);
+    ASSERT_EQ(texts.size(), 4u);
+    const QColor expectedInk[] = {Qt::black, Qt::white, Qt::black, Qt::black};
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(fills[static_cast<size_t>(x)].fill,
+                  QColor(t[colours[x]].red, t[colours[x]].green, t[colours[x]].blue));
+        EXPECT_EQ(fills[static_cast<size_t>(x)].rect,
+                  QRectF(x * o.cell.width, 4, o.cell.width, o.cell.height));
+    }
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(texts[static_cast<size_t>(x)].colour, expectedInk[x]) << x;
+    // The fills come before the grid, which lies on top of them.
+    const auto firstOf = [&](auto pick) {
+        return std::find_if(page.items.begin(), page.items.end(), pick) - page.items.begin();
+    };
+    EXPECT_LT(firstOf([](const PageItem& i) { return std::holds_alternative<FilledRectItem>(i); }),
+              firstOf([](const PageItem& i) { return std::holds_alternative<LineItem>(i); }));
+    // Off, nothing is filled.
+    o.fillColour = false;
+    EXPECT_TRUE(itemsOf<FilledRectItem>(planChart(dots, {4, 1}, o, f.context())->pages[0]).empty());
 }
 
 TEST(ChartLayout, ChecksInOrderAndWhatPlanChartRefuses) {
@@ -191,7 +284,7 @@ TEST(ChartLayout, Candidates) {
 
 TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
     Fixture f;
-    const ChartOptions o = options({2, 2});  // cells 148 x 105 mm
+    const ChartOptions o = options({2, 2});  // cells 148 x 103 mm below the 4 mm band
     auto plan = planChart(makeBuffer({{B, R}, {W, B}}), {2, 2}, o, f.context());
     ASSERT_TRUE(plan) << plan.error();
     ASSERT_EQ(plan->pages.size(), 1u);
@@ -201,9 +294,9 @@ TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0].from, QPointF(0, 4));
     EXPECT_EQ(lines[0].to, QPointF(296, 4));
-    EXPECT_EQ(lines[2].from, QPointF(0, 214));
+    EXPECT_EQ(lines[2].from, QPointF(0, 210));
     EXPECT_EQ(lines[3].from, QPointF(0, 4));
-    EXPECT_EQ(lines[5].to, QPointF(296, 214));
+    EXPECT_EQ(lines[5].to, QPointF(296, 210));
     const auto texts = itemsOf<TextItem>(page);
     ASSERT_EQ(texts.size(), 4u);  // no label, one text per dot
     EXPECT_EQ(texts[0].text, "黒");

@@ -96,8 +96,9 @@ class A4PrintTest : public ConversionTest {
     // The options the controls show, as PrintInfo.ini keeps them.
     QString shownOptions() const {
         QStringList fields;
-        for (const char* name : {"chkCOLOR", "chkFONTSIZE", "chkLINE", "optLINE(1)", "chkPR",
-                                 "chkWHITE", "chkALLWHITE", "chkCOVER", "chkLEGEND", "chkBOLD10"})
+        for (const char* name :
+             {"chkCOLOR", "chkFONTSIZE", "chkLINE", "optLINE(1)", "chkPR", "chkWHITE",
+              "chkALLWHITE", "chkCOVER", "chkLEGEND", "chkBOLD10", "chkFILLCOL"})
             fields << (control<QAbstractButton>(QLatin1String(name))->isChecked() ? "1" : "0");
         return fields.join(u',');
     }
@@ -129,7 +130,7 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
     EXPECT_EQ(window.windowTitle(), "A4用紙に合わせて印刷");
     EXPECT_EQ(window.objectName(), "frmA4Print");
     EXPECT_EQ(window.height(), ui::twipsToPixels(4850));
-    EXPECT_EQ(shownOptions(), "1,1,1,1,1,1,1,0,0,0");
+    EXPECT_EQ(shownOptions(), "1,1,1,1,1,1,1,0,0,0,0");
     EXPECT_TRUE(option("optA4(0)")->isChecked());
     EXPECT_TRUE(option("optUSEMODE(0)")->isChecked());
     auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
@@ -156,14 +157,14 @@ TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing)
     option("optLINE(0)")->click();
     press("cmdCLOSE");
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1,0,0,0\r\n");
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1,0,0,0,0\r\n");
 
     // Read back at the next opening; the close box writes too.
     open();
-    EXPECT_EQ(shownOptions(), "0,1,1,0,1,0,1,0,0,0");
+    EXPECT_EQ(shownOptions(), "0,1,1,0,1,0,1,0,0,0,0");
     check("chkPR")->click();
     a4->close();
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,0,0,0\r\n");
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,0,0,0,0\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -198,13 +199,16 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     sheetHeight = QStringLiteral("20");
     sharedState().pictureWidth = 70;
     sharedState().pictureHeight = 50;
+    // The default printer here prints to PDF with 10 pt margins: 289.9 x 202.9 mm in
+    // landscape, less the 3 mm label band, hold 30 x 20 cells of 9 x 9 mm (the page itself
+    // would allow 9 x 10, and then the last row would fall off).
     ui::FrmA4Print& window = open();
     EXPECT_EQ(text("txtYOKOSEP")->text(), "9");
-    EXPECT_EQ(text("txtTATESEP")->text(), "10");
+    EXPECT_EQ(text("txtTATESEP")->text(), "9");
     EXPECT_EQ(window.cellWidth(), 9);
-    EXPECT_EQ(window.cellHeight(), 10);
+    EXPECT_EQ(window.cellHeight(), 9);
     option("optA4(1)")->click();
-    EXPECT_EQ(window.cellWidth(), 7);
+    EXPECT_EQ(window.cellWidth(), 6);
     EXPECT_EQ(window.cellHeight(), 14);
     EXPECT_EQ(text("txtTATESEP")->text(), "14");
     option("optA4(0)")->click();
@@ -226,7 +230,7 @@ TEST_F(A4PrintTest, OneDotSheetsAndBadSheetSizes) {
     // 297 and 210 mm would be larger than a cell may be: the boxes show what is used.
     EXPECT_EQ(text("txtYOKOSEP")->text(), "200");
     EXPECT_EQ(window.cellWidth(), 200);
-    EXPECT_EQ(window.cellHeight(), 200);
+    EXPECT_EQ(window.cellHeight(), 199);  // 202.9 mm printable less the label band
     EXPECT_EQ(pages()->count(), 16);
 
     sheetWidth = QStringLiteral("abc");
@@ -379,17 +383,39 @@ TEST_F(A4PrintTest, CoverLegendAndBoldLinesAreTickedPrintedAndKept) {
     EXPECT_TRUE(pageTexts[5].contains(QStringLiteral("凡例"))) << pageTexts[5].toStdString();
 
     a4->close();
-    EXPECT_EQ(readBytes(printInfoPath()), "1,1,1,1,0,1,0,1,1,1\r\n");
+    EXPECT_EQ(readBytes(printInfoPath()), "1,1,1,1,0,1,0,1,1,1,0\r\n");
     open();
-    EXPECT_EQ(shownOptions(), "1,1,1,1,0,1,0,1,1,1");
+    EXPECT_EQ(shownOptions(), "1,1,1,1,0,1,0,1,1,1,0");
 }
 
-TEST_F(A4PrintTest, NoTickedSheetPrintsNoPageAndSaysSo) {
+TEST_F(A4PrintTest, NoTickedSheetSaysWhyAndOffersToPrintEverySheet) {
     open();
+    // No: nothing is printed and no printer is asked for.
+    dialogs.answers.push_back(ui::MessageAnswer::No);
     const QString none = print("none.pdf");
     EXPECT_FALSE(QFileInfo::exists(none));
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "印刷するページがありません。");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "印刷するページがありません。\n"
+              "「ﾁｪｯｸのついた用紙だけ印刷」がオンで、一覧の用紙にﾁｪｯｸがありません。\n"
+              "すべての用紙を印刷しますか。");
+    EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNo);
+    // Yes: every sheet (but the all-white one), and the option itself stays as it was.
+    printDialogs.printerFiles.clear();
+    dialogs.answers.push_back(ui::MessageAnswer::Yes);
+    EXPECT_EQ(pdfPageCount(print("all.pdf")), 3);
+    EXPECT_TRUE(check("chkPR")->isChecked());
+}
+
+TEST_F(A4PrintTest, PrintToFileOffersThePicturesNameInItsFolder) {
+    open();
+    check("chkPR")->click();
+    QString offered;
+    printDialogs.onChoose = [&](QPrinter& printer) { offered = printer.docName(); };
+    print("chart.pdf");
+    EXPECT_EQ(offered, "cat_chart.pdf");
+    EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
 }
 
 TEST_F(A4PrintTest, APrinterThatCannotBeOpenedGivesAMessage) {
@@ -499,7 +525,7 @@ TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderWithTheirControlsAndAFailedWrit
     ASSERT_TRUE(writeBytes(QDir(other).filePath(kPrintInfoFileName), "0,0,0,0,0,0,0\r\n"));
     ASSERT_TRUE(QDir::setCurrent(other));
     open();
-    EXPECT_EQ(shownOptions(), "0,0,0,0,0,0,0,0,0,0");
+    EXPECT_EQ(shownOptions(), "0,0,0,0,0,0,0,0,0,0,0");
     EXPECT_FALSE(control<QComboBox>(QStringLiteral("cboWORD"))->isEnabled());
     EXPECT_FALSE(control<QWidget>(QStringLiteral("picLINEMODE"))->isVisible());
     EXPECT_FALSE(pages()->isEnabled());
@@ -527,7 +553,7 @@ TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {
         child<QComboBox>(&info, "cboTATE")->setEditText("20");
         whileModal<ui::FrmA4Print>(child<QPushButton>(&info, "cmdA4"), [](ui::FrmA4Print& shown) {
             EXPECT_EQ(shown.cellWidth(), 9);
-            EXPECT_EQ(shown.cellHeight(), 10);
+            EXPECT_EQ(shown.cellHeight(), 9);
             EXPECT_EQ(child<QListWidget>(&shown, "lstPRDATA")->count(), 9);
         });
     });

@@ -2,9 +2,11 @@
 // A stand-in for the printer dialogs: a chosen printer prints into a PDF file of the
 // test's choosing, and the preview paints once into another.
 
+#include <QDir>
 #include <QPrinter>
 #include <QString>
 #include <deque>
+#include <functional>
 
 #include "ui/print_dialogs.h"
 
@@ -20,12 +22,18 @@ class ScriptedPrintDialogs : public ui::PrintDialogs {
     std::deque<QString> previewFiles;
     int printerDialogs = 0;
     int previews = 0;
-    // The page set up by the window when its dialog opened.
+    // The page set up by the window when its dialog opened, the folder current then, and
+    // what a test wants to see of the printer.
     QPageLayout lastLayout;
+    QString currentFolder;
+    std::function<void(QPrinter&)> onChoose;
 
     bool choosePrinter(QWidget*, QPrinter& printer) override {
         ++printerDialogs;
         lastLayout = printer.pageLayout();
+        currentFolder = QDir::currentPath();
+        if (onChoose)
+            onChoose(printer);
         if (printerFiles.empty())
             return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
