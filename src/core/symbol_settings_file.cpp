@@ -52,7 +52,37 @@ void readPictureLine(const QString& line, PictureSlot& slot, const PictureExists
 }  // namespace
 
 bool pictureFileExists(const QString& path) {
+    // Qt warns about such a name instead of answering.
+    if (path.contains(QChar(u'\0')))
+        return false;
     return QFileInfo(path).isFile();
+}
+
+Result<void> checkSymbolSettingsLines(const QStringList& lines) {
+    const qsizetype n = lines.size();
+    const auto isHeading = [](const QString& line) {
+        return line.size() >= 2 && line.startsWith(QLatin1Char('[')) &&
+               line.endsWith(QLatin1Char(']'));
+    };
+    const auto lineError = [](qsizetype index, const std::string& what) {
+        return makeError("line " + std::to_string(index + 1) + " should be " + what);
+    };
+    qsizetype i = !lines.isEmpty() && !lines[0].contains(QLatin1Char('[')) ? 1 : 0;
+    if (i >= n || !isHeading(lines[i]))
+        return lineError(i, "a colour section's heading such as \"[黒]\"");
+    for (; i < n && isHeading(lines[i]); i += kSectionLines) {
+        if (n - i < kSectionLines) {
+            return makeError("the section opened on line " + std::to_string(i + 1) +
+                             " ends early (a section has 14 lines)");
+        }
+        if (lines[i + 3] != kPictureHeading)
+            return lineError(i + 3, "\"" + kPictureHeading.toStdString() + "\"");
+    }
+    for (; i < n; ++i) {
+        if (!lines[i].isEmpty())
+            return lineError(i, "a colour section's heading such as \"[黒]\"");
+    }
+    return {};
 }
 
 void applyDefaultSymbols(SymbolSettings& settings) {

@@ -164,6 +164,50 @@ TEST_F(SymbolSettingsFile, ShortAndOverlongFilesStillGiveEveryColourASymbol) {
     EXPECT_EQ(many.italic, 1);
 }
 
+TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
+    const QStringList written = symbolSettingsLines(settings);
+    const auto with = [&](qsizetype at, const QString& line) {
+        QStringList lines = written;
+        lines[at] = line;
+        return lines;
+    };
+    const struct {
+        const char* name;
+        QStringList lines;
+        const char* error;  // nullptr: a symbol file
+    } cases[] = {
+        {"as written", written, nullptr},
+        {"no font line", written.mid(1), nullptr},
+        {"one section", written.mid(0, 15), nullptr},
+        {"empty lines after", written + QStringList{"", ""}, nullptr},
+        {"nothing", {}, "line 1 should be a colour section's heading"},
+        {"a font line alone", {"F,0,0"}, "line 2 should be a colour section's heading"},
+        {"two font lines", QStringList{"F"} + written, "line 2 should be"},
+        {"heading without ]", with(15, "[白"), "line 16 should be a colour section's heading"},
+        {"no picture heading", with(18, "<絵>"), "line 19 should be \"<画像>\""},
+        {"cut short", written.mid(0, 20), "the section opened on line 16 ends early"},
+        {"text after", written + QStringList{"x"}, "line 254 should be"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto checked = checkSymbolSettingsLines(c.lines);
+        EXPECT_EQ(checked.ok(), c.error == nullptr);
+        if (c.error != nullptr && !checked.ok()) {
+            EXPECT_NE(checked.error().find(c.error), std::string::npos) << checked.error();
+        }
+    }
+    // A name holding a zero byte is no file, and Qt is not asked about it (it would warn).
+    const QString real = picture("a.png");
+    EXPECT_TRUE(pictureFileExists(real));
+    static int warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString&) { ++warnings; });
+    const bool exists = pictureFileExists(real + QChar(u'\0'));
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(warnings, 0);
+}
+
 TEST_F(SymbolSettingsFile, ReadsAFileWrittenInCp932) {
     QStringEncoder cp932("CP932");
     ASSERT_TRUE(cp932.isValid());
