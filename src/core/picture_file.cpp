@@ -1,9 +1,13 @@
 #include "core/picture_file.h"
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -200,14 +204,29 @@ bool gifDataComplete(const uchar* file, int64_t size) {
 // Refuses what is not a regular file: a folder, a pipe (which would hold the reader until
 // something writes to it), a device.
 Result<void> checkRegularFile(const QString& path) {
+    if (path.contains(QChar(u'\0')))
+        return makeError("cannot open " + describe(path) +
+                         ": the name holds a zero byte, which no file name can");
     const QFileInfo info(path);
-    if (!info.exists())
-        return makeError("cannot open " + describe(path) + ": there is no such file");
+    if (!info.exists()) {
+        // The system's reason: a loop of links or a folder that may not be entered is
+        // not a missing file.
+        struct stat status {};
+        const int reason = ::stat(QFile::encodeName(path).constData(), &status) == 0 ? 0 : errno;
+        if (reason == 0 || reason == ENOENT)
+            return makeError("cannot open " + describe(path) + ": there is no such file");
+        std::string text = std::strerror(reason);
+        if (!text.empty())
+            text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        return makeError("cannot open " + describe(path) + ": " + text);
+    }
     if (info.isDir())
         return makeError("cannot open " + describe(path) + ": it is a folder, not a picture");
     if (!info.isFile())
         return makeError("cannot open " + describe(path) +
                          ": it is not a regular file (a pipe or a device?)");
+    if (info.size() == 0)
+        return makeError("cannot open " + describe(path) + " as a picture: the file is empty");
     return {};
 }
 
