@@ -64,24 +64,31 @@ Result<void> checkSymbolSettingsLines(const QStringList& lines) {
         return line.size() >= 2 && line.startsWith(QLatin1Char('[')) &&
                line.endsWith(QLatin1Char(']'));
     };
-    const auto lineError = [](qsizetype index, const std::string& what) {
-        return makeError("line " + std::to_string(index + 1) + " should be " + what);
-    };
-    qsizetype i = !lines.isEmpty() && !lines[0].contains(QLatin1Char('[')) ? 1 : 0;
-    if (i >= n || !isHeading(lines[i]))
-        return lineError(i, "a colour section's heading such as \"[黒]\"");
-    for (; i < n && isHeading(lines[i]); i += kSectionLines) {
+    bool sections = false;
+    for (qsizetype i = 0; i < n;) {
+        // A line outside the sections without "[" is a font line, as parseSymbolSettings
+        // reads it.
+        if (!lines[i].contains(QLatin1Char('['))) {
+            ++i;
+            continue;
+        }
+        if (!isHeading(lines[i])) {
+            return makeError("line " + std::to_string(i + 1) +
+                             " should be a colour section's heading such as \"[黒]\"");
+        }
         if (n - i < kSectionLines) {
             return makeError("the section opened on line " + std::to_string(i + 1) +
                              " ends early (a section has 14 lines)");
         }
-        if (lines[i + 3] != kPictureHeading)
-            return lineError(i + 3, "\"" + kPictureHeading.toStdString() + "\"");
+        if (lines[i + 3] != kPictureHeading) {
+            return makeError("line " + std::to_string(i + 4) + " should be \"" +
+                             kPictureHeading.toStdString() + "\"");
+        }
+        sections = true;
+        i += kSectionLines;
     }
-    for (; i < n; ++i) {
-        if (!lines[i].isEmpty())
-            return lineError(i, "a colour section's heading such as \"[黒]\"");
-    }
+    if (!sections)
+        return makeError("there is no colour section, such as \"[黒]\" and the 13 lines after it");
     return {};
 }
 

@@ -20,10 +20,11 @@ inline constexpr const char* kCodeUsePrintFileName = "CodeUsePrint.ini";
 using PictureExists = std::function<bool(const QString& path)>;
 bool pictureFileExists(const QString& path);
 
-// Whether lines have the file's structure: at most one font line, then one or more
-// sections of 14 lines, each opened by "[name]" with "<画像>" as its fourth line, then
-// nothing but empty lines. The error names the first line that breaks it (from 1).
-// parseSymbolSettings reads any lines; this tells a symbol file from other files.
+// Whether lines have the file's structure: one or more sections of 14 lines, each
+// opened by "[name]" with "<画像>" as its fourth line, and outside them only font lines
+// (lines without "[", as parseSymbolSettings reads them). The error names the first line
+// that breaks it (from 1). parseSymbolSettings reads any lines; this tells a symbol file
+// from other files.
 Result<void> checkSymbolSettingsLines(const QStringList& lines);
 
 // The settings when no file is kept: every colour offers its own one-character name,

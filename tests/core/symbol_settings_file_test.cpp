@@ -179,14 +179,14 @@ TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
         {"as written", written, nullptr},
         {"no font line", written.mid(1), nullptr},
         {"one section", written.mid(0, 15), nullptr},
-        {"empty lines after", written + QStringList{"", ""}, nullptr},
-        {"nothing", {}, "line 1 should be a colour section's heading"},
-        {"a font line alone", {"F,0,0"}, "line 2 should be a colour section's heading"},
-        {"two font lines", QStringList{"F"} + written, "line 2 should be"},
+        // Font lines outside the sections are read wherever they are.
+        {"font lines around", QStringList{"F"} + written + QStringList{"", "Late,0,1"}, nullptr},
+        {"nothing", {}, "there is no colour section"},
+        {"font lines alone", {"F,0,0", "G"}, "there is no colour section"},
         {"heading without ]", with(15, "[白"), "line 16 should be a colour section's heading"},
         {"no picture heading", with(18, "<絵>"), "line 19 should be \"<画像>\""},
         {"cut short", written.mid(0, 20), "the section opened on line 16 ends early"},
-        {"text after", written + QStringList{"x"}, "line 254 should be"},
+        {"a [ after", written + QStringList{"a [ b"}, "line 254 should be"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -221,6 +221,10 @@ TEST_F(SymbolSettingsFile, ReadsAFileWrittenInCp932) {
     EXPECT_EQ(read.colours[0].characters, QStringLiteral("黒■●"));
     EXPECT_EQ(read.colours[0].flags, QStringLiteral("0,-1,-1"));
     EXPECT_EQ(read.colours[1].characters, QStringLiteral("白"));
+    // Its lines, read back from CP932, are those of a symbol settings file.
+    auto lines = readTextLines(file());
+    ASSERT_TRUE(lines.ok());
+    EXPECT_TRUE(checkSymbolSettingsLines(*lines).ok());
 }
 
 TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
