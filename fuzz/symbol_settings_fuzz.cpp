@@ -1,5 +1,6 @@
 // Fuzz target for the colour symbol file: any bytes are read without crashing, and what
-// the writer makes of the result reads back to the same lines.
+// the writer makes of the result reads back to the same lines and has the file's
+// structure.
 // Built with libFuzzer under clang (-DKIRIMO_FUZZ=ON), or with the replay driver.
 
 #include <QDir>
@@ -15,13 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const auto named = [](const QString& path) { return !path.isEmpty(); };
 
+    (void)kirimo::checkSymbolSettingsLines(kirimo::splitLines(kirimo::decodeText(bytes)));
     kirimo::SymbolSettings settings;
     kirimo::parseSymbolSettings(kirimo::splitLines(kirimo::decodeText(bytes)), settings, named);
     const QStringList written = kirimo::symbolSettingsLines(settings);
     kirimo::SymbolSettings again;
     kirimo::parseSymbolSettings(written, again, named);
     if (written.size() != 1 + kirimo::kColourCount * 14 ||
-        kirimo::symbolSettingsLines(again) != written) {
+        kirimo::symbolSettingsLines(again) != written ||
+        !kirimo::checkSymbolSettingsLines(written).ok()) {
         __builtin_trap();
     }
 

@@ -16,6 +16,7 @@
 #include "cli/cli_command.h"
 #include "cli/foreign_dots.h"
 #include "cli/sheet_option.h"
+#include "cli/symbols_option.h"
 #include "core/colour_table.h"
 #include "core/picture_file.h"
 #include "core/symbol_settings_file.h"
@@ -161,12 +162,11 @@ Result<ChartInput> readInput(const Arguments& args) {
     input.random.seed(seed);
 
     if (auto file = args.value("--symbols")) {
-        if (!QFileInfo(*file).isFile())
-            return makeError("cannot open \"" + file->toStdString() + "\": no such file");
-        auto lines = readTextLines(*file);
-        if (!lines)
-            return makeError(lines.error());
-        parseSymbolSettings(*lines, input.symbols);
+        QTextStream notes(stderr);  // readInput has no stream of its own for notes
+        auto symbols = readSymbolsOption(*file, notes);
+        if (!symbols)
+            return makeError(symbols.error());
+        input.symbols = std::move(*symbols);
     } else {
         applyDefaultSymbols(input.symbols);
     }

@@ -117,7 +117,9 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
     if (report) {
         if (auto written = writeReportContents(*reportBase, *report, result->pixels); !written) {
-            err << "kirimo-cli convert: " << QString::fromStdString(written.error()) << "\n";
+            err << "kirimo-cli convert: the dot picture \"" << output
+                << "\" was written, but not the report: " << QString::fromStdString(written.error())
+                << "\n";
             return kExitFailure;
         }
     }

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QImageReader>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -208,12 +211,21 @@ bool gifDataComplete(const uchar* file, int64_t size) {
 // that is text is opened by Qt under that name (its suffix helps the reader choose the
 // format); a name with kept bytes is opened by those bytes.
 Result<std::unique_ptr<QFile>> openPicture(const QString& path) {
+    if (path.contains(QChar(u'\0'))) {
+        return makeError("cannot open " + describe(path) +
+                         ": the name holds a zero byte, which no file name can");
+    }
     const QByteArray name = encodePath(path);
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
+        // The system's reason: a loop of links or a folder that may not be entered is not a
+        // missing file.
         if (errno == ENOENT)
             return makeError("cannot open " + describe(path) + ": there is no such file");
-        return makeError("cannot open " + describe(path) + ": " + std::strerror(errno));
+        std::string text = std::strerror(errno);
+        if (!text.empty())
+            text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+        return makeError("cannot open " + describe(path) + ": " + text);
     }
     if (S_ISDIR(info.st_mode))
         return makeError("cannot open " + describe(path) + ": it is a folder, not a picture");
@@ -222,7 +234,7 @@ Result<std::unique_ptr<QFile>> openPicture(const QString& path) {
                          ": it is not a regular file (a pipe or a device?)");
     }
     if (info.st_size == 0)
-        return makeError("cannot open " + describe(path) + ": the file is empty");
+        return makeError("cannot open " + describe(path) + " as a picture: the file is empty");
     std::unique_ptr<QFile> file;
     bool opened = false;
     if (QFile::encodeName(path) == name) {

@@ -53,7 +53,44 @@ void readPictureLine(const QString& line, PictureSlot& slot, const PictureExists
 }  // namespace
 
 bool pictureFileExists(const QString& path) {
+    // A name holding a zero byte names no file.
+    if (path.contains(QChar(u'\0')))
+        return false;
     return isRegularFile(path);
+}
+
+Result<void> checkSymbolSettingsLines(const QStringList& lines) {
+    const qsizetype n = lines.size();
+    const auto isHeading = [](const QString& line) {
+        return line.size() >= 2 && line.startsWith(QLatin1Char('[')) &&
+               line.endsWith(QLatin1Char(']'));
+    };
+    bool sections = false;
+    for (qsizetype i = 0; i < n;) {
+        // A line outside the sections without "[" is a font line, as parseSymbolSettings
+        // reads it.
+        if (!lines[i].contains(QLatin1Char('['))) {
+            ++i;
+            continue;
+        }
+        if (!isHeading(lines[i])) {
+            return makeError("line " + std::to_string(i + 1) +
+                             " should be a colour section's heading such as \"[黒]\"");
+        }
+        if (n - i < kSectionLines) {
+            return makeError("the section opened on line " + std::to_string(i + 1) +
+                             " ends early (a section has 14 lines)");
+        }
+        if (lines[i + 3] != kPictureHeading) {
+            return makeError("line " + std::to_string(i + 4) + " should be \"" +
+                             kPictureHeading.toStdString() + "\"");
+        }
+        sections = true;
+        i += kSectionLines;
+    }
+    if (!sections)
+        return makeError("there is no colour section, such as \"[黒]\" and the 13 lines after it");
+    return {};
 }
 
 void applyDefaultSymbols(SymbolSettings& settings) {

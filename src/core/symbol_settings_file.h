@@ -16,9 +16,16 @@ namespace kirimo {
 inline constexpr const char* kCodeUsePrintFileName = "CodeUsePrint.ini";
 
 // Whether a picture named in the file still exists; the default asks the file system for
-// a regular file.
+// a regular file (never for a name holding a zero byte, which names no file).
 using PictureExists = std::function<bool(const QString& path)>;
 bool pictureFileExists(const QString& path);
+
+// Whether lines have the file's structure: one or more sections of 14 lines, each
+// opened by "[name]" with "<画像>" as its fourth line, and outside them only font lines
+// (lines without "[", as parseSymbolSettings reads them). The error names the first line
+// that breaks it (from 1). parseSymbolSettings reads any lines; this tells a symbol file
+// from other files.
+Result<void> checkSymbolSettingsLines(const QStringList& lines);
 
 // The settings when no file is kept: every colour offers its own one-character name,
 // used; the font values are those of `settings`, which is changed in place.

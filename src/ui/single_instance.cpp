@@ -5,34 +5,36 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <memory>
+
+#include "ui/hand_off_message.h"
 
 namespace kirimo::ui {
 
 namespace {
 
-// Paths travel as UTF-8, each ended by a zero byte, which no path contains.
-constexpr char kSeparator = '\0';
-// More than any list of paths a desktop passes; a longer message is cut off there.
-constexpr qint64 kMessageLimit = 1 << 20;
 constexpr int kSendTimeoutMs = 5000;
 
 QString socketPath(const QString& folder) {
     return QDir(folder).filePath(QStringLiteral("kirimo.socket"));
 }
 
-QStringList decodePaths(const QByteArray& message) {
-    QStringList paths;
-    qsizetype start = 0;
-    for (qsizetype end = message.indexOf(kSeparator); end >= 0;
-         end = message.indexOf(kSeparator, start)) {
-        if (end > start)
-            paths.append(QString::fromUtf8(message.mid(start, end - start)));
-        start = end + 1;
-    }
-    return paths;  // a piece without its ending byte was cut off and is dropped
-}
+// Hands each accepted connection to `take` at once, instead of queueing it unread (a
+// queued socket would read whatever its sender writes).
+class HandOffServer final : public QLocalServer {
+  public:
+    HandOffServer(QObject* parent, std::function<void(quintptr)> take)
+        : QLocalServer(parent), take_(std::move(take)) {}
+
+  protected:
+    void incomingConnection(quintptr descriptor) override { take_(descriptor); }
+
+  private:
+    std::function<void(quintptr)> take_;
+};
 
 }  // namespace
 
@@ -54,7 +56,7 @@ SingleInstance::SingleInstance(const QString& folder) : folder_(folder) {
 
     // Holding the lock, this copy owns the socket name: one left by a copy that ended
     // without cleaning up is removed.
-    server_ = new QLocalServer(this);
+    server_ = new HandOffServer(this, [this](quintptr descriptor) { takeConnection(descriptor); });
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(socketPath(folder_));
     server_->listen(socketPath(folder_));
@@ -63,11 +65,12 @@ SingleInstance::SingleInstance(const QString& folder) : folder_(folder) {
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::sendPaths(const QStringList& paths) const {
-    QByteArray message;
+    QList<QByteArray> encoded;
     for (const QString& path : paths) {
-        message += path.toUtf8();
-        message += kSeparator;
+        // TODO(paths as bytes): kirimo::encodePath(path) once core has it.
+        encoded.append(path.toUtf8());
     }
+    const QByteArray message = handOffMessage(encoded);
     QLocalSocket socket;
     socket.connectToServer(socketPath(folder_));
     if (!socket.waitForConnected(kSendTimeoutMs))
@@ -82,36 +85,77 @@ bool SingleInstance::sendPaths(const QStringList& paths) const {
 }
 
 void SingleInstance::startReceiving() {
-    if (receiving_ || server_ == nullptr)
+    if (receiving_)
         return;
     receiving_ = true;
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
-    acceptConnections();
+    while (!waiting_.empty()) {
+        const QStringList paths = std::move(waiting_.front());
+        waiting_.pop_front();
+        emit pathsReceived(paths);
+    }
 }
 
-void SingleInstance::acceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        socket->setParent(this);
-        auto message = std::make_shared<QByteArray>();
-        auto readMore = [socket, message] {
-            message->append(socket->read(kMessageLimit - message->size()));
-            if (message->size() >= kMessageLimit)
-                socket->abort();
-        };
-        auto finish = [this, socket, message, readMore] {
-            readMore();
-            socket->deleteLater();
-            const QStringList paths = decodePaths(*message);
-            if (!paths.isEmpty())
-                emit pathsReceived(paths);
-        };
-        connect(socket, &QLocalSocket::readyRead, socket, readMore);
-        // A sender that has already gone left its message in the socket's buffer.
-        if (socket->state() == QLocalSocket::UnconnectedState)
-            finish();
-        else
-            connect(socket, &QLocalSocket::disconnected, this, finish);
+void SingleInstance::takeConnection(quintptr descriptor) {
+    auto* socket = new QLocalSocket(this);
+    // The socket itself buffers no more than the message may hold.
+    socket->setReadBufferSize(kHandOffMessageLimit);
+    const bool opened = socket->setSocketDescriptor(descriptor);
+    if (!opened || connections_ >= kMaxConnections) {
+        socket->abort();
+        socket->deleteLater();
+        return;
     }
+    ++connections_;
+    auto message = std::make_shared<QByteArray>();
+    auto ended = std::make_shared<bool>(false);
+    // The connection ends when its sender closes it, when the message reaches its limit
+    // (the rest is never read) or when it has taken too long; its complete paths count.
+    auto end = [this, socket, message, ended] {
+        if (*ended)
+            return;
+        *ended = true;
+        --connections_;
+        socket->disconnect();
+        socket->abort();
+        socket->deleteLater();
+        deliver(parseHandOffMessage(*message));
+    };
+    auto readMore = [socket, message, end] {
+        message->append(socket->read(kHandOffMessageLimit - message->size()));
+        if (message->size() >= kHandOffMessageLimit)
+            end();
+    };
+    auto* deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, end);
+    deadline->start(timeoutMs_);
+    connect(socket, &QLocalSocket::readyRead, this, readMore);
+    connect(socket, &QLocalSocket::disconnected, this, [readMore, end] {
+        readMore();
+        end();
+    });
+    if (socket->state() == QLocalSocket::UnconnectedState) {
+        readMore();
+        end();
+    }
+}
+
+void SingleInstance::deliver(const QList<QByteArray>& pieces) {
+    QStringList paths;
+    for (const QByteArray& piece : pieces) {
+        // TODO(paths as bytes): kirimo::decodePath(piece) once core has it, so that a
+        // name that is not UTF-8 keeps its bytes.
+        paths.append(QString::fromUtf8(piece));
+    }
+    if (paths.isEmpty())
+        return;
+    if (receiving_) {
+        emit pathsReceived(paths);
+        return;
+    }
+    if (waiting_.size() >= kMaxWaitingMessages)
+        waiting_.pop_front();
+    waiting_.push_back(paths);
 }
 
 QStringList absolutePicturePaths(const QStringList& arguments, const QString& folder) {

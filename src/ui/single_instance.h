@@ -2,11 +2,16 @@
 // One running copy of the program: the first copy holds a lock file in the user's
 // runtime folder for its whole run; a lock left behind by a copy that has ended does not
 // count. Next to the lock the first copy listens on a local socket, through which a later
-// copy hands over the pictures it was asked to open before it ends.
+// copy hands over the pictures it was asked to open before it ends (hand_off_message.h).
+// What a connection may cost is bounded: a few connections at a time, each read up to
+// kHandOffMessageLimit and closed after a few seconds at most.
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <memory>
 
 class QLocalServer;
@@ -32,16 +37,31 @@ class SingleInstance : public QObject {
     // are taken as they are: the caller makes them absolute first.
     bool sendPaths(const QStringList& paths) const;
 
-    // From now on pathsReceived is emitted, first for what arrived before.
+    // From now on pathsReceived is emitted, first for what arrived before (the last
+    // kMaxWaitingMessages messages).
     void startReceiving();
+
+    // How long a connection may take from its start to its end; one still open then is
+    // closed, and the paths it completed count. The default suits any sender that works.
+    void setConnectionTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
+
+    // Connections read at once; one beyond them is closed unread.
+    static constexpr int kMaxConnections = 8;
+    // Messages kept while receiving has not started.
+    static constexpr int kMaxWaitingMessages = 8;
 
   signals:
     // Paths handed over by a later copy, in the order it gave them; never empty.
     void pathsReceived(const QStringList& paths);
 
   private:
-    void acceptConnections();
+    void takeConnection(quintptr descriptor);
+    void deliver(const QList<QByteArray>& paths);
+
     bool receiving_ = false;
+    int connections_ = 0;
+    int timeoutMs_ = 5000;
+    std::deque<QStringList> waiting_;
 
     QString folder_;
     std::unique_ptr<QLockFile> lock_;

@@ -164,6 +164,50 @@ TEST_F(SymbolSettingsFile, ShortAndOverlongFilesStillGiveEveryColourASymbol) {
     EXPECT_EQ(many.italic, 1);
 }
 
+TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
+    const QStringList written = symbolSettingsLines(settings);
+    const auto with = [&](qsizetype at, const QString& line) {
+        QStringList lines = written;
+        lines[at] = line;
+        return lines;
+    };
+    const struct {
+        const char* name;
+        QStringList lines;
+        const char* error;  // nullptr: a symbol file
+    } cases[] = {
+        {"as written", written, nullptr},
+        {"no font line", written.mid(1), nullptr},
+        {"one section", written.mid(0, 15), nullptr},
+        // Font lines outside the sections are read wherever they are.
+        {"font lines around", QStringList{"F"} + written + QStringList{"", "Late,0,1"}, nullptr},
+        {"nothing", {}, "there is no colour section"},
+        {"font lines alone", {"F,0,0", "G"}, "there is no colour section"},
+        {"heading without ]", with(15, "[白"), "line 16 should be a colour section's heading"},
+        {"no picture heading", with(18, "<絵>"), "line 19 should be \"<画像>\""},
+        {"cut short", written.mid(0, 20), "the section opened on line 16 ends early"},
+        {"a [ after", written + QStringList{"a [ b"}, "line 254 should be"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto checked = checkSymbolSettingsLines(c.lines);
+        EXPECT_EQ(checked.ok(), c.error == nullptr);
+        if (c.error != nullptr && !checked.ok()) {
+            EXPECT_NE(checked.error().find(c.error), std::string::npos) << checked.error();
+        }
+    }
+    // A name holding a zero byte is no file, and Qt is not asked about it (it would warn).
+    const QString real = picture("a.png");
+    EXPECT_TRUE(pictureFileExists(real));
+    static int warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString&) { ++warnings; });
+    const bool exists = pictureFileExists(real + QChar(u'\0'));
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(warnings, 0);
+}
+
 TEST_F(SymbolSettingsFile, ReadsAFileWrittenInCp932) {
     QStringEncoder cp932("CP932");
     ASSERT_TRUE(cp932.isValid());
@@ -177,6 +221,10 @@ TEST_F(SymbolSettingsFile, ReadsAFileWrittenInCp932) {
     EXPECT_EQ(read.colours[0].characters, QStringLiteral("黒■●"));
     EXPECT_EQ(read.colours[0].flags, QStringLiteral("0,-1,-1"));
     EXPECT_EQ(read.colours[1].characters, QStringLiteral("白"));
+    // Its lines, read back from CP932, are those of a symbol settings file.
+    auto lines = readTextLines(file());
+    ASSERT_TRUE(lines.ok());
+    EXPECT_TRUE(checkSymbolSettingsLines(*lines).ok());
 }
 
 TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {

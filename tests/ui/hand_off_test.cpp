@@ -1,11 +1,21 @@
 // Pictures named on the command line and handed from a later start to the running copy.
 
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
 #include "ui/busy_cursor.h"
 #include "ui/frm_last.h"
+#include "ui/hand_off_message.h"
 #include "ui/single_instance.h"
 #include "ui_fixture.h"
 
@@ -30,6 +40,146 @@ TEST(UiHandOff, PathsAreMadeAbsoluteAgainstTheStartFolder) {
             expected << QString::fromUtf8(c.expected);
     }
     EXPECT_EQ(ui::absolutePicturePaths(arguments, QStringLiteral("/start/here")), expected);
+}
+
+TEST(UiHandOff, MessagesAreReadAsPathsWithinTheirBounds) {
+    const QByteArray longest(ui::kHandOffPathLimit - 1, 'p');
+    const QByteArray tooLong(ui::kHandOffPathLimit, 'p');
+    const QByteArray notUtf8("/x\xFF\xC3(.bmp", 9);
+    QByteArray atLimit(ui::kHandOffMessageLimit - 3, 'a');
+    atLimit[ui::kHandOffMessageLimit - 4] = '\0';  // ends a piece too long to be a path
+    const struct {
+        const char* name;
+        QByteArray message;
+        QList<QByteArray> expected;
+    } cases[] = {
+        {"empty", "", {}},
+        {"two paths", QByteArray("/a.bmp\0/b c.jpg\0", 16), {"/a.bmp", "/b c.jpg"}},
+        {"cut off", QByteArray("/a\0/b", 5), {"/a"}},
+        {"empty pieces", QByteArray("\0\0/a\0\0", 6), {"/a"}},
+        {"bytes kept", notUtf8 + '\0', {notUtf8}},
+        {"longest path", longest + '\0', {longest}},
+        {"too long", tooLong + '\0' + "/a" + '\0', {"/a"}},
+        // Bytes past the limit are not looked at: "/b" ends one byte beyond it.
+        {"past the limit", atLimit + QByteArray("/a\0/b\0", 6), {"/a"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ui::parseHandOffMessage(c.message), c.expected);
+        // What is read back is what the writer sends for it.
+        EXPECT_EQ(ui::parseHandOffMessage(ui::handOffMessage(c.expected)), c.expected);
+    }
+    // The writer leaves out what the reader would drop and stops at the limit.
+    QList<QByteArray> many(ui::kHandOffMessageLimit / 3, "/p");
+    const QByteArray written = ui::handOffMessage(many);
+    EXPECT_LE(written.size(), ui::kHandOffMessageLimit);
+    EXPECT_EQ(ui::parseHandOffMessage(written).size(), written.size() / 3);
+    EXPECT_EQ(ui::handOffMessage({"", tooLong, QByteArray("a\0b", 3), "/ok"}),
+              QByteArray("/ok\0", 4));
+}
+
+namespace {
+
+long peakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A sender that writes `message` as fast as the running copy takes it, without Qt, so
+// that its own memory is not counted.
+struct RawSender {
+    int fd = -1;
+    qsizetype sent = 0;
+    bool done = false;
+};
+
+}  // namespace
+
+TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
+    QTemporaryDir folder;
+    ui::SingleInstance running(folder.path());
+    ASSERT_TRUE(running.isFirst());
+    QSignalSpy received(&running, &ui::SingleInstance::pathsReceived);
+    running.startReceiving();
+
+    // One shared megabyte for every sender: a path, then no end to it.
+    QByteArray flood(1 << 20, 'x');
+    flood.replace(0, 7, QByteArray("/first\0", 7));
+    const QByteArray name = QFile::encodeName(folder.filePath("kirimo.socket"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+
+    const long before = peakResidentKiB();
+    std::vector<RawSender> senders(300);
+    for (RawSender& sender : senders) {
+        sender.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(sender.fd, 0);
+        // Connected one at a time, so that each is handled or refused before the next.
+        while (::connect(sender.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ASSERT_EQ(errno, EAGAIN) << std::strerror(errno);
+            QCoreApplication::processEvents();
+        }
+        QCoreApplication::processEvents();
+    }
+    for (bool busy = true; busy;) {
+        busy = false;
+        for (RawSender& sender : senders) {
+            if (sender.done)
+                continue;
+            const ssize_t n = ::send(sender.fd, flood.constData() + sender.sent,
+                                     static_cast<size_t>(flood.size() - sender.sent),
+                                     MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n > 0)
+                sender.sent += n;
+            else if (n < 0 && errno != EAGAIN)
+                sender.done = true;  // closed by the running copy
+            if (sender.sent == flood.size())
+                sender.done = true;
+            busy = busy || !sender.done;
+        }
+        QCoreApplication::processEvents();
+    }
+    for (const RawSender& sender : senders)
+        ::close(sender.fd);
+    // Connections cut at their limit still hand over the paths they completed.
+    QTRY_VERIFY_WITH_TIMEOUT(received.count() >= ui::SingleInstance::kMaxConnections, 10000);
+    EXPECT_EQ(received.at(0).at(0).toStringList(), QStringList{"/first"});
+    EXPECT_LT(peakResidentKiB() - before, 16 * 1024);
+
+    // The running copy still takes an ordinary hand-off.
+    QTest::qWait(50);
+    const int floods = static_cast<int>(received.count());
+    const ui::SingleInstance later(folder.path());
+    ASSERT_TRUE(later.sendPaths({QStringLiteral("/after.bmp")}));
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), floods + 1, 10000);
+    EXPECT_EQ(received.last().at(0).toStringList(), QStringList{"/after.bmp"});
+}
+
+TEST(UiHandOff, AConnectionThatStallsIsClosed) {
+    QTemporaryDir folder;
+    ui::SingleInstance running(folder.path());
+    ASSERT_TRUE(running.isFirst());
+    running.setConnectionTimeout(100);
+    QSignalSpy received(&running, &ui::SingleInstance::pathsReceived);
+    running.startReceiving();
+
+    std::vector<std::unique_ptr<QLocalSocket>> stalled;
+    for (int i = 0; i < ui::SingleInstance::kMaxConnections; ++i) {
+        stalled.push_back(std::make_unique<QLocalSocket>());
+        stalled.back()->connectToServer(folder.filePath("kirimo.socket"));
+        ASSERT_TRUE(stalled.back()->waitForConnected(5000));
+        stalled.back()->write(QByteArray("/half", 5));  // never ended, never closed
+        stalled.back()->flush();
+    }
+    for (const auto& socket : stalled)
+        QTRY_COMPARE_WITH_TIMEOUT(socket->state(), QLocalSocket::UnconnectedState, 10000);
+    EXPECT_EQ(received.count(), 0);
+    // Their places are free again.
+    const ui::SingleInstance later(folder.path());
+    ASSERT_TRUE(later.sendPaths({QStringLiteral("/next.bmp")}));
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 10000);
 }
 
 TEST(UiHandOff, PathsReachTheRunningCopyAlsoWhenSentBeforeItListens) {
