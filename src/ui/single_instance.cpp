@@ -1,4 +1,5 @@
 #include "ui/single_instance.h"
+#include "core/file_system.h"
 
 #include <QDir>
 #include <QLocalServer>
@@ -67,8 +68,7 @@ SingleInstance::~SingleInstance() = default;
 bool SingleInstance::sendPaths(const QStringList& paths) const {
     QList<QByteArray> encoded;
     for (const QString& path : paths) {
-        // TODO(paths as bytes): kirimo::encodePath(path) once core has it.
-        encoded.append(path.toUtf8());
+        encoded.append(encodePath(path));
     }
     const QByteArray message = handOffMessage(encoded);
     QLocalSocket socket;
@@ -143,9 +143,8 @@ void SingleInstance::takeConnection(quintptr descriptor) {
 void SingleInstance::deliver(const QList<QByteArray>& pieces) {
     QStringList paths;
     for (const QByteArray& piece : pieces) {
-        // TODO(paths as bytes): kirimo::decodePath(piece) once core has it, so that a
-        // name that is not UTF-8 keeps its bytes.
-        paths.append(QString::fromUtf8(piece));
+        // A name that is not UTF-8 keeps its bytes.
+        paths.append(decodePath(piece));
     }
     if (paths.isEmpty())
         return;
@@ -168,7 +167,7 @@ QStringList absolutePicturePaths(const QStringList& arguments, const QString& fo
         if (argument.startsWith(QLatin1String("file:"))) {
             const QUrl url(argument);
             if (url.isLocalFile())
-                path = url.toLocalFile();
+                path = localFilePath(url);
         }
         paths.append(QDir::toNativeSeparators(QDir::cleanPath(base.absoluteFilePath(path))));
     }
