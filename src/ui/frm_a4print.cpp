@@ -27,6 +27,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_printinfo.h"
+#include "ui/japanese_reasons.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
@@ -461,7 +462,7 @@ void FrmA4Print::print() {
     auto plan = planFor(printer);
     if (!plan) {
         busy.reset();
-        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(plan.error()));
+        showFailure(QStringLiteral("印刷できません。"), japaneseReason(plan.error()));
         return;
     }
     if (plan->pages.empty()) {
@@ -493,7 +494,7 @@ void FrmA4Print::preview() {
         return planFor(printer);
     }();
     if (!plan) {
-        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(plan.error()));
+        showFailure(QStringLiteral("印刷できません。"), japaneseReason(plan.error()));
         return;
     }
     if (plan->pages.empty()) {
@@ -538,7 +539,7 @@ void FrmA4Print::saveImages() {
         }
     }
     if (!saved) {
-        showFailure(QStringLiteral("保存できません。"), QString::fromStdString(saved.error()));
+        showFailure(QStringLiteral("保存できません。"), japaneseReason(saved.error()));
         return;
     }
     env_.dialogs->inform(this, kTitle, printing::chartImagesSavedMessage(base), MessageIcon::None);

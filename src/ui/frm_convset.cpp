@@ -17,6 +17,7 @@
 #include "core/number_rules.h"
 #include "core/shared_state.h"
 #include "ui/dialogs.h"
+#include "ui/japanese_reasons.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
 
@@ -267,7 +268,7 @@ void FrmConvset::buildControls() {
             dialogs_.inform(this, kTitle,
                             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。")
                                     .arg(QLatin1String(kEditColFileName)) +
-                                QStringLiteral("\n") + QString::fromStdString(saved.error()),
+                                QStringLiteral("\n") + japaneseReason(saved.error()),
                             MessageIcon::Exclamation);
         }
     });
@@ -368,7 +369,7 @@ void FrmConvset::savePreset() {
     }
     auto line = makePresetLine(name, rate_->value(), texts);
     if (!line) {
-        dialogs_.inform(this, QStringLiteral("設定保存"), QString::fromStdString(line.error()),
+        dialogs_.inform(this, QStringLiteral("設定保存"), japaneseReason(line.error()),
                         MessageIcon::Exclamation);
         return;
     }
@@ -378,7 +379,7 @@ void FrmConvset::savePreset() {
         dialogs_.inform(
             this, QStringLiteral("設定保存"),
             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(QLatin1String(kDorvelFileName)) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
         return;
     }
@@ -416,7 +417,7 @@ void FrmConvset::closeEvent(QCloseEvent* event) {
         dialogs_.inform(
             this, kTitle,
             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(QLatin1String(kDorvelFileName)) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
     }
     event->accept();

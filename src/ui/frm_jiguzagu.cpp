@@ -22,6 +22,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/dropped_files.h"
+#include "ui/japanese_reasons.h"
 #include "ui/picture_surface.h"
 #include "ui/widget_names.h"
 
@@ -279,7 +280,7 @@ void FrmJiguzagu::placeFiles(const QStringList& paths) {
         }();
         if (!picture) {
             refuse(QStringLiteral("画像ﾌｧｲﾙ（%1）を読み込めません。").arg(path) +
-                   QStringLiteral("\n") + QString::fromStdString(picture.error()));
+                   QStringLiteral("\n") + japaneseReason(picture.error()));
             continue;
         }
         next[slot] = Slot{path, *picture};
@@ -444,7 +445,7 @@ void FrmJiguzagu::runCombination() {
                                     ? QStringLiteral("合体できません。")
                                     : QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(target);
         combined_->setImage(QImage());
-        refuse(failure + QStringLiteral("\n") + QString::fromStdString(saved.error()));
+        refuse(failure + QStringLiteral("\n") + japaneseReason(saved.error()));
         return;
     }
 
@@ -485,7 +486,7 @@ void FrmJiguzagu::saveResult() {
     }();
     if (!saved) {
         refuse(QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(target) + QStringLiteral("\n") +
-               QString::fromStdString(saved.error()));
+               japaneseReason(saved.error()));
     }
 }
 

@@ -35,6 +35,7 @@
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/frm_source.h"
+#include "ui/japanese_reasons.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
 
@@ -90,7 +91,7 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
             this, kTitle,
             QStringLiteral("設定ﾌｧｲﾙ（%1）を読み込めません。\n"
                            "このﾌｧｲﾙはそのまま残し、このﾌｧｲﾙへの変更は保存しません。\n%2")
-                .arg(displayPath(path), QString::fromStdString(why)),
+                .arg(displayPath(path), japaneseReason(why)),
             MessageIcon::Exclamation);
     });
 
@@ -304,7 +305,7 @@ FrmPreview* FrmMain::runConversion() {
     }
     auto settings = convset_->conversionSettings();
     if (!settings) {
-        env_.dialogs->inform(this, kTitle, QString::fromStdString(settings.error()),
+        env_.dialogs->inform(this, kTitle, japaneseReason(settings.error()),
                              MessageIcon::Exclamation);
         return nullptr;
     }
@@ -321,7 +322,7 @@ FrmPreview* FrmMain::runConversion() {
     if (!converted) {
         env_.dialogs->inform(this, kTitle,
                              QStringLiteral("変換できません。") + QStringLiteral("\n") +
-                                 QString::fromStdString(converted.error()),
+                                 japaneseReason(converted.error()),
                              MessageIcon::Exclamation);
         return nullptr;
     }
@@ -505,7 +506,7 @@ void FrmMain::saveSourceAs() {
     if (!saved) {
         env_.dialogs->inform(this, kTitle,
                              QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(path) +
-                                 QStringLiteral("\n") + QString::fromStdString(saved.error()),
+                                 QStringLiteral("\n") + japaneseReason(saved.error()),
                              MessageIcon::Exclamation);
         return;
     }
@@ -564,7 +565,7 @@ void FrmMain::writeHistory() {
     if (auto written = writeHistoryFile(path, history_->entries()); !written) {
         env_.dialogs->inform(this, kTitle,
                              QStringLiteral("履歴ﾌｧｲﾙ（%1）を保存できません。").arg(path) +
-                                 QStringLiteral("\n") + QString::fromStdString(written.error()),
+                                 QStringLiteral("\n") + japaneseReason(written.error()),
                              MessageIcon::Exclamation);
     }
 }

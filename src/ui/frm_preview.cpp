@@ -11,6 +11,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_edit.h"
+#include "ui/japanese_reasons.h"
 #include "ui/picture_surface.h"
 #include "ui/widget_names.h"
 #include "ui/window_layout.h"
@@ -113,7 +114,7 @@ void FrmPreview::editDots() {
     if (!magnified) {
         dialogs_.inform(this, kTitle,
                         QStringLiteral("画像が大きすぎて%1倍に拡大できません。").arg(zoom) +
-                            QStringLiteral("\n") + QString::fromStdString(magnified.error()),
+                            QStringLiteral("\n") + japaneseReason(magnified.error()),
                         MessageIcon::Exclamation);
         return;
     }

@@ -23,6 +23,7 @@
 #include "reports/sheet_size_text.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/japanese_reasons.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
 
@@ -412,7 +413,7 @@ void FrmPrint::saveColourInformation() {
         return prepareReportContents(converted_, sharedState().colourTable, settingsLine_, *size);
     }();
     if (!contents) {
-        failToSave(QString::fromStdString(contents.error()));
+        failToSave(japaneseReason(contents.error()));
         return;
     }
 
@@ -430,7 +431,7 @@ void FrmPrint::saveColourInformation() {
     }
     Result<ReportTarget> target = reportTarget(targetPath);
     if (!target) {
-        failToSave(QString::fromStdString(target.error()));
+        failToSave(japaneseReason(target.error()));
         return;
     }
     if (reportFilesExist(target->basePath())) {
@@ -442,7 +443,7 @@ void FrmPrint::saveColourInformation() {
         if (answer == MessageAnswer::No) {
             Result<QString> base = automaticBase(*target, timeOfDay());
             if (!base) {
-                failToSave(QString::fromStdString(base.error()));
+                failToSave(japaneseReason(base.error()));
                 return;
             }
             target->base = *base;
@@ -453,7 +454,7 @@ void FrmPrint::saveColourInformation() {
         return writeReportContents(target->basePath(), *contents, converted_);
     }();
     if (!written) {
-        failToSave(QString::fromStdString(written.error()));
+        failToSave(japaneseReason(written.error()));
         return;
     }
     dialogs_.inform(this, kTitle, savedMessageText(*target), MessageIcon::None);

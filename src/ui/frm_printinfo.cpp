@@ -29,6 +29,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_sealprint.h"
+#include "ui/japanese_reasons.h"
 #include "ui/picture_surface.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
@@ -548,7 +549,7 @@ void FrmPrintInfo::store() {
             this, kTitle,
             QStringLiteral("設定ﾌｧｲﾙ（%1）を保存できません。")
                     .arg(QDir(settingsFolder_).filePath(QLatin1String(kCodeUsePrintFileName))) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
         return;  // the window stays open: nothing is lost
     }
