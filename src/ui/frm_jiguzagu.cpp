@@ -23,6 +23,7 @@
 #include "ui/dialogs.h"
 #include "ui/dropped_files.h"
 #include "ui/japanese_reasons.h"
+#include "ui/picture_dialogs.h"
 #include "ui/picture_surface.h"
 #include "ui/widget_names.h"
 
@@ -243,24 +244,19 @@ void FrmJiguzagu::refuse(const QString& text) {
 }
 
 void FrmJiguzagu::chooseFiles() {
-    const QString start =
-        slots_[0].path.isEmpty() ? QDir::currentPath() : getFolderPath(slots_[0].path);
-    const QStringList chosen = dialogs_.openFiles(
-        this, QStringLiteral("画像ﾌｧｲﾙ読み込み"), start,
-        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
-                       "すべてのﾌｧｲﾙ (*)"));
+    const QStringList chosen = dialogs_.openFiles(this, QStringLiteral("画像ﾌｧｲﾙ読み込み"),
+                                                  pictureDialogFolder(), pictureFileFilter());
+    rememberPictureFolder(chosen);
     placeFiles(chosen);  // cancelled: no files, nothing changes
 }
 
 void FrmJiguzagu::chooseFileFromMenu() {
-    const QString start = slots_[selected_].path.isEmpty() ? QDir::currentPath()
-                                                           : getFolderPath(slots_[selected_].path);
-    const QString chosen = dialogs_.openFile(
-        this, QStringLiteral("読み込み"), start,
-        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
-                       "すべてのﾌｧｲﾙ (*)"));
-    if (!chosen.isEmpty())
+    const QString chosen = dialogs_.openFile(this, QStringLiteral("読み込み"),
+                                             pictureDialogFolder(), pictureFileFilter());
+    if (!chosen.isEmpty()) {
+        rememberPictureFolder(chosen);
         placeFiles({chosen});
+    }
 }
 
 // One file goes to the selected slot, two go to A and B in their order; any other count

@@ -36,6 +36,7 @@
 #include "ui/frm_printinfo.h"
 #include "ui/frm_source.h"
 #include "ui/japanese_reasons.h"
+#include "ui/picture_dialogs.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
 
@@ -427,6 +428,7 @@ void FrmMain::loadPictureFile(const QString& path, bool addToHistory) {
         return;  // the picture, its name, the window and the history stay as they were
     if (addToHistory)
         history_->add(path);
+    rememberPictureFolder(path);
     source->arrangeScrollBars();
     source->fitWindowToPicture();
 }
@@ -460,10 +462,8 @@ void FrmMain::openWaitingPicture() {
 }
 
 void FrmMain::openPicture() {
-    const QString path = env_.dialogs->openFile(
-        this, QStringLiteral("画像の選択"), QDir::currentPath(),
-        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
-                       "すべてのﾌｧｲﾙ (*)"));
+    const QString path = env_.dialogs->openFile(this, QStringLiteral("画像の選択"),
+                                                pictureDialogFolder(), pictureFileFilter());
     if (path.isEmpty())
         return;  // cancelled
     loadPictureFile(QDir::toNativeSeparators(path), true);
@@ -511,6 +511,7 @@ void FrmMain::saveSourceAs() {
         return;
     }
     state.currentFileName = path;
+    rememberPictureFolder(path);
     source_->rebuildCaption();
     updateCommands();
     env_.dialogs->inform(
