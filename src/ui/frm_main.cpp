@@ -38,6 +38,7 @@
 #include "ui/japanese_reasons.h"
 #include "ui/picture_dialogs.h"
 #include "ui/picture_surface.h"
+#include "ui/program_icon.h"
 #include "ui/twips.h"
 
 namespace kirimo::ui {
@@ -77,6 +78,8 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     : QMainWindow(parent), env_(std::move(environment)) {
     setObjectName(QStringLiteral("frmMAIN"));
     setWindowTitle(kTitle);
+    // Child windows and dialogs take the main window's icon.
+    setWindowIcon(programIcon());
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("MDIClient"));
     setCentralWidget(mdi_);
