@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 #include "core/conversion_texts.h"
@@ -40,12 +41,15 @@
 #include "ui/picture_surface.h"
 #include "ui/program_icon.h"
 #include "ui/twips.h"
+#include "ui/window_layout.h"
 
 namespace kirimo::ui {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Kirimo");
+// The history window is not made shorter than this to stay below the conversion window.
+constexpr int kHistoryShortestHeight = 150;
 
 // The history window only hides when its close box is used; it closes for real when the
 // program ends.
@@ -348,7 +352,14 @@ FrmPreview* FrmMain::runConversion() {
             updateCommands();
     });
     frame->show();
+    // A start size that shows the whole picture, or as much as the client area holds with
+    // scroll bars; then the usual fit, all of it kept inside the client area.
+    const QSize area = mdi_->viewport()->size();
+    const QSize chrome = frame->size() - preview->size();
+    frame->resize(preview->wholePictureSize() + chrome);
+    frame->setGeometry(keepInside(frame->geometry(), area));
     preview->fitWindowToPicture();
+    frame->setGeometry(keepInside(frame->geometry(), area));
     return preview;
 }
 
@@ -535,6 +546,14 @@ void FrmMain::pressSourceButton(const QString& name) {
 }
 
 void FrmMain::showHistory() {
+    // Below the conversion window as far as the client area reaches; where too little of
+    // it is left there, moved up into the area.
+    const QSize area = mdi_->viewport()->size();
+    QRect frame = historyFrame_->geometry();
+    const int below = area.height() - frame.y();
+    if (below >= kHistoryShortestHeight)
+        frame.setHeight(std::min(frame.height(), below));
+    historyFrame_->setGeometry(keepInside(frame, area));
     historyFrame_->show();
     historyFrame_->raise();
     mdi_->setActiveSubWindow(historyFrame_);

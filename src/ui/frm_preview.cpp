@@ -40,6 +40,9 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
     focus_->setGeometry(124, 5, 10, 18);
     info_ = named(new QLabel(this), "lblINFO");
     info_->setGeometry(138, 5, 200, 18);
+    // Both labels hold the window's state for the program, not text for the user.
+    focus_->hide();
+    info_->hide();
 
     base_ = named(new QWidget(this), "picDODAI");
     base_->move(0, kBaseTop);
@@ -78,6 +81,10 @@ QWidget* FrmPreview::frameWindow() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         return sub;
     return this;
+}
+
+QSize FrmPreview::wholePictureSize() const {
+    return surface_->image().size() + QSize(0, base_->y());
 }
 
 void FrmPreview::fitWindowToPicture() {
