@@ -94,9 +94,9 @@ void FrmConvset::buildControls() {
     kind_ = named(new QComboBox(colours), "cboKIND");
     kind_->addItems({QStringLiteral("ﾓﾉｸﾛ"), QStringLiteral("標準8色"), QStringLiteral("16色"),
                      QStringLiteral("18色"), QStringLiteral("３原色")});
-    kind_->setGeometry(4, 16, 58, 22);
+    kind_->setGeometry(3, 16, 67, 22);
     auto* reset = named(new QPushButton(QStringLiteral("reset"), colours), "cmdRESET");
-    reset->setGeometry(64, 16, 36, 22);
+    reset->setGeometry(71, 16, 29, 22);
     connect(reset, &QPushButton::clicked, this, &FrmConvset::applyPaletteKind);
     connect(kind_, &QComboBox::activated, reset, &QPushButton::click);
 

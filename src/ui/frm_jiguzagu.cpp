@@ -106,9 +106,9 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
     setAcceptDrops(true);
 
     makeLabel(this, "Label1", QStringLiteral("画像ﾌｧｲﾙを２つ読み込んで下さい"),
-              QRect(8, 6, 280, 18));
+              QRect(8, 6, 290, 18));
     makeLabel(this, "Label4", QStringLiteral("縦横のｻｲｽﾞが近いものを用意しておいて下さい。"),
-              QRect(8, 24, 280, 18));
+              QRect(8, 24, 290, 18));
     auto* load = makeButton(this, QStringLiteral("cmdLOADPIC"), QStringLiteral("画像ﾌｧｲﾙ読み込み"),
                             QRect(8, 46, 150, 26));
     connect(load, &QPushButton::clicked, this, &FrmJiguzagu::chooseFiles);
@@ -213,7 +213,8 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
 
     for (int k = 0; k < 2; ++k)
         sizes_[k]->setText(sizeText(QImage()));
-    setFixedSize(292, 482);
+    // Wide enough for the instructions at the interface's font.
+    setFixedSize(300, 482);
 }
 
 FrmJiguzagu::~FrmJiguzagu() = default;
