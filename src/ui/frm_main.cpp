@@ -106,6 +106,8 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     // The history window, created hidden.
     history_ = new FrmLast;
     auto* historyFrame = new HistorySubWindow;
+    // Made without a parent, the frame would keep Qt's icon.
+    historyFrame->setWindowIcon(windowIcon());
     historyFrame->setWidget(history_);
     mdi_->addSubWindow(historyFrame);
     historyFrame_ = historyFrame;

@@ -146,6 +146,7 @@ TEST_F(NewWindowsTest, ChildWindowsAndDialogsShowTheProgramsIcon) {
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(frameOf(preview)->windowIcon().pixmap(32).toImage(), icon);
     EXPECT_EQ(sourceFrame()->windowIcon().pixmap(32).toImage(), icon);
+    EXPECT_EQ(window->historyWindow()->parentWidget()->windowIcon().pixmap(32).toImage(), icon);
     whileModal<ui::FrmAbout>(action("mnuABOUT"), [&](ui::FrmAbout& about) {
         EXPECT_EQ(about.windowIcon().pixmap(32).toImage(), icon);
     });
