@@ -569,8 +569,11 @@ void FrmMain::showHelp() {
         return;
     }
     if (!env_.openDocument || !env_.openDocument(QUrl::fromLocalFile(env_.manualPath))) {
+        // The manual's place, so that the user can open it some other way.
         env_.dialogs->inform(this, kTitle,
-                             QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。"),
+                             QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。\n"
+                                            "ﾏﾆｭｱﾙ：%1")
+                                 .arg(path),
                              MessageIcon::Stop);
     }
 }
