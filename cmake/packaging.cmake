@@ -16,6 +16,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Japanese texts for its dialogs and buttons; the libraries found above are added.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 # The Japanese Gothic the windows ask for; the program still runs with another font.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipaexfont-gothic)
 include(CPack)

@@ -8,6 +8,8 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   # Qt 6 (Core, Gui, Widgets, PrintSupport; offscreen and xcb platforms)
   qt6-base-dev qt6-qpa-plugins libgl-dev
+  # Qt's own texts (dialogs, buttons) in Japanese, loaded at start-up
+  qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts, headless display, PDF and picture tools used by tests and benchmarks

@@ -83,6 +83,14 @@ QString productLineName(const QString& id) {
     return found == knownNames().end() ? id : found->second;
 }
 
+QString productLineShortName(const QString& id) {
+    // The readable name without the bead size in brackets (and without the blank of the
+    // longest, to fit a narrow list).
+    if (id == QLatin1String("diamondDotz"))
+        return QStringLiteral("DiamondDotz");
+    return productLineName(id).section(QStringLiteral(" ("), 0, 0);
+}
+
 std::vector<ProductLine> loadProductLines(const QString& folder, QStringList* skipped) {
     std::vector<ProductLine> lines;
     if (folder.isEmpty())

@@ -44,9 +44,10 @@ inline constexpr int kMaxBeadsPerLine = 4096;
 // beads, or no bead at all.
 Result<std::vector<Bead>> parseBeadLines(const QStringList& lines);
 
-// The readable name of a product line id ("Hama midi (5 mm)" for "hama"); the id itself
-// for one the program does not know.
+// The readable name of a product line id ("Hama midi (5 mm)" for "hama"), and a short one
+// for narrow lists ("Hama midi"); the id itself for one the program does not know.
 QString productLineName(const QString& id);
+QString productLineShortName(const QString& id);
 
 // Every product line in `folder` (each *.csv), in the order of their readable names.
 // Files that cannot be read or parsed are left out and named in `skipped`.

@@ -17,7 +17,10 @@ namespace kirimo {
 
 struct SharedState {
     QString currentFileName;  // full path of the source picture's file; empty before any
-    PixelBuffer workPixels;   // the shared pixel buffer, reshaped by every read
+    // Folder of the picture last opened or saved, where picture dialogs start; empty
+    // before any.
+    QString lastPictureFolder;
+    PixelBuffer workPixels;  // the shared pixel buffer, reshaped by every read
     int selectedPreviewIndex = 0;
     int pictureWidth = 0;
     int pictureHeight = 0;

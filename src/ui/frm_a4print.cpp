@@ -30,6 +30,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_printinfo.h"
+#include "ui/japanese_reasons.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
@@ -565,7 +566,7 @@ void FrmA4Print::print() {
     auto pages = pagesFor(printer, sharedState().random, everyPage);
     if (!pages) {
         busy.reset();
-        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(pages.error()));
+        showFailure(QStringLiteral("印刷できません。"), japaneseReason(pages.error()));
         return;
     }
     if (pages->pageCount() == 0) {
@@ -588,7 +589,7 @@ void FrmA4Print::showPrintFailure(const QPrinter& printer, const std::string& wh
                    printerName(printer);
     // A PDF file that could not be written says why; the earlier file is still there.
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        text += u'\n' + QString::fromStdString(why);
+        text += u'\n' + japaneseReason(why);
     env_.dialogs->inform(this, kTitle, text, MessageIcon::Exclamation);
 }
 
@@ -612,7 +613,7 @@ void FrmA4Print::preview() {
         return pagesFor(printer, probe, everyPage);
     }();
     if (!pages) {
-        showFailure(QStringLiteral("印刷できません。"), QString::fromStdString(pages.error()));
+        showFailure(QStringLiteral("印刷できません。"), japaneseReason(pages.error()));
         return;
     }
     if (pages->pageCount() == 0) {
@@ -665,7 +666,7 @@ void FrmA4Print::saveImages() {
         }
     }
     if (!saved) {
-        showFailure(QStringLiteral("保存できません。"), QString::fromStdString(saved.error()));
+        showFailure(QStringLiteral("保存できません。"), japaneseReason(saved.error()));
         return;
     }
     env_.dialogs->inform(this, kTitle, printing::chartImagesSavedMessage(base), MessageIcon::None);

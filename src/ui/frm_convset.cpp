@@ -21,6 +21,7 @@
 #include "core/text_file.h"
 #include "ui/dialogs.h"
 #include "ui/frm_colset.h"
+#include "ui/japanese_reasons.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
 
@@ -100,17 +101,19 @@ void FrmConvset::buildControls() {
     kind_ = named(new QComboBox(colours), "cboKIND");
     kind_->addItems({QStringLiteral("ﾓﾉｸﾛ"), QStringLiteral("標準8色"), QStringLiteral("16色"),
                      QStringLiteral("18色"), QStringLiteral("３原色")});
-    kind_->setGeometry(4, 16, 58, 22);
+    kind_->setGeometry(3, 16, 67, 22);
     auto* reset = named(new QPushButton(QStringLiteral("reset"), colours), "cmdRESET");
-    reset->setGeometry(64, 16, 36, 22);
+    reset->setGeometry(71, 16, 29, 22);
     connect(reset, &QPushButton::clicked, this, &FrmConvset::applyPaletteKind);
     connect(kind_, &QComboBox::activated, reset, &QPushButton::click);
     // The colour set under the colour count: the standard colours or a bead product line.
     colourSet_ = named(new QComboBox(colours), "cboCOLSET");
-    colourSet_->setGeometry(4, 42, 94, 22);
+    colourSet_->setGeometry(2, 42, 99, 22);
     colourSet_->addItem(QStringLiteral("標準"));
-    for (const ProductLine& line : sharedState().productLines)
-        colourSet_->addItem(line.name, line.id);
+    for (const ProductLine& line : sharedState().productLines) {
+        colourSet_->addItem(productLineShortName(line.id), line.id);
+        colourSet_->setItemData(colourSet_->count() - 1, line.name, Qt::ToolTipRole);
+    }
     connect(colourSet_, &QComboBox::activated, this, &FrmConvset::chooseColourSet);
     colourSetButton_ = named(new QPushButton(QStringLiteral("色セット編集"), colours), "cmdCOLSET");
     colourSetButton_->setGeometry(4, 66, 94, 24);
@@ -284,7 +287,7 @@ void FrmConvset::buildControls() {
             dialogs_.inform(this, kTitle,
                             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。")
                                     .arg(QLatin1String(kEditColFileName)) +
-                                QStringLiteral("\n") + QString::fromStdString(saved.error()),
+                                QStringLiteral("\n") + japaneseReason(saved.error()),
                             MessageIcon::Exclamation);
         }
     });
@@ -385,7 +388,7 @@ void FrmConvset::savePreset() {
     }
     auto line = makePresetLine(name, rate_->value(), texts);
     if (!line) {
-        dialogs_.inform(this, QStringLiteral("設定保存"), QString::fromStdString(line.error()),
+        dialogs_.inform(this, QStringLiteral("設定保存"), japaneseReason(line.error()),
                         MessageIcon::Exclamation);
         return;
     }
@@ -395,7 +398,7 @@ void FrmConvset::savePreset() {
         dialogs_.inform(
             this, QStringLiteral("設定保存"),
             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(QLatin1String(kDorvelFileName)) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
         return;
     }
@@ -433,7 +436,7 @@ void FrmConvset::closeEvent(QCloseEvent* event) {
         dialogs_.inform(
             this, kTitle,
             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(QLatin1String(kDorvelFileName)) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
     }
     event->accept();
@@ -516,7 +519,7 @@ void FrmConvset::useColourSet(const ColourSetChoice& choice) {
         dialogs_.inform(
             this, kTitle,
             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(QLatin1String(kColourSetFileName)) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
     }
 }

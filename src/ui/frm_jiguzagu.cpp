@@ -22,6 +22,8 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/dropped_files.h"
+#include "ui/japanese_reasons.h"
+#include "ui/picture_dialogs.h"
 #include "ui/picture_surface.h"
 #include "ui/widget_names.h"
 
@@ -104,9 +106,9 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
     setAcceptDrops(true);
 
     makeLabel(this, "Label1", QStringLiteral("画像ﾌｧｲﾙを２つ読み込んで下さい"),
-              QRect(8, 6, 280, 18));
+              QRect(8, 6, 290, 18));
     makeLabel(this, "Label4", QStringLiteral("縦横のｻｲｽﾞが近いものを用意しておいて下さい。"),
-              QRect(8, 24, 280, 18));
+              QRect(8, 24, 290, 18));
     auto* load = makeButton(this, QStringLiteral("cmdLOADPIC"), QStringLiteral("画像ﾌｧｲﾙ読み込み"),
                             QRect(8, 46, 150, 26));
     connect(load, &QPushButton::clicked, this, &FrmJiguzagu::chooseFiles);
@@ -211,7 +213,8 @@ FrmJiguzagu::FrmJiguzagu(Dialogs& dialogs, QWidget* parent) : QDialog(parent), d
 
     for (int k = 0; k < 2; ++k)
         sizes_[k]->setText(sizeText(QImage()));
-    setFixedSize(292, 482);
+    // Wide enough for the instructions at the interface's font.
+    setFixedSize(300, 482);
 }
 
 FrmJiguzagu::~FrmJiguzagu() = default;
@@ -242,24 +245,19 @@ void FrmJiguzagu::refuse(const QString& text) {
 }
 
 void FrmJiguzagu::chooseFiles() {
-    const QString start =
-        slots_[0].path.isEmpty() ? QDir::currentPath() : getFolderPath(slots_[0].path);
-    const QStringList chosen = dialogs_.openFiles(
-        this, QStringLiteral("画像ﾌｧｲﾙ読み込み"), start,
-        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
-                       "すべてのﾌｧｲﾙ (*)"));
+    const QStringList chosen = dialogs_.openFiles(this, QStringLiteral("画像ﾌｧｲﾙ読み込み"),
+                                                  pictureDialogFolder(), pictureFileFilter());
+    rememberPictureFolder(chosen);
     placeFiles(chosen);  // cancelled: no files, nothing changes
 }
 
 void FrmJiguzagu::chooseFileFromMenu() {
-    const QString start = slots_[selected_].path.isEmpty() ? QDir::currentPath()
-                                                           : getFolderPath(slots_[selected_].path);
-    const QString chosen = dialogs_.openFile(
-        this, QStringLiteral("読み込み"), start,
-        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
-                       "すべてのﾌｧｲﾙ (*)"));
-    if (!chosen.isEmpty())
+    const QString chosen = dialogs_.openFile(this, QStringLiteral("読み込み"),
+                                             pictureDialogFolder(), pictureFileFilter());
+    if (!chosen.isEmpty()) {
+        rememberPictureFolder(chosen);
         placeFiles({chosen});
+    }
 }
 
 // One file goes to the selected slot, two go to A and B in their order; any other count
@@ -279,7 +277,7 @@ void FrmJiguzagu::placeFiles(const QStringList& paths) {
         }();
         if (!picture) {
             refuse(QStringLiteral("画像ﾌｧｲﾙ（%1）を読み込めません。").arg(path) +
-                   QStringLiteral("\n") + QString::fromStdString(picture.error()));
+                   QStringLiteral("\n") + japaneseReason(picture.error()));
             continue;
         }
         next[slot] = Slot{path, *picture};
@@ -444,7 +442,7 @@ void FrmJiguzagu::runCombination() {
                                     ? QStringLiteral("合体できません。")
                                     : QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(target);
         combined_->setImage(QImage());
-        refuse(failure + QStringLiteral("\n") + QString::fromStdString(saved.error()));
+        refuse(failure + QStringLiteral("\n") + japaneseReason(saved.error()));
         return;
     }
 
@@ -485,7 +483,7 @@ void FrmJiguzagu::saveResult() {
     }();
     if (!saved) {
         refuse(QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(target) + QStringLiteral("\n") +
-               QString::fromStdString(saved.error()));
+               japaneseReason(saved.error()));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 #include "core/colour_sets.h"
@@ -37,15 +38,21 @@
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/frm_source.h"
+#include "ui/japanese_reasons.h"
+#include "ui/picture_dialogs.h"
 #include "ui/picture_history.h"
 #include "ui/picture_surface.h"
+#include "ui/program_icon.h"
 #include "ui/twips.h"
+#include "ui/window_layout.h"
 
 namespace kirimo::ui {
 
 namespace {
 
 const QString kTitle = QStringLiteral("Kirimo");
+// The history window is not made shorter than this to stay below the conversion window.
+constexpr int kHistoryShortestHeight = 150;
 
 // The history window only hides when its close box is used; it closes for real when the
 // program ends.
@@ -78,6 +85,8 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
     : QMainWindow(parent), env_(std::move(environment)) {
     setObjectName(QStringLiteral("frmMAIN"));
     setWindowTitle(kTitle);
+    // Child windows and dialogs take the main window's icon.
+    setWindowIcon(programIcon());
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("MDIClient"));
     setCentralWidget(mdi_);
@@ -93,13 +102,15 @@ FrmMain::FrmMain(AppEnvironment environment, QWidget* parent)
             this, kTitle,
             QStringLiteral("設定ﾌｧｲﾙ（%1）を読み込めません。\n"
                            "このﾌｧｲﾙはそのまま残し、このﾌｧｲﾙへの変更は保存しません。\n%2")
-                .arg(displayPath(path), QString::fromStdString(why)),
+                .arg(displayPath(path), japaneseReason(why)),
             MessageIcon::Exclamation);
     });
 
     // The history window, created hidden.
     history_ = new FrmLast;
     auto* historyFrame = new HistorySubWindow;
+    // Made without a parent, the frame would keep Qt's icon.
+    historyFrame->setWindowIcon(windowIcon());
     historyFrame->setWidget(history_);
     mdi_->addSubWindow(historyFrame);
     historyFrame_ = historyFrame;
@@ -325,7 +336,7 @@ FrmPreview* FrmMain::runConversion() {
     }
     auto settings = convset_->conversionSettings();
     if (!settings) {
-        env_.dialogs->inform(this, kTitle, QString::fromStdString(settings.error()),
+        env_.dialogs->inform(this, kTitle, japaneseReason(settings.error()),
                              MessageIcon::Exclamation);
         return nullptr;
     }
@@ -342,7 +353,7 @@ FrmPreview* FrmMain::runConversion() {
     if (!converted) {
         env_.dialogs->inform(this, kTitle,
                              QStringLiteral("変換できません。") + QStringLiteral("\n") +
-                                 QString::fromStdString(converted.error()),
+                                 japaneseReason(converted.error()),
                              MessageIcon::Exclamation);
         return nullptr;
     }
@@ -366,7 +377,14 @@ FrmPreview* FrmMain::runConversion() {
             updateCommands();
     });
     frame->show();
+    // A start size that shows the whole picture, or as much as the client area holds with
+    // scroll bars; then the usual fit, all of it kept inside the client area.
+    const QSize area = mdi_->viewport()->size();
+    const QSize chrome = frame->size() - preview->size();
+    frame->resize(preview->wholePictureSize() + chrome);
+    frame->setGeometry(keepInside(frame->geometry(), area));
     preview->fitWindowToPicture();
+    frame->setGeometry(keepInside(frame->geometry(), area));
     return preview;
 }
 
@@ -450,6 +468,7 @@ void FrmMain::loadPictureFile(const QString& path, bool addToHistory) {
         return;  // the picture, its name, the window and the history stay as they were
     if (addToHistory)
         history_->add(path);
+    rememberPictureFolder(path);
     source->arrangeScrollBars();
     source->fitWindowToPicture();
 }
@@ -483,10 +502,8 @@ void FrmMain::openWaitingPicture() {
 }
 
 void FrmMain::openPicture() {
-    const QString path = env_.dialogs->openFile(
-        this, QStringLiteral("画像の選択"), QDir::currentPath(),
-        QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG *.png *.PNG);;"
-                       "すべてのﾌｧｲﾙ (*)"));
+    const QString path = env_.dialogs->openFile(this, QStringLiteral("画像の選択"),
+                                                pictureDialogFolder(), pictureFileFilter());
     if (path.isEmpty())
         return;  // cancelled
     loadPictureFile(QDir::toNativeSeparators(path), true);
@@ -529,11 +546,12 @@ void FrmMain::saveSourceAs() {
     if (!saved) {
         env_.dialogs->inform(this, kTitle,
                              QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(path) +
-                                 QStringLiteral("\n") + QString::fromStdString(saved.error()),
+                                 QStringLiteral("\n") + japaneseReason(saved.error()),
                              MessageIcon::Exclamation);
         return;
     }
     state.currentFileName = path;
+    rememberPictureFolder(path);
     source_->rebuildCaption();
     updateCommands();
     env_.dialogs->inform(
@@ -554,6 +572,14 @@ void FrmMain::pressSourceButton(const QString& name) {
 }
 
 void FrmMain::showHistory() {
+    // Below the conversion window as far as the client area reaches; where too little of
+    // it is left there, moved up into the area.
+    const QSize area = mdi_->viewport()->size();
+    QRect frame = historyFrame_->geometry();
+    const int below = area.height() - frame.y();
+    if (below >= kHistoryShortestHeight)
+        frame.setHeight(std::min(frame.height(), below));
+    historyFrame_->setGeometry(keepInside(frame, area));
     historyFrame_->show();
     historyFrame_->raise();
     mdi_->setActiveSubWindow(historyFrame_);
@@ -567,8 +593,11 @@ void FrmMain::showHelp() {
         return;
     }
     if (!env_.openDocument || !env_.openDocument(QUrl::fromLocalFile(env_.manualPath))) {
+        // The manual's place, so that the user can open it some other way.
         env_.dialogs->inform(this, kTitle,
-                             QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。"),
+                             QStringLiteral("HTML Helpﾌｧｲﾙが関連付けされていません。\n"
+                                            "ﾏﾆｭｱﾙ：%1")
+                                 .arg(path),
                              MessageIcon::Stop);
     }
 }
@@ -598,7 +627,7 @@ void FrmMain::writeHistory() {
     if (auto written = writeHistoryFile(path, history_->entries()); !written) {
         env_.dialogs->inform(this, kTitle,
                              QStringLiteral("履歴ﾌｧｲﾙ（%1）を保存できません。").arg(path) +
-                                 QStringLiteral("\n") + QString::fromStdString(written.error()),
+                                 QStringLiteral("\n") + japaneseReason(written.error()),
                              MessageIcon::Exclamation);
     }
 }

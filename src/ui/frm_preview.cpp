@@ -11,6 +11,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_edit.h"
+#include "ui/japanese_reasons.h"
 #include "ui/picture_surface.h"
 #include "ui/widget_names.h"
 #include "ui/window_layout.h"
@@ -39,6 +40,9 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
     focus_->setGeometry(124, 5, 10, 18);
     info_ = named(new QLabel(this), "lblINFO");
     info_->setGeometry(138, 5, 200, 18);
+    // Both labels hold the window's state for the program, not text for the user.
+    focus_->hide();
+    info_->hide();
 
     colourSet_ = named(new QLabel(this), "lblCOLSET");
     colourSet_->setGeometry(124, 5, 220, 18);
@@ -93,6 +97,10 @@ QWidget* FrmPreview::frameWindow() {
     return this;
 }
 
+QSize FrmPreview::wholePictureSize() const {
+    return surface_->image().size() + QSize(0, base_->y());
+}
+
 void FrmPreview::fitWindowToPicture() {
     ui::fitWindowToPicture(frameWindow(), base_->y(), surface_->image().size(), mainOuterSize_(),
                            sharedState().captionHeightTwips);
@@ -127,7 +135,7 @@ void FrmPreview::editDots() {
     if (!magnified) {
         dialogs_.inform(this, kTitle,
                         QStringLiteral("画像が大きすぎて%1倍に拡大できません。").arg(zoom) +
-                            QStringLiteral("\n") + QString::fromStdString(magnified.error()),
+                            QStringLiteral("\n") + japaneseReason(magnified.error()),
                         MessageIcon::Exclamation);
         return;
     }

@@ -46,6 +46,9 @@ class FrmPreview : public QWidget {
     void setPicture(const PixelBuffer& pixels);
     PictureSurface* surface() const { return surface_; }
 
+    // The client size that shows the whole picture below the buttons.
+    QSize wholePictureSize() const;
+
     // Sizes the window so that the picture shows whole, where the main window allows.
     void fitWindowToPicture();
 

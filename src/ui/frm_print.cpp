@@ -23,6 +23,7 @@
 #include "reports/sheet_size_text.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/japanese_reasons.h"
 #include "ui/twips.h"
 #include "ui/widget_names.h"
 
@@ -413,7 +414,7 @@ void FrmPrint::saveColourInformation() {
                                      *size);
     }();
     if (!contents) {
-        failToSave(QString::fromStdString(contents.error()));
+        failToSave(japaneseReason(contents.error()));
         return;
     }
 
@@ -431,7 +432,7 @@ void FrmPrint::saveColourInformation() {
     }
     Result<ReportTarget> target = reportTarget(targetPath);
     if (!target) {
-        failToSave(QString::fromStdString(target.error()));
+        failToSave(japaneseReason(target.error()));
         return;
     }
     if (reportFilesExist(target->basePath())) {
@@ -443,7 +444,7 @@ void FrmPrint::saveColourInformation() {
         if (answer == MessageAnswer::No) {
             Result<QString> base = automaticBase(*target, timeOfDay());
             if (!base) {
-                failToSave(QString::fromStdString(base.error()));
+                failToSave(japaneseReason(base.error()));
                 return;
             }
             target->base = *base;
@@ -454,7 +455,7 @@ void FrmPrint::saveColourInformation() {
         return writeReportContents(target->basePath(), *contents, converted_);
     }();
     if (!written) {
-        failToSave(QString::fromStdString(written.error()));
+        failToSave(japaneseReason(written.error()));
         return;
     }
     dialogs_.inform(this, kTitle, savedMessageText(*target), MessageIcon::None);

@@ -29,6 +29,8 @@
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
 #include "ui/frm_sealprint.h"
+#include "ui/japanese_reasons.h"
+#include "ui/picture_dialogs.h"
 #include "ui/picture_surface.h"
 #include "ui/print_dialogs.h"
 #include "ui/twips.h"
@@ -39,7 +41,6 @@ namespace kirimo::ui {
 namespace {
 
 const QString kTitle = QStringLiteral("Kirimo");
-const QString kPictureFilter = QStringLiteral("画像ﾌｧｲﾙ (*.bmp *.BMP *.jpg *.JPG *.jpeg *.JPEG)");
 constexpr int kSlotSide = 84;
 constexpr int kColourButtonSide = 26;
 
@@ -405,10 +406,11 @@ void FrmPrintInfo::loadIntoSlot() {
     ColourSymbols* symbols = currentSymbols();
     if (symbols == nullptr)
         return;
-    const QStringList paths =
-        dialogs_.openFiles(this, QStringLiteral("読み込み"), QDir::currentPath(), kPictureFilter);
+    const QStringList paths = dialogs_.openFiles(this, QStringLiteral("読み込み"),
+                                                 pictureDialogFolder(), pictureFileFilter());
     if (paths.isEmpty())
         return;  // cancelled
+    rememberPictureFolder(paths);
     QStringList native;
     for (const QString& path : paths)
         native << QDir::toNativeSeparators(path);
@@ -487,12 +489,15 @@ void FrmPrintInfo::chooseFont() {
 
 void FrmPrintInfo::sortPictures() {
     SharedState& state = sharedState();
-    const QString start =
-        state.currentFileName.isEmpty() ? QDir::currentPath() : state.currentFileName;
+    // In the folder of the picture last opened, the current picture's name proposed.
+    QString start = pictureDialogFolder();
+    if (!state.currentFileName.isEmpty())
+        start = QDir(start).filePath(getFileName(state.currentFileName, 0));
     const QStringList paths =
-        dialogs_.openFiles(this, QStringLiteral("画像ﾌｧｲﾙの自動分類"), start, kPictureFilter);
+        dialogs_.openFiles(this, QStringLiteral("画像ﾌｧｲﾙの自動分類"), start, pictureFileFilter());
     if (paths.isEmpty())
         return;  // cancelled
+    rememberPictureFolder(paths);
     QStringList unreadable;
     {
         BusyCursor busy;
@@ -548,7 +553,7 @@ void FrmPrintInfo::store() {
             this, kTitle,
             QStringLiteral("設定ﾌｧｲﾙ（%1）を保存できません。")
                     .arg(QDir(settingsFolder_).filePath(QLatin1String(kCodeUsePrintFileName))) +
-                QStringLiteral("\n") + QString::fromStdString(written.error()),
+                QStringLiteral("\n") + japaneseReason(written.error()),
             MessageIcon::Exclamation);
         return;  // the window stays open: nothing is lost
     }

@@ -16,6 +16,7 @@
 #include "printing/page_renderer.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/japanese_reasons.h"
 #include "ui/print_dialogs.h"
 #include "ui/widget_names.h"
 
@@ -268,10 +269,10 @@ void FrmSealPrint::print() {
     printing::StickerPages pages(pictures, area, options);
     BusyCursor busy;
     if (auto printed = printing::printPages(pages, *printer_); !printed) {
-        dialogs_.inform(this, kTitle,
-                        QStringLiteral("印刷できませんでした。\n%1")
-                            .arg(QString::fromStdString(printed.error())),
-                        MessageIcon::Exclamation);
+        dialogs_.inform(
+            this, kTitle,
+            QStringLiteral("印刷できませんでした。\n%1").arg(japaneseReason(printed.error())),
+            MessageIcon::Exclamation);
     }
 }
 

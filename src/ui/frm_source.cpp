@@ -24,6 +24,7 @@
 #include "ui/dialogs.h"
 #include "ui/dropped_files.h"
 #include "ui/eyedropper.h"
+#include "ui/japanese_reasons.h"
 #include "ui/picture_history.h"
 #include "ui/picture_surface.h"
 #include "ui/twips.h"
@@ -186,7 +187,7 @@ bool FrmSource::setSourceWindow(const QString& path) {
     if (!image) {
         dialogs_.inform(this, kTitle,
                         QStringLiteral("画像ﾌｧｲﾙ（%1）を読み込めません。").arg(path) +
-                            QStringLiteral("\n") + QString::fromStdString(image.error()),
+                            QStringLiteral("\n") + japaneseReason(image.error()),
                         MessageIcon::Exclamation);
         return false;
     }

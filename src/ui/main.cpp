@@ -7,8 +7,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QIcon>
 #include <QStandardPaths>
 #include <QTime>
 #include <cstdio>
@@ -19,6 +17,8 @@
 #include "ui/app_environment.h"
 #include "ui/dialogs.h"
 #include "ui/frm_main.h"
+#include "ui/interface_language.h"
+#include "ui/program_icon.h"
 #include "ui/single_instance.h"
 
 namespace {
@@ -70,12 +70,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // The same Japanese Gothic everywhere, where it is installed.
-    const QString gothic = QString::fromLatin1(kirimo::kJapaneseGothicFamily);
-    if (QFontDatabase::families().contains(gothic))
-        QApplication::setFont(QFont(gothic, 10));
+    // The same Japanese Gothic everywhere, where it is installed, and Qt's own texts in
+    // Japanese.
+    kirimo::ui::useInterfaceFont();
     kirimo::installFontSubstitutes();
-    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kirimo::version::kAppId)));
+    kirimo::ui::useJapaneseQtTexts(app);
+    QApplication::setWindowIcon(kirimo::ui::programIcon());
 
     kirimo::ui::QtDialogs dialogs;
     kirimo::ui::AppEnvironment environment;

@@ -63,6 +63,13 @@ void fitWindowToPicture(QWidget* window, int topPixels, QSize picture, QSize mai
     window->resize(size);
 }
 
+QRect keepInside(QRect frame, QSize area) {
+    const QSize size = frame.size().boundedTo(area).expandedTo(QSize(0, 0));
+    const int left = std::clamp(frame.x(), 0, area.width() - size.width());
+    const int top = std::clamp(frame.y(), 0, area.height() - size.height());
+    return QRect(QPoint(left, top), size);
+}
+
 ScrollBars makePictureScrollBars(QWidget* window, QWidget* picture) {
     auto* across = new QScrollBar(Qt::Horizontal, window);
     across->setObjectName(QStringLiteral("scrYOKO"));

@@ -2,6 +2,7 @@
 // Layout steps shared by the picture windows: the scroll bars around a picture shown at
 // a zoom, and fitting a child window to its picture.
 
+#include <QRect>
 #include <QSize>
 
 class QScrollBar;
@@ -31,5 +32,9 @@ ScrollBars makePictureScrollBars(QWidget* window, QWidget* picture);
 // outer size `mainOuter`; the other direction keeps its size.
 void fitWindowToPicture(QWidget* window, int topPixels, QSize picture, QSize mainOuter,
                         int captionHeightTwips);
+
+// A child window's frame `frame` made to lie inside a client area of `area`: no larger
+// than the area, and moved up and to the left where it would reach beyond it.
+QRect keepInside(QRect frame, QSize area);
 
 }  // namespace kirimo::ui

@@ -437,7 +437,8 @@ TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) 
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     print("fifo.pdf");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains("not a regular file"));
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("書き込めません")))
+        << dialogs.messages[0].text.toStdString();
     struct stat info {};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
@@ -458,7 +459,7 @@ TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) 
     const QByteArray kept = readBytes(earlier);
     ::umount(QFile::encodeName(full).constData());
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.messages[1].text.contains("the disk is full"))
+    EXPECT_TRUE(dialogs.messages[1].text.contains(QStringLiteral("ﾃﾞｨｽｸがいっぱいです")))
         << dialogs.messages[1].text.toStdString();
     EXPECT_EQ(kept, "%PDF-1.4 the earlier chart");
 }

@@ -33,7 +33,7 @@ TEST_F(ColourSetTest, AChosenLineRepaintsTheCellsAndIsKeptForTheNextRun) {
     EXPECT_FALSE(c<QPushButton>("cmdCOLSET")->isEnabled());
     EXPECT_EQ(cell(2)->toolTip(), "F0");
 
-    chooseSet("Perler (5 mm)");
+    chooseSet("Perler");
     EXPECT_EQ(cell(0)->toolTip(), "80-19018 Black");
     EXPECT_EQ(cell(0)->palette().color(QPalette::Window), QColor(0x32, 0x32, 0x34));
     EXPECT_TRUE(c<QPushButton>("cmdCOLSET")->isEnabled());
@@ -43,7 +43,7 @@ TEST_F(ColourSetTest, AChosenLineRepaintsTheCellsAndIsKeptForTheNextRun) {
     dialogs.answers.push_back(ui::MessageAnswer::Yes);
     window->close();
     start();
-    EXPECT_EQ(sets()->currentText(), "Perler (5 mm)");
+    EXPECT_EQ(sets()->currentText(), "Perler");
     EXPECT_EQ(codeOf(1), "80-19001");
 
     chooseSet("標準");
@@ -64,7 +64,7 @@ TEST_F(ColourSetTest, AMalformedFileMeansTheStandardSetAndIsKept) {
 
 TEST_F(ColourSetTest, TheEditorBindsSwapsAndRestoresTheAutomaticBinding) {
     start();
-    chooseSet("Hama midi (5 mm)");
+    chooseSet("Hama midi");
     const QString white = codeOf(1);
     whileModal<ui::FrmColSet>(c<QPushButton>("cmdCOLSET"), [&](ui::FrmColSet& editor) {
         auto* colours = child<QListWidget>(&editor, "lstCOLOURS");
@@ -94,7 +94,7 @@ TEST_F(ColourSetTest, APictureConvertedInASetKeepsItsColoursWhenTheSetChanges) {
     const QString photo = makePictureOf(
         "photo.png", 60, 40, [](int x, int y) { return qRgb(x * 4, y * 6, (x * y) % 256); });
     window->loadPictureFile(photo, false);
-    chooseSet("Perler (5 mm)");
+    chooseSet("Perler");
     pick(c<QComboBox>("cboKIND"), 3);
     ui::FrmPreview* preview = convert();
     ASSERT_NE(preview, nullptr);

@@ -157,9 +157,11 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     documentsOpen = false;
     trigger("mnuDISPHELP");
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(
-        dialogs.messages[1],
-        (ShownMessage{"Kirimo", "HTML Helpﾌｧｲﾙが関連付けされていません。", MessageIcon::Stop}));
+    EXPECT_EQ(dialogs.messages[1],
+              (ShownMessage{"Kirimo",
+                            "HTML Helpﾌｧｲﾙが関連付けされていません。\nﾏﾆｭｱﾙ：" +
+                                QDir::toNativeSeparators(environment.manualPath),
+                            MessageIcon::Stop}));
 
     documentsOpen = true;
     trigger("mnuDISPHELP");

@@ -1,16 +1,21 @@
-// Pictures of the main window for people to look at. Runs only when
-// KIRIMO_SCREENSHOT_DIR names a folder, on a real display:
+// Pictures of the windows for people to look at, and for the manual
+// (scripts/manual-screenshots.sh). Runs only when KIRIMO_SCREENSHOT_DIR names a folder,
+// on a real display:
 //   KIRIMO_SCREENSHOT_DIR=/tmp/shots QT_QPA_PLATFORM=xcb
 //   xvfb-run -s "-screen 0 1280x800x24" kirimo_ui_tests --gtest_filter='UiScreenshot*'
+// Each picture holds one window: the main window with its child windows, or one dialog.
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ui/dialogs.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_convset.h"
 #include "ui/frm_jiguzagu.h"
@@ -48,18 +54,51 @@ class UiScreenshot : public UiTest {
         }
     }
 
-    void grabScreen(const QString& name) {
+    // The screen where `shown` lies, its frame included.
+    void grab(QWidget* shown, const QString& name) {
         settle();
-        const QPixmap shot = window->screen()->grabWindow(0);
+        const QRect area = shown->isWindow()
+                               ? shown->frameGeometry()
+                               : QRect(shown->mapToGlobal(QPoint(0, 0)), shown->size());
+        const QPixmap shot =
+            shown->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
         EXPECT_TRUE(shot.save(QDir(folder_).filePath(name)));
+    }
+    void grabScreen(const QString& name) { grab(window.get(), name); }
+
+    // Runs `work` once, as soon as a modal window of type T is the active one.
+    template <typename T>
+    void whenModal(const std::function<void(T&)>& work) {
+        auto* poll = new QTimer(window.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, work] {
+            if (auto* shown = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
+                work(*shown);
+            }
+        });
+        poll->start(50);
+    }
+
+    // The sample photograph enlarged to 2560 x 1920 with ImageMagick, or nothing.
+    QString largePhotograph(const QString& cat) {
+        const QString large = QDir(pictureFolder).filePath("cat_large.jpg");
+        QProcess convert;
+        convert.start(QStringLiteral("convert"),
+                      {cat, QStringLiteral("-resize"), QStringLiteral("2560x1920!"), large});
+        if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
+            return {};
+        return large;
     }
 
     // Starts the main window in the screen's top-left corner, 1280 x 800; the sample
     // photograph's path, or nothing when it is missing.
     QString startWithThePhotograph() {
-        const QString cat = QDir::cleanPath(
+        // A copy in the sandbox: the windows write their settings next to the picture.
+        const QString sample = QDir::cleanPath(
             QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg"));
-        if (!QFileInfo::exists(cat))
+        const QString cat = QDir(pictureFolder).filePath("cat.jpg");
+        if (!QFile::copy(sample, cat))
             return {};
         start();
         window->move(0, 0);
@@ -142,7 +181,7 @@ TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
         QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, over);
         QTest::mouseMove(map, over + QPoint(1, 0));
         QTest::mouseMove(map, over);
-        grabScreen("colour_information.png");
+        grab(info, "colour_information.png");
         info->close();
     });
     trigger("mnuSAVE");
@@ -164,7 +203,7 @@ TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
         QWidget* modal = QApplication::activeModalWidget();
         ASSERT_NE(modal, nullptr);
         modal->move(40, 40);
-        grabScreen("colour_symbols.png");
+        grab(modal, "colour_symbols.png");
         // The sticker window with the colour's usable pictures, the second one selected.
         auto* symbols = qobject_cast<ui::FrmPrintInfo*>(modal);
         ASSERT_NE(symbols, nullptr);
@@ -175,7 +214,7 @@ TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
             seal->move(200, 120);
             seal->findChild<QListWidget*>("lstFILE(0)")->item(1)->setSelected(true);
             seal->findChild<QCheckBox*>("chkLINE")->setChecked(true);
-            grabScreen("sticker_window.png");
+            grab(seal, "sticker_window.png");
             seal->findChild<QPushButton*>("cmdCLOSE")->click();
         });
         modal->findChild<QPushButton*>("cmdSEALPRINT")->click();
@@ -205,14 +244,14 @@ TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
             a4->findChild<QCheckBox*>("chkPR")->setChecked(false);
             for (const char* extra : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
                 a4->findChild<QCheckBox*>(extra)->setChecked(true);
-            grabScreen("a4_window.png");
+            grab(a4, "a4_window.png");
             // The preview of the same pages, as the button shows it.
             QTimer::singleShot(0, a4, [&] {
                 QWidget* preview = QApplication::activeModalWidget();
                 ASSERT_NE(preview, nullptr);
                 preview->setGeometry(0, 0, 1280, 800);
                 settle();
-                grabScreen("a4_print_preview.png");
+                grab(preview, "a4_print_preview.png");
                 previewed = true;
                 preview->close();
             });
@@ -255,11 +294,117 @@ TEST_F(UiScreenshot, ZigzagWindowAfterARun) {
         crop->move(8, 6);
         zig->findChild<QComboBox*>("cboHABA")->setEditText(QStringLiteral("29"));
         zig->findChild<QPushButton*>("cmdRUN")->click();
-        grabScreen("zigzag_window.png");
+        grab(zig, "zigzag_window.png");
         zig->findChild<QPushButton*>("cmdCLOSE")->click();
     });
     trigger("mnuJIGZAG");
     EXPECT_TRUE(ran);
+}
+
+// A conversion of a picture larger than the client area: the new preview opens inside
+// it with scroll bars; the history window opens inside it too.
+TEST_F(UiScreenshot, LargePreviewAndHistory) {
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    const QString large = largePhotograph(cat);
+    if (large.isEmpty())
+        GTEST_SKIP() << "ImageMagick's convert is not available";
+    openThroughDialog(large);
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+    grabScreen("large_preview.png");
+    trigger("mnuLAST");
+    grabScreen("history.png");
+}
+
+// The dot editor on the photograph's preview, three times enlarged.
+TEST_F(UiScreenshot, DotEditor) {
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    openThroughDialog(cat);
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+    auto* preview = window->findChild<ui::FrmPreview*>();
+    ASSERT_NE(preview, nullptr);
+    preview->findChild<QComboBox*>("cboBAI")->setCurrentIndex(1);
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        ASSERT_NE(editor, nullptr);
+        shown = true;
+        editor->setGeometry(100, 80, 760, 560);
+        grab(editor, "dot_editor.png");
+        editor->close();
+    });
+    preview->findChild<QPushButton*>("cmdEDIT")->click();
+    EXPECT_TRUE(shown);
+}
+
+// Qt's own dialogs in Japanese: the save dialog of "元ﾃﾞｰﾀを別名保存", the overwrite
+// question that follows it, and the printer dialog of the A4 window.
+TEST_F(UiScreenshot, SaveDialogOverwriteQuestionAndPrintDialog) {
+    ui::QtDialogs real;
+    environment.dialogs = &real;
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    window->loadPictureFile(cat, true);
+    const QString existing = makePicture("cat.bmp", 20, 20);
+    bool asked = false;
+    whenModal<QFileDialog>([&](QFileDialog& files) {
+        files.move(120, 80);
+        files.setDirectory(pictureFolder);
+        grab(&files, "save_dialog.png");
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            asked = true;
+            box.move(400, 300);
+            grab(&box, "message_box.png");
+            box.button(QMessageBox::Cancel)->click();
+        });
+        files.selectFile(existing);
+        static_cast<QDialog&>(files).accept();
+    });
+    trigger("mnuGSAVE");
+    EXPECT_TRUE(asked);
+
+    bool printed = false;
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+    whenModal<ui::FrmPrint>([&](ui::FrmPrint& info) {
+        whenModal<ui::FrmA4Print>([&](ui::FrmA4Print& a4) {
+            whenModal<QPrintDialog>([&](QPrintDialog& dialog) {
+                printed = true;
+                dialog.move(200, 100);
+                grab(&dialog, "print_dialog.png");
+                dialog.reject();
+                QTimer::singleShot(0, &a4, [&a4, &info] {
+                    a4.close();
+                    info.close();
+                });
+            });
+            a4.findChild<QPushButton*>("cmdPRTSTART")->click();
+        });
+        info.findChild<QComboBox*>("cboYOKO")->setEditText("30");
+        info.findChild<QComboBox*>("cboTATE")->setEditText("30");
+        info.findChild<QPushButton*>("cmdA4")->click();
+    });
+    trigger("mnuSAVE");
+    EXPECT_TRUE(printed);
+}
+
+// The about box.
+TEST_F(UiScreenshot, AboutBox) {
+    ASSERT_FALSE(startWithThePhotograph().isEmpty());
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(about, nullptr);
+        shown = true;
+        about->move(300, 200);
+        grab(about, "about.png");
+        about->close();
+    });
+    trigger("mnuABOUT");
+    EXPECT_TRUE(shown);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "core/font_substitutes.h"
+#include "ui/interface_language.h"
 
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
         setenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     kirimo::installFontSubstitutes();
+    kirimo::ui::useJapaneseQtTexts(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
