@@ -14,6 +14,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
+#include "cli/colour_set_option.h"
 #include "cli/foreign_dots.h"
 #include "cli/sheet_option.h"
 #include "cli/symbols_option.h"
@@ -56,6 +57,9 @@ constexpr const char* kChartUsage =
     "    --bold-every N              every Nth grid line of a sheet wide (N >= 1)\n"
     "    --symbols FILE              a CodeUsePrint.ini (default: each colour's own name)\n"
     "    --user-colour RRGGBB        colour 17 (default 808080)\n"
+    "    --colour-set ID             the colours of a bead product line; the cover and\n"
+    "                                legend name each colour's bead\n"
+    "    --colour-set-file FILE      the colour set of a ColourSet.ini\n"
     "    --seed N                    random seed (default the seconds since midnight)\n"
     "    --margin MM                 empty border on every side of a page, whole mm 0-50\n"
     "                                (default 5; 0 prints to the paper's edge)\n";
@@ -75,11 +79,12 @@ constexpr const char* kImagesUsage =
 const std::set<QString> kSwitches = {"--portrait",  "--pictures", "--colour",
                                      "--fill-cell", "--no-white", "--skip-white-pages",
                                      "--cover",     "--legend",   "--fill-colour"};
-const std::set<QString> kValued = {"--sheet", "--cell",       "--lines",
-                                   "--pages", "--symbols",    "--user-colour",
-                                   "--seed",  "--bold-every", "--margin"};
-const std::set<QString> kImageFlags = {"--sheet",   "--portrait",    "--colour",
-                                       "--symbols", "--user-colour", "--seed"};
+const std::set<QString> kValued = {"--sheet",   "--cell",        "--lines",          "--pages",
+                                   "--symbols", "--user-colour", "--seed",           "--bold-every",
+                                   "--margin",  "--colour-set",  "--colour-set-file"};
+const std::set<QString> kImageFlags = {"--sheet",      "--portrait",       "--colour",
+                                       "--symbols",    "--user-colour",    "--seed",
+                                       "--colour-set", "--colour-set-file"};
 
 struct Arguments {
     QStringList positional;
@@ -149,6 +154,11 @@ Result<ChartInput> readInput(const Arguments& args) {
         input.table.setUserColourComponent(1, rgb->green);
         input.table.setUserColourComponent(2, rgb->blue);
     }
+    // A colour set maps the dots to its beads (17 is the bead nearest the user colour).
+    if (auto applied = applyColourSetOption(input.table, args.value("--colour-set"),
+                                            args.value("--colour-set-file"));
+        !applied)
+        return makeError(applied.error());
 
     uint32_t seed = static_cast<uint32_t>(QTime::currentTime().msecsSinceStartOfDay() / 1000);
     if (auto text = args.value("--seed")) {

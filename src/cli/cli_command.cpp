@@ -27,7 +27,7 @@ Result<void> checkOutputs(const QStringList& outputs, const QStringList& inputs)
 
 QStringList reportOutputs(const QString& base) {
     return {base + QStringLiteral(".txt"), base + QStringLiteral(".csv"),
-            base + QStringLiteral(".bmp")};
+            base + QStringLiteral(".bmp"), base + QStringLiteral("_beads.csv")};
 }
 
 bool registerCommand(const Command& command) {

@@ -34,7 +34,8 @@ bool commandPaints(const QString& name);
 // regular file, or one of the inputs), naming it.
 Result<void> checkOutputs(const QStringList& outputs, const QStringList& inputs);
 
-// The report files a base name gives: BASE.txt, BASE.csv and BASE.bmp.
+// The report files a base name gives: BASE.txt, BASE.csv, BASE.bmp and, in a colour set,
+// BASE_beads.csv.
 QStringList reportOutputs(const QString& base);
 
 // Adds a sub-command; each command's file registers itself at start-up with

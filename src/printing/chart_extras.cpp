@@ -142,7 +142,11 @@ Page coverPage(const PixelBuffer& picture, const SheetGrid& grid, const ChartTot
         const QRectF swatch(x, rowY, kSwatchMm, kSwatchMm);
         page.items.push_back(FilledRectItem{swatch, entryColour(table, k)});
         addRectOutline(page, swatch, 0.0, Qt::black);
-        page.items.push_back(TextItem{colourName(k) + QStringLiteral("＝") + QString::number(count),
+        // In a colour set, the bead a maker buys beside the count.
+        const auto& bead = table.bead(k);
+        const QString name =
+            bead ? colourName(k) + u' ' + bead->code + u' ' + bead->name : colourName(k);
+        page.items.push_back(TextItem{name + QStringLiteral("＝") + QString::number(count),
                                       infoFont, Qt::black, QPointF(x + kSwatchMm + 2.0, rowY)});
         ++shown;
     }
@@ -157,6 +161,9 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
     const double countX = pageSizeMm.width() - kLegendCountFromRightMm;
     const double sheetsX = pageSizeMm.width() - kLegendSheetsFromRightMm;
     const double symbolsRight = countX - 5.0;
+    // In a colour set, a column of beads (code and name) comes before the symbols.
+    const bool beads = !table.colourSetId().isEmpty();
+    const double symbolsX = beads ? kLegendSymbolsXMm + kLegendBeadsWidthMm : kLegendSymbolsXMm;
     const TextFont headFont = gothic(10, true);
     const TextFont rowFont = gothic(10);
     TextFont charFont = symbolFont;
@@ -178,8 +185,12 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
                 TextItem{QStringLiteral("色"), headFont, Qt::black, QPointF(margin, headY)});
             page.items.push_back(TextItem{QStringLiteral("名"), headFont, Qt::black,
                                           QPointF(kLegendNameXMm, headY)});
-            page.items.push_back(TextItem{QStringLiteral("記号"), headFont, Qt::black,
-                                          QPointF(kLegendSymbolsXMm, headY)});
+            if (beads) {
+                page.items.push_back(TextItem{QStringLiteral("ﾋﾞｰｽﾞ"), headFont, Qt::black,
+                                              QPointF(kLegendSymbolsXMm, headY)});
+            }
+            page.items.push_back(
+                TextItem{QStringLiteral("記号"), headFont, Qt::black, QPointF(symbolsX, headY)});
             page.items.push_back(
                 TextItem{QStringLiteral("数"), headFont, Qt::black, QPointF(countX, headY)});
             page.items.push_back(
@@ -194,10 +205,14 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
         addRectOutline(page, swatch, 0.0, Qt::black);
         page.items.push_back(
             TextItem{colourName(k), rowFont, Qt::black, QPointF(kLegendNameXMm, y)});
+        if (const auto& bead = table.bead(k); bead && beads) {
+            page.items.push_back(TextItem{bead->code + u' ' + bead->name, rowFont, Qt::black,
+                                          QPointF(kLegendSymbolsXMm, y)});
+        }
 
         const LegendSymbols& own = symbols[index];
         if (!own.pictures.empty()) {
-            double x = kLegendSymbolsXMm;
+            double x = symbolsX;
             for (const QImage& image : own.pictures) {
                 if (x + kLegendSwatchMm > symbolsRight)
                     break;
@@ -207,7 +222,7 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
             }
         } else {
             // As many characters as fit, "…" when some are left out.
-            const double room = symbolsRight - kLegendSymbolsXMm;
+            const double room = symbolsRight - symbolsX;
             QString text;
             for (qsizetype i = 0; i < own.characters.size(); ++i) {
                 const QString next =
@@ -221,8 +236,7 @@ std::vector<Page> legendPages(const ChartTotals& totals, const ColourTable& tabl
             }
             if (own.characters.isEmpty())
                 text = QStringLiteral(".");
-            page.items.push_back(
-                TextItem{text, charFont, Qt::black, QPointF(kLegendSymbolsXMm, y)});
+            page.items.push_back(TextItem{text, charFont, Qt::black, QPointF(symbolsX, y)});
         }
         page.items.push_back(TextItem{QString::number(totals.counts[index]), rowFont, Qt::black,
                                       QPointF(countX, y)});

@@ -35,6 +35,7 @@ inline constexpr double kLegendRowMm = 8.0;
 inline constexpr double kLegendSwatchMm = 6.0;
 inline constexpr double kLegendNameXMm = 22.0;
 inline constexpr double kLegendSymbolsXMm = 32.0;
+inline constexpr double kLegendBeadsWidthMm = 45.0;  // the bead column of a colour set
 inline constexpr double kLegendCountFromRightMm = 60.0;
 inline constexpr double kLegendSheetsFromRightMm = 30.0;
 

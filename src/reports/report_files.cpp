@@ -194,7 +194,39 @@ Result<ReportContents> prepareReportContents(const PixelBuffer& converted, const
         return makeError(map.error());
     if (auto checked = checkTextReport(*map, *grid); !checked)
         return makeError(checked.error());
-    return ReportContents{settingsLine, std::move(*map), *grid};
+    QStringList beads = beadReportLines(*map, *grid, table);
+    return ReportContents{settingsLine, std::move(*map), *grid, std::move(beads)};
+}
+
+QStringList beadReportLines(const ColourNumberMap& map, const SheetGrid& grid,
+                            const ColourTable& table) {
+    if (table.colourSetId().isEmpty())
+        return {};
+    const ColourCounts counts = countPicture(map);
+    std::array<int64_t, kColourCount> sheets{};
+    for (int i = 0; i < grid.count(); ++i) {
+        const ColourCounts inSheet = countSheet(map, grid.sheet(i));
+        for (int k = 0; k < kColourCount; ++k)
+            sheets[static_cast<size_t>(k)] += inSheet[static_cast<size_t>(k)] > 0 ? 1 : 0;
+    }
+    QStringList lines{QStringLiteral("番号,色,ｺｰﾄﾞ,ﾋﾞｰｽﾞ,数,枚数")};
+    for (int k = 0; k < kColourCount; ++k) {
+        const auto& bead = table.bead(k);
+        if (counts[static_cast<size_t>(k)] <= 0 || !bead)
+            continue;
+        lines << QStringList{QString::number(k),
+                             colourName(k),
+                             bead->code,
+                             bead->name,
+                             QString::number(counts[static_cast<size_t>(k)]),
+                             QString::number(sheets[static_cast<size_t>(k)])}
+                     .join(u',');
+    }
+    return lines;
+}
+
+QString beadReportPath(const QString& basePath) {
+    return basePath + QStringLiteral("_beads.csv");
 }
 
 Result<void> checkReportBase(const QString& basePath) {
@@ -245,7 +277,11 @@ Result<void> writeReportContents(const QString& basePath, const ReportContents& 
                                         });
         !written)
         return written;
-    return savePictureBmp(basePath + QStringLiteral(".bmp"), converted);
+    if (auto saved = savePictureBmp(basePath + QStringLiteral(".bmp"), converted); !saved)
+        return saved;
+    if (contents.beadLines.isEmpty())
+        return {};
+    return writeTextLines(beadReportPath(basePath), contents.beadLines);
 }
 
 Result<void> writeReportFiles(const QString& basePath, const PixelBuffer& converted,

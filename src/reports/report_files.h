@@ -68,7 +68,18 @@ struct ReportContents {
     QString settingsLine;
     ColourNumberMap map;
     std::optional<SheetGrid> grid;
+    // In a colour set, the beads file's lines (beadReportLines); empty otherwise.
+    QStringList beadLines;
 };
+
+// The beads a maker buys for a picture drawn in a colour set: a heading, then one line per
+// colour used: ColourNumber, name, bead code, bead name, count and number of sheets it
+// appears on. Nothing for the standard set.
+QStringList beadReportLines(const ColourNumberMap& map, const SheetGrid& grid,
+                            const ColourTable& table);
+
+// The beads file of a report: basePath + "_beads.csv".
+QString beadReportPath(const QString& basePath);
 
 // The reports of the converted picture divided into sheets of sheetSize dots. Refuses an
 // empty picture, a sheet size below 1 x 1 and an oversized text report.
@@ -83,7 +94,8 @@ Result<void> checkReportBase(const QString& basePath);
 // them to the table colour nearest by packed value.
 int64_t countNonTableDots(const PixelBuffer& pixels, const ColourTable& table);
 
-// Writes basePath + ".txt", basePath + ".csv" and then the picture as basePath + ".bmp",
+// Writes basePath + ".txt", basePath + ".csv", then the picture as basePath + ".bmp", and in
+// a colour set the beads file,
 // the text files as their lines are made, each file whole or not at all. A failing write
 // ends the work; files written before it stay. A base refused by
 // checkReportBase writes nothing.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <set>
 
@@ -80,6 +81,51 @@ TEST(ColourSetsCli, AConversionInASetIsDrawnOnlyInItsBeads) {
     const auto bad = runCli({"convert", input, dir.filePath("bad.bmp"), "--colour-set-file", file});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.err.contains("is not a usable colour set file")) << bad.err.toStdString();
+}
+
+TEST(ColourSetsCli, ThePhotographsBeadsFileAndLegendNameTheBeads) {
+    QTemporaryDir dir;
+    const QString photo = QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg");
+    const QString dots = dir.filePath("cat.bmp");
+    ASSERT_EQ(runCli({"convert", photo, dots, "--palette", "18", "--colour-set", "hama"}).exitCode,
+              0);
+    const auto report =
+        runCli({"report", dots, dir.filePath("r"), "--sheet", "40x40", "--colour-set", "hama"});
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    auto lines = readTextLines(dir.filePath("r_beads.csv"));
+    ASSERT_TRUE(lines.ok()) << lines.error();
+    ASSERT_GE(lines->size(), 2);
+    EXPECT_EQ(lines->first(), QStringLiteral("番号,色,ｺｰﾄﾞ,ﾋﾞｰｽﾞ,数,枚数"));
+    const QStringList bindings =
+        runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts);
+    const auto picture = loadPictureFile(dots);
+    ASSERT_TRUE(picture.ok());
+    const int sheets = ((picture->width() + 39) / 40) * ((picture->height() + 39) / 40);
+    int64_t total = 0;
+    QStringList codes;
+    for (const QString& line : lines->mid(1)) {
+        const QStringList f = line.split(',');
+        ASSERT_EQ(f.size(), 6) << line.toStdString();
+        const QStringList bound = bindings[f[0].toInt()].split('\t');
+        EXPECT_EQ(f.mid(1, 3), bound.mid(1, 3)) << "number, name, code and bead as listed";
+        EXPECT_GE(f[5].toInt(), 1);
+        EXPECT_LE(f[5].toInt(), sheets);
+        total += f[4].toLongLong();
+        codes << f[2];
+    }
+    EXPECT_EQ(total, int64_t{picture->width()} * picture->height());
+    // The Part's files are there as for the standard set.
+    for (const char* ext : {".txt", ".csv", ".bmp"})
+        EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("r") + ext))) << ext;
+
+    const QString pdf = dir.filePath("cat.pdf");
+    ASSERT_EQ(runCli({"chart", dots, pdf, "--sheet", "40x40", "--pages", "1,1", "--legend",
+                      "--colour-set", "hama", "--seed", "1"})
+                  .exitCode,
+              0);
+    const QString legend = test::runTool("pdftotext", {"-f", "2", pdf, "-"});
+    for (const QString& code : codes)
+        EXPECT_TRUE(legend.contains(code)) << code.toStdString();
 }
 
 }  // namespace
