@@ -418,25 +418,20 @@ void FrmA4Print::onCellScroll(int axis) {
 }
 
 bool FrmA4Print::checkCellSize() {
-    const printing::CellSize cell{cellWidth(), cellHeight()};
     // A sheet size that is not a positive whole number leaves no room for any cell.
-    const printing::ChartCheck check = sheetSize()
-                                           ? printing::checkChartSize(cell, largestCellSize())
-                                           : printing::ChartCheck::ZeroCell;
-    if (check == printing::ChartCheck::Ok)
-        return true;
-    const printing::ChartCheckMessage message = printing::chartCheckMessage(check);
-    env_.dialogs->inform(this, message.title, message.text,
-                         message.exclamation ? MessageIcon::Exclamation : MessageIcon::None);
-    return false;
+    return passes(sheetSize()
+                      ? printing::checkChartSize({cellWidth(), cellHeight()}, largestCellSize())
+                      : printing::ChartCheck::ZeroCell);
 }
 
 bool FrmA4Print::checkCellSizeOn(const QPrinter& printer) {
-    const printing::ChartCheck check =
-        printing::checkChartSize({cellWidth(), cellHeight()}, largestCellSize(printer));
+    // The printer chosen may hold less than the default one: refused rather than clipped.
+    return passes(printing::checkChartSize({cellWidth(), cellHeight()}, largestCellSize(printer)));
+}
+
+bool FrmA4Print::passes(printing::ChartCheck check) {
     if (check == printing::ChartCheck::Ok)
         return true;
-    // The printer chosen holds less than the default one: refused rather than clipped.
     const printing::ChartCheckMessage message = printing::chartCheckMessage(check);
     env_.dialogs->inform(this, message.title, message.text,
                          message.exclamation ? MessageIcon::Exclamation : MessageIcon::None);

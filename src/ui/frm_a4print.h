@@ -93,6 +93,8 @@ class FrmA4Print : public QDialog {
     bool checkCellSize();
     // The same checks on the printer the print dialog chose.
     bool checkCellSizeOn(const QPrinter& printer);
+    // True for a check that passed; otherwise shows its message.
+    bool passes(printing::ChartCheck check);
     // With "only ticked sheets" on and no sheet ticked, says so and offers to print every
     // sheet: Yes prints them all, No prints nothing.
     enum class EveryPage { NotAsked, Yes, No };

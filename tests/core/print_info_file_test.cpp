@@ -26,7 +26,8 @@ TEST(PrintInfoFile, LinesReadFieldByFieldWithFallbacks) {
         {"0,0,0,2,0,0,0", "0,0,0,1,0,0,0,0,0,0,0"},   // line style other than 0 or 1
         {"0,0,0,-1,0,0,0", "0,0,0,1,0,0,0,0,0,0,0"},
         {"0.4,0.5,1.5,0.6,2,-0.4,1e0", "0,0,1,1,1,0,1,0,0,0,0"},  // rounded half to even
-        {"0,0,0,0,0,0,0,1,0,1,1,1", "0,0,0,0,0,0,0,1,0,1,1"},  // fields beyond the known ones ignored
+        {"0,0,0,0,0,0,0,1,0,1,1,1",
+         "0,0,0,0,0,0,0,1,0,1,1"},  // fields beyond the known ones ignored
         {"99999999999,0,0,0,0,0,0", "1,0,0,0,0,0,0,0,0,0,0"},
         {"1,1,1,1,1,1,1,1,2,x,7", "1,1,1,1,1,1,1,1,0,0,0"},  // the chart extras fall back to off
     };

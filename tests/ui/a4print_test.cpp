@@ -429,6 +429,44 @@ TEST_F(A4PrintTest, APrinterThatCannotBeOpenedGivesAMessage) {
     EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
 }
 
+// A full 30 x 30 sheet printed to a file from the window: every cell's character and the
+// label lie on the page, inside the printer's printable area (10 pt margins here).
+TEST_F(A4PrintTest, AFullSheetPrintedToAFileIsWholeInsideThePrintableArea) {
+    SharedState& state = sharedState();
+    state.workPixels = *PixelBuffer::create(60, 60);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            const ColourEntry& entry = state.colourTable[(x * 7 + y * 3) % 16];
+            state.workPixels.at(x, y) = makePixel(entry.red, entry.green, entry.blue);
+        }
+    }
+    state.pictureWidth = state.pictureHeight = 60;
+    sheetWidth = sheetHeight = QStringLiteral("30");
+    open();
+    check("chkPR")->click();  // every sheet
+    if (check("chkWHITE")->isChecked())
+        check("chkWHITE")->click();  // white dots print their character too
+    const QString pdf = print("sheets.pdf");
+    runTool("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, outFile("boxes.html")});
+    QFile boxes(outFile("boxes.html"));
+    ASSERT_TRUE(boxes.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(boxes.readAll());
+    const QRegularExpression word(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">"
+        "([^<]*)</word>");
+    const double margin = 10.0;  // points
+    qsizetype characters = 0;    // close cells may read back as one word
+    for (const auto& m : word.globalMatch(page)) {
+        characters += m.captured(5).size();
+        EXPECT_TRUE(m.captured(1).toDouble() >= margin - 0.01 &&
+                    m.captured(2).toDouble() >= margin - 0.01 &&
+                    m.captured(3).toDouble() <= 842 - margin + 0.01 &&
+                    m.captured(4).toDouble() <= 595 - margin + 0.01)
+            << m.captured(0).toStdString();
+    }
+    EXPECT_EQ(characters, 900 + QStringLiteral("(1,1)").size());
+}
+
 TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) {
     open();
     check("chkPR")->click();

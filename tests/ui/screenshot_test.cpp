@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
@@ -156,6 +157,34 @@ TEST_F(UiScreenshot, ConversionWindowAndTwoPreviews) {
     window->mdiArea()->setActiveSubWindow(
         qobject_cast<QMdiSubWindow*>(previews[0]->parentWidget()));
     grabScreen("conversion_and_previews.png");
+}
+
+TEST_F(UiScreenshot, ABeadColourSetAndItsEditor) {
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    openThroughDialog(cat);
+    sourceFrame()->move(220, 0);
+    auto* sets = find<QComboBox>("cboCOLSET");
+    const int perler = sets->findText(QStringLiteral("Perler"));
+    ASSERT_GE(perler, 0);
+    sets->setCurrentIndex(perler);
+    emit sets->activated(perler);
+    auto* kind = find<QComboBox>("cboKIND");
+    kind->setCurrentIndex(3);
+    emit kind->activated(3);
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+    const QList<ui::FrmPreview*> previews = window->findChildren<ui::FrmPreview*>();
+    ASSERT_EQ(previews.size(), 1);
+    previews[0]->parentWidget()->move(220, 350);
+    grabScreen("colour_set.png");
+
+    whenModal<QDialog>([this](QDialog& editor) {
+        editor.findChild<QLineEdit*>("txtSEARCH")->setText("80-1520");
+        grab(&editor, "colour_set_editor.png");
+        editor.reject();
+    });
+    find<QPushButton>("cmdCOLSET")->click();
 }
 
 TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
@@ -381,6 +410,8 @@ TEST_F(UiScreenshot, SaveDialogOverwriteQuestionAndPrintDialog) {
                     info.close();
                 });
             });
+            // Every sheet, so that no question comes before the printer dialog.
+            a4.findChild<QCheckBox*>("chkPR")->setChecked(false);
             a4.findChild<QPushButton*>("cmdPRTSTART")->click();
         });
         info.findChild<QComboBox*>("cboYOKO")->setEditText("30");
