@@ -408,6 +408,22 @@ TEST_F(A4PrintTest, NoTickedSheetSaysWhyAndOffersToPrintEverySheet) {
     EXPECT_TRUE(check("chkPR")->isChecked());
 }
 
+TEST_F(A4PrintTest, APrinterThatCannotHoldTheCellsIsRefusedRatherThanClipped) {
+    sheetWidth = QStringLiteral("30");
+    sheetHeight = QStringLiteral("20");
+    open();
+    check("chkPR")->click();
+    // The printer chosen keeps 30 mm on every side: 9 mm cells need 270 of its 237 mm.
+    printDialogs.onChoose = [](QPrinter& printer) {
+        printer.setPageMargins(QMarginsF(30, 30, 30, 30), QPageLayout::Millimeter);
+    };
+    const QString pdf = print("narrow.pdf");
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ｻｲｽﾞｴﾗｰ"));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("横がはみ出ます"));
+}
+
 TEST_F(A4PrintTest, PrintToFileOffersThePicturesNameInItsFolder) {
     open();
     check("chkPR")->click();
