@@ -120,8 +120,13 @@ TEST_F(SealPrintTest, PrintsTheSelectedPicturesOnly) {
     control<QLineEdit>("txtMAI")->setText("2");
     setSize("60", "50");
     control<QCheckBox>("chkLINE")->setChecked(true);
+    // Printed to a file, the sheets are offered as the first picture's name in its folder.
+    QString offered;
+    printDialogs.onChoose = [&](QPrinter& printer) { offered = printer.docName(); };
     control<QPushButton>("cmdPRINT")->click();
     EXPECT_EQ(printDialogs.printerDialogs, 1);
+    EXPECT_EQ(offered, "a_stickers.pdf");
+    EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(pages(), 4);  // two sheets each of a and c
 
