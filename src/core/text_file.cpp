@@ -350,9 +350,16 @@ std::string deviceWriteFailure(const QIODevice& device) {
 Result<QStringList> readSettingsLines(const QString& path, LineDecoding decoding) {
     auto lines = decoding == LineDecoding::Text ? readTextLines(path) : readPathLines(path);
     if (!lines && presentForReading(path)) {
-        std::lock_guard lock(refusedMutex);
-        if (refusedSettings.insert(encodePath(path)).second && refusalNotifier)
-            refusalNotifier(path, lines.error());
+        // The notifier runs outside the lock: the program shows a modal message, whose
+        // event loop may read another settings file.
+        SettingsRefusalNotifier notify;
+        {
+            std::lock_guard lock(refusedMutex);
+            if (refusedSettings.insert(encodePath(path)).second)
+                notify = refusalNotifier;
+        }
+        if (notify)
+            notify(path, lines.error());
     }
     return lines;
 }
