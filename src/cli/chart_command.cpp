@@ -7,11 +7,9 @@
 #include <QImage>
 #include <QPdfWriter>
 #include <QTime>
-#include <map>
-#include <optional>
 #include <random>
-#include <set>
 
+#include "cli/chart_options.h"
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "cli/colour_set_option.h"
@@ -75,53 +73,8 @@ constexpr const char* kImagesUsage =
     "    --user-colour RRGGBB        colour 17 (default 808080)\n"
     "    --seed N                    random seed (default the seconds since midnight)\n";
 
-// Flags that stand alone and flags that take a value; which a command accepts.
-const std::set<QString> kSwitches = {"--portrait",  "--pictures", "--colour",
-                                     "--fill-cell", "--no-white", "--skip-white-pages",
-                                     "--cover",     "--legend",   "--fill-colour"};
-const std::set<QString> kValued = {"--sheet",   "--cell",        "--lines",          "--pages",
-                                   "--symbols", "--user-colour", "--seed",           "--bold-every",
-                                   "--margin",  "--colour-set",  "--colour-set-file"};
-const std::set<QString> kImageFlags = {"--sheet",      "--portrait",       "--colour",
-                                       "--symbols",    "--user-colour",    "--seed",
-                                       "--colour-set", "--colour-set-file"};
-
-struct Arguments {
-    QStringList positional;
-    std::map<QString, QString> values;  // a switch has an empty value
-    bool has(const char* flag) const { return values.count(QString::fromLatin1(flag)) > 0; }
-    std::optional<QString> value(const char* flag) const {
-        auto found = values.find(QString::fromLatin1(flag));
-        return found == values.end() ? std::nullopt : std::optional<QString>(found->second);
-    }
-};
-
-Result<Arguments> parseArguments(const QStringList& args, bool images) {
-    Arguments parsed;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QLatin1String("--"))) {
-            parsed.positional.append(arg);
-            continue;
-        }
-        const bool known = kSwitches.count(arg) || kValued.count(arg);
-        if (!known || (images && !kImageFlags.count(arg)))
-            return makeError("unknown option \"" + arg.toStdString() + "\"");
-        if (parsed.values.count(arg))
-            return makeError(arg.toStdString() + " is given twice");
-        QString value;
-        if (kValued.count(arg)) {
-            if (i + 1 >= args.size())
-                return makeError(arg.toStdString() + " needs a value");
-            value = args[++i];
-        }
-        parsed.values[arg] = value;
-    }
-    return parsed;
-}
-
 // The files a chart is made from: the picture and the symbol settings.
-QStringList inputFiles(const Arguments& args) {
+QStringList inputFiles(const ChartArguments& args) {
     QStringList inputs{args.positional[0]};
     if (auto symbols = args.value("--symbols"))
         inputs.append(*symbols);
@@ -137,7 +90,7 @@ struct ChartInput {
     std::mt19937 random;
 };
 
-Result<ChartInput> readInput(const Arguments& args) {
+Result<ChartInput> readInput(const ChartArguments& args) {
     ChartInput input;
     auto sheet = parseSheetOption(*args.value("--sheet"));
     if (!sheet)
@@ -204,26 +157,6 @@ ChartContext contextFor(ChartInput& input) {
     return context;
 }
 
-// "C,R;C,R;...": each item a sheet of the grid; the page indices they check.
-Result<std::vector<bool>> parsePages(const QString& text, const SheetGrid& grid) {
-    std::vector<bool> checked(static_cast<size_t>(grid.count()), false);
-    for (const QString& item : text.split(QLatin1Char(';'))) {
-        const auto point = parsePoint(item.trimmed());
-        if (!point) {
-            return makeError("--pages: \"" + item.toStdString() +
-                             "\" is malformed: expected \"C,R;C,R\", each item a column and a "
-                             "row as whole numbers, such as \"1,1;2,1\"");
-        }
-        if (point->x < 1 || point->x > grid.columns() || point->y < 1 || point->y > grid.rows()) {
-            return makeError("--pages: \"" + item.toStdString() +
-                             "\" names no sheet (columns 1 to " + std::to_string(grid.columns()) +
-                             ", rows 1 to " + std::to_string(grid.rows()) + ")");
-        }
-        checked[static_cast<size_t>((point->y - 1) * grid.columns() + point->x - 1)] = true;
-    }
-    return checked;
-}
-
 std::string sizeText(int width, int height) {
     return std::to_string(width) + "x" + std::to_string(height);
 }
@@ -272,7 +205,7 @@ int fail(QTextStream& err, const char* command, const std::string& message, int 
 
 int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     Q_UNUSED(out);
-    auto args = parseArguments(arguments, false);
+    auto args = parseChartArguments(arguments, false);
     if (!args)
         return fail(err, "chart", args.error(), kExitUsage);
     if (args->positional.size() != 2 || !args->has("--sheet")) {
@@ -388,7 +321,7 @@ int runChart(const QStringList& arguments, QTextStream& out, QTextStream& err) {
 }
 
 int runChartImages(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    auto args = parseArguments(arguments, true);
+    auto args = parseChartArguments(arguments, true);
     if (!args)
         return fail(err, "chart-images", args.error(), kExitUsage);
     if (args->positional.size() != 2 || !args->has("--sheet")) {
