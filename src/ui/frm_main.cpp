@@ -26,6 +26,7 @@
 #include "core/symbol_settings_file.h"
 #include "core/text_file.h"
 #include "kirimo/version.h"
+#include "reports/dot_picture.h"
 #include "reports/report_naming.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
@@ -208,9 +209,11 @@ void FrmMain::buildMenus() {
 
     QMenu* file = submenu(bar, "mnuFILE", QStringLiteral("ﾌｧｲﾙ"));
     item(file, "mnuLOAD", QStringLiteral("画像の選択"), [this] { openPicture(); });
+    item(file, "mnuOPENDOT", QStringLiteral("ドット絵を開く"), [this] { openDotPicture(); });
     saveAs_ =
         item(file, "mnuGSAVE", QStringLiteral("元ﾃﾞｰﾀを別名保存"), [this] { saveSourceAs(); });
     item(file, "mnuSAVE", QStringLiteral("色情報の保存"), [this] { chooseColourInfoPreview(); });
+    item(file, "mnuSAVEDOT", QStringLiteral("ドット絵を保存"), [this] { saveDotPicture(); });
     separator(file, "sep6");
     item(file, "mnuLAST", QStringLiteral("履歴"), [this] { showHistory(); });
     separator(file, "sep1");
@@ -363,6 +366,12 @@ FrmPreview* FrmMain::runConversion() {
     const QString usage = usageString(*converted, width, height);
     convset_->showUsedColours(converted->counts);
 
+    return addPreview(caption, sourcePath, usage);
+}
+
+FrmPreview* FrmMain::addPreview(const QString& caption, const QString& sourcePath,
+                                const QString& usage) {
+    SharedState& state = sharedState();
     auto* preview = new FrmPreview(*env_.dialogs, [this] { return frameGeometry().size(); });
     preview->setSourcePath(sourcePath);
     preview->setUsage(usage);
@@ -388,6 +397,92 @@ FrmPreview* FrmMain::runConversion() {
     return preview;
 }
 
+FrmPreview* FrmMain::openDotPicture() {
+    const QString path = env_.dialogs->openFile(this, QStringLiteral("ドット絵を開く"),
+                                                pictureDialogFolder(), pictureFileFilter());
+    if (path.isEmpty())
+        return nullptr;  // cancelled
+    const QString nativePath = QDir::toNativeSeparators(path);
+    Result<PixelBuffer> pixels = [&] {
+        BusyCursor busy;
+        return kirimo::loadPictureFile(nativePath);
+    }();
+    if (!pixels) {
+        env_.dialogs->inform(
+            this, kTitle,
+            QStringLiteral("ﾌｧｲﾙ（%1）を開けません。").arg(displayPath(nativePath)) +
+                QStringLiteral("\n") + japaneseReason(pixels.error()),
+            MessageIcon::Exclamation);
+        return nullptr;
+    }
+    SharedState& state = sharedState();
+    const DotPictureColours colours = [&] {
+        BusyCursor busy;
+        return countDotPictureColours(*pixels, state.colourTable);
+    }();
+    if (colours.foreign > 0) {
+        const QString table =
+            state.colourTable.colourSetId().isEmpty()
+                ? QStringLiteral("色の表")
+                : QStringLiteral("色ｾｯﾄ（%1）").arg(state.colourTable.colourSetName());
+        env_.dialogs->inform(
+            this, kTitle,
+            QStringLiteral("ﾌｧｲﾙ（%1）は、%2 ﾄﾞｯﾄのうち %3 ﾄﾞｯﾄが%4にない色なので、"
+                           "ﾄﾞｯﾄ絵としては開けません。\n"
+                           "「画像の選択」で開いて、変換して下さい。")
+                .arg(displayPath(nativePath))
+                .arg(int64_t{pixels->width()} * pixels->height())
+                .arg(colours.foreign)
+                .arg(table),
+            MessageIcon::Exclamation);
+        return nullptr;
+    }
+    ConversionResult counted;
+    counted.counts = colours.counts;
+    counted.lastColour = colours.lastColour;
+    const int width = pixels->width();
+    const int height = pixels->height();
+    state.workPixels = std::move(*pixels);
+    rememberPictureFolder(nativePath);
+    return addPreview(QStringLiteral("[ﾄﾞｯﾄ絵]") + getFileName(nativePath, 0), nativePath,
+                      usageString(counted, width, height));
+}
+
+void FrmMain::saveDotPicture() {
+    FrmPreview* chosen = chosenPreview();
+    if (chosen == nullptr)
+        return;
+    const QString source = chosen->sourcePath();
+    const QString proposed =
+        getFolderPath(source) + getFileName(source, 1) + QStringLiteral("_dots.bmp");
+    QString path = QDir::toNativeSeparators(env_.dialogs->saveFile(
+        this, QStringLiteral("ドット絵を保存"), proposed, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ (*.bmp)")));
+    if (path.isEmpty())
+        return;  // cancelled: nothing is saved
+    if (!path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive))
+        path += QStringLiteral(".bmp");
+    if (pathExists(path)) {
+        const MessageAnswer answer = env_.dialogs->message(
+            this, QStringLiteral("上書き確認"),
+            QStringLiteral("%1 は既にあります。上書きしますか？").arg(displayPath(path)),
+            MessageIcon::Exclamation, MessageButtons::YesNo);
+        if (answer != MessageAnswer::Yes)
+            return;
+    }
+    Result<void> saved = [&] {
+        BusyCursor busy;
+        return savePictureBmp(path, chosen->surface()->image());
+    }();
+    if (!saved) {
+        env_.dialogs->inform(this, kTitle,
+                             QStringLiteral("ﾌｧｲﾙ（%1）を保存できません。").arg(displayPath(path)) +
+                                 QStringLiteral("\n") + japaneseReason(saved.error()),
+                             MessageIcon::Exclamation);
+        return;
+    }
+    rememberPictureFolder(path);
+}
+
 void FrmMain::onSubWindowActivated(QMdiSubWindow* frame) {
     // Nothing active means the program itself lost the focus (a dialog, another
     // program): the child windows keep their state until another one is chosen.
@@ -409,25 +504,28 @@ void FrmMain::onSubWindowActivated(QMdiSubWindow* frame) {
     conversionWindow()->showColorUsage(usage);
 }
 
-void FrmMain::chooseColourInfoPreview() {
+FrmPreview* FrmMain::chosenPreview() {
     SharedState& state = sharedState();
     const QList<QMdiSubWindow*> frames = mdi_->subWindowList(QMdiArea::CreationOrder);
-    FrmPreview* chosen = nullptr;
     if (!state.activePreviewCaption.isEmpty()) {
         for (qsizetype i = 0; i < frames.size(); ++i) {
             auto* preview = qobject_cast<FrmPreview*>(frames[i]->widget());
             if (preview != nullptr && preview->windowTitle() == state.activePreviewCaption) {
-                chosen = preview;
                 state.selectedPreviewIndex = static_cast<int>(i);
-                break;
+                return preview;
             }
         }
     }
-    if (chosen == nullptr) {
-        env_.dialogs->inform(this, kTitle, QStringLiteral("画像を１つ選んで変換して下さい。"),
-                             MessageIcon::Exclamation);
+    env_.dialogs->inform(this, kTitle, QStringLiteral("画像を１つ選んで変換して下さい。"),
+                         MessageIcon::Exclamation);
+    return nullptr;
+}
+
+void FrmMain::chooseColourInfoPreview() {
+    SharedState& state = sharedState();
+    FrmPreview* chosen = chosenPreview();
+    if (chosen == nullptr)
         return;
-    }
     chosen->surface()->readPixels(state.workPixels);
     state.pictureSetTable = chosen->colourSetTable();
     state.pictureWidth = chosen->surface()->image().width();

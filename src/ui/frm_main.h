@@ -53,6 +53,12 @@ class FrmMain : public QMainWindow {
     // "色情報の保存": reads the active preview's picture into the shared state and opens
     // the colour information window on it, modally.
     void chooseColourInfoPreview();
+    // "ドット絵を開く": a saved dot picture into a new preview window, unconverted. Refused,
+    // with the number of dots that are no colour of the colour table (or of the colour
+    // set in use), when there are any.
+    FrmPreview* openDotPicture();
+    // "ドット絵を保存": the active preview's picture as a bitmap, without the reports.
+    void saveDotPicture();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +75,11 @@ class FrmMain : public QMainWindow {
     // Reads the shipped bead product lines and ColourSet.ini, and binds the colour table.
     void loadColourSet();
     void pressSourceButton(const QString& name);
+    // The preview of the active caption (counted in the shared state), or nullptr after
+    // telling the user to choose one.
+    FrmPreview* chosenPreview();
+    // A new preview window showing state.workPixels, sized to show it.
+    FrmPreview* addPreview(const QString& caption, const QString& sourcePath, const QString& usage);
     void updateCommands();
     void writeHistory();
     void onSubWindowActivated(QMdiSubWindow* frame);

@@ -5,6 +5,10 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QWheelEvent>
+#include <algorithm>
+#include <array>
 
 #include "core/shared_state.h"
 #include "imaging/magnify.h"
@@ -22,6 +26,9 @@ namespace {
 
 const QString kTitle = QStringLiteral("Kirimo");
 constexpr int kBaseTop = 28;
+
+// The magnifications Ctrl + wheel and Ctrl + "+" / "-" step through.
+constexpr std::array kMagnificationSteps = {1, 2, 3, 4, 6, 8, 12, 16};
 
 }  // namespace
 
@@ -53,6 +60,7 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
     surface_ = named(new PictureSurface(base_), "picPREVIEW");
     surface_->setToolTip(QStringLiteral("ﾀﾞﾌﾞﾙｸﾘｯｸで実寸表示"));
     connect(surface_, &PictureSurface::doubleClicked, this, [this] {
+        setMagnification(1);
         SharedState& state = sharedState();
         state.pictureWidth = surface_->image().width();
         state.pictureHeight = surface_->image().height();
@@ -62,6 +70,21 @@ FrmPreview::FrmPreview(Dialogs& dialogs, std::function<QSize()> mainOuterSize, Q
     const ScrollBars bars = makePictureScrollBars(this, surface_);
     across_ = bars.across;
     down_ = bars.down;
+
+    const auto shortcut = [this](QKeySequence keys, auto action) {
+        auto* made = new QShortcut(keys, this);
+        made->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(made, &QShortcut::activated, this, action);
+    };
+    // "+" is Shift + "=" on US keyboards and Shift + ";" on Japanese ones; both keys work
+    // with or without Shift.
+    for (const QKeyCombination keys :
+         {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal, Qt::CTRL | Qt::Key_Semicolon,
+          Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, Qt::CTRL | Qt::SHIFT | Qt::Key_Semicolon}) {
+        shortcut(QKeySequence(keys), [this] { zoomIn(); });
+    }
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { zoomOut(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setMagnification(1); });
 }
 
 FrmPreview::~FrmPreview() = default;
@@ -107,7 +130,61 @@ void FrmPreview::fitWindowToPicture() {
 }
 
 void FrmPreview::arrange() {
-    arrangeScrollBars(this, base_, across_, down_, surface_->image().size(), 1);
+    arrangeScrollBars(this, base_, across_, down_, surface_->image().size(),
+                      surface_->magnification());
+}
+
+int FrmPreview::magnification() const {
+    return surface_->magnification();
+}
+
+void FrmPreview::setMagnification(int magnification, std::optional<QPoint> anchor) {
+    const int before = surface_->magnification();
+    surface_->setMagnification(magnification);
+    const int after = surface_->magnification();
+    if (after == before)
+        return;
+    // The picture point under the anchor, in picture pixels, before and after.
+    const QPoint at = anchor.value_or(QPoint(base_->width() / 2, base_->height() / 2));
+    const QPointF picturePoint = QPointF(at - surface_->pos()) / before;
+    arrange();
+    const QPointF shown = picturePoint * after - QPointF(at);
+    across_->setValue(static_cast<int>(shown.x()));
+    down_->setValue(static_cast<int>(shown.y()));
+    // A bar that stays at its value does not move the picture; place it for both.
+    surface_->move(-across_->value(), -down_->value());
+}
+
+void FrmPreview::stepMagnification(int direction, std::optional<QPoint> anchor) {
+    const int now = magnification();
+    if (direction > 0) {
+        const auto next =
+            std::upper_bound(kMagnificationSteps.begin(), kMagnificationSteps.end(), now);
+        if (next != kMagnificationSteps.end())
+            setMagnification(*next, anchor);
+    } else if (direction < 0) {
+        const auto below =
+            std::lower_bound(kMagnificationSteps.begin(), kMagnificationSteps.end(), now);
+        if (below != kMagnificationSteps.begin())
+            setMagnification(*std::prev(below), anchor);
+    }
+}
+
+void FrmPreview::zoomIn() {
+    stepMagnification(1, std::nullopt);
+}
+
+void FrmPreview::zoomOut() {
+    stepMagnification(-1, std::nullopt);
+}
+
+void FrmPreview::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    stepMagnification(event->angleDelta().y(), base_->mapFrom(this, event->position().toPoint()));
+    event->accept();
 }
 
 void FrmPreview::resizeEvent(QResizeEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
-// A preview window: one converted picture at one screen pixel per picture pixel, the
-// usage string of its conversion, and the dot editor reached through "色編集".
+// A preview window: one converted picture, shown magnified 1 to 16 times (one screen
+// pixel per picture pixel at first), the usage string of its conversion, and the dot
+// editor reached through "色編集".
 
 #include <QString>
 #include <QWidget>
@@ -52,6 +53,15 @@ class FrmPreview : public QWidget {
     // Sizes the window so that the picture shows whole, where the main window allows.
     void fitWindowToPicture();
 
+    // The view's magnification, 1 to 16: Ctrl + wheel, Ctrl + "+" / "-" step through the
+    // magnifications, Ctrl + 0 and a double-click go back to actual size. The point of the
+    // picture at `anchor` (in the window's picture area; its centre when not given) stays
+    // where it is.
+    int magnification() const;
+    void setMagnification(int magnification, std::optional<QPoint> anchor = std::nullopt);
+    void zoomIn();
+    void zoomOut();
+
     // The window became (or stopped being) the active child window.
     void setActive(bool active);
 
@@ -61,9 +71,12 @@ class FrmPreview : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     QWidget* frameWindow();
+    // One step up (direction > 0) or down (< 0) the magnifications.
+    void stepMagnification(int direction, std::optional<QPoint> anchor);
     void arrange();
 
     Dialogs& dialogs_;

@@ -1,6 +1,8 @@
 #pragma once
-// A picture box with a persistent drawing surface: it owns a Format_RGB32 image, paints
-// it at one screen pixel per picture pixel and is always exactly as large as the image.
+// A picture box with a persistent drawing surface: it owns a Format_RGB32 image and paints
+// it magnified a whole number of times (one screen pixel per picture pixel unless told
+// otherwise), always exactly as large as the magnified image. Magnification changes only
+// the view: the image, its pixels and the copies to and from it stay as they are.
 
 #include <QImage>
 #include <QWidget>
@@ -28,8 +30,16 @@ class PictureSurface : public QWidget {
     // Copies only the given rectangle (clipped to both pictures) from the buffer.
     void writeRect(const PixelBuffer& buffer, const QRect& rect);
 
+    // Screen pixels per picture pixel across and down, from 1 to kMaxMagnification. From
+    // kGridMagnification on, a thin grid between the dots shows where each one goes.
+    static constexpr int kMaxMagnification = 16;
+    static constexpr int kGridMagnification = 4;
+    int magnification() const { return magnification_; }
+    void setMagnification(int magnification);
+
   signals:
     void doubleClicked();
+    // Positions in picture pixels.
     void pressed(QPoint position);
     void moved(QPoint position);
     void released(QPoint position);
@@ -42,7 +52,10 @@ class PictureSurface : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    QPoint picturePoint(const QMouseEvent* event) const;
+
     QImage image_;
+    int magnification_ = 1;
 };
 
 }  // namespace kirimo::ui

@@ -31,6 +31,7 @@
 #include "ui/frm_preview.h"
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
+#include "ui/picture_surface.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -363,6 +364,55 @@ TEST_F(UiScreenshot, DotEditor) {
         shown = true;
         editor->setGeometry(100, 80, 760, 560);
         grab(editor, "dot_editor.png");
+        editor->close();
+    });
+    preview->findChild<QPushButton*>("cmdEDIT")->click();
+    EXPECT_TRUE(shown);
+}
+
+// The photograph's preview eight times magnified, its grid showing each bead; then the
+// dot editor after two strokes, the second one undone.
+TEST_F(UiScreenshot, MagnifiedPreviewAndEditorAfterAnUndo) {
+    const QString cat = startWithThePhotograph();
+    ASSERT_FALSE(cat.isEmpty());
+    openThroughDialog(cat);
+    find<QPushButton>("cmdCOLOR2")->click();
+    settle();
+    auto* preview = window->findChild<ui::FrmPreview*>();
+    ASSERT_NE(preview, nullptr);
+    preview->parentWidget()->setGeometry(220, 0, 520, 420);
+    preview->setMagnification(8);
+    grabScreen("preview_magnified.png");
+
+    preview->findChild<QComboBox*>("cboBAI")->setCurrentIndex(2);
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        ASSERT_NE(editor, nullptr);
+        shown = true;
+        editor->setGeometry(100, 80, 760, 560);
+        auto* canvas = editor->findChild<ui::PictureSurface*>("picPREVIEW");
+        ASSERT_NE(canvas, nullptr);
+        // One stroke: a band of three lines, drawn without letting go.
+        const auto stroke = [&](int option, int y) {
+            editor->findChild<QRadioButton*>(QStringLiteral("optCOL(%1)").arg(option))->click();
+            const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+                QMouseEvent event(type, QPointF(at), QPointF(canvas->mapToGlobal(at)),
+                                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(canvas, &event);
+            };
+            send(QEvent::MouseButtonPress, QPoint(10, y), Qt::LeftButton);
+            for (int row = y; row < y + 12; row += 4) {
+                for (int x = 10; x < 300; x += 4)
+                    send(QEvent::MouseMove, QPoint(x, row), Qt::LeftButton);
+            }
+            send(QEvent::MouseButtonRelease, QPoint(300, y + 8), Qt::NoButton);
+        };
+        stroke(0, 60);
+        stroke(2, 100);
+        editor->findChild<QPushButton*>("cmdUNDO")->click();
+        grab(editor, "dot_editor_undo.png");
         editor->close();
     });
     preview->findChild<QPushButton*>("cmdEDIT")->click();
