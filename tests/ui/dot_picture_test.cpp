@@ -13,15 +13,23 @@ namespace {
 
 class DotPictureTest : public ConversionTest {
   protected:
-    // A photograph-like JPEG in its own folder, converted; the folder ends with a separator.
-    ui::FrmPreview* convertPhotograph(QString& folder) {
+    // A photograph-like JPEG in its own folder, converted in the colour set `set`; the
+    // folder ends with a separator.
+    ui::FrmPreview* convertPhotograph(QString& folder,
+                                      const QString& set = QStringLiteral("標準")) {
         folder = QDir(pictureFolder).filePath(QStringLiteral("絵")) + QDir::separator();
         QDir().mkpath(folder);
         const QString photo = folder + QStringLiteral("cat.jpg");
         EXPECT_TRUE(toImage(randomPicture(100, 70, 9)).save(photo, "JPG"));
         start();
+        chooseSet(set);
         window->loadPictureFile(photo, false);
         return convert();
+    }
+    void chooseSet(const QString& name) {
+        auto* sets = c<QComboBox>("cboCOLSET");
+        ASSERT_GE(sets->findText(name), 0) << name.toStdString();
+        pick(sets, sets->findText(name));
     }
     // The active preview's colour information in 30 x 30 sheets, saved under txtPath's base.
     void saveReports(const QString& txtPath) {
@@ -109,6 +117,30 @@ TEST_F(DotPictureTest, APictureWithForeignDotsIsRefusedWithTheirCount) {
     dialogs.messages.clear();
     EXPECT_EQ(openDot(QString()), nullptr);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(DotPictureTest, ADotPictureOpensInTheColourSetInUse) {
+    QString folder;
+    ui::FrmPreview* converted = convertPhotograph(folder, QStringLiteral("Perler"));
+    ASSERT_NE(converted, nullptr);
+    dialogs.fileAnswers = {folder + "perler.bmp"};
+    trigger("mnuSAVEDOT");
+
+    // Bead colours are no colours of the standard table.
+    chooseSet(QStringLiteral("標準"));
+    EXPECT_EQ(openDot(folder + "perler.bmp"), nullptr);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("ﾄﾞｯﾄが色の表にない色")));
+
+    // In the set they were made in, they open as the set's colours.
+    chooseSet(QStringLiteral("Perler"));
+    ui::FrmPreview* reopened = openDot(folder + "perler.bmp");
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_TRUE(reopened->colourSetTable().has_value());
+    EXPECT_EQ(reopened->colourSetTable()->colourSetId(), QStringLiteral("perler"));
+    EXPECT_EQ(in<QLabel>(reopened, "lblCOLSET")->text(),
+              in<QLabel>(converted, "lblCOLSET")->text());
+    EXPECT_EQ(text(reopened), text(converted));
 }
 
 TEST_F(DotPictureTest, MagnificationChangesOnlyTheView) {
