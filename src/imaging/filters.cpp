@@ -379,8 +379,9 @@ void medianRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
     }
 }
 
+// The output of a filter, its pixels unset: every filter writes each of them.
 PixelBuffer sameSizeAs(const PixelBuffer& in) {
-    return std::move(PixelBuffer::create(in.width(), in.height())).value();
+    return std::move(PixelBuffer::createUnset(in.width(), in.height())).value();
 }
 
 }  // namespace
