@@ -7,8 +7,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@
 
 #include "core/file_system.h"
 #include "core/text_file.h"
+#include "imaging/row_threads.h"
 
 namespace kirimo {
 
@@ -279,6 +282,55 @@ Result<void> checkDataComplete(QFile& file, const QString& path) {
     return {};
 }
 
+// A 24-bit BMP without compression and with the common 40-byte header, read straight
+// from the file's bytes into the buffer, the rows shared among the cores: the reader's own
+// road decodes into an image a row at a time on one core. Anything else, and a header
+// this does not know field for field, is left to the reader (null). The file's data has
+// been checked complete (checkDataComplete) before this is called.
+std::optional<PixelBuffer> readPlainBmp(QFile& file) {
+    constexpr int64_t kHeaderBytes = 14 + 40;
+    const int64_t size = file.size();
+    if (size < kHeaderBytes)
+        return std::nullopt;
+    const uchar* bytes = file.map(0, size);
+    if (bytes == nullptr)
+        return std::nullopt;
+    struct Unmap {
+        QFile& file;
+        const uchar* bytes;
+        ~Unmap() { file.unmap(const_cast<uchar*>(bytes)); }
+    } unmap{file, bytes};
+    const auto width = static_cast<int32_t>(le32(bytes + 18));
+    const auto height = static_cast<int32_t>(le32(bytes + 22));
+    const bool plain = bytes[0] == 'B' && bytes[1] == 'M' && le32(bytes + 14) == 40 &&
+                       le16(bytes + 26) == 1 && le16(bytes + 28) == 24 && le32(bytes + 30) == 0 &&
+                       le32(bytes + 46) == 0 && width > 0 && height != 0 && height != INT32_MIN &&
+                       PixelBuffer::sizeAllowed(width, std::abs(height));
+    if (!plain)
+        return std::nullopt;
+    const int rows = std::abs(height);
+    const int64_t rowBytes = (int64_t{width} * 3 + 3) / 4 * 4;
+    // The pixels start at the declared offset, or right after the header when the offset
+    // points into it.
+    const int64_t offset = std::max<int64_t>(le32(bytes + 10), kHeaderBytes);
+    if (offset > size || rowBytes * rows > size - offset)
+        return std::nullopt;
+    auto buffer = PixelBuffer::createUnset(width, rows);
+    if (!buffer)
+        return std::nullopt;
+    const uchar* data = bytes + offset;
+    const bool bottomUp = height > 0;
+    forEachRowBand(rows, width, 0, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const uchar* in = data + rowBytes * (bottomUp ? rows - 1 - y : y);
+            Pixel* out = buffer->row(y);
+            for (int x = 0; x < width; ++x, in += 3)
+                out[x] = makePixel(in[2], in[1], in[0]);
+        }
+    });
+    return std::move(*buffer);
+}
+
 // Refuses a picture whose declared size is too large before anything is decoded.
 Result<void> checkDeclaredSize(const QImageReader& reader, const QString& path) {
     const QSize declared = reader.size();
@@ -340,6 +392,8 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
         return makeError(size.error());
     if (auto complete = checkDataComplete(**file, path); !complete)
         return makeError(complete.error());
+    if (auto plain = readPlainBmp(**file))
+        return std::move(*plain);
 
     // Readers that produce RGB32 pixels of the declared size (BMP, colour JPEG) decode
     // straight into the buffer's memory, saving a copy of the whole picture.
@@ -424,19 +478,24 @@ Result<void> savePictureBmp(const QString& path, const PixelBuffer& pixels) {
         if (device.write(reinterpret_cast<const char*>(header), kHeaderBytes) != kHeaderBytes) {
             return false;
         }
-        const int rowsPerChunk = static_cast<int>(std::max<int64_t>(1, (1 << 20) / rowBytes));
+        // Chunks of about 4 MiB, their rows encoded on every core.
+        const int rowsPerChunk = static_cast<int>(std::max<int64_t>(1, (4 << 20) / rowBytes));
         QByteArray chunk(static_cast<qsizetype>(rowBytes * rowsPerChunk), '\0');
+        const int width = pixels.width();
         for (int first = pixels.height() - 1; first >= 0; first -= rowsPerChunk) {
             const int count = std::min(rowsPerChunk, first + 1);
-            for (int i = 0; i < count; ++i) {
-                auto* out = reinterpret_cast<uint8_t*>(chunk.data()) + rowBytes * i;
-                const Pixel* in = pixels.row(first - i);
-                for (int x = 0; x < pixels.width(); ++x) {
-                    out[3 * x] = static_cast<uint8_t>(in[x]);
-                    out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
-                    out[3 * x + 2] = static_cast<uint8_t>(in[x] >> 16);
+            auto* rows = reinterpret_cast<uint8_t*>(chunk.data());
+            forEachRowBand(count, width, 0, [&](int from, int to) {
+                for (int i = from; i < to; ++i) {
+                    uint8_t* out = rows + rowBytes * i;
+                    const Pixel* in = pixels.row(first - i);
+                    for (int x = 0; x < width; ++x) {
+                        out[3 * x] = static_cast<uint8_t>(in[x]);
+                        out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
+                        out[3 * x + 2] = static_cast<uint8_t>(in[x] >> 16);
+                    }
                 }
-            }
+            });
             const qint64 bytes = rowBytes * count;
             if (device.write(chunk.constData(), bytes) != bytes)
                 return false;
