@@ -1,12 +1,14 @@
 #include "imaging/conversion.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "imaging/cie_search.h"
 #include "imaging/colour_space.h"
 #include "imaging/numeric.h"
+#include "imaging/row_threads.h"
 
 namespace kirimo {
 
@@ -217,18 +220,27 @@ class RememberedSearch {
         mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
     }
 
+    // Threads of one run share the tables: an entry is one word, read and written whole,
+    // and every thread that fills it writes the same answer.
     SearchResult operator()(int r, int g, int b) {
         if (full_) {
-            uint8_t& entry = (*full_)[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]];
-            if (entry == 0)
-                entry = encode(search_(r, g, b));
-            return decode(entry);
+            std::atomic_ref<uint8_t> entry(
+                (*full_)[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]]);
+            uint8_t known = entry.load(std::memory_order_relaxed);
+            if (known == 0) {
+                known = encode(search_(r, g, b));
+                entry.store(known, std::memory_order_relaxed);
+            }
+            return decode(known);
         }
         const Pixel key = makePixel(r, g, b);
-        uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
-        if ((entry >> 8) != key || entry == 0)
-            entry = key << 8 | encode(search_(r, g, b));
-        return decode(static_cast<uint8_t>(entry));
+        std::atomic_ref<uint32_t> entry(mapped_[(key * 2654435761u) >> (32 - mappedBits_)]);
+        uint32_t known = entry.load(std::memory_order_relaxed);
+        if ((known >> 8) != key || known == 0) {
+            known = key << 8 | encode(search_(r, g, b));
+            entry.store(known, std::memory_order_relaxed);
+        }
+        return decode(static_cast<uint8_t>(known));
     }
 
   private:
@@ -590,13 +602,139 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
 // (sources up to two columns to its right) before row y + 1 itself reaches it, and every
 // target two rows down receives all of row y's contributions (sources up to two columns to
 // its right) before the first of row y + 1's (sources from two columns to its left).
+// So row y + 1 may convert column x once row y has converted column x + 4, and no sooner:
+// with a lag of 4 a target (x + 2, y + 2) would receive row y + 1's contribution from
+// (x, y + 1) before row y's from (x + 4, y), and the roundings would differ.
 // Like the plain loop, it works in the result itself.
 constexpr int kBandRows = 4;
 constexpr int kLag = 5;
 
+// The same lag holds between bands, which lets bands run on several threads as a
+// wavefront: band b + 1's first row follows band b's last row kLag pixels behind, waiting
+// for it where it would catch up. Every pixel then receives the same additions in the same
+// order as on one thread, so the results are identical bit for bit.
+//
+// How far the last row of each band has got, in pixels converted; each on a cache line of
+// its own, published every kPublishEvery pixels and at the end of the row.
+struct alignas(64) BandProgress {
+    std::atomic<int> done{0};
+};
+constexpr int kPublishEvery = 32;
+
+// Waits until a band's last row has converted at least `needed` pixels and returns what it
+// has seen, so that the caller need not look again until it wants more. A short wait
+// spins; a long one (the other thread lost its core) sleeps until the next publication.
+int waitForProgress(const BandProgress& progress, int needed) {
+    int seen = progress.done.load(std::memory_order_acquire);
+    for (int spins = 0; seen < needed; ++spins) {
+        if (spins < 256) {
+#if defined(__x86_64__)
+            _mm_pause();
+#endif
+        } else {
+            progress.done.wait(seen, std::memory_order_acquire);
+        }
+        seen = progress.done.load(std::memory_order_acquire);
+    }
+    return seen;
+}
+
+void publishProgress(BandProgress& progress, int done) {
+    progress.done.store(done, std::memory_order_release);
+    progress.done.notify_all();
+}
+
+// The number of threads a conversion runs on: `requested` when above 0, else one per
+// core for pictures large enough to repay them; never more than there are bands.
+int conversionThreadCount(int requested, int width, int height) {
+    const int bands = (height + kBandRows - 1) / kBandRows;
+    if (requested > 0)
+        return std::max(1, std::min(requested, bands));
+    constexpr int64_t kMinimumPixels = int64_t{1} << 17;
+    if (int64_t{width} * height < kMinimumPixels || width < 4 * kLag)
+        return 1;
+    return rowBandCount(0, bands, int64_t{width} * kBandRows);
+}
+
+// What every band of a run shares.
 template <typename Search>
-__attribute__((target("avx2,fma"))) void diffuseAvx2(const Palette& palette, const Factors& factors,
-                                                     Search& search, ConversionResult& result) {
+struct BandJob {
+    const VectorRun* run;
+    const Factors* factors;
+    Search* search;
+    PixelBuffer* pixels;
+    BandProgress* progress;  // one per band, or null on one thread
+};
+
+// Converts one band; with threads, waiting for the band above where it would catch up.
+// Returns the colour of the band's bottom-right pixel, which it converts last.
+template <typename Search>
+__attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, int band,
+                                                    std::array<int32_t, kColourCount>& counts) {
+    const VectorRun& run = *job.run;
+    Search& search = *job.search;
+    PixelBuffer& pixels = *job.pixels;
+    const int width = pixels.width();
+    const int height = pixels.height();
+    const int y0 = band * kBandRows;
+    const int bandRows = std::min(kBandRows, height - y0);
+    BandRow rows[kBandRows];
+    for (int j = 0; j < bandRows; ++j) {
+        const int y = y0 + j;
+        BandRow& row = rows[j];
+        row.current = pixels.row(y);
+        row.cellCount = 0;
+        for (int k = 0; k < kWeightCount; ++k) {
+            if (job.factors->weights[k] > 0.0f && y + kCellDy[k] < height) {
+                row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
+                row.cellDx[row.cellCount] = kCellDx[k];
+                row.cellWeight[row.cellCount] = static_cast<double>(job.factors->weights[k]);
+                ++row.cellCount;
+            }
+        }
+    }
+    const BandProgress* above = job.progress && band > 0 ? &job.progress[band - 1] : nullptr;
+    BandProgress* own = job.progress ? &job.progress[band] : nullptr;
+    int aboveDone = above ? 0 : width;  // pixels of the row above known to be converted
+    int published = 0;
+    int colour = 0;
+    const int steps = width + (bandRows - 1) * kLag;
+    // From fullFrom to fullTo every row of a full band has a pixel away from the edges.
+    const int fullFrom = (kBandRows - 1) * kLag + 2;
+    const int fullTo = width - 2;
+    for (int step = 0; step < steps; ++step) {
+        // The first row converts column `step`: the row above must have converted columns
+        // up to step + kLag - 1.
+        const int needed = std::min(width, step + kLag);
+        if (aboveDone < needed)
+            aboveDone = waitForProgress(*above, needed);
+        if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
+            for (int j = 0; j < kBandRows; ++j)
+                colour = convertOne<false>(run, search, rows[j], step - j * kLag, width, counts);
+        } else {
+            for (int j = 0; j < bandRows; ++j) {
+                const int x = step - j * kLag;
+                if (x < 0 || x >= width)
+                    continue;
+                colour = x >= 2 && x < width - 2
+                             ? convertOne<false>(run, search, rows[j], x, width, counts)
+                             : convertOne<true>(run, search, rows[j], x, width, counts);
+            }
+        }
+        if (own) {
+            const int lastDone = std::clamp(step - (bandRows - 1) * kLag + 1, 0, width);
+            if (lastDone == width || lastDone - published >= kPublishEvery) {
+                publishProgress(*own, lastDone);
+                published = lastDone;
+            }
+        }
+    }
+    return colour;
+}
+
+template <typename Search>
+void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
+                 ConversionResult& result, int requestedThreads) {
     PixelBuffer& pixels = result.pixels;
     const int width = pixels.width();
     const int height = pixels.height();
@@ -616,48 +754,43 @@ __attribute__((target("avx2,fma"))) void diffuseAvx2(const Palette& palette, con
         run.colourPixels[n] = makePixel(palette[n].red, palette[n].green, palette[n].blue);
     }
 
-    int lastColour = 0;
-    for (int y0 = 0; y0 < height; y0 += kBandRows) {
-        const int bandRows = std::min(kBandRows, height - y0);
-        BandRow rows[kBandRows];
-        for (int j = 0; j < bandRows; ++j) {
-            const int y = y0 + j;
-            BandRow& row = rows[j];
-            row.current = pixels.row(y);
-            row.cellCount = 0;
-            for (int k = 0; k < kWeightCount; ++k) {
-                if (factors.weights[k] > 0.0f && y + kCellDy[k] < height) {
-                    row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
-                    row.cellDx[row.cellCount] = kCellDx[k];
-                    row.cellWeight[row.cellCount] = static_cast<double>(factors.weights[k]);
-                    ++row.cellCount;
-                }
-            }
-        }
-        const int steps = width + (bandRows - 1) * kLag;
-        // From fullFrom to fullTo every row of a full band has a pixel away from the edges.
-        const int fullFrom = (kBandRows - 1) * kLag + 2;
-        const int fullTo = width - 2;
-        for (int step = 0; step < steps; ++step) {
-            if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
-                for (int j = 0; j < kBandRows; ++j) {
-                    lastColour = convertOne<false>(run, search, rows[j], step - j * kLag, width,
-                                                   result.counts);
-                }
-                continue;
-            }
-            for (int j = 0; j < bandRows; ++j) {
-                const int x = step - j * kLag;
-                if (x < 0 || x >= width)
-                    continue;
-                lastColour = x >= 2 && x < width - 2
-                                 ? convertOne<false>(run, search, rows[j], x, width, result.counts)
-                                 : convertOne<true>(run, search, rows[j], x, width, result.counts);
-            }
-        }
+    const int bandCount = (height + kBandRows - 1) / kBandRows;
+    const int threads = conversionThreadCount(requestedThreads, width, height);
+    std::unique_ptr<BandProgress[]> progress(threads > 1 ? new BandProgress[bandCount] : nullptr);
+    const BandJob<Search> job{&run, &factors, &search, &pixels, progress.get()};
+
+    if (threads == 1) {
+        int lastColour = 0;
+        for (int band = 0; band < bandCount; ++band)
+            lastColour = convertBand(job, band, result.counts);
+        result.lastColour = lastColour;
+        return;
     }
-    // The last pixel converted is the bottom-right one: the band's last row finishes last.
-    result.lastColour = lastColour;
+    // Band b runs on thread b mod threads, each counting in an array of its own; the last
+    // band gives the last colour.
+    struct alignas(64) ThreadResult {
+        std::array<int32_t, kColourCount> counts{};
+        int lastColour = 0;
+    };
+    std::vector<ThreadResult> results(static_cast<size_t>(threads));
+    const auto work = [&](int thread) {
+        std::array<int32_t, kColourCount> counts{};
+        int lastColour = 0;
+        for (int band = thread; band < bandCount; band += threads)
+            lastColour = convertBand(job, band, counts);
+        results[static_cast<size_t>(thread)] = {counts, lastColour};
+    };
+    std::vector<std::thread> workers;
+    workers.reserve(static_cast<size_t>(threads - 1));
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back(work, t);
+    work(0);
+    for (auto& worker : workers)
+        worker.join();
+    for (const ThreadResult& r : results)
+        for (int n = 0; n < kColourCount; ++n)
+            result.counts[n] += r.counts[n];
+    result.lastColour = results[static_cast<size_t>((bandCount - 1) % threads)].lastColour;
 }
 
 bool avx2Available() {
@@ -683,11 +816,11 @@ bool vectorLoopUsable() {
 // The diffusion loop for searches that take the components one by one.
 template <typename Search>
 void diffuseWithScalarSearch(const Palette& palette, const Factors& factors, Search& search,
-                             ConversionResult& result) {
+                             ConversionResult& result, int threads) {
 #if defined(__x86_64__)
     if (vectorLoopUsable()) {
         ScalarSearchAdaptor<Search> adaptor{search};
-        diffuseAvx2(palette, factors, adaptor, result);
+        diffuseAvx2(palette, factors, adaptor, result, threads);
         return;
     }
 #endif
@@ -731,30 +864,18 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
     return {0, 0};
 }
 
-Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette& palette,
-                                        const ConversionSettings& settings) {
-    if (auto valid = validateSettings(settings); !valid)
-        return makeError(valid.error());
-    if (source.empty()) {
-        return makeError("the picture has no pixels (" + std::to_string(source.width()) + " x " +
-                         std::to_string(source.height()) + ")");
-    }
-    auto pixels = PixelBuffer::create(source.width(), source.height());
-    if (!pixels)
-        return makeError(pixels.error());
-    // The diffusion works in the result: it starts as the picture's colours.
-    for (size_t i = 0; i < source.size(); ++i)
-        pixels->data()[i] = source.data()[i] & 0x00FFFFFFu;
+namespace {
 
-    ConversionResult result;
-    result.pixels = std::move(*pixels);
+// Converts the picture held in result.pixels in place (the top bytes cleared).
+void convertInPlace(ConversionResult& result, const Palette& palette,
+                    const ConversionSettings& settings, int threads) {
     const Factors factors = prepareFactors(settings);
     switch (settings.space) {
         case ColourSpace::Rgb: {
 #if defined(__x86_64__)
             if (vectorLoopUsable()) {
                 Avx2RgbSearch search(palette, settings);
-                diffuseAvx2(palette, factors, search, result);
+                diffuseAvx2(palette, factors, search, result, threads);
                 break;
             }
 #endif
@@ -766,23 +887,71 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
 #if defined(__x86_64__)
             if (vectorLoopUsable()) {
                 Avx2YccSearch search(palette, settings);
-                diffuseAvx2(palette, factors, search, result);
+                diffuseAvx2(palette, factors, search, result, threads);
                 break;
             }
 #endif
             YccSearch search(palette, settings);
-            diffuseWithScalarSearch(palette, factors, search, result);
+            diffuseWithScalarSearch(palette, factors, search, result, threads);
             break;
         }
         case ColourSpace::Cie: {
             const CieSearch cie(palette, settings.usable);
             RememberedSearch search(
                 CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
-                source.size());
-            diffuseWithScalarSearch(palette, factors, search, result);
+                result.pixels.size());
+            diffuseWithScalarSearch(palette, factors, search, result, threads);
             break;
         }
     }
+}
+
+Result<void> checkConvertible(const PixelBuffer& source, const ConversionSettings& settings) {
+    if (auto valid = validateSettings(settings); !valid)
+        return makeError(valid.error());
+    if (source.empty()) {
+        return makeError("the picture has no pixels (" + std::to_string(source.width()) + " x " +
+                         std::to_string(source.height()) + ")");
+    }
+    return {};
+}
+
+}  // namespace
+
+Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette& palette,
+                                        const ConversionSettings& settings, int threads) {
+    if (auto convertible = checkConvertible(source, settings); !convertible)
+        return makeError(convertible.error());
+    auto pixels = PixelBuffer::createUnset(source.width(), source.height());
+    if (!pixels)
+        return makeError(pixels.error());
+    // The diffusion works in the result: it starts as the picture's colours.
+    forEachRowBand(source.height(), source.width(), threads, [&](int first, int end) {
+        const size_t from = static_cast<size_t>(first) * source.width();
+        const size_t to = static_cast<size_t>(end) * source.width();
+        for (size_t i = from; i < to; ++i)
+            pixels->data()[i] = source.data()[i] & 0x00FFFFFFu;
+    });
+    ConversionResult result;
+    result.pixels = std::move(*pixels);
+    convertInPlace(result, palette, settings, threads);
+    return result;
+}
+
+Result<ConversionResult> convertPicture(PixelBuffer&& source, const Palette& palette,
+                                        const ConversionSettings& settings, int threads) {
+    if (auto convertible = checkConvertible(source, settings); !convertible)
+        return makeError(convertible.error());
+    ConversionResult result;
+    result.pixels = std::move(source);
+    Pixel* p = result.pixels.data();
+    forEachRowBand(result.pixels.height(), result.pixels.width(), threads, [&](int first, int end) {
+        const size_t from = static_cast<size_t>(first) * result.pixels.width();
+        const size_t to = static_cast<size_t>(end) * result.pixels.width();
+        for (size_t i = from; i < to; ++i)
+            p[i] &= 0x00FFFFFFu;
+    });
+    convertInPlace(result, palette, settings, threads);
     return result;
 }
 
