@@ -563,11 +563,32 @@ __attribute__((target("avx2"), always_inline)) inline void storeClamped(Pixel* p
     *p = static_cast<Pixel>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
 }
 
+// A neighbour's update round(w x e + old) without conversions between whole numbers and
+// doubles. The neighbour's bytes go into the low bits of kRoundingBias = 1.5 x 2^52, which
+// makes the double bias + old; one fused multiply-add then gives bias + w x e + old
+// rounded once, and since a double between 2^52 and 2^53 holds whole numbers only, that
+// rounding is to the nearest whole number with halves to even, the rounding of the rules.
+// The low 32 bits of each lane are then the rounded value (negative ones in two's
+// complement), as long as it lies within +-2^31, which it always does here.
+constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
+
+__attribute__((target("avx2,fma"), always_inline)) inline void updateNeighbour(Pixel* n,
+                                                                               __m256d weight,
+                                                                               __m256d scaled) {
+    const __m256i old =
+        _mm256_or_si256(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(static_cast<int>(*n))),
+                        _mm256_set1_epi64x(kRoundingBiasBits));
+    const __m256d sum = _mm256_fmadd_pd(weight, scaled, _mm256_castsi256_pd(old));
+    const __m256i low = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(sum),
+                                                    _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+    storeClamped(n, _mm256_castsi256_si128(low));
+}
+
 // Converts one pixel and spreads its error. density x error x rate is formed as
 // error x (density x rate): the product density x rate of two singles is exact in double,
 // so both orders give the same single rounding of the same exact value. w x e + old is
-// exact too, so a fused multiply-add rounds it exactly as the plain loop does. Near the
-// left and right edges (Checked) cells falling outside the picture are skipped.
+// exact too, so updateNeighbour rounds it exactly as the plain loop does. Near the left
+// and right edges (Checked) cells falling outside the picture are skipped.
 template <bool Checked, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
     const VectorRun& run, Search& search, const BandRow& row, int x, int width,
@@ -587,11 +608,7 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
         const int nx = x + row.cellDx[c];
         if (Checked && (nx < 0 || nx >= width))
             continue;
-        Pixel* n = row.cellRow[c] + nx;
-        const __m256d sum = _mm256_fmadd_pd(_mm256_broadcast_sd(&row.cellWeight[c]), scaled,
-                                            _mm256_cvtepi32_pd(pixelLanes(n)));
-        const __m256d rounded = _mm256_round_pd(sum, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-        storeClamped(n, _mm256_cvtpd_epi32(rounded));
+        updateNeighbour(row.cellRow[c] + nx, _mm256_broadcast_sd(&row.cellWeight[c]), scaled);
     }
     return colour;
 }
