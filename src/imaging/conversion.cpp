@@ -619,9 +619,11 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
 // (sources up to two columns to its right) before row y + 1 itself reaches it, and every
 // target two rows down receives all of row y's contributions (sources up to two columns to
 // its right) before the first of row y + 1's (sources from two columns to its left).
-// So row y + 1 may convert column x once row y has converted column x + 4, and no sooner:
-// with a lag of 4 a target (x + 2, y + 2) would receive row y + 1's contribution from
-// (x, y + 1) before row y's from (x + 4, y), and the roundings would differ.
+// So row y + 1 may convert column x only once row y has converted column x + 4: else a
+// target (x + 2, y + 2) would receive row y + 1's contribution from (x, y + 1) before row
+// y's from (x + 4, y), and the roundings and clamps could differ (with a lag of 3 the
+// pinned Jarvis,Judice&Ninke checksums change). Inside a band, where the rows take turns
+// within a step, a lag of 4 would do; between threads the wait asks for x + 4 done.
 // Like the plain loop, it works in the result itself.
 constexpr int kBandRows = 4;
 constexpr int kLag = 5;
