@@ -643,7 +643,8 @@ constexpr int kPublishEvery = 32;
 // Waits until a band's last row has converted at least `needed` pixels and returns what it
 // has seen, so that the caller need not look again until it wants more. A short wait
 // spins; a long one (the other thread lost its core) sleeps until the next publication.
-int waitForProgress(const BandProgress& progress, int needed) {
+// `sleeps` counts the waits that had to sleep.
+int waitForProgress(const BandProgress& progress, int needed, int& sleeps) {
     int seen = progress.done.load(std::memory_order_acquire);
     for (int spins = 0; seen < needed; ++spins) {
         if (spins < 256) {
@@ -651,6 +652,7 @@ int waitForProgress(const BandProgress& progress, int needed) {
             _mm_pause();
 #endif
         } else {
+            ++sleeps;
             progress.done.wait(seen, std::memory_order_acquire);
         }
         seen = progress.done.load(std::memory_order_acquire);
@@ -689,7 +691,8 @@ struct BandJob {
 // Returns the colour of the band's bottom-right pixel, which it converts last.
 template <typename Search>
 __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, int band,
-                                                    std::array<int32_t, kColourCount>& counts) {
+                                                    std::array<int32_t, kColourCount>& counts,
+                                                    int& sleeps) {
     const VectorRun& run = *job.run;
     Search& search = *job.search;
     PixelBuffer& pixels = *job.pixels;
@@ -726,7 +729,7 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         // up to step + kLag - 1.
         const int needed = std::min(width, step + kLag);
         if (aboveDone < needed)
-            aboveDone = waitForProgress(*above, needed);
+            aboveDone = waitForProgress(*above, needed, sleeps);
         if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
             for (int j = 0; j < kBandRows; ++j)
                 colour = convertOne<false>(run, search, rows[j], step - j * kLag, width, counts);
@@ -780,24 +783,39 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
 
     if (threads == 1) {
         int lastColour = 0;
+        int sleeps = 0;
         for (int band = 0; band < bandCount; ++band)
-            lastColour = convertBand(job, band, result.counts);
+            lastColour = convertBand(job, band, result.counts, sleeps);
         result.lastColour = lastColour;
         return;
     }
-    // Band b runs on thread b mod threads, each counting in an array of its own; the last
-    // band gives the last colour.
-    struct alignas(64) ThreadResult {
+    // The threads take the bands in order, each counting in an array of its own. A
+    // wavefront pays only while its threads run at the same time: on a machine busy with
+    // other work, one that has lost its core holds up the other at every band. So once a
+    // thread has had to sleep kSleepsBeforeAlone times, the helpers finish the band they
+    // hold and stop, and the calling thread converts the rest alone.
+    constexpr int kSleepsBeforeAlone = 16;
+    std::atomic<int> nextBand{0};
+    std::atomic<bool> alone{false};
+    int lastColour = 0;  // written by the thread that converts the last band
+    struct alignas(64) ThreadCounts {
         std::array<int32_t, kColourCount> counts{};
-        int lastColour = 0;
     };
-    std::vector<ThreadResult> results(static_cast<size_t>(threads));
+    std::vector<ThreadCounts> results(static_cast<size_t>(threads));
     const auto work = [&](int thread) {
         std::array<int32_t, kColourCount> counts{};
-        int lastColour = 0;
-        for (int band = thread; band < bandCount; band += threads)
-            lastColour = convertBand(job, band, counts);
-        results[static_cast<size_t>(thread)] = {counts, lastColour};
+        int sleeps = 0;
+        while (thread == 0 || !alone.load(std::memory_order_relaxed)) {
+            const int band = nextBand.fetch_add(1, std::memory_order_relaxed);
+            if (band >= bandCount)
+                break;
+            const int colour = convertBand(job, band, counts, sleeps);
+            if (band == bandCount - 1)
+                lastColour = colour;
+            if (sleeps >= kSleepsBeforeAlone)
+                alone.store(true, std::memory_order_relaxed);
+        }
+        results[static_cast<size_t>(thread)].counts = counts;
     };
     std::vector<std::thread> workers;
     workers.reserve(static_cast<size_t>(threads - 1));
@@ -806,10 +824,10 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     work(0);
     for (auto& worker : workers)
         worker.join();
-    for (const ThreadResult& r : results)
+    for (const ThreadCounts& r : results)
         for (int n = 0; n < kColourCount; ++n)
             result.counts[n] += r.counts[n];
-    result.lastColour = results[static_cast<size_t>((bandCount - 1) % threads)].lastColour;
+    result.lastColour = lastColour;
 }
 
 bool avx2Available() {
