@@ -466,9 +466,14 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
         const bool decoded = reader.read(&view);
         if (decoded && view.constBits() == reinterpret_cast<const uchar*>(buffer->data()) &&
             view.size() == declared && view.format() == QImage::Format_RGB32) {
-            Pixel* p = buffer->data();
-            for (size_t i = 0, n = buffer->size(); i < n; ++i)
-                p[i] &= 0x00FFFFFFu;
+            const int width = buffer->width();
+            forEachRowBand(buffer->height(), width, 0, [&](int first, int end) {
+                for (int y = first; y < end; ++y) {
+                    Pixel* row = buffer->row(y);
+                    for (int x = 0; x < width; ++x)
+                        row[x] &= 0x00FFFFFFu;
+                }
+            });
             return std::move(*buffer);
         }
         // Another format, an applied rotation or a failure: the reader's own image.
@@ -559,17 +564,19 @@ Result<void> savePictureBmp(const QString& path, const PixelBuffer& pixels) {
 int readPixels(const QImage& surface, PixelBuffer& buffer) {
     if (surface.format() != QImage::Format_RGB32)
         return 0;
-    auto created = PixelBuffer::create(surface.width(), surface.height());
+    auto created = PixelBuffer::createUnset(surface.width(), surface.height());
     if (!created)
         return 0;
     buffer = std::move(*created);
     const int w = surface.width();
-    for (int y = 0; y < surface.height(); ++y) {
-        const auto* source = reinterpret_cast<const Pixel*>(surface.constScanLine(y));
-        Pixel* target = buffer.row(y);
-        for (int x = 0; x < w; ++x)
-            target[x] = source[x] & 0x00FFFFFFu;
-    }
+    forEachRowBand(surface.height(), w, 0, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const auto* source = reinterpret_cast<const Pixel*>(surface.constScanLine(y));
+            Pixel* target = buffer.row(y);
+            for (int x = 0; x < w; ++x)
+                target[x] = source[x] & 0x00FFFFFFu;
+        }
+    });
     return surface.height();
 }
 
@@ -578,13 +585,20 @@ int writePixels(QImage& surface, const PixelBuffer& buffer) {
         return 0;
     const int w = std::min(surface.width(), buffer.width());
     const int h = std::min(surface.height(), buffer.height());
-    // Format_RGB32 keeps 0xFF in the top byte; the buffer keeps 0 there.
-    for (int y = 0; y < h; ++y) {
-        auto* target = reinterpret_cast<Pixel*>(surface.scanLine(y));
-        const Pixel* source = buffer.row(y);
-        for (int x = 0; x < w; ++x)
-            target[x] = source[x] | 0xFF000000u;
-    }
+    // Format_RGB32 keeps 0xFF in the top byte; the buffer keeps 0 there. scanLine detaches
+    // a shared image, so it is called once here before the rows are shared among threads.
+    if (h <= 0)
+        return 0;
+    uchar* bits = surface.bits();
+    const qsizetype stride = surface.bytesPerLine();
+    forEachRowBand(h, w, 0, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            auto* target = reinterpret_cast<Pixel*>(bits + stride * y);
+            const Pixel* source = buffer.row(y);
+            for (int x = 0; x < w; ++x)
+                target[x] = source[x] | 0xFF000000u;
+        }
+    });
     return h;
 }
 
