@@ -1,4 +1,5 @@
-// Conversion engine speed on a 4000 x 3000 photograph (the bundled sample, enlarged), or on
+// Conversion engine speed (on every core, and on one for the serial path) on a 4000 x 3000
+// photograph (the bundled sample, enlarged), or on
 // the picture named by KIRIMO_BENCH_PICTURE.
 
 #include <benchmark/benchmark.h>
@@ -33,8 +34,9 @@ const kirimo::PixelBuffer& photograph() {
     return picture;
 }
 
+// threads: 0 for one per core, as the program runs.
 void convert(benchmark::State& state, kirimo::ColourSpace space, int paletteKind,
-             std::array<int16_t, kirimo::kWeightCount> weights) {
+             std::array<int16_t, kirimo::kWeightCount> weights, int threads = 0) {
     const kirimo::PixelBuffer& picture = photograph();
     const kirimo::Palette palette = kirimo::ColourTable().palette();
     kirimo::ConversionSettings settings;
@@ -43,7 +45,7 @@ void convert(benchmark::State& state, kirimo::ColourSpace space, int paletteKind
     for (int n : kirimo::paletteColours(paletteKind))
         settings.usable[n] = true;
     for (auto _ : state) {
-        auto result = kirimo::convertPicture(picture, palette, settings);
+        auto result = kirimo::convertPicture(picture, palette, settings, threads);
         benchmark::DoNotOptimize(result);
     }
     const double pixels = static_cast<double>(picture.size());
@@ -59,6 +61,12 @@ void FloydSteinbergRgb8(benchmark::State& s) {
 }
 void JarvisRgb18(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kJarvisJudiceNinkeWeights);
+}
+void FloydSteinbergRgb18OneThread(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kFloydSteinbergWeights, 1);
+}
+void JarvisRgb18OneThread(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kJarvisJudiceNinkeWeights, 1);
 }
 void FloydSteinbergYcc18(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Ycc, 3, kirimo::kFloydSteinbergWeights);
@@ -120,6 +128,8 @@ BENCHMARK(CieSearchPruned);
 BENCHMARK(FloydSteinbergRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergRgb8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(JarvisRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloydSteinbergRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(JarvisRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergYcc18)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergCie18)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

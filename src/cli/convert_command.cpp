@@ -92,7 +92,11 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "kirimo-cli convert: " << QString::fromStdString(picture.error()) << "\n";
         return kExitUsage;
     }
-    auto result = convertPicture(*picture, options->colourTable.palette(), options->settings);
+    const int width = picture->width();
+    const int height = picture->height();
+    // Converted in the loaded picture's own memory: it is not needed afterwards.
+    auto result =
+        convertPicture(std::move(*picture), options->colourTable.palette(), options->settings);
     if (!result) {
         err << "kirimo-cli convert: " << QFileInfo(input).fileName() << ": "
             << QString::fromStdString(result.error()) << "\n";
@@ -124,7 +128,7 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
     }
     if (printUsage) {
-        out << usageString(*result, picture->width(), picture->height()) << "\n";
+        out << usageString(*result, width, height) << "\n";
     }
     return kExitOk;
 }

@@ -145,6 +145,10 @@ int runEdit(const QStringList& args, QTextStream& /*out*/, QTextStream& err) {
         return fail(QString::fromStdString(loaded.error()));
     PixelBuffer picture = std::move(loaded).value();
     for (const auto& operation : operations) {
+        if (operation.kind == OperationKind::Flip) {
+            flipVerticalInPlace(picture);  // the picture before is not needed again
+            continue;
+        }
         auto result = apply(operation, picture);
         if (!result) {
             return fail(operation.text + ": " + QString::fromStdString(result.error()));

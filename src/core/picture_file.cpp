@@ -7,15 +7,22 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "core/file_system.h"
 #include "core/text_file.h"
+#include "imaging/row_threads.h"
 
 namespace kirimo {
 
@@ -279,6 +286,110 @@ Result<void> checkDataComplete(QFile& file, const QString& path) {
     return {};
 }
 
+// Rows of 24-bit BMP pixels (blue, green, red) to pixels and back, four pixels to a
+// shuffle where the processor has SSSE3 (never touching a byte outside the row).
+void bgrRowToPixelsPlain(const uchar* in, Pixel* out, int width) {
+    for (int x = 0; x < width; ++x, in += 3)
+        out[x] = makePixel(in[2], in[1], in[0]);
+}
+void pixelsToBgrRowPlain(const Pixel* in, uchar* out, int width) {
+    for (int x = 0; x < width; ++x) {
+        out[3 * x] = static_cast<uchar>(in[x]);
+        out[3 * x + 1] = static_cast<uchar>(in[x] >> 8);
+        out[3 * x + 2] = static_cast<uchar>(in[x] >> 16);
+    }
+}
+
+#if defined(__x86_64__)
+bool ssse3Available() {
+    static const bool available = __builtin_cpu_supports("ssse3");
+    return available;
+}
+
+// Each step reads 16 bytes from 3x or writes 16 bytes at 3x, within the row while
+// x + 6 <= width; the rest goes pixel by pixel.
+__attribute__((target("ssse3"))) void bgrRowToPixelsShuffled(const uchar* in, Pixel* out,
+                                                             int width) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    int x = 0;
+    for (; x + 6 <= width; x += 4) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_shuffle_epi8(bytes, spread));
+    }
+    bgrRowToPixelsPlain(in + 3 * x, out + x, width - x);
+}
+__attribute__((target("ssse3"))) void pixelsToBgrRowShuffled(const Pixel* in, uchar* out,
+                                                             int width) {
+    const __m128i gather = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    for (; x + 6 <= width; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x), _mm_shuffle_epi8(pixels, gather));
+    }
+    pixelsToBgrRowPlain(in + x, out + 3 * x, width - x);
+}
+#endif
+
+void bgrRowToPixels(const uchar* in, Pixel* out, int width) {
+#if defined(__x86_64__)
+    if (ssse3Available())
+        return bgrRowToPixelsShuffled(in, out, width);
+#endif
+    bgrRowToPixelsPlain(in, out, width);
+}
+void pixelsToBgrRow(const Pixel* in, uchar* out, int width) {
+#if defined(__x86_64__)
+    if (ssse3Available())
+        return pixelsToBgrRowShuffled(in, out, width);
+#endif
+    pixelsToBgrRowPlain(in, out, width);
+}
+
+// A 24-bit BMP without compression and with the common 40-byte header, read straight
+// from the file's bytes into the buffer, the rows shared among the cores: the reader's own
+// road decodes into an image a row at a time on one core. Anything else, and a header
+// this does not know field for field, is left to the reader (null). The file's data has
+// been checked complete (checkDataComplete) before this is called.
+std::optional<PixelBuffer> readPlainBmp(QFile& file) {
+    constexpr int64_t kHeaderBytes = 14 + 40;
+    const int64_t size = file.size();
+    if (size < kHeaderBytes)
+        return std::nullopt;
+    const uchar* bytes = file.map(0, size);
+    if (bytes == nullptr)
+        return std::nullopt;
+    struct Unmap {
+        QFile& file;
+        const uchar* bytes;
+        ~Unmap() { file.unmap(const_cast<uchar*>(bytes)); }
+    } unmap{file, bytes};
+    const auto width = static_cast<int32_t>(le32(bytes + 18));
+    const auto height = static_cast<int32_t>(le32(bytes + 22));
+    const bool plain = bytes[0] == 'B' && bytes[1] == 'M' && le32(bytes + 14) == 40 &&
+                       le16(bytes + 26) == 1 && le16(bytes + 28) == 24 && le32(bytes + 30) == 0 &&
+                       le32(bytes + 46) == 0 && width > 0 && height != 0 && height != INT32_MIN &&
+                       PixelBuffer::sizeAllowed(width, std::abs(height));
+    if (!plain)
+        return std::nullopt;
+    const int rows = std::abs(height);
+    const int64_t rowBytes = (int64_t{width} * 3 + 3) / 4 * 4;
+    // The pixels start at the declared offset, or right after the header when the offset
+    // points into it.
+    const int64_t offset = std::max<int64_t>(le32(bytes + 10), kHeaderBytes);
+    if (offset > size || rowBytes * rows > size - offset)
+        return std::nullopt;
+    auto buffer = PixelBuffer::createUnset(width, rows);
+    if (!buffer)
+        return std::nullopt;
+    const uchar* data = bytes + offset;
+    const bool bottomUp = height > 0;
+    forEachRowBand(rows, width, 0, [&](int first, int end) {
+        for (int y = first; y < end; ++y)
+            bgrRowToPixels(data + rowBytes * (bottomUp ? rows - 1 - y : y), buffer->row(y), width);
+    });
+    return std::move(*buffer);
+}
+
 // Refuses a picture whose declared size is too large before anything is decoded.
 Result<void> checkDeclaredSize(const QImageReader& reader, const QString& path) {
     const QSize declared = reader.size();
@@ -340,6 +451,8 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
         return makeError(size.error());
     if (auto complete = checkDataComplete(**file, path); !complete)
         return makeError(complete.error());
+    if (auto plain = readPlainBmp(**file))
+        return std::move(*plain);
 
     // Readers that produce RGB32 pixels of the declared size (BMP, colour JPEG) decode
     // straight into the buffer's memory, saving a copy of the whole picture.
@@ -353,9 +466,14 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
         const bool decoded = reader.read(&view);
         if (decoded && view.constBits() == reinterpret_cast<const uchar*>(buffer->data()) &&
             view.size() == declared && view.format() == QImage::Format_RGB32) {
-            Pixel* p = buffer->data();
-            for (size_t i = 0, n = buffer->size(); i < n; ++i)
-                p[i] &= 0x00FFFFFFu;
+            const int width = buffer->width();
+            forEachRowBand(buffer->height(), width, 0, [&](int first, int end) {
+                for (int y = first; y < end; ++y) {
+                    Pixel* row = buffer->row(y);
+                    for (int x = 0; x < width; ++x)
+                        row[x] &= 0x00FFFFFFu;
+                }
+            });
             return std::move(*buffer);
         }
         // Another format, an applied rotation or a failure: the reader's own image.
@@ -424,19 +542,17 @@ Result<void> savePictureBmp(const QString& path, const PixelBuffer& pixels) {
         if (device.write(reinterpret_cast<const char*>(header), kHeaderBytes) != kHeaderBytes) {
             return false;
         }
-        const int rowsPerChunk = static_cast<int>(std::max<int64_t>(1, (1 << 20) / rowBytes));
+        // Chunks of about 4 MiB, their rows encoded on every core.
+        const int rowsPerChunk = static_cast<int>(std::max<int64_t>(1, (4 << 20) / rowBytes));
         QByteArray chunk(static_cast<qsizetype>(rowBytes * rowsPerChunk), '\0');
+        const int width = pixels.width();
         for (int first = pixels.height() - 1; first >= 0; first -= rowsPerChunk) {
             const int count = std::min(rowsPerChunk, first + 1);
-            for (int i = 0; i < count; ++i) {
-                auto* out = reinterpret_cast<uint8_t*>(chunk.data()) + rowBytes * i;
-                const Pixel* in = pixels.row(first - i);
-                for (int x = 0; x < pixels.width(); ++x) {
-                    out[3 * x] = static_cast<uint8_t>(in[x]);
-                    out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
-                    out[3 * x + 2] = static_cast<uint8_t>(in[x] >> 16);
-                }
-            }
+            auto* rows = reinterpret_cast<uint8_t*>(chunk.data());
+            forEachRowBand(count, width, 0, [&](int from, int to) {
+                for (int i = from; i < to; ++i)
+                    pixelsToBgrRow(pixels.row(first - i), rows + rowBytes * i, width);
+            });
             const qint64 bytes = rowBytes * count;
             if (device.write(chunk.constData(), bytes) != bytes)
                 return false;
@@ -448,17 +564,19 @@ Result<void> savePictureBmp(const QString& path, const PixelBuffer& pixels) {
 int readPixels(const QImage& surface, PixelBuffer& buffer) {
     if (surface.format() != QImage::Format_RGB32)
         return 0;
-    auto created = PixelBuffer::create(surface.width(), surface.height());
+    auto created = PixelBuffer::createUnset(surface.width(), surface.height());
     if (!created)
         return 0;
     buffer = std::move(*created);
     const int w = surface.width();
-    for (int y = 0; y < surface.height(); ++y) {
-        const auto* source = reinterpret_cast<const Pixel*>(surface.constScanLine(y));
-        Pixel* target = buffer.row(y);
-        for (int x = 0; x < w; ++x)
-            target[x] = source[x] & 0x00FFFFFFu;
-    }
+    forEachRowBand(surface.height(), w, 0, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const auto* source = reinterpret_cast<const Pixel*>(surface.constScanLine(y));
+            Pixel* target = buffer.row(y);
+            for (int x = 0; x < w; ++x)
+                target[x] = source[x] & 0x00FFFFFFu;
+        }
+    });
     return surface.height();
 }
 
@@ -467,13 +585,20 @@ int writePixels(QImage& surface, const PixelBuffer& buffer) {
         return 0;
     const int w = std::min(surface.width(), buffer.width());
     const int h = std::min(surface.height(), buffer.height());
-    // Format_RGB32 keeps 0xFF in the top byte; the buffer keeps 0 there.
-    for (int y = 0; y < h; ++y) {
-        auto* target = reinterpret_cast<Pixel*>(surface.scanLine(y));
-        const Pixel* source = buffer.row(y);
-        for (int x = 0; x < w; ++x)
-            target[x] = source[x] | 0xFF000000u;
-    }
+    // Format_RGB32 keeps 0xFF in the top byte; the buffer keeps 0 there. scanLine detaches
+    // a shared image, so it is called once here before the rows are shared among threads.
+    if (h <= 0)
+        return 0;
+    uchar* bits = surface.bits();
+    const qsizetype stride = surface.bytesPerLine();
+    forEachRowBand(h, w, 0, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            auto* target = reinterpret_cast<Pixel*>(bits + stride * y);
+            const Pixel* source = buffer.row(y);
+            for (int x = 0; x < w; ++x)
+                target[x] = source[x] | 0xFF000000u;
+        }
+    });
     return h;
 }
 

@@ -1,12 +1,14 @@
 #include "imaging/conversion.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "imaging/cie_search.h"
 #include "imaging/colour_space.h"
 #include "imaging/numeric.h"
+#include "imaging/row_threads.h"
 
 namespace kirimo {
 
@@ -217,18 +220,27 @@ class RememberedSearch {
         mapped_ = std::make_unique<uint32_t[]>(size_t{1} << mappedBits_);
     }
 
+    // Threads of one run share the tables: an entry is one word, read and written whole,
+    // and every thread that fills it writes the same answer.
     SearchResult operator()(int r, int g, int b) {
         if (full_) {
-            uint8_t& entry = (*full_)[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]];
-            if (entry == 0)
-                entry = encode(search_(r, g, b));
-            return decode(entry);
+            std::atomic_ref<uint8_t> entry(
+                (*full_)[kSpread[r] << 2 | kSpread[g] << 1 | kSpread[b]]);
+            uint8_t known = entry.load(std::memory_order_relaxed);
+            if (known == 0) {
+                known = encode(search_(r, g, b));
+                entry.store(known, std::memory_order_relaxed);
+            }
+            return decode(known);
         }
         const Pixel key = makePixel(r, g, b);
-        uint32_t& entry = mapped_[(key * 2654435761u) >> (32 - mappedBits_)];
-        if ((entry >> 8) != key || entry == 0)
-            entry = key << 8 | encode(search_(r, g, b));
-        return decode(static_cast<uint8_t>(entry));
+        std::atomic_ref<uint32_t> entry(mapped_[(key * 2654435761u) >> (32 - mappedBits_)]);
+        uint32_t known = entry.load(std::memory_order_relaxed);
+        if ((known >> 8) != key || known == 0) {
+            known = key << 8 | encode(search_(r, g, b));
+            entry.store(known, std::memory_order_relaxed);
+        }
+        return decode(static_cast<uint8_t>(known));
     }
 
   private:
@@ -551,11 +563,32 @@ __attribute__((target("avx2"), always_inline)) inline void storeClamped(Pixel* p
     *p = static_cast<Pixel>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
 }
 
+// A neighbour's update round(w x e + old) without conversions between whole numbers and
+// doubles. The neighbour's bytes go into the low bits of kRoundingBias = 1.5 x 2^52, which
+// makes the double bias + old; one fused multiply-add then gives bias + w x e + old
+// rounded once, and since a double between 2^52 and 2^53 holds whole numbers only, that
+// rounding is to the nearest whole number with halves to even, the rounding of the rules.
+// The low 32 bits of each lane are then the rounded value (negative ones in two's
+// complement), as long as it lies within +-2^31, which it always does here.
+constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
+
+__attribute__((target("avx2,fma"), always_inline)) inline void updateNeighbour(Pixel* n,
+                                                                               __m256d weight,
+                                                                               __m256d scaled) {
+    const __m256i old =
+        _mm256_or_si256(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(static_cast<int>(*n))),
+                        _mm256_set1_epi64x(kRoundingBiasBits));
+    const __m256d sum = _mm256_fmadd_pd(weight, scaled, _mm256_castsi256_pd(old));
+    const __m256i low = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(sum),
+                                                    _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+    storeClamped(n, _mm256_castsi256_si128(low));
+}
+
 // Converts one pixel and spreads its error. density x error x rate is formed as
 // error x (density x rate): the product density x rate of two singles is exact in double,
 // so both orders give the same single rounding of the same exact value. w x e + old is
-// exact too, so a fused multiply-add rounds it exactly as the plain loop does. Near the
-// left and right edges (Checked) cells falling outside the picture are skipped.
+// exact too, so updateNeighbour rounds it exactly as the plain loop does. Near the left
+// and right edges (Checked) cells falling outside the picture are skipped.
 template <bool Checked, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
     const VectorRun& run, Search& search, const BandRow& row, int x, int width,
@@ -575,11 +608,7 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
         const int nx = x + row.cellDx[c];
         if (Checked && (nx < 0 || nx >= width))
             continue;
-        Pixel* n = row.cellRow[c] + nx;
-        const __m256d sum = _mm256_fmadd_pd(_mm256_broadcast_sd(&row.cellWeight[c]), scaled,
-                                            _mm256_cvtepi32_pd(pixelLanes(n)));
-        const __m256d rounded = _mm256_round_pd(sum, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-        storeClamped(n, _mm256_cvtpd_epi32(rounded));
+        updateNeighbour(row.cellRow[c] + nx, _mm256_broadcast_sd(&row.cellWeight[c]), scaled);
     }
     return colour;
 }
@@ -590,13 +619,144 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
 // (sources up to two columns to its right) before row y + 1 itself reaches it, and every
 // target two rows down receives all of row y's contributions (sources up to two columns to
 // its right) before the first of row y + 1's (sources from two columns to its left).
+// So row y + 1 may convert column x only once row y has converted column x + 4: else a
+// target (x + 2, y + 2) would receive row y + 1's contribution from (x, y + 1) before row
+// y's from (x + 4, y), and the roundings and clamps could differ (with a lag of 3 the
+// pinned Jarvis,Judice&Ninke checksums change). Inside a band, where the rows take turns
+// within a step, a lag of 4 would do; between threads the wait asks for x + 4 done.
 // Like the plain loop, it works in the result itself.
 constexpr int kBandRows = 4;
 constexpr int kLag = 5;
 
+// The same lag holds between bands, which lets bands run on several threads as a
+// wavefront: band b + 1's first row follows band b's last row kLag pixels behind, waiting
+// for it where it would catch up. Every pixel then receives the same additions in the same
+// order as on one thread, so the results are identical bit for bit.
+//
+// How far the last row of each band has got, in pixels converted; each on a cache line of
+// its own, published every kPublishEvery pixels and at the end of the row.
+struct alignas(64) BandProgress {
+    std::atomic<int> done{0};
+};
+constexpr int kPublishEvery = 32;
+
+// Waits until a band's last row has converted at least `needed` pixels and returns what it
+// has seen, so that the caller need not look again until it wants more. A short wait
+// spins; a long one (the other thread lost its core) sleeps until the next publication.
+// `sleeps` counts the waits that had to sleep.
+int waitForProgress(const BandProgress& progress, int needed, int& sleeps) {
+    int seen = progress.done.load(std::memory_order_acquire);
+    for (int spins = 0; seen < needed; ++spins) {
+        if (spins < 256) {
+#if defined(__x86_64__)
+            _mm_pause();
+#endif
+        } else {
+            ++sleeps;
+            progress.done.wait(seen, std::memory_order_acquire);
+        }
+        seen = progress.done.load(std::memory_order_acquire);
+    }
+    return seen;
+}
+
+void publishProgress(BandProgress& progress, int done) {
+    progress.done.store(done, std::memory_order_release);
+    progress.done.notify_all();
+}
+
+// The number of threads a conversion runs on: `requested` when above 0, else one per
+// core for pictures large enough to repay them; never more than there are bands.
+int conversionThreadCount(int requested, int width, int height) {
+    const int bands = (height + kBandRows - 1) / kBandRows;
+    if (requested > 0)
+        return std::max(1, std::min(requested, bands));
+    constexpr int64_t kMinimumPixels = int64_t{1} << 17;
+    if (int64_t{width} * height < kMinimumPixels || width < 4 * kLag)
+        return 1;
+    return rowBandCount(0, bands, int64_t{width} * kBandRows);
+}
+
+// What every band of a run shares.
 template <typename Search>
-__attribute__((target("avx2,fma"))) void diffuseAvx2(const Palette& palette, const Factors& factors,
-                                                     Search& search, ConversionResult& result) {
+struct BandJob {
+    const VectorRun* run;
+    const Factors* factors;
+    Search* search;
+    PixelBuffer* pixels;
+    BandProgress* progress;  // one per band, or null on one thread
+};
+
+// Converts one band; with threads, waiting for the band above where it would catch up.
+// Returns the colour of the band's bottom-right pixel, which it converts last.
+template <typename Search>
+__attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, int band,
+                                                    std::array<int32_t, kColourCount>& counts,
+                                                    int& sleeps) {
+    const VectorRun& run = *job.run;
+    Search& search = *job.search;
+    PixelBuffer& pixels = *job.pixels;
+    const int width = pixels.width();
+    const int height = pixels.height();
+    const int y0 = band * kBandRows;
+    const int bandRows = std::min(kBandRows, height - y0);
+    BandRow rows[kBandRows];
+    for (int j = 0; j < bandRows; ++j) {
+        const int y = y0 + j;
+        BandRow& row = rows[j];
+        row.current = pixels.row(y);
+        row.cellCount = 0;
+        for (int k = 0; k < kWeightCount; ++k) {
+            if (job.factors->weights[k] > 0.0f && y + kCellDy[k] < height) {
+                row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
+                row.cellDx[row.cellCount] = kCellDx[k];
+                row.cellWeight[row.cellCount] = static_cast<double>(job.factors->weights[k]);
+                ++row.cellCount;
+            }
+        }
+    }
+    const BandProgress* above = job.progress && band > 0 ? &job.progress[band - 1] : nullptr;
+    BandProgress* own = job.progress ? &job.progress[band] : nullptr;
+    int aboveDone = above ? 0 : width;  // pixels of the row above known to be converted
+    int published = 0;
+    int colour = 0;
+    const int steps = width + (bandRows - 1) * kLag;
+    // From fullFrom to fullTo every row of a full band has a pixel away from the edges.
+    const int fullFrom = (kBandRows - 1) * kLag + 2;
+    const int fullTo = width - 2;
+    for (int step = 0; step < steps; ++step) {
+        // The first row converts column `step`: the row above must have converted columns
+        // up to step + kLag - 1.
+        const int needed = std::min(width, step + kLag);
+        if (aboveDone < needed)
+            aboveDone = waitForProgress(*above, needed, sleeps);
+        if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
+            for (int j = 0; j < kBandRows; ++j)
+                colour = convertOne<false>(run, search, rows[j], step - j * kLag, width, counts);
+        } else {
+            for (int j = 0; j < bandRows; ++j) {
+                const int x = step - j * kLag;
+                if (x < 0 || x >= width)
+                    continue;
+                colour = x >= 2 && x < width - 2
+                             ? convertOne<false>(run, search, rows[j], x, width, counts)
+                             : convertOne<true>(run, search, rows[j], x, width, counts);
+            }
+        }
+        if (own) {
+            const int lastDone = std::clamp(step - (bandRows - 1) * kLag + 1, 0, width);
+            if (lastDone == width || lastDone - published >= kPublishEvery) {
+                publishProgress(*own, lastDone);
+                published = lastDone;
+            }
+        }
+    }
+    return colour;
+}
+
+template <typename Search>
+void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
+                 ConversionResult& result, int requestedThreads) {
     PixelBuffer& pixels = result.pixels;
     const int width = pixels.width();
     const int height = pixels.height();
@@ -616,47 +776,57 @@ __attribute__((target("avx2,fma"))) void diffuseAvx2(const Palette& palette, con
         run.colourPixels[n] = makePixel(palette[n].red, palette[n].green, palette[n].blue);
     }
 
-    int lastColour = 0;
-    for (int y0 = 0; y0 < height; y0 += kBandRows) {
-        const int bandRows = std::min(kBandRows, height - y0);
-        BandRow rows[kBandRows];
-        for (int j = 0; j < bandRows; ++j) {
-            const int y = y0 + j;
-            BandRow& row = rows[j];
-            row.current = pixels.row(y);
-            row.cellCount = 0;
-            for (int k = 0; k < kWeightCount; ++k) {
-                if (factors.weights[k] > 0.0f && y + kCellDy[k] < height) {
-                    row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
-                    row.cellDx[row.cellCount] = kCellDx[k];
-                    row.cellWeight[row.cellCount] = static_cast<double>(factors.weights[k]);
-                    ++row.cellCount;
-                }
-            }
-        }
-        const int steps = width + (bandRows - 1) * kLag;
-        // From fullFrom to fullTo every row of a full band has a pixel away from the edges.
-        const int fullFrom = (kBandRows - 1) * kLag + 2;
-        const int fullTo = width - 2;
-        for (int step = 0; step < steps; ++step) {
-            if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
-                for (int j = 0; j < kBandRows; ++j) {
-                    lastColour = convertOne<false>(run, search, rows[j], step - j * kLag, width,
-                                                   result.counts);
-                }
-                continue;
-            }
-            for (int j = 0; j < bandRows; ++j) {
-                const int x = step - j * kLag;
-                if (x < 0 || x >= width)
-                    continue;
-                lastColour = x >= 2 && x < width - 2
-                                 ? convertOne<false>(run, search, rows[j], x, width, result.counts)
-                                 : convertOne<true>(run, search, rows[j], x, width, result.counts);
-            }
-        }
+    const int bandCount = (height + kBandRows - 1) / kBandRows;
+    const int threads = conversionThreadCount(requestedThreads, width, height);
+    std::unique_ptr<BandProgress[]> progress(threads > 1 ? new BandProgress[bandCount] : nullptr);
+    const BandJob<Search> job{&run, &factors, &search, &pixels, progress.get()};
+
+    if (threads == 1) {
+        int lastColour = 0;
+        int sleeps = 0;
+        for (int band = 0; band < bandCount; ++band)
+            lastColour = convertBand(job, band, result.counts, sleeps);
+        result.lastColour = lastColour;
+        return;
     }
-    // The last pixel converted is the bottom-right one: the band's last row finishes last.
+    // The threads take the bands in order, each counting in an array of its own. A
+    // wavefront pays only while its threads run at the same time: on a machine busy with
+    // other work, one that has lost its core holds up the other at every band. So once a
+    // thread has had to sleep kSleepsBeforeAlone times, the helpers finish the band they
+    // hold and stop, and the calling thread converts the rest alone.
+    constexpr int kSleepsBeforeAlone = 16;
+    std::atomic<int> nextBand{0};
+    std::atomic<bool> alone{false};
+    int lastColour = 0;  // written by the thread that converts the last band
+    struct alignas(64) ThreadCounts {
+        std::array<int32_t, kColourCount> counts{};
+    };
+    std::vector<ThreadCounts> results(static_cast<size_t>(threads));
+    const auto work = [&](int thread) {
+        std::array<int32_t, kColourCount> counts{};
+        int sleeps = 0;
+        while (thread == 0 || !alone.load(std::memory_order_relaxed)) {
+            const int band = nextBand.fetch_add(1, std::memory_order_relaxed);
+            if (band >= bandCount)
+                break;
+            const int colour = convertBand(job, band, counts, sleeps);
+            if (band == bandCount - 1)
+                lastColour = colour;
+            if (sleeps >= kSleepsBeforeAlone)
+                alone.store(true, std::memory_order_relaxed);
+        }
+        results[static_cast<size_t>(thread)].counts = counts;
+    };
+    std::vector<std::thread> workers;
+    workers.reserve(static_cast<size_t>(threads - 1));
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back(work, t);
+    work(0);
+    for (auto& worker : workers)
+        worker.join();
+    for (const ThreadCounts& r : results)
+        for (int n = 0; n < kColourCount; ++n)
+            result.counts[n] += r.counts[n];
     result.lastColour = lastColour;
 }
 
@@ -683,11 +853,11 @@ bool vectorLoopUsable() {
 // The diffusion loop for searches that take the components one by one.
 template <typename Search>
 void diffuseWithScalarSearch(const Palette& palette, const Factors& factors, Search& search,
-                             ConversionResult& result) {
+                             ConversionResult& result, int threads) {
 #if defined(__x86_64__)
     if (vectorLoopUsable()) {
         ScalarSearchAdaptor<Search> adaptor{search};
-        diffuseAvx2(palette, factors, adaptor, result);
+        diffuseAvx2(palette, factors, adaptor, result, threads);
         return;
     }
 #endif
@@ -731,30 +901,18 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
     return {0, 0};
 }
 
-Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette& palette,
-                                        const ConversionSettings& settings) {
-    if (auto valid = validateSettings(settings); !valid)
-        return makeError(valid.error());
-    if (source.empty()) {
-        return makeError("the picture has no pixels (" + std::to_string(source.width()) + " x " +
-                         std::to_string(source.height()) + ")");
-    }
-    auto pixels = PixelBuffer::create(source.width(), source.height());
-    if (!pixels)
-        return makeError(pixels.error());
-    // The diffusion works in the result: it starts as the picture's colours.
-    for (size_t i = 0; i < source.size(); ++i)
-        pixels->data()[i] = source.data()[i] & 0x00FFFFFFu;
+namespace {
 
-    ConversionResult result;
-    result.pixels = std::move(*pixels);
+// Converts the picture held in result.pixels in place (the top bytes cleared).
+void convertInPlace(ConversionResult& result, const Palette& palette,
+                    const ConversionSettings& settings, int threads) {
     const Factors factors = prepareFactors(settings);
     switch (settings.space) {
         case ColourSpace::Rgb: {
 #if defined(__x86_64__)
             if (vectorLoopUsable()) {
                 Avx2RgbSearch search(palette, settings);
-                diffuseAvx2(palette, factors, search, result);
+                diffuseAvx2(palette, factors, search, result, threads);
                 break;
             }
 #endif
@@ -766,23 +924,71 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
 #if defined(__x86_64__)
             if (vectorLoopUsable()) {
                 Avx2YccSearch search(palette, settings);
-                diffuseAvx2(palette, factors, search, result);
+                diffuseAvx2(palette, factors, search, result, threads);
                 break;
             }
 #endif
             YccSearch search(palette, settings);
-            diffuseWithScalarSearch(palette, factors, search, result);
+            diffuseWithScalarSearch(palette, factors, search, result, threads);
             break;
         }
         case ColourSpace::Cie: {
             const CieSearch cie(palette, settings.usable);
             RememberedSearch search(
                 CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
-                source.size());
-            diffuseWithScalarSearch(palette, factors, search, result);
+                result.pixels.size());
+            diffuseWithScalarSearch(palette, factors, search, result, threads);
             break;
         }
     }
+}
+
+Result<void> checkConvertible(const PixelBuffer& source, const ConversionSettings& settings) {
+    if (auto valid = validateSettings(settings); !valid)
+        return makeError(valid.error());
+    if (source.empty()) {
+        return makeError("the picture has no pixels (" + std::to_string(source.width()) + " x " +
+                         std::to_string(source.height()) + ")");
+    }
+    return {};
+}
+
+}  // namespace
+
+Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette& palette,
+                                        const ConversionSettings& settings, int threads) {
+    if (auto convertible = checkConvertible(source, settings); !convertible)
+        return makeError(convertible.error());
+    auto pixels = PixelBuffer::createUnset(source.width(), source.height());
+    if (!pixels)
+        return makeError(pixels.error());
+    // The diffusion works in the result: it starts as the picture's colours.
+    forEachRowBand(source.height(), source.width(), threads, [&](int first, int end) {
+        const size_t from = static_cast<size_t>(first) * source.width();
+        const size_t to = static_cast<size_t>(end) * source.width();
+        for (size_t i = from; i < to; ++i)
+            pixels->data()[i] = source.data()[i] & 0x00FFFFFFu;
+    });
+    ConversionResult result;
+    result.pixels = std::move(*pixels);
+    convertInPlace(result, palette, settings, threads);
+    return result;
+}
+
+Result<ConversionResult> convertPicture(PixelBuffer&& source, const Palette& palette,
+                                        const ConversionSettings& settings, int threads) {
+    if (auto convertible = checkConvertible(source, settings); !convertible)
+        return makeError(convertible.error());
+    ConversionResult result;
+    result.pixels = std::move(source);
+    Pixel* p = result.pixels.data();
+    forEachRowBand(result.pixels.height(), result.pixels.width(), threads, [&](int first, int end) {
+        const size_t from = static_cast<size_t>(first) * result.pixels.width();
+        const size_t to = static_cast<size_t>(end) * result.pixels.width();
+        for (size_t i = from; i < to; ++i)
+            p[i] &= 0x00FFFFFFu;
+    });
+    convertInPlace(result, palette, settings, threads);
     return result;
 }
 

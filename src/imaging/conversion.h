@@ -43,8 +43,14 @@ struct ConversionResult {
 Result<void> validateSettings(const ConversionSettings& settings);
 
 // Converts a picture. Refuses settings out of range and pictures with no pixels.
+// `threads` is the number of threads the diffusion runs on (0: one per core, for pictures
+// large enough to repay them); the results are the same for every number.
 Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette& palette,
-                                        const ConversionSettings& settings);
+                                        const ConversionSettings& settings, int threads = 0);
+
+// The same, converting in the picture's own memory instead of a copy.
+Result<ConversionResult> convertPicture(PixelBuffer&& source, const Palette& palette,
+                                        const ConversionSettings& settings, int threads = 0);
 
 // Lets tests run the plain loop on machines where the vector loop would be chosen.
 // Both give identical results.

@@ -165,7 +165,7 @@ class ChannelRows {
         : width_(width), stride_(paddedLength(width)), data_(static_cast<size_t>(stride_) * 9, 0) {}
 
     // Slot s (0..2) takes input row y, or zeros when y lies outside the picture.
-    void load(int slot, const PixelBuffer& in, int y) {
+    __attribute__((always_inline)) void load(int slot, const PixelBuffer& in, int y) {
         uint16_t* red = plane(slot, 0);
         uint16_t* green = plane(slot, 1);
         uint16_t* blue = plane(slot, 2);
@@ -197,8 +197,10 @@ class ChannelRows {
 // One channel of kChunk output pixels; up, mid and down point at the plane entries of
 // the left neighbours of the chunk's first pixel in the rows above, at and below it.
 template <WeightedFilter F>
-inline void weightedChunk(const uint16_t* __restrict up, const uint16_t* __restrict mid,
-                          const uint16_t* __restrict down, int16_t* __restrict result) {
+__attribute__((always_inline)) inline void weightedChunk(const uint16_t* __restrict up,
+                                                         const uint16_t* __restrict mid,
+                                                         const uint16_t* __restrict down,
+                                                         int16_t* __restrict result) {
     constexpr const ConvolveKernel& k = kKernels[static_cast<int>(F)];
     constexpr Term t00 = termOf(k.weights[0][0]);
     constexpr Term t10 = termOf(k.weights[0][1]);
@@ -224,7 +226,8 @@ inline void weightedChunk(const uint16_t* __restrict up, const uint16_t* __restr
 }
 
 template <WeightedFilter F>
-void weightedRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
+__attribute__((always_inline)) inline void weightedRowsBody(const PixelBuffer& in, PixelBuffer& out,
+                                                            int first, int end) {
     const int w = in.width();
     ChannelRows rows(w);
     // Slots hold rows y - 1, y and y + 1 in turn.
@@ -255,9 +258,57 @@ void weightedRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
     }
 }
 
+// The same loops compiled twice: for any x86-64 and, where the processor has it, for
+// AVX2, whose vectors hold twice the lanes (the results are the same: whole numbers).
+template <WeightedFilter F>
+void weightedRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
+    weightedRowsBody<F>(in, out, first, end);
+}
+
+bool avx2Available() {
+#if defined(__x86_64__)
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+#else
+    return false;
+#endif
+}
+
 using WeightedRowsFunction = void (*)(const PixelBuffer&, PixelBuffer&, int, int);
 
+#if defined(__x86_64__)
+template <WeightedFilter F>
+__attribute__((target("avx2"))) void weightedRowsAvx2(const PixelBuffer& in, PixelBuffer& out,
+                                                      int first, int end) {
+    weightedRowsBody<F>(in, out, first, end);
+}
+
+WeightedRowsFunction weightedRowsAvx2For(WeightedFilter filter) {
+    switch (filter) {
+        case WeightedFilter::SharpenWeak:
+            return weightedRowsAvx2<WeightedFilter::SharpenWeak>;
+        case WeightedFilter::SharpenMedium:
+            return weightedRowsAvx2<WeightedFilter::SharpenMedium>;
+        case WeightedFilter::SharpenStrong:
+            return weightedRowsAvx2<WeightedFilter::SharpenStrong>;
+        case WeightedFilter::Blur:
+            return weightedRowsAvx2<WeightedFilter::Blur>;
+        case WeightedFilter::Average:
+            return weightedRowsAvx2<WeightedFilter::Average>;
+        case WeightedFilter::Emboss:
+            return weightedRowsAvx2<WeightedFilter::Emboss>;
+        case WeightedFilter::Outline:
+            return weightedRowsAvx2<WeightedFilter::Outline>;
+    }
+    return weightedRowsAvx2<WeightedFilter::Average>;
+}
+#endif
+
 WeightedRowsFunction weightedRowsFor(WeightedFilter filter) {
+#if defined(__x86_64__)
+    if (avx2Available())
+        return weightedRowsAvx2For(filter);
+#endif
     switch (filter) {
         case WeightedFilter::SharpenWeak:
             return weightedRows<WeightedFilter::SharpenWeak>;
@@ -309,14 +360,15 @@ Pixel medianAtBorder(const PixelBuffer& in, int x, int y) {
     return colourValueToPixel(medianOfNine(keys));
 }
 
-inline int32_t medianOfThree(int32_t a, int32_t b, int32_t c) {
+__attribute__((always_inline)) inline int32_t medianOfThree(int32_t a, int32_t b, int32_t c) {
     return std::max(std::min(a, b), std::min(std::max(a, b), c));
 }
 
 // Interior rows: each column of three keys is sorted once into low, middle and high and
 // shared by the three pixels that see it; the median of the nine is then the median of
 // the largest low, the median of the middles and the smallest high.
-void medianRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
+__attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in, PixelBuffer& out,
+                                                          int first, int end) {
     const int w = in.width();
     const int h = in.height();
     const auto length = static_cast<size_t>(paddedLength(w));
@@ -379,8 +431,26 @@ void medianRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
     }
 }
 
+// The output of a filter, its pixels unset: every filter writes each of them.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void medianRowsAvx2(const PixelBuffer& in, PixelBuffer& out,
+                                                    int first, int end) {
+    medianRowsBody(in, out, first, end);
+}
+#endif
+
+void medianRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
+#if defined(__x86_64__)
+    if (avx2Available()) {
+        medianRowsAvx2(in, out, first, end);
+        return;
+    }
+#endif
+    medianRowsBody(in, out, first, end);
+}
+
 PixelBuffer sameSizeAs(const PixelBuffer& in) {
-    return std::move(PixelBuffer::create(in.width(), in.height())).value();
+    return std::move(PixelBuffer::createUnset(in.width(), in.height())).value();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -43,6 +44,18 @@ class LargeBlockAllocator {
         } else {
             ::operator delete (block, std::align_val_t{kLargeBlock});
         }
+    }
+
+    // Elements made without a value are left uninitialised (a vector of n pixels is then
+    // not written until its owner writes it, and its fresh pages are not touched), and
+    // elements made with a value are made from it.
+    template <typename U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
 
     template <typename U>

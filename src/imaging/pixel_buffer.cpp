@@ -21,4 +21,10 @@ Result<PixelBuffer> PixelBuffer::create(int width, int height, Pixel fill) {
     return PixelBuffer(width, height, fill);
 }
 
+Result<PixelBuffer> PixelBuffer::createUnset(int width, int height) {
+    if (!sizeAllowed(width, height))
+        return create(width, height);  // the same refusal
+    return PixelBuffer(width, height);
+}
+
 }  // namespace kirimo

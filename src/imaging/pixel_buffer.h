@@ -44,6 +44,11 @@ class PixelBuffer {
     // width x height x 4 does not fit a signed 32-bit number. Nothing is allocated then.
     static Result<PixelBuffer> create(int width, int height, Pixel fill = 0);
 
+    // The same with the pixels left unset, for a caller that writes every one of them
+    // before anything reads it: fresh memory is then first touched by that caller's own
+    // threads, instead of being cleared once here and written again.
+    static Result<PixelBuffer> createUnset(int width, int height);
+
     // True when a width x height picture may be held: both sides >= 0 and
     // width x height x 4 fits a signed 32-bit number.
     static bool sizeAllowed(int64_t width, int64_t height);
@@ -67,6 +72,8 @@ class PixelBuffer {
   private:
     PixelBuffer(int width, int height, Pixel fill)
         : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height, fill) {}
+    PixelBuffer(int width, int height)
+        : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
 
     int width_ = 0;
     int height_ = 0;

@@ -12,9 +12,10 @@ namespace kirimo {
 
 namespace {
 
-// A buffer of a size already known to be allowed (the input's, or the input's turned).
+// A buffer of a size already known to be allowed (the input's, or the input's turned),
+// its pixels unset: every pass that takes one writes each of them.
 PixelBuffer sameSizeBuffer(int width, int height) {
-    return std::move(PixelBuffer::create(width, height)).value();
+    return std::move(PixelBuffer::createUnset(width, height)).value();
 }
 
 std::string sizeText(int width, int height) {
@@ -146,6 +147,15 @@ void blockEdgeRows(const PixelBuffer& in, int j, int scaleX, const ByteInterpola
 
 }  // namespace
 
+void flipVerticalInPlace(PixelBuffer& picture, int threads) {
+    const int h = picture.height();
+    const auto w = static_cast<size_t>(picture.width());
+    forEachRowBand(h / 2, picture.width(), threads, [&](int first, int end) {
+        for (int y = first; y < end; ++y)
+            std::swap_ranges(picture.row(y), picture.row(y) + w, picture.row(h - 1 - y));
+    });
+}
+
 PixelBuffer flipVertical(const PixelBuffer& in, int threads) {
     PixelBuffer out = sameSizeBuffer(in.width(), in.height());
     const int h = in.height();
@@ -192,7 +202,7 @@ Result<PixelBuffer> reducePicture(const PixelBuffer& in, int newWidth, int newHe
         return makeError("cannot reduce a " + sizeText(w, h) + " picture to " +
                          sizeText(newWidth, newHeight));
     }
-    auto created = PixelBuffer::create(newWidth, newHeight);
+    auto created = PixelBuffer::createUnset(newWidth, newHeight);
     if (!created)
         return created;
     PixelBuffer out = std::move(created).value();

@@ -14,6 +14,9 @@ namespace kirimo {
 // out(x, y) = in(x, H - 1 - y): top to bottom.
 PixelBuffer flipVertical(const PixelBuffer& in, int threads = 0);
 
+// The same flip in the picture's own memory.
+void flipVerticalInPlace(PixelBuffer& picture, int threads = 0);
+
 // out(x, y) = in(W - 1 - x, y): left to right.
 PixelBuffer mirrorHorizontal(const PixelBuffer& in, int threads = 0);
 

@@ -82,15 +82,20 @@ TEST(ConversionChecksums, PhotographResultsArePinned) {
     const PixelBuffer& picture = photograph();
     ASSERT_EQ(picture.width(), 451);
     const Palette palette = ColourTable().palette();
+    // The vector loop on one thread and on two (a wavefront of bands), and the plain loop.
+    const struct {
+        bool vector;
+        int threads;
+    } loops[] = {{true, 1}, {true, 2}, {false, 1}};
     for (const PinnedCase& c : kPinned) {
-        for (bool vector : {true, false}) {
-            setVectorConversionAllowed(vector);
-            auto result = convertPicture(picture, palette, settingsOf(c));
+        for (const auto& loop : loops) {
+            setVectorConversionAllowed(loop.vector);
+            auto result = convertPicture(picture, palette, settingsOf(c), loop.threads);
             setVectorConversionAllowed(true);
             ASSERT_TRUE(result.ok()) << result.error();
             EXPECT_EQ(checksum(*result), c.expected)
                 << "space " << static_cast<int>(c.space) << " palette " << c.paletteKind << " rate "
-                << c.rate << " vector " << vector;
+                << c.rate << " vector " << loop.vector << " threads " << loop.threads;
         }
     }
 }

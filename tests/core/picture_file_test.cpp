@@ -192,6 +192,61 @@ TEST(PictureFile, DataThatEndsEarlyIsRefusedNamingTheFile) {
     }
 }
 
+// 24-bit BMPs are read from their bytes directly: every header variant gives the pixels
+// Qt's reader gives (loadPictureImage), or is refused as Qt's reader refuses it.
+TEST(PictureFile, DirectBmpReadingAgreesWithTheReader) {
+    QTemporaryDir dir;
+    const auto rowsOf = [](int width, int height, int padTo) {
+        QByteArray rows;
+        for (int y = 0; y < height; ++y) {
+            QByteArray row;
+            for (int x = 0; x < width; ++x) {
+                row += static_cast<char>(x * 40 + y);
+                row += static_cast<char>(y * 70);
+                row += static_cast<char>(x ^ 0x5A);
+            }
+            rows += row + QByteArray((padTo - row.size() % padTo) % padTo, '\x00');
+        }
+        return rows;
+    };
+    const auto withField = [](QByteArray bytes, int at, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    const QByteArray plain = bmpHeader(5, 3, 24, 0, 54) + rowsOf(5, 3, 4);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        {"bottom_up.bmp", plain},
+        {"top_down.bmp", bmpHeader(5, -3, 24, 0, 54) + rowsOf(5, 3, 4)},
+        {"one_row.bmp", bmpHeader(7, 1, 24, 0, 54) + rowsOf(7, 1, 4)},
+        {"one_column.bmp", bmpHeader(1, 6, 24, 0, 54) + rowsOf(1, 6, 4)},
+        {"gap.bmp", bmpHeader(5, 3, 24, 0, 60) + QByteArray(6, '\x11') + rowsOf(5, 3, 4)},
+        {"offset_inside_header.bmp", bmpHeader(5, 3, 24, 0, 20) + rowsOf(5, 3, 4)},
+        {"image_size_field.bmp", withField(plain, 34, 12345)},
+        {"colours_used.bmp", withField(plain, 46, 2) + QByteArray(8, '\x33')},
+        {"trailing_bytes.bmp", plain + "trailer"},
+        {"zero_width.bmp", bmpHeader(0, 3, 24, 0, 54) + rowsOf(5, 3, 4)},
+        {"zero_height.bmp", bmpHeader(5, 0, 24, 0, 54) + rowsOf(5, 3, 4)},
+        {"two_planes.bmp", withField(plain, 26, 2 | 24 << 16)},
+        {"rows_short.bmp", plain.left(plain.size() - 2)},
+    };
+    for (const auto& file : files) {
+        const QString path = dir.filePath(file.name);
+        ASSERT_TRUE(writeBytes(path, file.bytes));
+        auto direct = loadPictureFile(path);
+        auto viaReader = loadPictureImage(path);
+        ASSERT_EQ(direct.ok(), viaReader.ok()) << file.name;
+        if (!direct.ok())
+            continue;
+        PixelBuffer expected;
+        readPixels(*viaReader, expected);
+        EXPECT_EQ(*direct, expected) << file.name;
+    }
+}
+
 TEST(PictureFile, FoldersAndPipesAreRefusedWithoutWaiting) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("pipe.bmp");

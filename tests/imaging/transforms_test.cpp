@@ -116,6 +116,18 @@ TEST(FlipAndMirror, MapRowsAndColumnsAndTwiceGiveThePictureBack) {
     EXPECT_EQ(mirrorHorizontal(single), single);
 }
 
+// In place, with odd and even heights (the middle row of an odd one stays) and threads.
+TEST(FlipAndMirror, FlipInPlaceMatchesTheFlippedCopy) {
+    for (const int height : {1, 2, 77, 300}) {
+        const PixelBuffer picture = randomPicture(53, height, height, 0xFFFFFFFFu);
+        for (const int threads : {1, 3}) {
+            PixelBuffer flipped = picture;
+            flipVerticalInPlace(flipped, threads);
+            EXPECT_EQ(flipped, flipVertical(picture)) << height << " rows, " << threads;
+        }
+    }
+}
+
 // --- Reduce ----------------------------------------------------------------------------
 
 TEST(Reduce, HalvingTakesEveryOtherColumnAndRow) {
