@@ -108,6 +108,7 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_EQ(redLines(map()->image(), true), (std::vector<int>{0, 232}));
     EXPECT_EQ(redLines(map()->image(), false), (std::vector<int>{0, 155}));
     EXPECT_TRUE(get<QRadioButton>("optSAVE(0)")->isChecked());
+    EXPECT_TRUE(get<QPushButton>("cmdA4")->isEnabled());
     EXPECT_TRUE(get<QLabel>("Label7")->isHidden());
 
     // A prime side lists only itself.
