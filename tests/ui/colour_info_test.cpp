@@ -14,18 +14,6 @@ namespace {
 
 const QString kSettingsLine = QStringLiteral("RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
 
-// A picture in table colours, different from the source picture the fixture makes.
-PixelBuffer tableColourPicture(int width, int height) {
-    PixelBuffer pixels = *PixelBuffer::create(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const ColourEntry& entry = sharedState().colourTable[(x / 3 + y) % kColourCount];
-            pixels.at(x, y) = colourValueToPixel(entry.packed);
-        }
-    }
-    return pixels;
-}
-
 QImage region(const QImage& image, int x, int y, int width, int height) {
     return image.copy(x, y, width, height).convertToFormat(QImage::Format_RGB32);
 }
@@ -56,9 +44,14 @@ class ColourInfoTest : public ConversionTest {
         ConversionTest::TearDown();
     }
 
-    // The window on a converted picture, as the main window opens it.
+    // The window on a converted picture in table colours, as the main window opens it.
     ui::FrmPrint& open(int width, int height, QString caption = QStringLiteral("[RGB]cat.jpg")) {
-        sharedState().workPixels = tableColourPicture(width, height);
+        PixelBuffer& pixels = sharedState().workPixels = *PixelBuffer::create(width, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                pixels.at(x, y) = colourValueToPixel(
+                    sharedState().colourTable[(x / 3 + y) % kColourCount].packed);
+        }
         source = toImage(randomPicture(width, height, 5));
         info =
             std::make_unique<ui::FrmPrint>(dialogs, environment.secondsSinceMidnight,
@@ -75,6 +68,8 @@ class ColourInfoTest : public ConversionTest {
     QString text(const char* label) const {
         return get<QLabel>(QString::fromLatin1(label))->text();
     }
+    // The sheet counts as the labels show them: across, down and the total.
+    QString counts() const { return text("lblYOKO") + text("lblTATE") + text("lblTOTAL"); }
     QComboBox* across() const { return get<QComboBox>("cboYOKO"); }
     QComboBox* down() const { return get<QComboBox>("cboTATE"); }
     ui::SheetMap* map() const { return get<ui::SheetMap>("picGAZOU(0)"); }
@@ -100,16 +95,13 @@ class ColourInfoTest : public ConversionTest {
 
 TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     open(120, 80);
-    EXPECT_EQ(info->windowTitle(), QStringLiteral("色情報保存"));
     EXPECT_EQ(text("lblSIZE"), QStringLiteral("120×80"));
     EXPECT_EQ(info->sheetWidthText(), QStringLiteral("120"));
     EXPECT_EQ(info->sheetHeightText(), QStringLiteral("80"));
     EXPECT_EQ(itemTexts(across()).join(u' '),
               QStringLiteral("2 3 4 5 6 8 10 12 15 20 24 30 40 60 120"));
     EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 4 5 8 10 16 20 40 80"));
-    EXPECT_EQ(text("lblYOKO"), QStringLiteral("（1枚）"));
-    EXPECT_EQ(text("lblTATE"), QStringLiteral("（1枚）"));
-    EXPECT_EQ(text("lblTOTAL"), QStringLiteral("総計：1枚"));
+    EXPECT_EQ(counts(), QStringLiteral("（1枚）（1枚）総計：1枚"));
     EXPECT_EQ(map()->labels(), QStringList{QStringLiteral("(1,1)")});
     // One outline round the map, 3500 twips on the longer side.
     EXPECT_EQ(map()->size(), QSize(233, 156));
@@ -118,8 +110,6 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_TRUE(get<QRadioButton>("optSAVE(0)")->isChecked());
     EXPECT_TRUE(get<QPushButton>("cmdA4")->isEnabled());
     EXPECT_TRUE(get<QLabel>("Label7")->isHidden());
-    EXPECT_EQ(get<QWidget>("picGAZOU(0)")->toolTip(),
-              QStringLiteral("ｸﾘｯｸで元画像と変換画像を切り替えます"));
 
     // A prime side lists only itself.
     open(7, 12);
@@ -130,28 +120,20 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
 
 TEST_F(ColourInfoTest, SheetSizesDivideTheMap) {
     open(100, 70);
-    struct Case {
-        const char* across;
-        const char* down;
-        const char* columns;
-        const char* rows;
-        const char* total;
+    const struct {
+        const char *across, *down, *counts;
         QStringList labels;
-        size_t verticalLines;
-        size_t horizontalLines;
+        size_t verticalLines, horizontalLines;
+    } cases[] = {
+        {"30", "30", "（4枚）（3枚）総計：12枚", {"(1,1)", "(4,3)"}, 5, 4},
+        {"500", "70", "（1枚）（1枚）総計：1枚", {"(1,1)"}, 2, 2},
+        {"500", "30", "（1枚）（3枚）総計：3枚", {"(1,1)", "(1,3)"}, 2, 4},
+        {" 50 ", "100", "（2枚）（1枚）総計：2枚", {"(1,1)", "(2,1)"}, 3, 2},
     };
-    const Case cases[] = {
-        {"30", "30", "（4枚）", "（3枚）", "総計：12枚", {"(1,1)", "(4,3)"}, 5, 4},
-        {"500", "70", "（1枚）", "（1枚）", "総計：1枚", {"(1,1)"}, 2, 2},
-        {"500", "30", "（1枚）", "（3枚）", "総計：3枚", {"(1,1)", "(1,3)"}, 2, 4},
-        {" 50 ", "100", "（2枚）", "（1枚）", "総計：2枚", {"(1,1)", "(2,1)"}, 3, 2},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.across) + " x " + c.down);
         setSheet(QString::fromUtf8(c.across), QString::fromUtf8(c.down));
-        EXPECT_EQ(text("lblYOKO"), QString::fromUtf8(c.columns));
-        EXPECT_EQ(text("lblTATE"), QString::fromUtf8(c.rows));
-        EXPECT_EQ(text("lblTOTAL"), QString::fromUtf8(c.total));
+        EXPECT_EQ(counts(), QString::fromUtf8(c.counts));
         EXPECT_EQ(map()->labels(), c.labels);
         EXPECT_EQ(redLines(map()->image(), true).size(), c.verticalLines);
         EXPECT_EQ(redLines(map()->image(), false).size(), c.horizontalLines);
@@ -167,8 +149,7 @@ TEST_F(ColourInfoTest, SheetSizesDivideTheMap) {
         SCOPED_TRACE(bad);
         for (QComboBox* box : {across(), down()}) {
             box->setEditText(QString::fromUtf8(bad));
-            EXPECT_EQ(text("lblYOKO"), QStringLiteral("（4枚）"));
-            EXPECT_EQ(text("lblTOTAL"), QStringLiteral("総計：12枚"));
+            EXPECT_EQ(counts(), QStringLiteral("（4枚）（3枚）総計：12枚"));
             EXPECT_EQ(map()->image(), mapBefore);
             EXPECT_EQ(map()->labels(), (QStringList{"(1,1)", "(4,3)"}));
             hover(5, 5);
@@ -215,9 +196,9 @@ TEST_F(ColourInfoTest, TheMouseShowsItsSheetMagnifiedAndAClickSwitchesPictures) 
 }
 
 TEST_F(ColourInfoTest, ALongPictureNameGoesOverTwoLabels) {
-    const QString longName = QStringLiteral("とても長い名前の写真ファイル_2026年12月6日_夕方の猫");
-    open(20, 20, QStringLiteral("[RGB]100%(7)0)0)3)5)1)") + longName + QStringLiteral(".x.jpg"));
-    const QString stem = QStringLiteral("[RGB]100%(7)0)0)3)5)1)") + longName;
+    const QString stem =
+        QStringLiteral("[RGB]100%(7)0)0)3)5)1)とても長い名前の写真ファイル_2026年12月6日_夕方の猫");
+    open(20, 20, stem + QStringLiteral(".x.jpg"));
     const QString first = text("lblFILENAME(0)");
     const QString second = text("lblFILENAME(1)");
     EXPECT_EQ(first + second, stem);
@@ -237,22 +218,29 @@ TEST_F(ColourInfoTest, ALongPictureNameGoesOverTwoLabels) {
 
 class ColourInfoSaveTest : public ColourInfoTest {
   protected:
-    // A picture file for CurrentFileName and the window on its converted picture.
-    QString openFor(const QString& folderName, const QString& fileName) {
-        const QString folder = QDir(pictureFolder).filePath(folderName);
+    void SetUp() override {
+        ColourInfoTest::SetUp();
+        folder = QDir(pictureFolder).filePath(QStringLiteral("絵")) + QDir::separator();
         QDir().mkpath(folder);
-        sharedState().currentFileName = QDir(folder).filePath(fileName);
+        sharedState().currentFileName = folder + "cat.face.jpg";
         open(100, 70);
         setSheet("30", "30");
-        return folder + QDir::separator();
     }
-    QString lastMessage() const {
-        return dialogs.messages.empty() ? QString() : dialogs.messages.back().text;
+    int fileCount() const { return static_cast<int>(QDir(folder).entryList(QDir::Files).size()); }
+    void expectRefused(const char* what) {
+        SCOPED_TRACE(what);
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("保存できません。")))
+            << lastMessage().toStdString();
+        EXPECT_EQ(dialogs.messages.back().icon, ui::MessageIcon::Exclamation);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        dialogs.messages.clear();
     }
+
+    QString folder;
 };
 
 TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
-    const QString folder = openFor("絵", "cat.face.jpg");
     save();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0],
@@ -269,10 +257,9 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], overwriteQuestion("cat"));
     EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(fileCount(), 3);
 
     // No: the seconds since midnight follow the base.
-    dialogs.messages.clear();
     dialogs.answers = {ui::MessageAnswer::No};
     save();
     EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
@@ -285,11 +272,10 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     dialogs.answers = {ui::MessageAnswer::Yes};
     save();
     EXPECT_EQ(readBytes(folder + "cat.txt"), report);
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 6);
+    EXPECT_EQ(fileCount(), 6);
 }
 
 TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
-    const QString folder = openFor("絵", "cat.face.jpg");
     get<QRadioButton>("optSAVE(1)")->click();
     dialogs.fileAnswers = {folder + "named.report.txt"};
     save();
@@ -301,21 +287,10 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).join(u' '),
               QStringLiteral("named.bmp named.csv named.txt"));
 
-    auto expectRefused = [&](const char* what) {
-        SCOPED_TRACE(what);
-        ASSERT_FALSE(dialogs.messages.empty());
-        EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("保存できません。")))
-            << lastMessage().toStdString();
-        EXPECT_EQ(dialogs.messages.back().icon, ui::MessageIcon::Exclamation);
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        dialogs.messages.clear();
-    };
-    // A cancelled dialog.
-    save();
+    save();  // the dialog cancelled
     expectRefused("cancelled dialog");
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(fileCount(), 3);
 
-    // A folder that does not exist.
     get<QRadioButton>("optSAVE(0)")->click();
     sharedState().currentFileName = folder + "missing/cat.jpg";
     save();
@@ -326,7 +301,7 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
     setSheet("abc", "30");
     save();
     expectRefused("bad sheet size");
-    EXPECT_TRUE(dialogs.fileDialogs.size() == 2u);
+    EXPECT_EQ(dialogs.fileDialogs.size(), 2u);
     EXPECT_FALSE(QFileInfo::exists(folder + "dog.txt"));
 
     // The CSV cannot be written: the chart stays, the picture is not written.
@@ -341,36 +316,29 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
 
 // ---- Through the main window
 
-TEST_F(ColourInfoTest, CloseLeavesWithoutWritingAnything) {
-    start();
-    const QString photo = makePicture("cat.bmp", 40, 30);
-    window->loadPictureFile(photo, false);
-    ASSERT_NE(convert(), nullptr);
-    const QStringList before = QDir(pictureFolder).entryList(QDir::Files);
-    whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
-        child<QPushButton>(&shown, "cmdPRTEND")->click();
-        EXPECT_FALSE(shown.isVisible());
-    });
-    EXPECT_EQ(QDir(pictureFolder).entryList(QDir::Files), before);
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 TEST_F(ColourInfoTest, AutomaticSaveThroughTheMenuWritesWhatTheCommandLineWrites) {
-    start();
     const QString folder = QDir(pictureFolder).filePath(QStringLiteral("絵"));
     QDir().mkpath(folder);
     const QString photo = QDir(folder).filePath(QStringLiteral("cat.face.jpg"));
     ASSERT_TRUE(toImage(randomPicture(100, 70, 9)).save(photo, "JPG"));
-    window->loadPictureFile(photo, false);
-    ui::FrmPreview* preview = convert();
+    ui::FrmPreview* preview = startAndConvert(photo);
     ASSERT_NE(preview, nullptr);
+
+    // Closed, it leaves without writing anything.
+    const QStringList before = QDir(folder).entryList(QDir::Files);
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
+        click(&shown, "cmdPRTEND");
+        EXPECT_FALSE(shown.isVisible());
+    });
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), before);
+    EXPECT_TRUE(dialogs.messages.empty());
 
     whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
         EXPECT_EQ(shown.convertedPicture(), picture(preview->surface()));
         EXPECT_TRUE(child<QLabel>(&shown, "lblFILENAME(0)")->text().endsWith("cat"));
         child<QComboBox>(&shown, "cboYOKO")->setEditText("30");
         child<QComboBox>(&shown, "cboTATE")->setEditText("30");
-        child<QPushButton>(&shown, "cmdSAVE")->click();
+        click(&shown, "cmdSAVE");
     });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("保存しました。")));

@@ -1,18 +1,6 @@
 #pragma once
 // The main window with its conversion settings window and preview windows: finders for
-// their controls, pictures of single colours, mouse events and conversions.
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
+// their controls, conversions and the presets file.
 
 #include "ui/frm_convset.h"
 #include "ui/frm_preview.h"
@@ -23,9 +11,7 @@ namespace kirimo::test {
 class ConversionTest : public UiTest {
   protected:
     ui::FrmConvset* conv() const { return window->conversionWindow(); }
-    QMdiSubWindow* convFrame() const {
-        return qobject_cast<QMdiSubWindow*>(conv()->parentWidget());
-    }
+    QMdiSubWindow* convFrame() const { return frameOf(conv()); }
 
     template <typename T>
     T* in(QWidget* owner, const QString& name) const {
@@ -43,6 +29,11 @@ class ConversionTest : public UiTest {
     }
     QScrollBar* rate() const { return c<QScrollBar>(QStringLiteral("scrBUNSAN")); }
     QComboBox* presets() const { return c<QComboBox>(QStringLiteral("cboMODESET")); }
+    void chooseSet(const QString& name) {
+        auto* sets = c<QComboBox>("cboCOLSET");
+        ASSERT_GE(sets->findText(name), 0) << name.toStdString();
+        pick(sets, sets->findText(name));
+    }
 
     std::vector<int> ticked() const {
         std::vector<int> numbers;
@@ -52,17 +43,17 @@ class ConversionTest : public UiTest {
         }
         return numbers;
     }
-    QStringList weightTexts() const {
+    QString weightTexts() const {
         QStringList texts;
         for (int k = 1; k <= kWeightCount; ++k)
             texts.append(weight(k)->text());
-        return texts;
+        return texts.join(u',');
     }
 
-    // Presses "色変換" and returns the preview window it opened, or nullptr.
-    ui::FrmPreview* convert() {
+    // The preview window that `act` opened, or nullptr.
+    ui::FrmPreview* newPreview(const std::function<void()>& act) {
         const QList<ui::FrmPreview*> before = window->findChildren<ui::FrmPreview*>();
-        c<QPushButton>(QStringLiteral("cmdCOLOR2"))->click();
+        act();
         QApplication::processEvents();
         for (ui::FrmPreview* preview : window->findChildren<ui::FrmPreview*>()) {
             if (!before.contains(preview))
@@ -70,36 +61,30 @@ class ConversionTest : public UiTest {
         }
         return nullptr;
     }
-    QMdiSubWindow* frameOf(QWidget* widget) const {
+    // Presses "色変換" and returns the preview window it opened, or nullptr.
+    ui::FrmPreview* convert() {
+        return newPreview([this] { c<QPushButton>(QStringLiteral("cmdCOLOR2"))->click(); });
+    }
+    // Starts the program on the picture at `path` and converts it.
+    ui::FrmPreview* startAndConvert(const QString& path) {
+        start();
+        window->loadPictureFile(path, false);
+        return convert();
+    }
+    static QMdiSubWindow* frameOf(QWidget* widget) {
         return qobject_cast<QMdiSubWindow*>(widget->parentWidget());
     }
-    PixelBuffer picture(const ui::PictureSurface* surface) const {
+    static PixelBuffer picture(const ui::PictureSurface* surface) {
         PixelBuffer pixels;
         surface->readPixels(pixels);
         return pixels;
     }
 
-    QString dorvel() const { return QDir(settingsFolder).filePath("Dorvel.ini"); }
+    QString dorvel() const { return settingsFile("Dorvel.ini"); }
     QStringList dorvelLines() const {
-        QFile file(dorvel());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    }
-    void writeDorvel(const QByteArray& content) {
-        QDir().mkpath(settingsFolder);
-        QFile file(dorvel());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        return QString::fromUtf8(readBytes(dorvel()))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
 };
-
-// Sends a mouse event as the platform would.
-inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint position, Qt::MouseButtons held) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(position), QPointF(widget->mapToGlobal(position)), button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
 
 }  // namespace kirimo::test

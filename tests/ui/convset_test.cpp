@@ -1,18 +1,21 @@
 // The conversion settings window: creation state, palettes, diffusion methods, presets in
-// Dorvel.ini, the user colour's editor and eyedropper, usage marks.
+// Dorvel.ini, the user colour's editor and eyedropper, usage marks, and colour sets chosen
+// there, edited in their own window and kept in ColourSet.ini.
 
 #include "conversion_fixture.h"
 #include "core/colour_table.h"
-#include "ui/frm_last.h"
+#include "support/cli_runner.h"
+#include "ui/frm_colset.h"
+#include "ui/frm_print.h"
 
 namespace kirimo::test {
 namespace {
 
-using ui::MessageIcon;
+const char* const kWeights = "7,0,0,3,5,1,0,0,0,0,0,0";
+const char* const kJarvis = "7,5,3,5,7,5,3,1,3,5,3,1";
 
 TEST_F(ConversionTest, CreationState) {
     start();
-    EXPECT_EQ(conv()->windowTitle(), QStringLiteral("変換方式"));
     EXPECT_TRUE(convFrame()->isVisible());
     EXPECT_EQ(convFrame()->x(), 0);
     // The history window sits below it.
@@ -21,22 +24,15 @@ TEST_F(ConversionTest, CreationState) {
 
     auto* kind = c<QComboBox>("cboKIND");
     ASSERT_EQ(kind->count(), 5);
-    EXPECT_EQ(kind->itemText(0), QStringLiteral("ﾓﾉｸﾛ"));
-    EXPECT_EQ(kind->itemText(4), QStringLiteral("３原色"));
     EXPECT_EQ(kind->currentText(), QStringLiteral("標準8色"));
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     for (int k = 0; k < kColourCount; ++k)
         EXPECT_TRUE(mark(k)->isHidden()) << k;
-
     EXPECT_TRUE(c<QRadioButton>("optNEARCOLOR(0)")->isChecked());
-    auto* cie = c<QRadioButton>("optNEARCOLOR(2)");
-    EXPECT_EQ(cie->text(), QStringLiteral("CIE表色系"));
-    EXPECT_TRUE(cie->isVisible());
+    EXPECT_TRUE(c<QRadioButton>("optNEARCOLOR(2)")->isVisible());
     EXPECT_TRUE(mode(0)->isChecked());
-    EXPECT_EQ(mode(1)->text(), QStringLiteral("Jarvis,Judice&&Ninke"));
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,0,0,3,5,1,0,0,0,0,0,0"));
+    EXPECT_EQ(weightTexts(), kWeights);
     EXPECT_FALSE(weight(1)->isReadOnly());
-    EXPECT_EQ(c<QLineEdit>("Text1")->text(), QStringLiteral("・"));
     EXPECT_EQ(rate()->value(), 100);
     EXPECT_EQ(c<QLabel>("lblBUNSAN")->text(), QStringLiteral("100"));
     for (int i = 0; i < 3; ++i) {
@@ -45,10 +41,8 @@ TEST_F(ConversionTest, CreationState) {
                   QStringLiteral("100"));
     }
     EXPECT_FALSE(presets()->isEnabled());
-    EXPECT_TRUE(presets()->currentText().isEmpty());
     EXPECT_EQ(presets()->count(), 0);
     EXPECT_FALSE(c<QPushButton>("cmdSETSAVE")->isEnabled());
-    EXPECT_EQ(c<QPushButton>("cmdCOLOR2")->text(), QStringLiteral("色変換"));
 
     // Colour cells show their packed value; the editor shows the user colour.
     EXPECT_EQ(c<QLabel>("lblCOL(10)")->toolTip(), QStringLiteral("B85FF"));
@@ -58,7 +52,6 @@ TEST_F(ConversionTest, CreationState) {
     for (const char* name : {"scrR", "scrG", "scrB"})
         EXPECT_EQ(c<QScrollBar>(name)->value(), 128) << name;
     EXPECT_EQ(c<QLabel>("lblR")->text(), QStringLiteral("80"));
-    EXPECT_EQ(c<QLabel>("Label1(2)")->text(), QStringLiteral("10%↓"));
 }
 
 TEST_F(ConversionTest, PaletteKindsAndReset) {
@@ -73,7 +66,6 @@ TEST_F(ConversionTest, PaletteKindsAndReset) {
     use(9)->setChecked(true);
     c<QPushButton>("cmdRESET")->click();
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4}));
-
     pick(kind, 0);
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1}));
     pick(kind, 3);
@@ -93,7 +85,7 @@ TEST_F(ConversionTest, FixedMethodsResetRateAndLockTheWeights) {
     mode(1)->click();
     EXPECT_EQ(rate()->value(), 100);
     EXPECT_EQ(c<QLabel>("lblBUNSAN")->text(), QStringLiteral("100"));
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,5,3,5,7,5,3,1,3,5,3,1"));
+    EXPECT_EQ(weightTexts(), kJarvis);
     for (int k = 1; k <= kWeightCount; ++k)
         EXPECT_TRUE(weight(k)->isReadOnly()) << k;
     EXPECT_FALSE(presets()->isEnabled());
@@ -101,9 +93,9 @@ TEST_F(ConversionTest, FixedMethodsResetRateAndLockTheWeights) {
 
     // Custom keeps what the fixed method left.
     mode(2)->click();
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,5,3,5,7,5,3,1,3,5,3,1"));
+    EXPECT_EQ(weightTexts(), kJarvis);
     mode(0)->click();
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,0,0,3,5,1,0,0,0,0,0,0"));
+    EXPECT_EQ(weightTexts(), kWeights);
 }
 
 TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
@@ -112,65 +104,58 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
     mode(2)->click();
     rate()->setValue(80);
     auto* save = c<QPushButton>("cmdSETSAVE");
-
     // No name.
     save->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定保存"));
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("設定名を入力して下さい。"));
-    EXPECT_FALSE(QFile::exists(dorvel()));
-
     // A comma would split the name when the file is read back.
     presets()->setEditText("so,ft");
     save->click();
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.messages[1].text.contains("「,」"))
-        << dialogs.messages[1].text.toStdString();
+    EXPECT_TRUE(lastMessage().contains("「,」")) << lastMessage().toStdString();
     EXPECT_FALSE(QFile::exists(dorvel()));
-
+    dialogs.messages.clear();
     presets()->setEditText("soft");
     save->click();
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dorvelLines().last(), QStringLiteral("soft,80,7,5,3,5,7,5,3,1,3,5,3,1"));
-    ASSERT_EQ(presets()->count(), 1);
-    EXPECT_EQ(presets()->itemText(0), QStringLiteral("soft"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(dorvelLines().last(), QStringLiteral("soft,80,") + kJarvis);
+    EXPECT_EQ(itemTexts(presets()), QStringList{"soft"});
 
     // The same settings under another name are refused, naming the stored preset.
     presets()->setEditText("hard");
     save->click();
-    ASSERT_EQ(dialogs.messages.size(), 3u);
-    EXPECT_EQ(dialogs.messages[2].title, QStringLiteral("設定重複"));
-    EXPECT_EQ(dialogs.messages[2].text, QStringLiteral("すでに同じ設定があります。（soft）"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定重複"));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("すでに同じ設定があります。（soft）"));
     EXPECT_EQ(dorvelLines().size(), 2);
     EXPECT_EQ(presets()->count(), 1);
 
     // One weight changed: saved.
     weight(12)->setText("2");
     save->click();
-    ASSERT_EQ(dialogs.messages.size(), 3u);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dorvelLines().last(), QStringLiteral("hard,80,7,5,3,5,7,5,3,1,3,5,3,2"));
 
     // A weight that is not a whole number is refused.
     weight(5)->setText("x");
     presets()->setEditText("odd");
     save->click();
-    ASSERT_EQ(dialogs.messages.size(), 4u);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dorvelLines().size(), 3);
 
     // Choosing a preset brings its rate and weights back.
     rate()->setValue(10);
     pick(presets(), 0);
     EXPECT_EQ(rate()->value(), 80);
-    EXPECT_EQ(weightTexts().join(','), QStringLiteral("7,5,3,5,7,5,3,1,3,5,3,1"));
+    EXPECT_EQ(weightTexts(), kJarvis);
 
     // Closing writes the current settings first; opening again reads everything back.
     convFrame()->close();
     QApplication::processEvents();
-    const QStringList lines = dorvelLines();
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], QStringLiteral("2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1"));
-    EXPECT_EQ(lines[1], QStringLiteral("soft,80,7,5,3,5,7,5,3,1,3,5,3,1"));
-    EXPECT_EQ(lines[2], QStringLiteral("hard,80,7,5,3,5,7,5,3,1,3,5,3,2"));
+    EXPECT_EQ(dorvelLines(), (QStringList{QStringLiteral("2,soft,80,") + kJarvis,
+                                          QStringLiteral("soft,80,") + kJarvis,
+                                          "hard,80,7,5,3,5,7,5,3,1,3,5,3,2"}));
     EXPECT_TRUE(mode(2)->isChecked());
     EXPECT_EQ(presets()->count(), 2);
     EXPECT_EQ(presets()->currentText(), QStringLiteral("soft"));
@@ -191,7 +176,7 @@ TEST_F(ConversionTest, StoredSettingsSelectTheirMethod) {
         {"7,x,55,1,2,3,4,5,6,7,8,9,10,11,12\r\np,20,1,1,1,1,1,1,1,1,1,1,1,1\r\n", 2, 55,
          "1,2,3,4,5,6,7,8,9,10,11,12", "x", 1},
         // Method 1 replaces the stored rate and weights.
-        {"1,,55,1,2,3,4,5,6,7,8,9,10,11,12\r\n", 1, 100, "7,5,3,5,7,5,3,1,3,5,3,1", nullptr, 0},
+        {"1,,55,1,2,3,4,5,6,7,8,9,10,11,12\r\n", 1, 100, kJarvis, nullptr, 0},
         // Method 0 keeps them.
         {"0,,40,2,0,0,0,2,0,0,0,0,0,0,0\r\n", 0, 40, "2,0,0,0,2,0,0,0,0,0,0,0", nullptr, 0},
         // A negative method, a short line: the creation state fills what is missing.
@@ -199,11 +184,11 @@ TEST_F(ConversionTest, StoredSettingsSelectTheirMethod) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        writeDorvel(c.stored);
+        ASSERT_TRUE(writeBytes(dorvel(), c.stored));
         start();
         EXPECT_TRUE(mode(c.method)->isChecked());
         EXPECT_EQ(rate()->value(), c.rate);
-        EXPECT_EQ(weightTexts().join(','), QString::fromLatin1(c.weights));
+        EXPECT_EQ(weightTexts(), QString::fromLatin1(c.weights));
         EXPECT_EQ(weight(1)->isReadOnly(), c.method == 1);
         EXPECT_EQ(presets()->isEnabled(), c.preset != nullptr);
         EXPECT_EQ(presets()->currentText(), QString::fromLatin1(c.preset ? c.preset : ""));
@@ -217,9 +202,8 @@ TEST_F(ConversionTest, ClosingTheProgramWritesDorvel) {
     start();
     mode(2)->click();
     rate()->setValue(33);
-    dialogs.answers.push_back(ui::MessageAnswer::Yes);
-    window->close();
-    EXPECT_EQ(dorvelLines().value(0), QStringLiteral("2,,33,7,0,0,3,5,1,0,0,0,0,0,0"));
+    exitProgram();
+    EXPECT_EQ(dorvelLines().value(0), QStringLiteral("2,,33,") + kWeights);
 }
 
 TEST_F(ConversionTest, ColourEditorAndEyedropper) {
@@ -243,8 +227,7 @@ TEST_F(ConversionTest, ColourEditorAndEyedropper) {
     EXPECT_EQ(c<QScrollBar>("scrB")->value(), 10);
     EXPECT_EQ(c<QLabel>("lblR")->text(), QStringLiteral("82"));
     EXPECT_EQ(c<QLabel>("lblB")->text(), QStringLiteral("A"));
-    const ColourEntry& user = sharedState().colourTable[kUserColourNumber];
-    EXPECT_EQ(user.packed, 130 + 256 * 200 + 65536 * 10);
+    EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 130 + 256 * 200 + 65536 * 10);
     EXPECT_EQ(c<QLabel>("lblCOL(17)")->toolTip(), QStringLiteral("AC882"));
 
     sendMouse(surface, QEvent::MouseButtonPress, QPoint(0, 0), Qt::LeftButton);
@@ -254,9 +237,7 @@ TEST_F(ConversionTest, ColourEditorAndEyedropper) {
     EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 0x808080);
     c<QScrollBar>("scrG")->setValue(10);
     c<QPushButton>("cmdEDITCOLSAVE")->click();
-    QFile file(QDir(settingsFolder).filePath("EditCol.ini"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("800A80\r\n"));
+    EXPECT_EQ(readBytes(settingsFile("EditCol.ini")), QByteArray("800A80\r\n"));
 }
 
 TEST_F(ConversionTest, UsageMarksFollowTheShares) {
@@ -276,6 +257,107 @@ TEST_F(ConversionTest, UsageMarksFollowTheShares) {
     conv()->showColorUsage(QStringLiteral("0,0,0,0"));
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 17}));
     EXPECT_FALSE(mark(0)->isHidden());
+}
+
+// ---- Colour sets
+
+class ColourSetTest : public ConversionTest {
+  protected:
+    QComboBox* sets() const { return c<QComboBox>("cboCOLSET"); }
+    QLabel* cell(int k) const { return c<QLabel>(QStringLiteral("lblCOL(%1)").arg(k)); }
+    QString setFile() const { return settingsFile("ColourSet.ini"); }
+    // The bead code a colour cell names in its tool tip.
+    QString codeOf(int k) const { return cell(k)->toolTip().section(u' ', 0, 0); }
+};
+
+TEST_F(ColourSetTest, AChosenLineRepaintsTheCellsAndIsKeptForTheNextRun) {
+    start();
+    EXPECT_EQ(sets()->itemText(0), QStringLiteral("標準"));
+    EXPECT_EQ(sets()->count(), 16);
+    EXPECT_FALSE(c<QPushButton>("cmdCOLSET")->isEnabled());
+
+    chooseSet("Perler");
+    EXPECT_EQ(cell(0)->toolTip(), "80-19018 Black");
+    EXPECT_EQ(cell(0)->palette().color(QPalette::Window), QColor(0x32, 0x32, 0x34));
+    EXPECT_TRUE(c<QPushButton>("cmdCOLSET")->isEnabled());
+    EXPECT_FALSE(c<QWidget>("picEDIT")->isEnabled());
+    EXPECT_EQ(readTextLines(setFile())->mid(0, 2), (QStringList{"perler", "80-19018"}));
+
+    exitProgram();
+    start();
+    EXPECT_EQ(sets()->currentText(), "Perler");
+    EXPECT_EQ(codeOf(1), "80-19001");
+
+    chooseSet("標準");
+    EXPECT_EQ(cell(2)->toolTip(), "F0");
+    EXPECT_TRUE(c<QWidget>("picEDIT")->isEnabled());
+    EXPECT_EQ(readTextLines(setFile()).value(), QStringList{""});
+
+    // A malformed file means the standard set, and is kept as it was.
+    window.reset();
+    ASSERT_TRUE(writeBytes(setFile(), "perler\r\nNO-SUCH-CODE\r\n"));
+    start();
+    EXPECT_EQ(sets()->currentText(), QStringLiteral("標準"));
+    exitProgram();
+    EXPECT_EQ(readBytes(setFile()), "perler\r\nNO-SUCH-CODE\r\n");
+}
+
+TEST_F(ColourSetTest, TheEditorBindsSwapsAndRestoresTheAutomaticBinding) {
+    start();
+    chooseSet("Hama midi");
+    const QString white = codeOf(1);
+    whileModal<ui::FrmColSet>(c<QPushButton>("cmdCOLSET"), [&](ui::FrmColSet& editor) {
+        auto* colours = child<QListWidget>(&editor, "lstCOLOURS");
+        auto* beads = child<QListWidget>(&editor, "lstBEADS");
+        child<QLineEdit>(&editor, "txtSEARCH")->setText(white);
+        ASSERT_EQ(beads->count(), 1);
+        EXPECT_TRUE(beads->item(0)->text().endsWith(QStringLiteral("← 白")));
+        colours->setCurrentRow(2);
+        beads->setCurrentRow(0);
+        click(&editor, "cmdBIND");
+        EXPECT_TRUE(colours->item(2)->text().contains(white));
+        click(&editor, "cmdOK");
+    });
+    EXPECT_EQ(codeOf(2), white);
+    EXPECT_NE(codeOf(1), white) << "白 took 赤's bead";
+    EXPECT_EQ(readTextLines(setFile())->at(3), white);
+
+    whileModal<ui::FrmColSet>(c<QPushButton>("cmdCOLSET"), [&](ui::FrmColSet& editor) {
+        click(&editor, "cmdAUTO");
+        click(&editor, "cmdOK");
+    });
+    EXPECT_EQ(codeOf(1), white);
+}
+
+TEST_F(ColourSetTest, APictureConvertedInASetKeepsItsColoursWhenTheSetChanges) {
+    start();
+    window->loadPictureFile(
+        makePictureOf("photo.png", 60, 40,
+                      [](int x, int y) { return qRgb(x * 4, y * 6, (x * y) % 256); }),
+        false);
+    chooseSet("Perler");
+    pick(c<QComboBox>("cboKIND"), 3);
+    ui::FrmPreview* preview = convert();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(child<QLabel>(preview, "lblCOLSET")->text(),
+              QStringLiteral("色セット：Perler (5 mm)"));
+    chooseSet("標準");
+
+    // Saved through the colour information window after the change, the reports are those
+    // of the set the picture was made in.
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
+        child<QComboBox>(&shown, "cboYOKO")->setEditText("20");
+        child<QComboBox>(&shown, "cboTATE")->setEditText("20");
+        click(&shown, "cmdSAVE");
+    });
+    const QString cli = root_.filePath("cli");
+    QDir().mkpath(cli);
+    const CliRun report =
+        runCli({"report", QDir(pictureFolder).filePath("photo.bmp"), QDir(cli).filePath("photo"),
+                "--sheet", "20x20", "--colour-set", "perler"});
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    EXPECT_EQ(readBytes(QDir(pictureFolder).filePath("photo.csv")),
+              readBytes(QDir(cli).filePath("photo.csv")));
 }
 
 }  // namespace

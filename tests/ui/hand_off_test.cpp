@@ -5,16 +5,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "ui/busy_cursor.h"
-#include "ui/frm_last.h"
 #include "ui/hand_off_message.h"
 #include "ui/single_instance.h"
 #include "ui_fixture.h"
@@ -78,8 +75,6 @@ TEST(UiHandOff, MessagesAreReadAsPathsWithinTheirBounds) {
               QByteArray("/ok\0", 4));
 }
 
-namespace {
-
 long peakResidentKiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -93,8 +88,6 @@ struct RawSender {
     qsizetype sent = 0;
     bool done = false;
 };
-
-}  // namespace
 
 TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     QTemporaryDir folder;
@@ -225,7 +218,7 @@ TEST_F(UiTest, ASecondStartHandsItsPictureToTheRunningCopy) {
 
     QTRY_COMPARE_WITH_TIMEOUT(sharedState().currentFileName, other, 10000);
     EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像[other.bmp]（5×3）  "));
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{other});
+    EXPECT_EQ(history(), QStringList{other});
     EXPECT_FALSE(QFile::exists(root_.filePath("config")));
 }
 
@@ -241,7 +234,7 @@ TEST_F(UiTest, AHandedPictureWaitsWhileTheProgramIsBusy) {
         EXPECT_TRUE(sharedState().currentFileName.isEmpty());
     }
     QTRY_COMPARE_WITH_TIMEOUT(sharedState().currentFileName, last, 10000);
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{last});
+    EXPECT_EQ(history(), QStringList{last});
 
     // A picture that cannot be read gets the open command's message.
     window->openWhenIdle(pictureFolder + QStringLiteral("/missing.bmp"));

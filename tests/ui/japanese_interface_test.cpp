@@ -3,13 +3,11 @@
 // and picture dialogs that start where the pictures are and offer the same formats.
 
 #include <QMessageBox>
-#include <QStandardPaths>
 
 #include "conversion_fixture.h"
 #include "ui/dialogs.h"
 #include "ui/frm_about.h"
 #include "ui/frm_jiguzagu.h"
-#include "ui/frm_last.h"
 #include "ui/frm_printinfo.h"
 #include "ui/japanese_reasons.h"
 #include "ui/picture_dialogs.h"
@@ -95,7 +93,7 @@ TEST(JapaneseReasons, KnownMessagesAndReasonsKeepFileNamesAndNumbers) {
 
 class NewWindowsTest : public ConversionTest {};
 
-TEST_F(NewWindowsTest, APreviewLargerThanTheClientAreaOpensUsableInsideIt) {
+TEST_F(NewWindowsTest, NewWindowsOpenUsableInsideTheClientAreaWithTheProgramsIcon) {
     start();
     openThroughDialog(makePictureOf("large.bmp", 1600, 1200,
                                     [](int x, int) { return x < 800 ? 0u : 0xFFFFFFu; }));
@@ -123,38 +121,28 @@ TEST_F(NewWindowsTest, APreviewLargerThanTheClientAreaOpensUsableInsideIt) {
         EXPECT_FALSE(label->text().isEmpty());
     }
     EXPECT_EQ(in<QLabel>(small, "lblFOCUS")->text(), QStringLiteral("1"));
-}
 
-TEST_F(NewWindowsTest, TheHistoryOpensInsideTheClientArea) {
-    start();
+    // The history opens inside the client area too.
     trigger("mnuLAST");
-    auto* frame = qobject_cast<QMdiSubWindow*>(window->historyWindow()->parentWidget());
-    ASSERT_NE(frame, nullptr);
-    const QRect area(QPoint(0, 0), window->mdiArea()->viewport()->size());
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(area.contains(frame->geometry()));
-    EXPECT_GE(frame->geometry().height(), 150);
-    EXPECT_EQ(frame->geometry().x(), 0);
-}
+    QWidget* historyFrame = window->historyWindow()->parentWidget();
+    EXPECT_TRUE(historyFrame->isVisible());
+    EXPECT_TRUE(area.contains(historyFrame->geometry()));
+    EXPECT_GE(historyFrame->geometry().height(), 150);
+    EXPECT_EQ(historyFrame->geometry().x(), 0);
 
-TEST_F(NewWindowsTest, ChildWindowsAndDialogsShowTheProgramsIcon) {
-    start();
-    openThroughDialog(makePicture("a.bmp", 40, 30));
-    ui::FrmPreview* preview = convert();
-    ASSERT_NE(preview, nullptr);
+    // Child windows and dialogs show the program's icon.
     const QImage icon = ui::programIcon().pixmap(32).toImage();
     ASSERT_FALSE(icon.isNull());
-    EXPECT_EQ(frameOf(preview)->windowIcon().pixmap(32).toImage(), icon);
-    EXPECT_EQ(sourceFrame()->windowIcon().pixmap(32).toImage(), icon);
-    EXPECT_EQ(window->historyWindow()->parentWidget()->windowIcon().pixmap(32).toImage(), icon);
+    for (QWidget* shown : {static_cast<QWidget*>(frameOf(small)), historyFrame,
+                           static_cast<QWidget*>(sourceFrame())})
+        EXPECT_EQ(shown->windowIcon().pixmap(32).toImage(), icon)
+            << shown->objectName().toStdString();
     whileModal<ui::FrmAbout>(action("mnuABOUT"), [&](ui::FrmAbout& about) {
         EXPECT_EQ(about.windowIcon().pixmap(32).toImage(), icon);
     });
 }
 
-class PictureDialogsTest : public UiTest {};
-
-TEST_F(PictureDialogsTest, EveryPictureDialogStartsAtTheLastPictureAndOffersTheSameFormats) {
+TEST_F(UiTest, EveryPictureDialogStartsAtTheLastPictureAndOffersTheSameFormats) {
     const QString filter = ui::pictureFileFilter();
     for (const char* pattern : {"*.bmp", "*.jpg", "*.jpeg", "*.png", "*.PNG", "*.gif"})
         EXPECT_TRUE(filter.contains(QLatin1String(pattern))) << pattern;
@@ -174,12 +162,10 @@ TEST_F(PictureDialogsTest, EveryPictureDialogStartsAtTheLastPictureAndOffersTheS
     dialogs.fileDialogs.clear();
 
     trigger("mnuLOAD");
-    whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [](ui::FrmJiguzagu& zigzag) {
-        zigzag.findChild<QPushButton*>("cmdLOADPIC")->click();
-    });
-    whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [](ui::FrmPrintInfo& symbols) {
-        symbols.findChild<QPushButton*>("cmdFOLDERSET")->click();
-    });
+    whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"),
+                                [](ui::FrmJiguzagu& zigzag) { click(&zigzag, "cmdLOADPIC"); });
+    whileModal<ui::FrmPrintInfo>(
+        action("mnuCOLSET"), [](ui::FrmPrintInfo& symbols) { click(&symbols, "cmdFOLDERSET"); });
     const QString expectedStart[] = {photos, photos, QDir(photos).filePath("cat.bmp")};
     ASSERT_EQ(dialogs.fileDialogs.size(), std::size(expectedStart));
     for (size_t i = 0; i < std::size(expectedStart); ++i) {

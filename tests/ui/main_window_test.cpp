@@ -1,16 +1,15 @@
-// The main window: caption, menu tree, exit, help, about box, single running copy.
+// The main window: caption, menu tree, exit, help, about box, single running copy, and the
+// history with its file and window.
 
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
-#include <QPushButton>
+#include <QSet>
 #include <QSysInfo>
 
+#include <sys/stat.h>
+
+#include "core/diffusion_presets.h"
+#include "core/history_file.h"
 #include "ui/frm_about.h"
-#include "ui/frm_last.h"
 #include "ui/single_instance.h"
 #include "ui_fixture.h"
 
@@ -20,7 +19,7 @@ namespace {
 using ui::MessageButtons;
 using ui::MessageIcon;
 
-TEST_F(UiTest, CaptionsCarryTheVersionAndTheSourceWindowStartsEmpty) {
+TEST_F(UiTest, CaptionsCarryTheVersionAndEveryMenuItemHasItsCaptionAndPlace) {
     start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kirimo　Ver 1.0.0"));
     EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
@@ -29,74 +28,50 @@ TEST_F(UiTest, CaptionsCarryTheVersionAndTheSourceWindowStartsEmpty) {
     EXPECT_TRUE(dialogs.messages.empty());
     // The settings folder is created and made current at start-up.
     EXPECT_EQ(QDir::currentPath(), QDir(settingsFolder).canonicalPath());
-}
 
-struct MenuItem {
-    const char* name;
-    const char* caption;
-    const char* parent;  // nullptr: the menu bar
-};
-
-TEST_F(UiTest, EveryMenuItemHasItsCaptionAndPlace) {
-    start();
-    const MenuItem items[] = {
-        {"mnuFILE", "ﾌｧｲﾙ", nullptr},
-        {"mnuLOAD", "画像の選択", "mnuFILE"},
-        {"mnuGSAVE", "元ﾃﾞｰﾀを別名保存", "mnuFILE"},
-        {"mnuSAVE", "色情報の保存", "mnuFILE"},
-        {"sep6", "", "mnuFILE"},
-        {"mnuLAST", "履歴", "mnuFILE"},
-        {"sep1", "", "mnuFILE"},
-        {"mnuEND", "終了", "mnuFILE"},
-        {"mnuEDIT", "編集", nullptr},
-        {"mnuSIZE", "ｻｲｽﾞ変更", "mnuEDIT"},
-        {"mnuFILTER", "ﾌｨﾙﾀ処理", "mnuEDIT"},
-        {"mnuSHARP", "ｼｬｰﾌﾟ化", "mnuFILTER"},
-        {"mnuSHP1", "弱", "mnuSHARP"},
-        {"mnuSHP2", "中", "mnuSHARP"},
-        {"mnuSHP3", "強", "mnuSHARP"},
-        {"mnuBOKASI", "ぼかし", "mnuFILTER"},
-        {"mnuMID", "平均化", "mnuFILTER"},
-        {"mnuMEDI", "ﾒﾃﾞｨｱﾝ", "mnuFILTER"},
-        {"mnuENBOS", "ｴﾝﾎﾞｽ加工", "mnuFILTER"},
-        {"mnuOUTLINE", "輪郭", "mnuEDIT"},
-        {"mnuREVERSE", "色反転", "mnuEDIT"},
-        {"mnuROTA", "回転", "mnuEDIT"},
-        {"mnuUPDOWN", "上下反転", "mnuROTA"},
-        {"mnuLEFTRIGHT", "左右反転", "mnuROTA"},
-        {"mnuRIGHT90", "90度（時計周り）", "mnuROTA"},
-        {"mnuLEFT90", "90度（反時計周り）", "mnuROTA"},
-        {"sep05", "", "mnuEDIT"},
-        {"mnuORG", "元の画像に戻す", "mnuEDIT"},
-        {"mnuOPTION", "ｵﾌﾟｼｮﾝ", nullptr},
-        {"mnuCOLSET", "色識別記号設定", "mnuOPTION"},
-        {"mnuJIGZAG", "ｼﾞｸﾞｻﾞｸﾞ絵の作成", "mnuOPTION"},
-        {"mnuHELP", "ﾍﾙﾌﾟ", nullptr},
-        {"mnuDISPHELP", "ﾍﾙﾌﾟ", "mnuHELP"},
-        {"sep2", "", "mnuHELP"},
-        {"mnuABOUT", "Kirimoについて", "mnuHELP"},
+    // Each menu with the items it holds, in order: "name:caption", separators by name only.
+    const std::pair<const char*, const char*> menus[] = {
+        {nullptr, "mnuFILE:ﾌｧｲﾙ mnuEDIT:編集 mnuOPTION:ｵﾌﾟｼｮﾝ mnuHELP:ﾍﾙﾌﾟ"},
+        {"mnuFILE",
+         "mnuLOAD:画像の選択 mnuGSAVE:元ﾃﾞｰﾀを別名保存 mnuSAVE:色情報の保存 sep6 "
+         "mnuLAST:履歴 sep1 mnuEND:終了"},
+        {"mnuEDIT",
+         "mnuSIZE:ｻｲｽﾞ変更 mnuFILTER:ﾌｨﾙﾀ処理 mnuOUTLINE:輪郭 mnuREVERSE:色反転 "
+         "mnuROTA:回転 sep05 mnuORG:元の画像に戻す"},
+        {"mnuFILTER",
+         "mnuSHARP:ｼｬｰﾌﾟ化 mnuBOKASI:ぼかし mnuMID:平均化 mnuMEDI:ﾒﾃﾞｨｱﾝ "
+         "mnuENBOS:ｴﾝﾎﾞｽ加工"},
+        {"mnuSHARP", "mnuSHP1:弱 mnuSHP2:中 mnuSHP3:強"},
+        {"mnuROTA",
+         "mnuUPDOWN:上下反転 mnuLEFTRIGHT:左右反転 mnuRIGHT90:90度（時計周り） "
+         "mnuLEFT90:90度（反時計周り）"},
+        {"mnuOPTION", "mnuCOLSET:色識別記号設定 mnuJIGZAG:ｼﾞｸﾞｻﾞｸﾞ絵の作成"},
+        {"mnuHELP", "mnuDISPHELP:ﾍﾙﾌﾟ sep2 mnuABOUT:Kirimoについて"},
     };
-    for (const MenuItem& item : items) {
-        SCOPED_TRACE(item.name);
-        QAction* found = action(QString::fromLatin1(item.name));
-        ASSERT_NE(found, nullptr);
-        EXPECT_EQ(found->text(), QString::fromUtf8(item.caption));
-        EXPECT_EQ(found->isSeparator(), QString::fromLatin1(item.name).startsWith("sep"));
-        const QList<QAction*> siblings =
-            item.parent == nullptr ? window->menuBar()->actions()
-                                   : find<QMenu>(QString::fromLatin1(item.parent))->actions();
-        EXPECT_TRUE(siblings.contains(found));
+    for (const auto& [menu, items] : menus) {
+        const QList<QAction*> held = menu == nullptr ? window->menuBar()->actions()
+                                                     : find<QMenu>(QLatin1String(menu))->actions();
+        qsizetype last = -1;  // the items come in this order, other items between them
+        for (const QString& item : QString::fromUtf8(items).split(u' ')) {
+            SCOPED_TRACE(item.toStdString());
+            QAction* found = action(item.section(u':', 0, 0));
+            ASSERT_NE(found, nullptr);
+            EXPECT_EQ(found->text(), item.section(u':', 1));
+            EXPECT_EQ(found->isSeparator(), item.startsWith("sep"));
+            EXPECT_GT(held.indexOf(found), last);
+            last = held.indexOf(found);
+        }
     }
-    // Every window the menus open is there.
-    EXPECT_TRUE(action(QStringLiteral("mnuSAVE"))->isEnabled());
-    EXPECT_TRUE(action(QStringLiteral("mnuCOLSET"))->isEnabled());
-    EXPECT_TRUE(action(QStringLiteral("mnuJIGZAG"))->isEnabled());
+    for (const char* opener : {"mnuSAVE", "mnuCOLSET", "mnuJIGZAG"})
+        EXPECT_TRUE(action(QLatin1String(opener))->isEnabled()) << opener;
 }
 
-TEST_F(UiTest, ExitAnsweredNoKeepsEverythingOpenAndWritesNothing) {
+TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSettingsFolder) {
     start();
-    const QString picture = makePicture("a.bmp", 30, 20);
-    openThroughDialog(picture);
+    const QString first = makePicture("a.bmp", 30, 20);
+    const QString second = makePicture("b,c.bmp", 30, 20, root_.filePath("other"));
+    openThroughDialog(first);
+    openThroughDialog(second);
     dialogs.answers.push_back(ui::MessageAnswer::No);
     trigger("mnuEND");
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -104,40 +79,25 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingOpenAndWritesNothing) {
                                                  MessageIcon::Exclamation, MessageButtons::YesNo}));
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(sourceFrame()->isVisible());
-    EXPECT_EQ(sharedState().currentFileName, picture);
+    EXPECT_EQ(sharedState().currentFileName, second);
     EXPECT_FALSE(QFile::exists(historyFile()));
-}
 
-TEST_F(UiTest, ExitAnsweredYesWritesTheHistoryIntoTheSettingsFolder) {
-    start();
-    const QString first = makePicture("a.bmp", 30, 20);
-    const QString second = makePicture("b,c.bmp", 30, 20, root_.filePath("other"));
-    openThroughDialog(first);
-    openThroughDialog(second);
     // Opening a picture made its folder current; the history still goes to the settings.
     ASSERT_EQ(QDir::currentPath(), QDir(root_.filePath("other")).canonicalPath());
-    dialogs.answers.push_back(ui::MessageAnswer::Yes);
-    EXPECT_TRUE(window->close());
+    exitProgram();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(readBytes(historyFile()), (first + "\r\n" + second + "\r\n").toUtf8());
     EXPECT_FALSE(QFile::exists(QDir(root_.filePath("other")).filePath("history.ini")));
 }
 
-TEST_F(UiTest, HistoryIsReadFromTheSettingsFolderAtStart) {
-    QDir().mkpath(settingsFolder);
+TEST_F(UiTest, StartUpReadsTheHistoryAndTheUserColourAndSeedsTheGenerator) {
     ASSERT_TRUE(
         writeBytes(historyFile(), "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n/p/three.bmp\n"));
-    start();
-    EXPECT_EQ(window->historyWindow()->entries(),
-              (QStringList{"/p/x,y/one.bmp", "/p/two.jpg", "/p/three.bmp"}));
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(UiTest, StartUpReadsTheUserColourAndSeedsTheGenerator) {
-    QDir().mkpath(settingsFolder);
-    ASSERT_TRUE(test::writeBytes(QDir(settingsFolder).filePath("EditCol.ini"), "0A141E\r\n"));
+    ASSERT_TRUE(writeBytes(settingsFile("EditCol.ini"), "0A141E\r\n"));
     sharedState().random.seed(1);
     start();
+    EXPECT_EQ(history(), (QStringList{"/p/x,y/one.bmp", "/p/two.jpg", "/p/three.bmp"}));
+    EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().colourTable[17].packed, 0x1E140A);
     std::mt19937 expected(36000);  // seeded from the seconds since midnight
     EXPECT_EQ(sharedState().random(), expected());
@@ -168,15 +128,11 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     EXPECT_EQ(dialogs.messages.size(), 2u);
     ASSERT_EQ(openedDocuments.size(), 2u);
     EXPECT_EQ(openedDocuments[1], QUrl::fromLocalFile(environment.manualPath));
-}
 
-TEST_F(UiTest, AboutBoxShowsTheVersionAndCloses) {
-    start();
     whileModal<ui::FrmAbout>(action("mnuABOUT"), [](ui::FrmAbout& about) {
-        EXPECT_EQ(about.windowTitle(), QStringLiteral("「Kirimo」のﾊﾞｰｼﾞｮﾝ情報"));
         EXPECT_EQ(child<QLabel>(&about, "lblVERSION")->text(), QStringLiteral("Version 1.0.0"));
         EXPECT_TRUE(child<QLabel>(&about, "lblLEGAL")->text().contains("Kirimo"));
-        child<QPushButton>(&about, "Command1")->click();
+        click(&about, "Command1");
         EXPECT_FALSE(about.isVisible());
     });
 }
@@ -210,6 +166,129 @@ TEST(UiSingleInstance, ASecondCopyEndsAtOnceWithoutTouchingSettings) {
     EXPECT_FALSE(QFile::exists(home.filePath("config")));
     EXPECT_FALSE(QFile::exists(home.filePath("history.ini")));
     EXPECT_TRUE(running.isFirst());
+}
+
+// ---- The history
+
+TEST(UiHistoryFile, OneEntryPerLineWithQuotesDropped) {
+    EXPECT_EQ(parseHistory("C:\\x,y\\p.bmp\r\n\"/q/r s.jpg\"\r\n/a\n\n  \r\n/b"),
+              (QStringList{"C:\\x,y\\p.bmp", "/q/r s.jpg", "/a", "/b"}));
+    EXPECT_EQ(parseHistory("\"half quoted.bmp\r\n\"\""), QStringList{"\"half quoted.bmp"});
+    EXPECT_TRUE(parseHistory("").isEmpty());
+    EXPECT_TRUE(parseHistory("\" \"\r\n\"\"").isEmpty());  // quoted blanks name no file
+}
+
+class HistoryWindowTest : public UiTest {
+  protected:
+    QListWidget* names() const { return find<QListWidget>("lstLAST(0)"); }
+    QListWidget* paths() const { return find<QListWidget>("lstLAST(1)"); }
+    void click(int row) {
+        QListWidget* list = names();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+    }
+};
+
+TEST_F(HistoryWindowTest, EachFileOnceAndSameNamesInTwoFoldersOpenTheirOwnFiles) {
+    start();
+    const QString first = makePicture("same.bmp", 30, 20, root_.filePath("one"));
+    const QString second = makePicture("same.bmp", 50, 40, root_.filePath("two"));
+    openThroughDialog(first);
+    openThroughDialog(second);
+    openThroughDialog(first);
+    trigger("mnuLAST");
+    EXPECT_EQ(itemTexts(names()), (QStringList{"same.bmp", "same.bmp"}));
+    EXPECT_TRUE(paths()->isHidden());
+
+    click(1);
+    EXPECT_EQ(sharedState().currentFileName, second);
+    EXPECT_EQ(shown().size(), QSize(50, 40));
+    click(0);
+    EXPECT_EQ(sharedState().currentFileName, first);
+    EXPECT_EQ(shown().size(), QSize(30, 20));
+    EXPECT_EQ(itemTexts(paths()), (QStringList{first, second}));  // clicking adds nothing
+
+    // Closing the window only hides it.
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->historyWindow()->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("履歴"));
+    frame->close();
+    EXPECT_FALSE(frame->isVisible());
+    trigger("mnuLAST");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(names()->count(), 2);
+}
+
+TEST_F(HistoryWindowTest, ClearedHistoryLeavesAnEmptyFileAtExit) {
+    ASSERT_TRUE(writeBytes(historyFile(), "/old/one.bmp\r\n"));
+    start();
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    ASSERT_EQ(names()->count(), 2);
+    find<QPushButton>("cmdCLR")->click();
+    EXPECT_EQ(names()->count(), 0);
+    EXPECT_EQ(paths()->count(), 0);
+    EXPECT_EQ(readBytes(historyFile()), "/old/one.bmp\r\n");  // untouched until exit
+    exitProgram();
+    EXPECT_TRUE(QFile::exists(historyFile()));
+    EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
+}
+
+TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
+    const QByteArray history = QStringLiteral("/home/u/写真/ねこ.jpg\r\n").toUtf8() +
+                               QByteArray("/home/u/caf\xe9/\xe9t\xe9.bmp\r\n/home/u/plain.bmp\r\n");
+    const QByteArray dorvel = QByteArray("0,,100,7,0,0,3,5,1,0,0,0,0,0,0\r\n") +
+                              QStringLiteral("柔らか,80,7,5,3,5,7,5,3,1,3,5,3,1\r\n").toUtf8() +
+                              QByteArray("caf\xe9,90,1,2,3,4,5,6,7,8,9,10,11,12\r\n");
+    ASSERT_TRUE(writeBytes(historyFile(), history));
+    ASSERT_TRUE(writeBytes(settingsFile("Dorvel.ini"), dorvel));
+    start();
+    EXPECT_EQ(names()->count(), 3);
+    EXPECT_EQ(paths()->item(0)->text(), QStringLiteral("/home/u/写真/ねこ.jpg"));
+    exitProgram();
+    EXPECT_EQ(readBytes(historyFile()), history);
+    EXPECT_EQ(readBytes(settingsFile("Dorvel.ini")), dorvel);
+}
+
+TEST_F(HistoryWindowTest, SettingsFilesThatCouldNotBeReadNeitherHoldTheStartNorAreWritten) {
+    const QString dorvel = settingsFile("Dorvel.ini");
+    const QString editCol = settingsFile("EditCol.ini");
+    ASSERT_TRUE(QFile::link("/dev/zero", dorvel));
+    ASSERT_TRUE(QFile::link("/dev/zero", editCol));
+    QByteArray history;
+    while (history.size() <= kMaxTextFileBytes)
+        history += "/pictures/a.bmp\r\n";
+    ASSERT_TRUE(writeBytes(historyFile(), history));
+    start();
+    EXPECT_EQ(names()->count(), 0);
+    EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 0x808080);
+    QStringList kept;
+    for (const ShownMessage& message : dialogs.messages) {
+        if (message.text.contains(QStringLiteral("変更は保存しません")))
+            kept << message.text.section(u'（', 1).section(u'）', 0, 0);
+    }
+    EXPECT_TRUE(kept.contains(historyFile()) && kept.contains(editCol))
+        << kept.join(' ').toStdString();
+    EXPECT_EQ(kept.size(), QSet<QString>(kept.begin(), kept.end()).size()) << "each told once";
+    // The conversion window reads and writes Dorvel.ini when it converts; writing now and
+    // at exit must leave every refused file as it was.
+    EXPECT_TRUE(writeDiffusionPresets(settingsFolder, DiffusionPresets{}).ok());
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    exitProgram();
+    EXPECT_EQ(readBytes(historyFile()), history);
+    EXPECT_EQ(QFile::symLinkTarget(dorvel), "/dev/zero");
+    EXPECT_EQ(QFile::symLinkTarget(editCol), "/dev/zero");
+}
+
+TEST_F(HistoryWindowTest, AFifoInPlaceOfTheHistoryIsNeitherReadNorReplaced) {
+    ASSERT_EQ(mkfifo(historyFile().toLocal8Bit().constData(), 0600), 0);
+    start();
+    EXPECT_EQ(names()->count(), 0);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.front().text.contains(QStringLiteral("を読み込めません")));
+    exitProgram();
+    struct stat info {};
+    ASSERT_EQ(::lstat(historyFile().toLocal8Bit().constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-// Conversions into preview windows: caption, pixels and usage, refused settings,
-// activation, double-click, and the choice of "色情報の保存".
+// Conversions into preview windows (caption, pixels and usage, refused settings,
+// activation, double-click, the choice of "色情報の保存", magnification) and dot pictures
+// saved from them and opened again as previews.
 
-#include <QMdiArea>
+#include <QWheelEvent>
 
 #include "conversion_fixture.h"
 #include "core/colour_usage.h"
 #include "core/conversion_texts.h"
-#include "ui/frm_last.h"
 #include "ui/frm_print.h"
 
 namespace kirimo::test {
@@ -26,6 +26,42 @@ class PreviewTest : public ConversionTest {
             return makePixel(200 + x * 5, 20 + y * 3, 30);
         });
     }
+    // Two small pictures converted one after the other; the second stays loaded.
+    std::pair<ui::FrmPreview*, ui::FrmPreview*> twoPreviews() {
+        start();
+        window->loadPictureFile(makePicture("a.bmp", 12, 8), false);
+        ui::FrmPreview* first = convert();
+        window->loadPictureFile(makePicture("b.bmp", 6, 5), false);
+        return {first, convert()};
+    }
+    // A photograph-like JPEG in its own folder, converted in the colour set `set`.
+    ui::FrmPreview* convertPhotograph(const QString& set = QStringLiteral("標準")) {
+        folder = QDir(pictureFolder).filePath(QStringLiteral("絵")) + QDir::separator();
+        QDir().mkpath(folder);
+        const QString photo = folder + QStringLiteral("cat.jpg");
+        EXPECT_TRUE(toImage(randomPicture(100, 70, 9)).save(photo, "JPG"));
+        start();
+        chooseSet(set);
+        window->loadPictureFile(photo, false);
+        return convert();
+    }
+    // The active preview's colour information in 30 x 30 sheets, saved under txtPath's base.
+    void saveReports(const QString& txtPath) {
+        whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
+            child<QRadioButton>(&shown, "optSAVE(1)")->click();
+            child<QComboBox>(&shown, "cboYOKO")->setEditText("30");
+            child<QComboBox>(&shown, "cboTATE")->setEditText("30");
+            dialogs.fileAnswers = {txtPath};
+            click(&shown, "cmdSAVE");
+        });
+    }
+    ui::FrmPreview* openDot(const QString& path) {
+        dialogs.fileAnswers = {path};
+        return newPreview([this] { trigger("mnuOPENDOT"); });
+    }
+    QString usage(ui::FrmPreview* preview) const { return in<QLabel>(preview, "lblINFO")->text(); }
+
+    QString folder;  // of the photograph, ending with a separator
 };
 
 TEST_F(PreviewTest, AConversionOpensAPreviewOfTheEnginesResult) {
@@ -47,9 +83,8 @@ TEST_F(PreviewTest, AConversionOpensAPreviewOfTheEnginesResult) {
     EXPECT_EQ(preview->sourcePath(), cat);
     EXPECT_EQ(picture(preview->surface()), expected->pixels);
     EXPECT_EQ(sharedState().workPixels, expected->pixels);
-    EXPECT_EQ(in<QLabel>(preview, "lblINFO")->text(), usageString(*expected, 9, 7));
+    EXPECT_EQ(usage(preview), usageString(*expected, 9, 7));
     EXPECT_EQ(in<QComboBox>(preview, "cboBAI")->currentText(), QStringLiteral("2倍"));
-    EXPECT_EQ(in<QPushButton>(preview, "cmdEDIT")->text(), QStringLiteral("色編集"));
     EXPECT_TRUE(frameOf(preview)->isVisible());
 
     // Exactly the used colours stay ticked.
@@ -109,22 +144,16 @@ TEST_F(PreviewTest, BadWeightsOrAnEmptyPictureStopBeforeAnythingChanges) {
 }
 
 TEST_F(PreviewTest, ActivationReloadsItsSourceWithoutAHistoryEntry) {
-    const QString a = makePicture("a.bmp", 12, 8);
-    const QString b = makePicture("b.bmp", 6, 5);
-    start();
-    window->loadPictureFile(a, false);
-    ui::FrmPreview* first = convert();
+    const auto [first, second] = twoPreviews();
     ASSERT_NE(first, nullptr);
-    window->loadPictureFile(b, false);
-    ui::FrmPreview* second = convert();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(in<QLabel>(second, "lblFOCUS")->text(), QStringLiteral("1"));
 
     window->mdiArea()->setActiveSubWindow(frameOf(first));
     QApplication::processEvents();
-    EXPECT_EQ(sharedState().currentFileName, a);
-    EXPECT_EQ(source()->surface()->image().size(), QSize(12, 8));
-    EXPECT_TRUE(window->historyWindow()->entries().isEmpty());
+    EXPECT_EQ(sharedState().currentFileName, QDir(pictureFolder).filePath("a.bmp"));
+    EXPECT_EQ(shown().size(), QSize(12, 8));
+    EXPECT_TRUE(history().isEmpty());
     EXPECT_EQ(sharedState().activePreviewCaption, first->windowTitle());
     EXPECT_EQ(in<QLabel>(first, "lblFOCUS")->text(), QStringLiteral("1"));
     EXPECT_EQ(in<QLabel>(second, "lblFOCUS")->text(), QStringLiteral("0"));
@@ -137,31 +166,14 @@ TEST_F(PreviewTest, ActivationReloadsItsSourceWithoutAHistoryEntry) {
 
     // A preview of the current file reloads nothing: the inverted picture stays.
     find<QPushButton>("cmdREVERSE")->click();
-    const PixelBuffer inverted = picture(source()->surface());
+    const PixelBuffer inverted = pixelsOf(shown());
     window->mdiArea()->setActiveSubWindow(frameOf(source()));
     window->mdiArea()->setActiveSubWindow(frameOf(first));
     QApplication::processEvents();
-    EXPECT_EQ(picture(source()->surface()), inverted);
+    EXPECT_EQ(pixelsOf(shown()), inverted);
 }
 
-TEST_F(PreviewTest, DoubleClickTakesThePreviewsSize) {
-    start();
-    window->loadPictureFile(makePicture("a.bmp", 12, 8), false);
-    ui::FrmPreview* preview = convert();
-    ASSERT_NE(preview, nullptr);
-    window->loadPictureFile(makePicture("b.bmp", 30, 20), false);
-    frameOf(preview)->resize(300, 300);
-    auto* surface = preview->surface();
-    QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(1, 1),
-                      QPointF(surface->mapToGlobal(QPoint(1, 1))), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(surface, &click);
-    EXPECT_EQ(sharedState().pictureWidth, 12);
-    EXPECT_EQ(sharedState().pictureHeight, 8);
-    EXPECT_LT(frameOf(preview)->width(), 300);
-}
-
-TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
+TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {
     start();
     trigger("mnuSAVE");
     const ShownMessage convertFirst{"Kirimo", "画像を１つ選んで変換して下さい。",
@@ -169,13 +181,20 @@ TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], convertFirst);
 
-    window->loadPictureFile(makePicture("a.bmp", 12, 8), false);
-    ui::FrmPreview* preview = convert();
+    const auto [preview, second] = twoPreviews();
     ASSERT_NE(preview, nullptr);
-    window->loadPictureFile(makePicture("b.bmp", 30, 20), false);
+    window->loadPictureFile(makePicture("c.bmp", 30, 20), false);
+    frameOf(preview)->resize(300, 300);
+    doubleClick(preview->surface());
+    EXPECT_EQ(sharedState().pictureWidth, 12);
+    EXPECT_EQ(sharedState().pictureHeight, 8);
+    EXPECT_LT(frameOf(preview)->width(), 300);
+
+    window->mdiArea()->setActiveSubWindow(frameOf(preview));
+    QApplication::processEvents();
     sharedState().workPixels = PixelBuffer{};
+    sharedState().pictureWidth = 0;
     dialogs.messages.clear();
-    // The colour information window opens modally; close it at once.
     whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint&) {});
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().workPixels, picture(preview->surface()));
@@ -184,12 +203,156 @@ TEST_F(PreviewTest, ColourInformationNeedsAnActivePreview) {
     const auto frames = window->mdiArea()->subWindowList(QMdiArea::CreationOrder);
     EXPECT_EQ(frames.value(sharedState().selectedPreviewIndex), frameOf(preview));
 
-    // Closed, the preview cannot be found any more.
+    // Closed, the previews cannot be found any more.
     frameOf(preview)->close();
+    frameOf(second)->close();
     QApplication::processEvents();
     trigger("mnuSAVE");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], convertFirst);
+}
+
+TEST_F(PreviewTest, MagnificationChangesOnlyTheView) {
+    ui::FrmPreview* preview = convertPhotograph();
+    ASSERT_NE(preview, nullptr);
+    const PixelBuffer dots = picture(preview->surface());
+    const QString before = usage(preview);
+    frameOf(preview)->resize(300, 250);
+    auto* surface = preview->surface();
+    auto* across = in<QScrollBar>(preview, "scrYOKO");
+
+    // Ctrl + "+" steps up, Ctrl + "-" down, Ctrl + 0 back to actual size.
+    const std::pair<int, int> keys[] = {
+        {Qt::Key_Plus, 2}, {Qt::Key_Equal, 3}, {Qt::Key_Semicolon, 4}, {Qt::Key_Minus, 3},
+        {Qt::Key_0, 1},    {Qt::Key_Minus, 1}, {Qt::Key_Plus, 2},
+    };
+    for (const auto& [key, expected] : keys) {
+        QTest::keyClick(preview, static_cast<Qt::Key>(key), Qt::ControlModifier);
+        EXPECT_EQ(preview->magnification(), expected) << key;
+    }
+    // Ctrl + wheel, up to 16 and no further; the wheel alone does not magnify.
+    const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(QPointF(20, 40), QPointF(preview->mapToGlobal(QPoint(20, 40))), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(preview, &event);
+    };
+    wheel(120, Qt::NoModifier);
+    EXPECT_EQ(preview->magnification(), 2);
+    for (int i = 0; i < 10; ++i)
+        wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(preview->magnification(), 16);
+    wheel(-120, Qt::ControlModifier);
+    EXPECT_EQ(preview->magnification(), 12);
+    preview->setMagnification(8);
+
+    // The view is eight times the picture, and the scroll bars reach all of it.
+    EXPECT_EQ(surface->size(), QSize(800, 560));
+    EXPECT_FALSE(across->isHidden());
+    EXPECT_EQ(across->maximum(), 800 - surface->parentWidget()->width());
+
+    // Each dot an 8 x 8 block of its colour, with the grid on its left and top edge.
+    const QImage view = surface->grab(QRect(0, 0, 24, 16)).toImage();
+    for (const auto& [x, y] : {std::pair{1, 1}, {7, 7}, {9, 1}, {17, 9}})
+        EXPECT_EQ(view.pixel(x, y) & 0xFFFFFFu, dots.at(x / 8, y / 8)) << x << "," << y;
+    for (const auto& [x, y] : {std::pair{8, 3}, {3, 8}, {16, 12}})
+        EXPECT_NE(view.pixel(x, y) & 0xFFFFFFu, dots.at(x / 8, y / 8)) << x << "," << y;
+
+    // The pixels, the usage and what the colour information takes are as before.
+    EXPECT_EQ(picture(surface), dots);
+    EXPECT_EQ(surface->image().size(), QSize(100, 70));
+    EXPECT_EQ(usage(preview), before);
+    whileModal<ui::FrmPrint>(
+        action("mnuSAVE"), [&](ui::FrmPrint& shown) { EXPECT_EQ(shown.convertedPicture(), dots); });
+
+    // A double-click shows the picture at actual size.
+    doubleClick(surface);
+    EXPECT_EQ(preview->magnification(), 1);
+    EXPECT_EQ(surface->size(), QSize(100, 70));
+}
+
+// ---- Dot pictures
+
+TEST_F(PreviewTest, ASavedAndReopenedDotPictureGivesTheSameReports) {
+    ui::FrmPreview* converted = convertPhotograph();
+    ASSERT_NE(converted, nullptr);
+    const PixelBuffer dots = picture(converted->surface());
+    saveReports(folder + "before.txt");
+
+    // Saved as it stands, with the source's name proposed.
+    dialogs.messages.clear();
+    dialogs.fileAnswers = {folder + "dots"};
+    trigger("mnuSAVEDOT");
+    ASSERT_EQ(dialogs.fileDialogs.back().start, folder + "cat_dots.bmp");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(*loadPictureFile(folder + "dots.bmp"), dots);
+
+    // Opened again: the same dots, and the usage a conversion would have given them.
+    ui::FrmPreview* reopened = openDot(folder + "dots.bmp");
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(reopened->windowTitle(), QStringLiteral("[ﾄﾞｯﾄ絵]dots.bmp"));
+    EXPECT_EQ(picture(reopened->surface()), dots);
+    EXPECT_EQ(usage(reopened), usage(converted));
+    EXPECT_EQ(sharedState().currentFileName, folder + "dots.bmp");
+
+    saveReports(folder + "after.txt");
+    for (const char* extension : {".txt", ".csv", ".bmp"}) {
+        const QByteArray before = readBytes(folder + "before" + extension);
+        EXPECT_FALSE(before.isEmpty()) << extension;
+        EXPECT_EQ(readBytes(folder + "after" + extension), before) << extension;
+    }
+
+    // A second save over the same file asks first; "いいえ" keeps the file.
+    ASSERT_TRUE(writeBytes(folder + "dots.bmp", "kept"));
+    dialogs.messages.clear();
+    dialogs.answers = {ui::MessageAnswer::No};
+    dialogs.fileAnswers = {folder + "dots.bmp"};
+    trigger("mnuSAVEDOT");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("上書き確認"));
+    EXPECT_EQ(readBytes(folder + "dots.bmp"), "kept");
+}
+
+TEST_F(PreviewTest, APictureWithForeignDotsIsRefusedWithTheirCount) {
+    start();
+    const Pixel black = colourValueToPixel(sharedState().colourTable[0].packed);
+    const QString photo = makePictureOf("photo.bmp", 4, 3, [&](int x, int y) {
+        return x == 1 && y > 0 ? makePixel(1, 2, 3) : black;
+    });
+    EXPECT_EQ(openDot(photo), nullptr);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(lastMessage().contains(QStringLiteral("12 ﾄﾞｯﾄのうち 2 ﾄﾞｯﾄが色の表にない色")))
+        << lastMessage().toStdString();
+    EXPECT_TRUE(lastMessage().contains(QStringLiteral("「画像の選択」")));
+    EXPECT_TRUE(window->findChildren<ui::FrmPreview*>().isEmpty());
+
+    // Nothing chosen: nothing happens.
+    dialogs.messages.clear();
+    EXPECT_EQ(openDot(QString()), nullptr);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(PreviewTest, ADotPictureOpensInTheColourSetInUse) {
+    ui::FrmPreview* converted = convertPhotograph(QStringLiteral("Perler"));
+    ASSERT_NE(converted, nullptr);
+    dialogs.fileAnswers = {folder + "perler.bmp"};
+    trigger("mnuSAVEDOT");
+
+    // Bead colours are no colours of the standard table.
+    chooseSet(QStringLiteral("標準"));
+    EXPECT_EQ(openDot(folder + "perler.bmp"), nullptr);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(lastMessage().contains(QStringLiteral("ﾄﾞｯﾄが色の表にない色")));
+
+    // In the set they were made in, they open as the set's colours.
+    chooseSet(QStringLiteral("Perler"));
+    ui::FrmPreview* reopened = openDot(folder + "perler.bmp");
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_TRUE(reopened->colourSetTable().has_value());
+    EXPECT_EQ(reopened->colourSetTable()->colourSetId(), QStringLiteral("perler"));
+    EXPECT_EQ(in<QLabel>(reopened, "lblCOLSET")->text(),
+              in<QLabel>(converted, "lblCOLSET")->text());
+    EXPECT_EQ(usage(reopened), usage(converted));
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
-// The colour symbol window: character lists, picture slots and their pop-up menu, the
-// automatic sorting, CodeUsePrint.ini written by "設定" and read at start-up.
+// The colour symbol window (character lists, picture slots and their pop-up menu, the
+// automatic sorting, CodeUsePrint.ini written by "設定" and read at start-up) and the
+// sticker window it opens (counts from the printable area, printing into PDF files).
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
+#include <QRegularExpression>
 
 #include "core/symbol_settings_file.h"
-#include "core/text_file.h"
+#include "support/cli_runner.h"
 #include "ui/frm_printinfo.h"
+#include "ui/frm_sealprint.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -44,17 +40,15 @@ class PrintInfoTest : public UiTest {
     T* control(const QString& name) const {
         return child<T>(symbols.get(), name);
     }
-    void click(const QString& name) const { control<QPushButton>(name)->click(); }
+    void press(const QString& name) const { click(symbols.get(), name); }
+    QCheckBox* box(const char* name) const { return control<QCheckBox>(QLatin1String(name)); }
     QListWidget* list() const { return control<QListWidget>("lstWORD"); }
     QWidget* slot(int i) const { return control<QWidget>(QStringLiteral("imgPRINT(%1)").arg(i)); }
     bool crossed(int i) const {
         return control<QWidget>(QStringLiteral("linBATU(%1)").arg(i))->isVisible() &&
                control<QWidget>(QStringLiteral("linBATU(%1)").arg(i + 10))->isVisible();
     }
-    bool shows(int i) const {
-        const QPixmap pixmap = qobject_cast<QLabel*>(slot(i))->pixmap();
-        return !pixmap.isNull();
-    }
+    bool shows(int i) const { return !qobject_cast<QLabel*>(slot(i))->pixmap().isNull(); }
     // The list as "text+" (checked) or "text-", in order.
     QStringList listState() const {
         QStringList state;
@@ -66,7 +60,7 @@ class PrintInfoTest : public UiTest {
     void check(int item, bool on) const {
         list()->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     }
-    void selectColour(int k) const { click(QStringLiteral("optCOL(%1)").arg(k)); }
+    void selectColour(int k) const { press(QStringLiteral("optCOL(%1)").arg(k)); }
     // Right-clicks slot i and picks the named item of its pop-up menu.
     void menu(int i, const char* item) {
         symbols->setMenuPresenter([this, item](QMenu& shown, QPoint) {
@@ -78,11 +72,11 @@ class PrintInfoTest : public UiTest {
         });
         QTest::mouseClick(slot(i), Qt::RightButton);
     }
-    QString picture(const QString& name, Pixel left, Pixel right) {
+    QString picture(const QString& name, Pixel left = 0, Pixel right = 0) {
         return makePictureOf(name, 8, 6, [=](int x, int) { return x < 4 ? left : right; });
     }
     const ColourSymbols& colour(int k) const { return sharedState().symbolSettings.colours[k]; }
-    QString settingsFile() const { return QDir(settingsFolder).filePath("CodeUsePrint.ini"); }
+    QString symbolFile() const { return settingsFile("CodeUsePrint.ini"); }
 
     std::unique_ptr<ui::FrmPrintInfo> symbols;
     bool menuItemEnabled = false;
@@ -94,74 +88,80 @@ TEST_F(PrintInfoTest, WithoutAFileEachColourOffersItsNameAndTheFontIsTheInterfac
     EXPECT_FALSE(buttonFont.isEmpty());
     EXPECT_EQ(sharedState().symbolSettings.fontName, buttonFont);
     open();
-    EXPECT_EQ(symbols->windowTitle(), QStringLiteral("印刷用色識別記号"));
     EXPECT_EQ(control<QLabel>("lblFONT")->text(), buttonFont);
     EXPECT_EQ(symbols->currentColour(), 0);
     selectColour(2);
     EXPECT_EQ(listState(), QStringList({"赤+"}));
     EXPECT_EQ(control<QLineEdit>("txtUSEWORD(0)")->text(), QStringLiteral("赤"));
-    EXPECT_EQ(control<QPushButton>("cmdFOLDERSET")->toolTip(),
-              QStringLiteral("画像ﾌｧｲﾙの自動分類"));
+
+    // The font dialog names the symbol font; cancelled, it changes nothing.
+    press("cmdFONT");
+    EXPECT_EQ(control<QLabel>("lblFONT")->text(), buttonFont);
+    QFont font;
+    font.setFamily("IPAexGothic");
+    dialogs.fontAnswers.push_back(font);
+    press("cmdFONT");
+    EXPECT_EQ(dialogs.fontDialogs, 2);
+    EXPECT_EQ(sharedState().symbolSettings.fontName, font.family());
+    EXPECT_EQ(control<QLabel>("lblFONT")->text(), font.family());
 }
 
 TEST_F(PrintInfoTest, StoredCharactersReadBackAndASecondStoreChangesNothing) {
     open();
     control<QLineEdit>("txtUSEWORD(0)")->setText("ABC");
-    click("cmdADD");
+    press("cmdADD");
     EXPECT_EQ(listState(), QStringList({"A-", "B-", "C-"}));
     check(0, true);
     check(2, true);
-    control<QCheckBox>("chkBOLD")->setChecked(true);
-    click("cmdSET");
+    box("chkBOLD")->setChecked(true);
+    press("cmdSET");
     EXPECT_FALSE(symbols->isVisible());
-    const QStringList lines = *readTextLines(settingsFile());
+    const QStringList lines = *readTextLines(symbolFile());
     ASSERT_EQ(lines.size(), 1 + 18 * 14);
     EXPECT_TRUE(lines[0].endsWith(",1,0"));
     EXPECT_EQ(lines.mid(1, 5), QStringList({"[黒]", "黒ABC", "0,-1,0,-1", "<画像>", ","}));
     EXPECT_EQ(lines.mid(1 + 17 * 14, 3), QStringList({"[]", "自", "1"}));
-    const QByteArray stored = readBytes(settingsFile());
+    const QByteArray stored = readBytes(symbolFile());
 
     restart();
     EXPECT_EQ(listState(), QStringList({"黒-", "A+", "B-", "C+"}));
-    EXPECT_TRUE(control<QCheckBox>("chkBOLD")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>("chkITALIC")->isChecked());
-    click("cmdSET");
-    EXPECT_EQ(readBytes(settingsFile()), stored);
+    EXPECT_TRUE(box("chkBOLD")->isChecked());
+    EXPECT_FALSE(box("chkITALIC")->isChecked());
+    press("cmdSET");
+    EXPECT_EQ(readBytes(symbolFile()), stored);
 
     // Italic alone, stored and shown again; the symbol font the charts use is italic.
     restart();
-    control<QCheckBox>("chkBOLD")->setChecked(false);
-    control<QCheckBox>("chkITALIC")->setChecked(true);
-    click("cmdSET");
-    EXPECT_TRUE(readTextLines(settingsFile())->first().endsWith(",0,1"));
+    box("chkBOLD")->setChecked(false);
+    box("chkITALIC")->setChecked(true);
+    press("cmdSET");
+    EXPECT_TRUE(readTextLines(symbolFile())->first().endsWith(",0,1"));
     EXPECT_TRUE(sharedState().symbolSettings.italic != 0);
     EXPECT_FALSE(sharedState().symbolSettings.bold != 0);
     restart();
-    EXPECT_TRUE(control<QCheckBox>("chkITALIC")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>("chkBOLD")->isChecked());
+    EXPECT_TRUE(box("chkITALIC")->isChecked());
+    EXPECT_FALSE(box("chkBOLD")->isChecked());
 }
 
-TEST_F(PrintInfoTest, AddingToEveryColourAndApplyingTheChecksToAll) {
+TEST_F(PrintInfoTest, AddingToEveryColourAndApplyingTheChecksToAllAndCancel) {
     open();
     control<QLineEdit>("txtUSEWORD(1)")->setText("★");
-    click("cmdNEWADD");
+    press("cmdNEWADD");
     EXPECT_EQ(listState(), QStringList({"黒+", "★-"}));
     for (int k = 0; k < kColourCount; ++k)
         EXPECT_EQ(colour(k).characters, colourName(k) + "★") << k;
     check(1, true);
     EXPECT_EQ(colour(0).flags, "-1,-1");
-    click("cmdALL");
+    press("cmdALL");
     selectColour(5);
     EXPECT_EQ(listState(), QStringList({"黄+", "★+"}));
     EXPECT_EQ(colour(17).flags, "-1,-1,");
-}
 
-TEST_F(PrintInfoTest, CancelKeepsTheChangeForTheRunButNotInTheFile) {
-    open();
+    // Cancel keeps the change for the run but not in the file.
     check(0, false);
-    click("cmdESC");
-    EXPECT_EQ(colour(0).flags, "0");
-    EXPECT_FALSE(QFileInfo::exists(settingsFile()));
+    press("cmdESC");
+    EXPECT_EQ(colour(5).flags, "0,-1");
+    EXPECT_FALSE(QFileInfo::exists(symbolFile()));
 }
 
 TEST_F(PrintInfoTest, SortingPlacesPicturesByTheirDominantColourTenAtMost) {
@@ -170,11 +170,10 @@ TEST_F(PrintInfoTest, SortingPlacesPicturesByTheirDominantColourTenAtMost) {
                           picture("white.bmp", 0xFFFFFF, 0xFFFFFF)};
     for (int i = 0; i < 10; ++i)
         chosen << picture(QStringLiteral("red%1.bmp").arg(i), 0xFF0000, 0xF00000);
-    const QString broken = QDir(pictureFolder).filePath("broken.bmp");
-    ASSERT_TRUE(writeBytes(broken, "BM?"));
+    const QString broken = makeBroken("broken.bmp");
     chosen << broken;
     dialogs.filesAnswers.push_back(chosen);
-    click("cmdFOLDERSET");
+    press("cmdFOLDERSET");
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     EXPECT_TRUE(dialogs.fileDialogs[0].filter.contains("*.bmp"));
     EXPECT_EQ(colour(2).pictures[0].path, chosen[0]);
@@ -192,14 +191,13 @@ TEST_F(PrintInfoTest, SortingPlacesPicturesByTheirDominantColourTenAtMost) {
         EXPECT_TRUE(shows(i)) << i;
 
     // Cancelled: nothing changes.
-    click("cmdFOLDERSET");
+    press("cmdFOLDERSET");
     EXPECT_EQ(colour(1).pictures[1].path, QString());
 }
 
 TEST_F(PrintInfoTest, PopUpMenuLoadsCutsPastesAndMarks) {
     open();
-    const QString a = picture("a.bmp", 0, 0), b = picture("b.bmp", 0, 0),
-                  c = picture("c.bmp", 0, 0);
+    const QString a = picture("a.bmp"), b = picture("b.bmp"), c = picture("c.bmp");
     dialogs.filesAnswers.push_back({a, b, c});
     menu(8, "mnuLOAD");
     EXPECT_EQ(colour(0).pictures[8].path, a);
@@ -232,20 +230,7 @@ TEST_F(PrintInfoTest, PopUpMenuLoadsCutsPastesAndMarks) {
     EXPECT_FALSE(menuItemEnabled) << "a free slot has nothing to cut";
 }
 
-TEST_F(PrintInfoTest, DroppedPicturesFillTheFreeSlotsFromTheFirst) {
-    open();
-    selectColour(4);
-    const QString a = picture("a.bmp", 0, 0), b = picture("b.bmp", 0, 0);
-    const QString text = QDir(pictureFolder).filePath("notes.txt");
-    ASSERT_TRUE(writeBytes(text, "not a picture"));
-    symbols->dropFiles({a});
-    symbols->dropFiles({text, pictureFolder, b});
-    EXPECT_EQ(colour(4).pictures[0].path, a);
-    EXPECT_EQ(colour(4).pictures[1].path, b);
-    EXPECT_TRUE(colour(4).pictures[2].isFree());
-}
-
-TEST_F(PrintInfoTest, StickerPrintingAsksForPicturesFirst) {
+TEST_F(PrintInfoTest, DroppedPicturesFillTheFreeSlotsAndStickerPrintingAsksForThemFirst) {
     open();
     auto* seal = control<QPushButton>("cmdSEALPRINT");
     seal->click();
@@ -253,30 +238,212 @@ TEST_F(PrintInfoTest, StickerPrintingAsksForPicturesFirst) {
     EXPECT_EQ(dialogs.messages[0],
               (ShownMessage{"Kirimo", "画像ﾌｧｲﾙを設定して下さい。", MessageIcon::Exclamation}));
 
-    const QString a = picture("a.bmp", 0, 0);
+    selectColour(4);
+    const QString a = picture("a.bmp"), b = picture("b.bmp");
     symbols->dropFiles({a});
+    symbols->dropFiles({makeBroken("notes.txt", "not a picture"), pictureFolder, b});
+    EXPECT_EQ(colour(4).pictures[0].path, a);
+    EXPECT_EQ(colour(4).pictures[1].path, b);
+    EXPECT_TRUE(colour(4).pictures[2].isFree());
+
     EXPECT_FALSE(seal->isEnabled()) << "no sticker window to hand the pictures to";
     std::vector<SlotPicture> handed;
     symbols->setStickerPrinter([&](const std::vector<SlotPicture>& p) { handed = p; });
     ASSERT_TRUE(seal->isEnabled());
     seal->click();
-    ASSERT_EQ(handed.size(), 1u);
+    ASSERT_EQ(handed.size(), 2u);
     EXPECT_EQ(handed[0].fileName, QStringLiteral("a.bmp"));
-    EXPECT_EQ(handed[0].path, a);
+    EXPECT_EQ(handed[1].path, b);
 }
 
-TEST_F(PrintInfoTest, TheFontDialogNamesTheSymbolFont) {
-    open();
-    click("cmdFONT");  // cancelled
-    const QString before = sharedState().symbolSettings.fontName;
-    EXPECT_EQ(control<QLabel>("lblFONT")->text(), before);
-    QFont font;
-    font.setFamily("IPAexGothic");
-    dialogs.fontAnswers.push_back(font);
-    click("cmdFONT");
-    EXPECT_EQ(dialogs.fontDialogs, 2);
-    EXPECT_EQ(sharedState().symbolSettings.fontName, font.family());
-    EXPECT_EQ(control<QLabel>("lblFONT")->text(), font.family());
+TEST_F(PrintInfoTest, TheMenuOpensItAndItOpensTheStickerWindowFilled) {
+    start();
+    const QString a = makePicture("a.bmp", 3, 2);
+    const QString b = makePicture("b.bmp", 2, 2);
+    whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [&](ui::FrmPrintInfo& shown) {
+        shown.selectColour(3);
+        shown.dropFiles({a, b});
+        whileModal<ui::FrmSealPrint>(
+            child<QPushButton>(&shown, "cmdSEALPRINT"), [&](ui::FrmSealPrint& seal) {
+                EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(0)")),
+                          QStringList({"a.bmp", "b.bmp"}));
+                EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(1)")), QStringList({a, b}));
+                click(&seal, "cmdCLOSE");
+            });
+        click(&shown, "cmdESC");
+        EXPECT_FALSE(shown.isVisible());
+    });
+}
+
+// ---- The sticker window
+
+class SealPrintTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        seal = std::make_unique<ui::FrmSealPrint>(dialogs, printDialogs);
+        // A4 with 5 mm margins: 200 x 287 mm printable, upright.
+        QPrinter& printer = seal->printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+        pdf = QDir(pictureFolder).filePath("stickers.pdf");
+        printDialogs.printerFiles.push_back(pdf);
+    }
+    void TearDown() override {
+        seal.reset();
+        UiTest::TearDown();
+    }
+    template <typename T>
+    T* control(const QString& name) const {
+        return child<T>(seal.get(), name);
+    }
+    QString labels() const {
+        return control<QLabel>("Label4")->text() + " " + control<QLabel>("Label5")->text();
+    }
+    // Sticker width and height, and sheets of each picture.
+    void set(const char* w, const char* h, const char* sheets = "1") const {
+        control<QLineEdit>("txtX")->setText(w);
+        control<QLineEdit>("txtY")->setText(h);
+        control<QLineEdit>("txtMAI")->setText(sheets);
+    }
+    // Shows the pictures made of `sizes` and selects all of them.
+    void pictures(const std::vector<QSize>& sizes) {
+        std::vector<SlotPicture> shown;
+        for (const QSize& size : sizes) {
+            const QString name =
+                QString(QChar(static_cast<char16_t>(u'a' + shown.size()))) + ".bmp";
+            shown.push_back({name, makePicture(name, size.width(), size.height())});
+        }
+        seal->setPictures(shown);
+        control<QListWidget>("lstFILE(0)")->selectAll();
+    }
+    void print() const { click(seal.get(), "cmdPRINT"); }
+    int pages() const {
+        const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(runTool("pdfinfo", {pdf}));
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+
+    std::unique_ptr<ui::FrmSealPrint> seal;
+    QString pdf;
+    ScriptedPrintDialogs printDialogs;
+};
+
+TEST_F(SealPrintTest, ControlsAndCountsFollowThePrintableArea) {
+    EXPECT_EQ(control<QLineEdit>("txtX")->text(), "10");
+    EXPECT_EQ(control<QLineEdit>("txtY")->text(), "10");
+    EXPECT_EQ(control<QLineEdit>("txtMAI")->text(), "1");
+    EXPECT_FALSE(control<QCheckBox>("Check1")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("chkLINE")->isChecked());
+    EXPECT_FALSE(control<QListWidget>("lstFILE(1)")->isVisibleTo(seal.get()));
+
+    seal->updateCounts();
+    EXPECT_EQ(labels(), "横20枚、たて28枚 合計560枚印刷");
+    set("60", "60");
+    EXPECT_EQ(labels(), "横3枚、たて4枚 合計12枚印刷");
+    control<QCheckBox>("Check1")->click();
+    EXPECT_EQ(labels(), "横4枚、たて3枚 合計12枚印刷");
+    seal->printer().setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    seal->updateCounts();
+    EXPECT_EQ(labels(), "横4枚、たて3枚 合計12枚印刷");  // 297 / 60 gives 4, not 5
+
+    // Sizes that give no counts keep the labels and refuse printing.
+    pictures({{3, 2}});
+    for (const char* bad : {"", "abc", "0", "-5", "2.5"}) {
+        set(bad, "60");
+        EXPECT_EQ(labels(), "横4枚、たて3枚 合計12枚印刷") << bad;
+        print();
+    }
+    EXPECT_EQ(dialogs.messages.size(), 5u);
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(SealPrintTest, PrintsTheSelectedPicturesOnly) {
+    pictures({{3, 2}, {2, 5}, {4, 4}});
+    auto* names = control<QListWidget>("lstFILE(0)");
+    ASSERT_EQ(names->count(), 3);
+    EXPECT_EQ(names->item(1)->text(), "b.bmp");
+    EXPECT_EQ(control<QListWidget>("lstFILE(1)")->item(1)->text(),
+              QDir(pictureFolder).filePath("b.bmp"));
+    EXPECT_EQ(names->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_FALSE(control<QLabel>("imgGAZOU")->pixmap().isNull());
+
+    // Nothing selected: an empty job, the printer not even asked for.
+    names->clearSelection();
+    print();
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    names->item(0)->setSelected(true);
+    names->item(2)->setSelected(true);
+    set("60", "50", "2");
+    control<QCheckBox>("chkLINE")->setChecked(true);
+    // Printed to a file, the sheets are offered as the first picture's name in its folder.
+    QString offered;
+    printDialogs.onChoose = [&](QPrinter& printer) { offered = printer.docName(); };
+    print();
+    EXPECT_EQ(printDialogs.printerDialogs, 1);
+    EXPECT_EQ(offered, "a_stickers.pdf");
+    EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(pages(), 4);  // two sheets each of a and c
+
+    // 3 x 5 stickers of 60 x 50 mm on 200 x 287 mm, every placement its picture's.
+    const QString listed = runTool("pdfimages", {"-list", pdf});
+    for (int page = 1; page <= 4; ++page) {
+        const QSize size = page <= 2 ? QSize(3, 2) : QSize(4, 4);
+        EXPECT_EQ(listed.count(QRegularExpression(QString("\\n\\s+%1\\s+\\d+\\s+image\\s+%2\\s+%3 ")
+                                                      .arg(page)
+                                                      .arg(size.width())
+                                                      .arg(size.height()))),
+                  15)
+            << listed.toStdString();
+    }
+}
+
+TEST_F(SealPrintTest, UnreadablePicturesStickersWithoutRoomAndTooManyPagesAreRefused) {
+    pictures({{3, 2}, {2, 5}});
+    const struct {
+        const char *w, *h, *sheets, *message;
+    } cases[] = {
+        {"1", "1", "1", "縦横とも2mm以上"},
+        {"10", "1", "1", "縦横とも2mm以上"},
+        {"10", "10", "5001", "印刷するﾍﾟｰｼﾞが多すぎます（10002ﾍﾟｰｼﾞ）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        dialogs.messages.clear();
+        set(c.w, c.h, c.sheets);
+        print();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(lastMessage().contains(QString::fromUtf8(c.message)))
+            << lastMessage().toStdString();
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    }
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // A picture that cannot be read is named, and nothing is printed.
+    dialogs.messages.clear();
+    const QString broken = makeBroken("broken.bmp");
+    seal->setPictures({{"a.bmp", QDir(pictureFolder).filePath("a.bmp")}, {"broken.bmp", broken}});
+    control<QListWidget>("lstFILE(0)")->selectAll();
+    set("10", "10");
+    print();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(lastMessage().contains(broken));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(printDialogs.printerDialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // 5,000 pages of each picture are the most one job may have.
+    dialogs.messages.clear();
+    pictures({{3, 2}, {2, 5}});
+    set("2", "200", "2");
+    print();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(pages(), 4);
 }
 
 }  // namespace

@@ -5,39 +5,28 @@
 //   xvfb-run -s "-screen 0 1280x800x24" kirimo_ui_tests --gtest_filter='UiScreenshot*'
 // Each picture holds one window: the main window with its child windows, or one dialog.
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QTest>
-#include <QTimer>
 
+#include "conversion_fixture.h"
 #include "ui/dialogs.h"
 #include "ui/frm_a4print.h"
-#include "ui/frm_convset.h"
+#include "ui/frm_about.h"
+#include "ui/frm_colset.h"
+#include "ui/frm_edit.h"
 #include "ui/frm_jiguzagu.h"
-#include "ui/frm_preview.h"
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
-#include "ui/picture_surface.h"
-#include "ui_fixture.h"
+#include "ui/frm_sealprint.h"
 
 namespace kirimo::test {
 namespace {
 
-class UiScreenshot : public UiTest {
+class UiScreenshot : public ConversionTest {
   protected:
     void SetUp() override {
         folder_ = qEnvironmentVariable("KIRIMO_SCREENSHOT_DIR");
@@ -55,7 +44,6 @@ class UiScreenshot : public UiTest {
             QTest::qWait(25);
         }
     }
-
     // The screen where `shown` lies, its frame included.
     void grab(QWidget* shown, const QString& name) {
         settle();
@@ -68,39 +56,42 @@ class UiScreenshot : public UiTest {
     }
     void grabScreen(const QString& name) { grab(window.get(), name); }
 
-    // Runs `work` once, as soon as a modal window of type T is the active one.
+    // Runs `work` once, as soon as a modal window of type T is the active one; `ran` tells
+    // whether it did.
     template <typename T>
     void whenModal(const std::function<void(T&)>& work) {
         auto* poll = new QTimer(window.get());
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, work] {
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, work] {
             if (auto* shown = qobject_cast<T*>(QApplication::activeModalWidget())) {
                 poll->stop();
                 poll->deleteLater();
+                ran = true;
                 work(*shown);
             }
         });
         poll->start(50);
     }
 
-    // The sample photograph enlarged to 2560 x 1920 with ImageMagick, or nothing.
-    QString largePhotograph(const QString& cat) {
-        const QString large = QDir(pictureFolder).filePath("cat_large.jpg");
+    // The sample photograph resized and recoloured by ImageMagick, or nothing.
+    QString magick(const QString& from, const QString& name, const QStringList& options) {
+        const QString made = QDir(pictureFolder).filePath(name);
         QProcess convert;
-        convert.start(QStringLiteral("convert"),
-                      {cat, QStringLiteral("-resize"), QStringLiteral("2560x1920!"), large});
+        convert.start(QStringLiteral("convert"), QStringList{from} + options + QStringList{made});
         if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
             return {};
-        return large;
+        return made;
+    }
+    QString sample() const {
+        return QDir::cleanPath(
+            QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg"));
     }
 
     // Starts the main window in the screen's top-left corner, 1280 x 800; the sample
     // photograph's path, or nothing when it is missing.
     QString startWithThePhotograph() {
         // A copy in the sandbox: the windows write their settings next to the picture.
-        const QString sample = QDir::cleanPath(
-            QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg"));
         const QString cat = QDir(pictureFolder).filePath("cat.jpg");
-        if (!QFile::copy(sample, cat))
+        if (!QFile::copy(sample(), cat))
             return {};
         start();
         window->move(0, 0);
@@ -108,8 +99,26 @@ class UiScreenshot : public UiTest {
         settle();
         return cat;
     }
+    // The photograph opened and converted in the conversion window's settings.
+    QString convertThePhotograph() {
+        const QString cat = startWithThePhotograph();
+        EXPECT_FALSE(cat.isEmpty());
+        if (!cat.isEmpty()) {
+            openThroughDialog(cat);
+            find<QPushButton>("cmdCOLOR2")->click();
+            settle();
+        }
+        return cat;
+    }
+    ui::FrmPreview* preview() const { return window->findChild<ui::FrmPreview*>(); }
+    // The colour information window on 30 x 30 sheets.
+    static void sheetsOf30(ui::FrmPrint& info) {
+        info.findChild<QComboBox*>("cboYOKO")->setEditText("30");
+        info.findChild<QComboBox*>("cboTATE")->setEditText("30");
+    }
 
     QString folder_;
+    bool ran = false;
 };
 
 TEST_F(UiScreenshot, MainWindowWithAPhotograph) {
@@ -133,30 +142,21 @@ TEST_F(UiScreenshot, MainWindowWithAPhotograph) {
 TEST_F(UiScreenshot, ConversionWindowAndTwoPreviews) {
     const QString cat = startWithThePhotograph();
     ASSERT_FALSE(cat.isEmpty());
-    settle();
     openThroughDialog(cat);
     sourceFrame()->move(220, 0);
-
     // 16 colours, Floyd&Steinberg, RGB; then 3 primaries, Jarvis,Judice&Ninke, YCC.
-    auto* convert = find<QPushButton>("cmdCOLOR2");
-    auto* kind = find<QComboBox>("cboKIND");
-    kind->setCurrentIndex(2);
-    emit kind->activated(2);
-    convert->click();
-    settle();
-    kind->setCurrentIndex(4);
-    emit kind->activated(4);
+    pick(find<QComboBox>("cboKIND"), 2);
+    convert();
+    pick(find<QComboBox>("cboKIND"), 4);
     find<QRadioButton>("optNEARCOLOR(1)")->click();
     find<QRadioButton>("optMODE(1)")->click();
-    convert->click();
+    convert();
     settle();
-
     const QList<ui::FrmPreview*> previews = window->findChildren<ui::FrmPreview*>();
     ASSERT_EQ(previews.size(), 2);
     previews[0]->parentWidget()->move(220, 350);
     previews[1]->parentWidget()->move(700, 350);
-    window->mdiArea()->setActiveSubWindow(
-        qobject_cast<QMdiSubWindow*>(previews[0]->parentWidget()));
+    window->mdiArea()->setActiveSubWindow(frameOf(previews[0]));
     grabScreen("conversion_and_previews.png");
 }
 
@@ -165,22 +165,15 @@ TEST_F(UiScreenshot, ABeadColourSetAndItsEditor) {
     ASSERT_FALSE(cat.isEmpty());
     openThroughDialog(cat);
     sourceFrame()->move(220, 0);
-    auto* sets = find<QComboBox>("cboCOLSET");
-    const int perler = sets->findText(QStringLiteral("Perler"));
-    ASSERT_GE(perler, 0);
-    sets->setCurrentIndex(perler);
-    emit sets->activated(perler);
-    auto* kind = find<QComboBox>("cboKIND");
-    kind->setCurrentIndex(3);
-    emit kind->activated(3);
-    find<QPushButton>("cmdCOLOR2")->click();
+    chooseSet(QStringLiteral("Perler"));
+    pick(find<QComboBox>("cboKIND"), 3);
+    convert();
     settle();
-    const QList<ui::FrmPreview*> previews = window->findChildren<ui::FrmPreview*>();
-    ASSERT_EQ(previews.size(), 1);
-    previews[0]->parentWidget()->move(220, 350);
+    ASSERT_EQ(window->findChildren<ui::FrmPreview*>().size(), 1);
+    preview()->parentWidget()->move(220, 350);
     grabScreen("colour_set.png");
 
-    whenModal<QDialog>([this](QDialog& editor) {
+    whenModal<ui::FrmColSet>([this](ui::FrmColSet& editor) {
         editor.findChild<QLineEdit*>("txtSEARCH")->setText("80-1520");
         grab(&editor, "colour_set_editor.png");
         editor.reject();
@@ -189,33 +182,23 @@ TEST_F(UiScreenshot, ABeadColourSetAndItsEditor) {
 }
 
 TEST_F(UiScreenshot, ColourInformationOfAPhotograph) {
-    const QString cat = startWithThePhotograph();
-    ASSERT_FALSE(cat.isEmpty());
-    openThroughDialog(cat);
-    find<QPushButton>("cmdCOLOR2")->click();
-    settle();
-
-    bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        auto* info = window->findChild<ui::FrmPrint*>();
-        ASSERT_NE(info, nullptr);
-        shown = true;
-        info->move(300, 200);
-        info->findChild<QComboBox*>("cboYOKO")->setEditText("30");
-        info->findChild<QComboBox*>("cboTATE")->setEditText("30");
+    ASSERT_FALSE(convertThePhotograph().isEmpty());
+    whenModal<ui::FrmPrint>([this](ui::FrmPrint& info) {
+        info.move(300, 200);
+        sheetsOf30(info);
         // A click on the map switches the magnified view to the converted picture; then
         // the pointer rests over sheet (6,4).
-        auto* map = info->findChild<QWidget*>("picGAZOU(0)");
+        auto* map = info.findChild<QWidget*>("picGAZOU(0)");
         settle();
         const QPoint over(map->width() * 170 / 451, map->height() * 100 / 300);
         QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, over);
         QTest::mouseMove(map, over + QPoint(1, 0));
         QTest::mouseMove(map, over);
-        grab(info, "colour_information.png");
-        info->close();
+        grab(&info, "colour_information.png");
+        info.close();
     });
     trigger("mnuSAVE");
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(ran);
 }
 
 TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
@@ -229,103 +212,78 @@ TEST_F(UiScreenshot, ColourSymbolWindowWithPictures) {
     black.pictures[1] = {makePicture("stripes.bmp", 60, 40), true};
     black.pictures[2] = {makePicture("crossed.bmp", 40, 40), false};
     black.pictures[4] = {cat, true};
-    QTimer::singleShot(0, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        modal->move(40, 40);
-        grab(modal, "colour_symbols.png");
+    whenModal<ui::FrmPrintInfo>([this](ui::FrmPrintInfo& symbols) {
+        symbols.move(40, 40);
+        grab(&symbols, "colour_symbols.png");
         // The sticker window with the colour's usable pictures, the second one selected.
-        auto* symbols = qobject_cast<ui::FrmPrintInfo*>(modal);
-        ASSERT_NE(symbols, nullptr);
-        symbols->selectColour(0);
-        QTimer::singleShot(0, modal, [&] {
-            QWidget* seal = QApplication::activeModalWidget();
-            ASSERT_NE(seal, nullptr);
-            seal->move(200, 120);
-            seal->findChild<QListWidget*>("lstFILE(0)")->item(1)->setSelected(true);
-            seal->findChild<QCheckBox*>("chkLINE")->setChecked(true);
-            grab(seal, "sticker_window.png");
-            seal->findChild<QPushButton*>("cmdCLOSE")->click();
+        symbols.selectColour(0);
+        whenModal<ui::FrmSealPrint>([this](ui::FrmSealPrint& seal) {
+            seal.move(200, 120);
+            seal.findChild<QListWidget*>("lstFILE(0)")->item(1)->setSelected(true);
+            seal.findChild<QCheckBox*>("chkLINE")->setChecked(true);
+            grab(&seal, "sticker_window.png");
+            seal.findChild<QPushButton*>("cmdCLOSE")->click();
         });
-        modal->findChild<QPushButton*>("cmdSEALPRINT")->click();
-        modal->findChild<QPushButton*>("cmdESC")->click();
+        symbols.findChild<QPushButton*>("cmdSEALPRINT")->click();
+        symbols.findChild<QPushButton*>("cmdESC")->click();
     });
     trigger("mnuCOLSET");
+    EXPECT_TRUE(ran);
 }
 
 TEST_F(UiScreenshot, A4ChartWindowAndItsPrintPreview) {
-    const QString cat = startWithThePhotograph();
-    ASSERT_FALSE(cat.isEmpty());
-    openThroughDialog(cat);
-    find<QPushButton>("cmdCOLOR2")->click();
-    settle();
-
+    ASSERT_FALSE(convertThePhotograph().isEmpty());
     bool previewed = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        auto* info = window->findChild<ui::FrmPrint*>();
-        ASSERT_NE(info, nullptr);
-        info->move(300, 200);
-        info->findChild<QComboBox*>("cboYOKO")->setEditText("30");
-        info->findChild<QComboBox*>("cboTATE")->setEditText("30");
-        QTimer::singleShot(0, info, [&] {
-            auto* a4 = info->findChild<ui::FrmA4Print*>();
-            ASSERT_NE(a4, nullptr);
-            a4->move(420, 260);
-            a4->findChild<QCheckBox*>("chkPR")->setChecked(false);
+    whenModal<ui::FrmPrint>([&](ui::FrmPrint& info) {
+        info.move(300, 200);
+        sheetsOf30(info);
+        whenModal<ui::FrmA4Print>([&](ui::FrmA4Print& a4) {
+            a4.move(420, 260);
+            a4.findChild<QCheckBox*>("chkPR")->setChecked(false);
             for (const char* extra : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
-                a4->findChild<QCheckBox*>(extra)->setChecked(true);
-            grab(a4, "a4_window.png");
+                a4.findChild<QCheckBox*>(extra)->setChecked(true);
+            grab(&a4, "a4_window.png");
             // The preview of the same pages, as the button shows it.
-            QTimer::singleShot(0, a4, [&] {
-                QWidget* preview = QApplication::activeModalWidget();
-                ASSERT_NE(preview, nullptr);
-                preview->setGeometry(0, 0, 1280, 800);
+            QTimer::singleShot(0, &a4, [&] {
+                QWidget* shownPreview = QApplication::activeModalWidget();
+                ASSERT_NE(shownPreview, nullptr);
+                shownPreview->setGeometry(0, 0, 1280, 800);
                 settle();
-                grab(preview, "a4_print_preview.png");
+                grab(shownPreview, "a4_print_preview.png");
                 previewed = true;
-                preview->close();
+                shownPreview->close();
             });
-            a4->findChild<QPushButton*>("cmdPREVIEW")->click();
-            a4->close();
+            a4.findChild<QPushButton*>("cmdPREVIEW")->click();
+            a4.close();
         });
-        info->findChild<QPushButton*>("cmdA4")->click();
-        info->close();
+        info.findChild<QPushButton*>("cmdA4")->click();
+        info.close();
     });
     trigger("mnuSAVE");
     EXPECT_TRUE(previewed);
 }
 
 // The zigzag window after a run on the sample photograph and a smaller, recoloured copy of
-// it made with ImageMagick, the crop rectangle on A moved a little.
+// it, the crop rectangle on A moved a little.
 TEST_F(UiScreenshot, ZigzagWindowAfterARun) {
-    const QString cat = QDir::cleanPath(
-        QDir(QStringLiteral(KIRIMO_TEST_DATA_DIR "/../../samples")).filePath("cat.jpg"));
+    const QString cat = sample();
     ASSERT_TRUE(QFileInfo::exists(cat));
-    const QString other = QDir(pictureFolder).filePath("cat_hue.jpg");
-    QProcess convert;
-    convert.start(QStringLiteral("convert"),
-                  {cat, QStringLiteral("-resize"), QStringLiteral("90%"),
-                   QStringLiteral("-modulate"), QStringLiteral("100,130,40"), other});
-    if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
+    const QString other = magick(cat, "cat_hue.jpg", {"-resize", "90%", "-modulate", "100,130,40"});
+    if (other.isEmpty())
         GTEST_SKIP() << "ImageMagick's convert is not available";
     start();
     window->move(0, 0);
     settle();
-    bool ran = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        auto* zig = window->findChild<ui::FrmJiguzagu*>();
-        ASSERT_NE(zig, nullptr);
-        ran = true;
-        zig->move(300, 120);
+    whenModal<ui::FrmJiguzagu>([&](ui::FrmJiguzagu& zig) {
+        zig.move(300, 120);
         dialogs.answers.push_back(ui::MessageAnswer::Yes);
         dialogs.filesAnswers.push_back({cat, other});
-        zig->findChild<QPushButton*>("cmdLOADPIC")->click();
-        auto* crop = zig->findChild<QLabel*>("lblRESIZE(0)");
-        crop->move(8, 6);
-        zig->findChild<QComboBox*>("cboHABA")->setEditText(QStringLiteral("29"));
-        zig->findChild<QPushButton*>("cmdRUN")->click();
-        grab(zig, "zigzag_window.png");
-        zig->findChild<QPushButton*>("cmdCLOSE")->click();
+        zig.findChild<QPushButton*>("cmdLOADPIC")->click();
+        zig.findChild<QLabel*>("lblRESIZE(0)")->move(8, 6);
+        zig.findChild<QComboBox*>("cboHABA")->setEditText(QStringLiteral("29"));
+        zig.findChild<QPushButton*>("cmdRUN")->click();
+        grab(&zig, "zigzag_window.png");
+        zig.findChild<QPushButton*>("cmdCLOSE")->click();
     });
     trigger("mnuJIGZAG");
     EXPECT_TRUE(ran);
@@ -336,92 +294,65 @@ TEST_F(UiScreenshot, ZigzagWindowAfterARun) {
 TEST_F(UiScreenshot, LargePreviewAndHistory) {
     const QString cat = startWithThePhotograph();
     ASSERT_FALSE(cat.isEmpty());
-    const QString large = largePhotograph(cat);
+    const QString large = magick(cat, "cat_large.jpg", {"-resize", "2560x1920!"});
     if (large.isEmpty())
         GTEST_SKIP() << "ImageMagick's convert is not available";
     openThroughDialog(large);
-    find<QPushButton>("cmdCOLOR2")->click();
+    convert();
     settle();
     grabScreen("large_preview.png");
     trigger("mnuLAST");
     grabScreen("history.png");
 }
 
-// The dot editor on the photograph's preview, three times enlarged.
-TEST_F(UiScreenshot, DotEditor) {
-    const QString cat = startWithThePhotograph();
-    ASSERT_FALSE(cat.isEmpty());
-    openThroughDialog(cat);
-    find<QPushButton>("cmdCOLOR2")->click();
-    settle();
-    auto* preview = window->findChild<ui::FrmPreview*>();
-    ASSERT_NE(preview, nullptr);
-    preview->findChild<QComboBox*>("cboBAI")->setCurrentIndex(1);
-    bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        QWidget* editor = QApplication::activeModalWidget();
-        ASSERT_NE(editor, nullptr);
-        shown = true;
-        editor->setGeometry(100, 80, 760, 560);
-        grab(editor, "dot_editor.png");
-        editor->close();
+// The dot editor on the photograph's preview, three times enlarged; then the photograph's
+// preview eight times magnified, its grid showing each bead, and the dot editor after two
+// strokes, the second one undone.
+TEST_F(UiScreenshot, DotEditorAndMagnifiedPreview) {
+    ASSERT_FALSE(convertThePhotograph().isEmpty());
+    ASSERT_NE(preview(), nullptr);
+    preview()->findChild<QComboBox*>("cboBAI")->setCurrentIndex(1);
+    whenModal<ui::FrmEdit>([this](ui::FrmEdit& editor) {
+        editor.setGeometry(100, 80, 760, 560);
+        grab(&editor, "dot_editor.png");
+        editor.close();
     });
-    preview->findChild<QPushButton*>("cmdEDIT")->click();
-    EXPECT_TRUE(shown);
-}
+    preview()->findChild<QPushButton*>("cmdEDIT")->click();
+    EXPECT_TRUE(ran);
 
-// The photograph's preview eight times magnified, its grid showing each bead; then the
-// dot editor after two strokes, the second one undone.
-TEST_F(UiScreenshot, MagnifiedPreviewAndEditorAfterAnUndo) {
-    const QString cat = startWithThePhotograph();
-    ASSERT_FALSE(cat.isEmpty());
-    openThroughDialog(cat);
-    find<QPushButton>("cmdCOLOR2")->click();
-    settle();
-    auto* preview = window->findChild<ui::FrmPreview*>();
-    ASSERT_NE(preview, nullptr);
-    preview->parentWidget()->setGeometry(220, 0, 520, 420);
-    preview->setMagnification(8);
+    preview()->findChild<QComboBox*>("cboBAI")->setCurrentIndex(0);
+    preview()->parentWidget()->setGeometry(220, 0, 520, 420);
+    preview()->setMagnification(8);
     grabScreen("preview_magnified.png");
-
-    preview->findChild<QComboBox*>("cboBAI")->setCurrentIndex(2);
-    bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        QWidget* editor = QApplication::activeModalWidget();
-        ASSERT_NE(editor, nullptr);
-        shown = true;
-        editor->setGeometry(100, 80, 760, 560);
-        auto* canvas = editor->findChild<ui::PictureSurface*>("picPREVIEW");
+    preview()->findChild<QComboBox*>("cboBAI")->setCurrentIndex(2);
+    ran = false;
+    whenModal<ui::FrmEdit>([this](ui::FrmEdit& editor) {
+        editor.setGeometry(100, 80, 760, 560);
+        auto* canvas = editor.findChild<ui::PictureSurface*>("picPREVIEW");
         ASSERT_NE(canvas, nullptr);
         // One stroke: a band of three lines, drawn without letting go.
         const auto stroke = [&](int option, int y) {
-            editor->findChild<QRadioButton*>(QStringLiteral("optCOL(%1)").arg(option))->click();
-            const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
-                QMouseEvent event(type, QPointF(at), QPointF(canvas->mapToGlobal(at)),
-                                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
-                                  Qt::NoModifier);
-                QApplication::sendEvent(canvas, &event);
-            };
-            send(QEvent::MouseButtonPress, QPoint(10, y), Qt::LeftButton);
+            editor.findChild<QRadioButton*>(QStringLiteral("optCOL(%1)").arg(option))->click();
+            sendMouse(canvas, QEvent::MouseButtonPress, QPoint(10, y), Qt::LeftButton);
             for (int row = y; row < y + 12; row += 4) {
                 for (int x = 10; x < 300; x += 4)
-                    send(QEvent::MouseMove, QPoint(x, row), Qt::LeftButton);
+                    sendMouse(canvas, QEvent::MouseMove, QPoint(x, row), Qt::LeftButton);
             }
-            send(QEvent::MouseButtonRelease, QPoint(300, y + 8), Qt::NoButton);
+            sendMouse(canvas, QEvent::MouseButtonRelease, QPoint(300, y + 8), Qt::NoButton);
         };
         stroke(0, 60);
         stroke(2, 100);
-        editor->findChild<QPushButton*>("cmdUNDO")->click();
-        grab(editor, "dot_editor_undo.png");
-        editor->close();
+        editor.findChild<QPushButton*>("cmdUNDO")->click();
+        grab(&editor, "dot_editor_undo.png");
+        editor.close();
     });
-    preview->findChild<QPushButton*>("cmdEDIT")->click();
-    EXPECT_TRUE(shown);
+    preview()->findChild<QPushButton*>("cmdEDIT")->click();
+    EXPECT_TRUE(ran);
 }
 
 // Qt's own dialogs in Japanese: the save dialog of "元ﾃﾞｰﾀを別名保存", the overwrite
-// question that follows it, and the printer dialog of the A4 window.
-TEST_F(UiScreenshot, SaveDialogOverwriteQuestionAndPrintDialog) {
+// question that follows it, and the printer dialog of the A4 window; then the about box.
+TEST_F(UiScreenshot, SaveDialogOverwriteQuestionPrintDialogAndAboutBox) {
     ui::QtDialogs real;
     environment.dialogs = &real;
     const QString cat = startWithThePhotograph();
@@ -446,7 +377,7 @@ TEST_F(UiScreenshot, SaveDialogOverwriteQuestionAndPrintDialog) {
     EXPECT_TRUE(asked);
 
     bool printed = false;
-    find<QPushButton>("cmdCOLOR2")->click();
+    convert();
     settle();
     whenModal<ui::FrmPrint>([&](ui::FrmPrint& info) {
         whenModal<ui::FrmA4Print>([&](ui::FrmA4Print& a4) {
@@ -464,28 +395,20 @@ TEST_F(UiScreenshot, SaveDialogOverwriteQuestionAndPrintDialog) {
             a4.findChild<QCheckBox*>("chkPR")->setChecked(false);
             a4.findChild<QPushButton*>("cmdPRTSTART")->click();
         });
-        info.findChild<QComboBox*>("cboYOKO")->setEditText("30");
-        info.findChild<QComboBox*>("cboTATE")->setEditText("30");
+        sheetsOf30(info);
         info.findChild<QPushButton*>("cmdA4")->click();
     });
     trigger("mnuSAVE");
     EXPECT_TRUE(printed);
-}
 
-// The about box.
-TEST_F(UiScreenshot, AboutBox) {
-    ASSERT_FALSE(startWithThePhotograph().isEmpty());
-    bool shown = false;
-    QTimer::singleShot(0, window.get(), [&] {
-        QWidget* about = QApplication::activeModalWidget();
-        ASSERT_NE(about, nullptr);
-        shown = true;
-        about->move(300, 200);
-        grab(about, "about.png");
-        about->close();
+    ran = false;
+    whenModal<ui::FrmAbout>([this](ui::FrmAbout& about) {
+        about.move(300, 200);
+        grab(&about, "about.png");
+        about.close();
     });
     trigger("mnuABOUT");
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(ran);
 }
 
 }  // namespace

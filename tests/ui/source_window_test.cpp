@@ -1,18 +1,8 @@
 // The source window: loading, captions, the resize panel, the operations pressed from the
-// edit menu, restore, dropped files, scroll bars and the eyedropper.
-
-#include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QTest>
+// edit menu, undo, redo and restore, dropped files, scroll bars and saving under a new name.
 
 #include "imaging/filters.h"
 #include "imaging/transforms.h"
-#include "ui/eyedropper.h"
-#include "ui/frm_last.h"
-#include "ui/frm_source.h"
 #include "ui/picture_history.h"
 #include "ui/twips.h"
 #include "ui/window_layout.h"
@@ -21,19 +11,19 @@
 namespace kirimo::test {
 namespace {
 
-QString caption(const QString& name, int width, int height) {
-    return QStringLiteral("元画像[%1]（%2×%3）  ").arg(name).arg(width).arg(height);
-}
-
-TEST_F(UiTest, OpeningAPictureShowsItWithItsNameAndSize) {
+TEST_F(UiTest, OpeningAPictureShowsItWithItsNameAndSizeAndCancellingChangesNothing) {
     start();
+    trigger("mnuLOAD");  // no answer queued: cancelled
+    EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
+    EXPECT_TRUE(history().isEmpty());
+    EXPECT_TRUE(sharedState().currentFileName.isEmpty());
+
     const QString path = makePicture("cat.bmp", 320, 240);
     openThroughDialog(path);
     EXPECT_EQ(source()->windowTitle(), caption("cat.bmp", 320, 240));
     EXPECT_EQ(sharedState().currentFileName, path);
     EXPECT_EQ(sharedState().pictureWidth, 320);
     EXPECT_EQ(sharedState().pictureHeight, 240);
-    EXPECT_EQ(shown().size(), QSize(320, 240));
     EXPECT_EQ(pixelsOf(shown()), *loadPictureFile(path));
     EXPECT_EQ(QDir::currentPath(), QDir(pictureFolder).canonicalPath());
     EXPECT_TRUE(action("mnuGSAVE")->isEnabled());
@@ -44,29 +34,18 @@ TEST_F(UiTest, OpeningAPictureShowsItWithItsNameAndSize) {
     EXPECT_EQ(sourceFrame()->width(), 320 + 8);
     EXPECT_EQ(sourceFrame()->height(),
               ui::twipsToPixels(240 * 15 + sharedState().captionHeightTwips + 200));
-    EXPECT_EQ(dialogs.fileDialogs.at(0).title, QStringLiteral("画像の選択"));
-}
+    EXPECT_EQ(dialogs.fileDialogs.at(1).title, QStringLiteral("画像の選択"));
 
-TEST_F(UiTest, CancellingTheOpenDialogChangesNothing) {
-    start();
-    trigger("mnuLOAD");  // no answer queued: cancelled
-    EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
-    EXPECT_TRUE(window->historyWindow()->entries().isEmpty());
-    EXPECT_TRUE(sharedState().currentFileName.isEmpty());
-
-    const QString path = makePicture("a.bmp", 30, 20);
-    openThroughDialog(path);
     trigger("mnuLOAD");
     EXPECT_EQ(sharedState().currentFileName, path);
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{path});
+    EXPECT_EQ(history(), QStringList{path});
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(UiTest, AnUnreadableFileIsNamedAndChangesNothing) {
     start();
     const QString good = makePicture("good.bmp", 40, 30);
-    const QString broken = QDir(pictureFolder).filePath("broken.bmp");
-    ASSERT_TRUE(writeBytes(broken, "BM not really a picture"));
+    const QString broken = makeBroken("broken.bmp", "BM not really a picture");
     openThroughDialog(good);
     trigger("mnuREVERSE");
     const QImage before = shown();
@@ -80,13 +59,13 @@ TEST_F(UiTest, AnUnreadableFileIsNamedAndChangesNothing) {
     EXPECT_EQ(source()->windowTitle(), caption("good.bmp", 40, 30));
     EXPECT_EQ(shown(), before);
     EXPECT_EQ(sourceFrame()->size(), frameBefore);
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{good});
+    EXPECT_EQ(history(), QStringList{good});
 
     // A file that has gone is named too.
     const QString gone = QDir(pictureFolder).filePath("gone.bmp");
     openThroughDialog(gone);
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.messages[1].text.contains(gone));
+    EXPECT_TRUE(lastMessage().contains(gone));
     EXPECT_EQ(sharedState().currentFileName, good);
 }
 
@@ -103,58 +82,43 @@ TEST_F(UiTest, TheShownFileIsNotReadAgainButALetterCaseVariantIs) {
     const QImage inverted = shown();
     openThroughDialog(path);
     EXPECT_EQ(shown(), inverted);  // the filter result stays
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{path});
+    EXPECT_EQ(history(), QStringList{path});
 
     openThroughDialog(variant);
-    EXPECT_NE(shown(), inverted);  // read again from the file
-    EXPECT_EQ(pixelsOf(shown()), *loadPictureFile(path));
+    EXPECT_EQ(pixelsOf(shown()), *loadPictureFile(path));  // read again from the file
     EXPECT_EQ(sharedState().currentFileName, variant);
-    EXPECT_EQ(window->historyWindow()->entries(), (QStringList{path, variant}));
+    EXPECT_EQ(history(), (QStringList{path, variant}));
 }
 
 class ResizePanelTest : public UiTest {
   protected:
-    void openPanelOn(int width, int height) {
+    void openPanelOn(int width, int height, const QString& name = "p.bmp") {
         start();
-        openThroughDialog(makePicture("p.bmp", width, height));
+        openThroughDialog(makePicture(name, width, height));
         trigger("mnuSIZE");
-        mx = find<QLineEdit>("txtMX");
-        my = find<QLineEdit>("txtMY");
-        link = find<QCheckBox>("chkLINK");
     }
-    QLineEdit* mx = nullptr;
-    QLineEdit* my = nullptr;
-    QCheckBox* link = nullptr;
+    QLineEdit* mx() const { return find<QLineEdit>("txtMX"); }
+    QLineEdit* my() const { return find<QLineEdit>("txtMY"); }
+    QCheckBox* link() const { return find<QCheckBox>("chkLINK"); }
+    void resizeTo(const char* width, const char* height) {
+        trigger("mnuSIZE");
+        link()->setChecked(false);
+        mx()->setText(width);
+        my()->setText(height);
+        find<QPushButton>("cmdSIZE")->click();
+    }
 };
-
-TEST_F(ResizePanelTest, OpensWithThePictureSize) {
-    openPanelOn(400, 300);
-    EXPECT_FALSE(find<QWidget>("picSIZE")->isHidden());
-    EXPECT_TRUE(link->isChecked());
-    EXPECT_EQ(mx->text(), "400");
-    EXPECT_EQ(my->text(), "300");
-    find<QPushButton>("cmdESC")->click();
-    EXPECT_TRUE(find<QWidget>("picSIZE")->isHidden());
-    EXPECT_EQ(shown().size(), QSize(400, 300));
-}
-
-TEST_F(ResizePanelTest, LinkedBoxesCorrectEachOtherUntilTheyAgree) {
-    openPanelOn(3, 2);
-    mx->setFocus();
-    mx->selectAll();
-    QTest::keyClicks(mx, "5");
-    EXPECT_EQ(mx->text(), "4");  // 5 gives 3, which gives 4.5, rounded to even
-    EXPECT_EQ(my->text(), "3");
-}
 
 TEST_F(ResizePanelTest, LinkedBoxesKeepTheProportionsUnlinkedOnesAreIndependent) {
     openPanelOn(400, 300);
+    EXPECT_FALSE(find<QWidget>("picSIZE")->isHidden());
+    EXPECT_TRUE(link()->isChecked());
+    EXPECT_EQ(mx()->text(), "400");
+    EXPECT_EQ(my()->text(), "300");
     const struct {
         bool linked;
         bool across;  // typed into the width box, else into the height box
-        const char* typed;
-        const char* width;
-        const char* height;
+        const char *typed, *width, *height;
     } steps[] = {
         {true, true, "200", "200", "150"},
         {true, false, "60", "80", "60"},
@@ -166,30 +130,34 @@ TEST_F(ResizePanelTest, LinkedBoxesKeepTheProportionsUnlinkedOnesAreIndependent)
         {false, false, "77", "123", "77"},
     };
     for (const auto& step : steps) {
-        link->setChecked(step.linked);
-        (step.across ? mx : my)->setText(QString::fromLatin1(step.typed));
-        EXPECT_EQ(mx->text(), step.width) << step.typed;
-        EXPECT_EQ(my->text(), step.height) << step.typed;
+        link()->setChecked(step.linked);
+        (step.across ? mx() : my())->setText(QString::fromLatin1(step.typed));
+        EXPECT_EQ(mx()->text(), step.width) << step.typed;
+        EXPECT_EQ(my()->text(), step.height) << step.typed;
     }
+    find<QPushButton>("cmdESC")->click();
+    EXPECT_TRUE(find<QWidget>("picSIZE")->isHidden());
+    EXPECT_EQ(shown().size(), QSize(400, 300));
+
+    // Typed keys correct each other until the boxes agree: 5 gives 3, which gives 4.5,
+    // rounded to even.
+    openPanelOn(3, 2, "q.bmp");
+    mx()->setFocus();
+    mx()->selectAll();
+    QTest::keyClicks(mx(), "5");
+    EXPECT_EQ(mx()->text(), "4");
+    EXPECT_EQ(my()->text(), "3");
 }
 
 TEST_F(ResizePanelTest, TwentyByTwentyIsAppliedAndSmallerIsIgnored) {
     openPanelOn(40, 30);
-    link->setChecked(false);
-    mx->setText("19");
-    my->setText("400");
-    find<QPushButton>("cmdSIZE")->click();
+    resizeTo("19", "400");
     EXPECT_TRUE(find<QWidget>("picSIZE")->isHidden());
     EXPECT_EQ(shown().size(), QSize(40, 30));
     EXPECT_EQ(source()->windowTitle(), caption("p.bmp", 40, 30));
 
     const PixelBuffer before = pixelsOf(shown());
-    trigger("mnuSIZE");
-    link->setChecked(false);
-    mx->setText("20");
-    my->setText("20");
-    find<QPushButton>("cmdSIZE")->click();
-    EXPECT_EQ(shown().size(), QSize(20, 20));
+    resizeTo("20", "20");
     EXPECT_EQ(source()->windowTitle(), caption("p.bmp", 20, 20));
     EXPECT_EQ(sharedState().pictureWidth, 20);
     EXPECT_EQ(sharedState().pictureHeight, 20);
@@ -204,12 +172,11 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndUndoRedoAndRestoreTakeThemBack)
     const QString path = makePicture("f.bmp", 9, 7);
     openThroughDialog(path);
     const PixelBuffer original = *loadPictureFile(path);
-    struct Case {
+    const struct {
         const char* item;
         PixelBuffer expected;
         bool turned = false;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"mnuSHP1", applyWeightedFilter(original, WeightedFilter::SharpenWeak)},
         {"mnuSHP2", applyWeightedFilter(original, WeightedFilter::SharpenMedium)},
         {"mnuSHP3", applyWeightedFilter(original, WeightedFilter::SharpenStrong)},
@@ -224,12 +191,11 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndUndoRedoAndRestoreTakeThemBack)
         {"mnuRIGHT90", rotateClockwise(original), true},
         {"mnuLEFT90", rotateCounterClockwise(original), true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
         trigger(QString::fromLatin1(c.item));
         EXPECT_EQ(pixelsOf(shown()), c.expected);
-        EXPECT_EQ(source()->windowTitle(),
-                  c.turned ? caption("f.bmp", 7, 9) : caption("f.bmp", 9, 7));
+        EXPECT_EQ(source()->windowTitle(), caption("f.bmp", c.turned ? 7 : 9, c.turned ? 9 : 7));
         EXPECT_EQ(sharedState().pictureWidth, c.turned ? 7 : 9);
         EXPECT_EQ(sharedState().pictureHeight, c.turned ? 9 : 7);
         trigger("mnuUNDO");
@@ -258,14 +224,14 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndUndoRedoAndRestoreTakeThemBack)
 TEST_F(UiTest, TheUndoHistoryIsBoundedAndEndsWithThePicture) {
     start();
     openThroughDialog(makePicture("a.bmp", 40, 30));
-    ui::PictureHistory& history = source()->history();
+    ui::PictureHistory& steps = source()->history();
     const qint64 picture = shown().sizeInBytes();
-    history.setBudgetBytes(picture * 3);  // room for two steps
+    steps.setBudgetBytes(picture * 3);  // room for two steps
     const PixelBuffer start = pixelsOf(shown());
     for (const char* item : {"mnuREVERSE", "mnuUPDOWN", "mnuREVERSE", "mnuLEFTRIGHT"})
         trigger(QString::fromLatin1(item));
-    EXPECT_EQ(history.stack().count(), 2);
-    EXPECT_LE(history.bytes(), picture * 3);
+    EXPECT_EQ(steps.stack().count(), 2);
+    EXPECT_LE(steps.bytes(), picture * 3);
     trigger("mnuUNDO");
     trigger("mnuUNDO");
     EXPECT_FALSE(action("mnuUNDO")->isEnabled());
@@ -274,20 +240,32 @@ TEST_F(UiTest, TheUndoHistoryIsBoundedAndEndsWithThePicture) {
     EXPECT_TRUE(action("mnuREDO")->isEnabled());
 
     openThroughDialog(makePicture("b.bmp", 20, 10));
-    EXPECT_EQ(history.stack().count(), 0);
+    EXPECT_EQ(steps.stack().count(), 0);
     EXPECT_FALSE(action("mnuREDO")->isEnabled());
 }
 
-TEST_F(UiTest, OperationsWithoutAPictureDoNothing) {
+TEST_F(UiTest, OperationsWithoutAPictureDoNothingAlsoAfterTheWindowClosed) {
     start();
-    for (const char* item :
-         {"mnuSHP1", "mnuMEDI", "mnuREVERSE", "mnuRIGHT90", "mnuUPDOWN", "mnuSIZE", "mnuORG"}) {
-        trigger(QString::fromLatin1(item));
-    }
-    EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
-    EXPECT_TRUE(shown().isNull());
-    EXPECT_TRUE(find<QWidget>("picSIZE")->isHidden());
-    EXPECT_TRUE(dialogs.messages.empty());
+    const auto expectNothingDone = [&] {
+        for (const char* item :
+             {"mnuSHP1", "mnuMEDI", "mnuREVERSE", "mnuRIGHT90", "mnuUPDOWN", "mnuSIZE", "mnuORG"})
+            trigger(QString::fromLatin1(item));
+        EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
+        EXPECT_TRUE(shown().isNull());
+        EXPECT_TRUE(find<QWidget>("picSIZE")->isHidden());
+        EXPECT_TRUE(dialogs.messages.empty());
+    };
+    expectNothingDone();
+
+    // Closing the source window forgets its picture; the next operation opens a new, empty
+    // window and does nothing else.
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    sourceFrame()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(sharedState().currentFileName.isEmpty());
+    EXPECT_FALSE(action("mnuGSAVE")->isEnabled());
+    expectNothingDone();
+    EXPECT_TRUE(sourceFrame()->isVisible());
 }
 
 TEST_F(UiTest, DroppingSeveralFilesOpensTheFirst) {
@@ -297,11 +275,11 @@ TEST_F(UiTest, DroppingSeveralFilesOpensTheFirst) {
     dropFiles(find<QWidget>("picDODAI"), {first, second});
     EXPECT_EQ(sharedState().currentFileName, first);
     EXPECT_EQ(source()->windowTitle(), caption("first.bmp", 30, 20));
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{first});
+    EXPECT_EQ(history(), QStringList{first});
 
     dropFiles(find<QWidget>("picPREVIEW"), {second});
     EXPECT_EQ(sharedState().currentFileName, second);
-    EXPECT_EQ(window->historyWindow()->entries(), (QStringList{first, second}));
+    EXPECT_EQ(history(), (QStringList{first, second}));
 }
 
 TEST_F(UiTest, ALargePictureScrollsAndADoubleClickFitsTheWindow) {
@@ -358,44 +336,84 @@ TEST(UiWindowLayout, AScrollBarAppearsOnlyWhenThePictureIsLarger) {
     EXPECT_EQ(down.maximum(), 82 - base.height());
 }
 
-TEST_F(UiTest, ClosingTheSourceWindowForgetsItsPicture) {
-    start();
-    openThroughDialog(makePicture("a.bmp", 30, 20));
-    sourceFrame()->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(sharedState().currentFileName.isEmpty());
-    EXPECT_FALSE(action("mnuGSAVE")->isEnabled());
-    trigger("mnuREVERSE");  // opens a new, empty source window and does nothing else
-    EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
-    EXPECT_TRUE(shown().isNull());
-    EXPECT_TRUE(sourceFrame()->isVisible());
-}
+// ---- Saving under a new name
 
-class FakeColourPicker : public ui::EyedropperTarget {
-  public:
-    bool eyedropperActive() const override { return active; }
-    void pickColour(int red, int green, int blue) override { picked = {red, green, blue}; }
-    bool active = false;
-    std::vector<int> picked;
+class SaveAsTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        start();
+        picture = makePicture("a.bmp", 30, 20);
+        openThroughDialog(picture);
+        trigger("mnuREVERSE");  // the shown picture now differs from the file
+    }
+    void saveAs(const QString& chosen) {
+        dialogs.fileAnswers.push_back(chosen);
+        trigger("mnuGSAVE");
+    }
+    QString successText(const QString& fileName) const {
+        return savedText(pictureFolder + "/", fileName);
+    }
+    QStringList files() const { return QDir(pictureFolder).entryList(QDir::Files); }
+
+    QString picture;
 };
 
-TEST_F(UiTest, TheEyedropperHandsOnThePixelUnderThePointer) {
-    start();
-    PixelBuffer pixels = filledBuffer(4, 3, makePixel(1, 2, 3));
-    pixels.at(2, 1) = makePixel(200, 100, 50);
-    const QString path = QDir(pictureFolder).filePath("e.bmp");
-    ASSERT_TRUE(savePictureBmp(path, pixels).ok());
-    openThroughDialog(path);
-    FakeColourPicker picker;
-    source()->setEyedropperTarget(&picker);
-    auto* picture = find<QWidget>("picPREVIEW");
+TEST_F(SaveAsTest, SavesUnderTheChosenNameAndRestoreReadsThatFile) {
+    trigger("mnuGSAVE");  // no answer queued: cancelled
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(files(), QStringList{"a.bmp"});
+    EXPECT_EQ(sharedState().currentFileName, picture);
 
-    QTest::mousePress(picture, Qt::LeftButton, Qt::NoModifier, QPoint(2, 1));
-    EXPECT_TRUE(picker.picked.empty());
-    picker.active = true;
-    QTest::mousePress(picture, Qt::LeftButton, Qt::NoModifier, QPoint(2, 1));
-    EXPECT_EQ(picker.picked, (std::vector<int>{200, 100, 50}));
-    source()->setEyedropperTarget(nullptr);
+    const QString target = QDir(pictureFolder).filePath("new.bmp");
+    saveAs(QDir(pictureFolder).filePath("new.jpg"));  // the extension becomes .bmp
+    ASSERT_EQ(dialogs.fileDialogs.size(), 3u);
+    EXPECT_TRUE(dialogs.fileDialogs[2].save);
+    EXPECT_EQ(dialogs.fileDialogs[2].title, QStringLiteral("元ﾃﾞｰﾀを別名保存"));
+    EXPECT_EQ(dialogs.fileDialogs[2].start, QDir(pictureFolder).filePath("a"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo", successText("new.bmp"), ui::MessageIcon::None}));
+    const PixelBuffer saved = pixelsOf(shown());
+    EXPECT_EQ(*loadPictureFile(target), saved);
+    EXPECT_EQ(sharedState().currentFileName, target);
+    EXPECT_EQ(source()->windowTitle(), caption("new.bmp", 30, 20));
+
+    trigger("mnuREVERSE");
+    trigger("mnuORG");  // reads new.bmp, not a.bmp
+    EXPECT_EQ(pixelsOf(shown()), saved);
+}
+
+TEST_F(SaveAsTest, AnExistingNameAsksCancelKeepsNoAddsTheSecondsYesOverwrites) {
+    const QByteArray before = readBytes(picture);
+    saveAs(picture);  // unanswered: Cancel
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("a"));
+    EXPECT_EQ(readBytes(picture), before);
+    EXPECT_EQ(files(), QStringList{"a.bmp"});
+
+    dialogs.answers = {ui::MessageAnswer::No};
+    saveAs(picture);
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2].text, successText("a36000.bmp"));
+    EXPECT_EQ(readBytes(picture), before);
+    const QString renamed = QDir(pictureFolder).filePath("a36000.bmp");
+    EXPECT_EQ(*loadPictureFile(renamed), pixelsOf(shown()));
+    EXPECT_EQ(sharedState().currentFileName, renamed);
+
+    dialogs.answers = {ui::MessageAnswer::Yes};
+    saveAs(picture);
+    ASSERT_EQ(dialogs.messages.size(), 5u);
+    EXPECT_EQ(dialogs.messages[4].text, successText("a.bmp"));
+    EXPECT_EQ(*loadPictureFile(picture), pixelsOf(shown()));
+
+    // A text file of the same base name also asks.
+    dialogs.messages.clear();
+    ASSERT_TRUE(writeBytes(QDir(pictureFolder).filePath("chart.txt"), "counts"));
+    saveAs(QDir(pictureFolder).filePath("chart.bmp"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("chart"));
+    EXPECT_FALSE(QFile::exists(QDir(pictureFolder).filePath("chart.bmp")));
 }
 
 }  // namespace

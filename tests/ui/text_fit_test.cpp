@@ -9,7 +9,6 @@
 #include "ui/frm_about.h"
 #include "ui/frm_edit.h"
 #include "ui/frm_jiguzagu.h"
-#include "ui/frm_last.h"
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/frm_sealprint.h"
@@ -147,8 +146,8 @@ TEST_F(TextFitTest, EveryWindowShowsItsTextsWhole) {
         dialogs.filesAnswers.push_back(
             {makePicture("a.bmp", 60, 40), makePicture("b.bmp", 50, 40)});
         dialogs.answers.push_back(ui::MessageAnswer::Yes);
-        zigzag.findChild<QPushButton*>("cmdLOADPIC")->click();
-        zigzag.findChild<QPushButton*>("cmdRUN")->click();
+        click(&zigzag, "cmdLOADPIC");
+        click(&zigzag, "cmdRUN");
         expectFits(&zigzag);
     });
     whileModal<ui::FrmAbout>(action("mnuABOUT"), [&](ui::FrmAbout& about) { expectFits(&about); });

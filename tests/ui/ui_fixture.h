@@ -7,16 +7,26 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
@@ -28,6 +38,7 @@
 #include "scripted_dialogs.h"
 #include "support/test_support.h"
 #include "ui/app_environment.h"
+#include "ui/frm_last.h"
 #include "ui/frm_main.h"
 #include "ui/frm_source.h"
 #include "ui/picture_surface.h"
@@ -40,6 +51,9 @@ T* child(const QObject* owner, const QString& name) {
     T* found = owner->findChild<T*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
     return found;
+}
+inline void click(const QObject* owner, const QString& button) {
+    child<QAbstractButton>(owner, button)->click();
 }
 
 inline QStringList itemTexts(const QComboBox* box) {
@@ -65,6 +79,18 @@ inline PixelBuffer pixelsOf(const QImage& image) {
     PixelBuffer pixels;
     readPixels(image, pixels);
     return pixels;
+}
+
+// Sends a mouse event as the platform would: a press or release of `button`, or a move
+// with `held` held.
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint position, Qt::MouseButtons held,
+                      Qt::MouseButton button = Qt::LeftButton) {
+    QMouseEvent event(type, QPointF(position), QPointF(widget->mapToGlobal(position)),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+inline void doubleClick(QWidget* widget) {
+    sendMouse(widget, QEvent::MouseButtonDblClick, QPoint(1, 1), Qt::LeftButton);
 }
 
 // Triggers the action or clicks the button `opener`, which shows a modal window of type T
@@ -109,6 +135,10 @@ inline ShownMessage overwriteQuestion(const QString& base) {
 // The text that tells where files were saved; `folder` ends in a separator.
 inline QString savedText(const QString& folder, const QString& name) {
     return QStringLiteral("保存しました。\n(ﾌｫﾙﾀﾞ：%1)\n（ﾌｧｲﾙ名：%2）").arg(folder, name);
+}
+// The source window's caption for a picture.
+inline QString caption(const QString& name, int width, int height) {
+    return QStringLiteral("元画像[%1]（%2×%3）  ").arg(name).arg(width).arg(height);
 }
 
 // A runtime folder only its owner may enter, as the platform makes it.
@@ -179,6 +209,11 @@ class UiTest : public ::testing::Test {
         QApplication::processEvents();
         return *window;
     }
+    // Answers the exit question with Yes and closes the main window.
+    void exitProgram() {
+        dialogs.answers.push_back(ui::MessageAnswer::Yes);
+        window->close();
+    }
 
     template <typename T>
     T* find(const QString& name) const {
@@ -193,6 +228,11 @@ class UiTest : public ::testing::Test {
         return qobject_cast<QMdiSubWindow*>(source()->parentWidget());
     }
     const QImage& shown() const { return source()->surface()->image(); }
+    QStringList history() const { return window->historyWindow()->entries(); }
+    // The text of the last message shown, or nothing.
+    QString lastMessage() const {
+        return dialogs.messages.empty() ? QString() : dialogs.messages.back().text;
+    }
 
     // Opens path through the open command, as if chosen in its dialog.
     void openThroughDialog(const QString& path) {
@@ -223,8 +263,17 @@ class UiTest : public ::testing::Test {
             [](int x, int y) { return makePixel((x * 7) % 256, (y * 11) % 256, (x + y) % 256); },
             folder);
     }
-
-    QString historyFile() const { return QDir(settingsFolder).filePath("history.ini"); }
+    // A file in pictureFolder holding `bytes`: no picture at all.
+    QString makeBroken(const QString& name, const QByteArray& bytes = "BM?") {
+        const QString path = QDir(pictureFolder).filePath(name);
+        EXPECT_TRUE(writeBytes(path, bytes));
+        return path;
+    }
+    QString settingsFile(const QString& name) const {
+        QDir().mkpath(settingsFolder);
+        return QDir(settingsFolder).filePath(name);
+    }
+    QString historyFile() const { return settingsFile("history.ini"); }
 
     QTemporaryDir root_;
     QString startFolder_;

@@ -1,16 +1,7 @@
 // The zigzag window: loading by dialog, pop-up menu and drops, the size question, the crop
 // rectangles, the combination and its files, saving, and the hand-off to the main window.
 
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPushButton>
-
 #include "ui/frm_jiguzagu.h"
-#include "ui/frm_last.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -20,9 +11,6 @@ namespace {
 Pixel tagged(int tag, int x, int y) {
     return makePixel(x, y, tag);
 }
-
-const QString kSizeText =
-    QStringLiteral("ｻｲｽﾞが違います。無視すると小さい方に合わせて処理します。\n続行しますか。");
 
 class ZigzagTest : public UiTest {
   protected:
@@ -39,20 +27,20 @@ class ZigzagTest : public UiTest {
         return makePictureOf(
             name, width, height, [tag](int x, int y) { return tagged(tag, x, y); }, folder);
     }
-
     template <typename T>
     T* in(const QString& name) const {
         return child<T>(zig.get(), name);
     }
     QString label(const QString& name) const { return in<QLabel>(name)->text(); }
-    void click(const QString& name) const { in<QPushButton>(name)->click(); }
+    QString name() const { return in<QLineEdit>("txtFILENAME")->text(); }
+    bool canSend() const { return in<QPushButton>("cmdSEND")->isEnabled(); }
     void choose(const QStringList& paths) {
         dialogs.filesAnswers.push_back(paths);
-        click("cmdLOADPIC");
+        click(zig.get(), "cmdLOADPIC");
     }
     void run(const QString& strip) {
         in<QComboBox>("cboHABA")->setEditText(strip);
-        click("cmdRUN");
+        click(zig.get(), "cmdRUN");
     }
     QStringList strips() const { return itemTexts(in<QComboBox>("cboHABA")); }
     PixelBuffer written(const QString& path) const {
@@ -64,10 +52,8 @@ class ZigzagTest : public UiTest {
         return QDir(folder.isEmpty() ? pictureFolder : folder).filePath("dmy.bmp");
     }
     static void mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)),
-                          type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-        QApplication::sendEvent(widget, &event);
+        sendMouse(widget, type, at, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                  button);
     }
     QFrame* thumb(int k) const { return in<QFrame>(QStringLiteral("imgPREVIEW(%1)").arg(k)); }
 
@@ -84,12 +70,12 @@ TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsOfTen) {
     EXPECT_EQ(label("lblINFO"), "");
     EXPECT_TRUE(in<QLabel>("lblRESIZE(0)")->isHidden());
     EXPECT_TRUE(in<QWidget>("picBUNKATU")->isEnabled());
-    EXPECT_FALSE(in<QPushButton>("cmdSEND")->isEnabled());
-    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "ab");
+    EXPECT_FALSE(canSend());
+    EXPECT_EQ(name(), "ab");
 
     run("10");
     EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は12列に分けられます"));
-    EXPECT_TRUE(in<QPushButton>("cmdSEND")->isEnabled());
+    EXPECT_TRUE(canSend());
     EXPECT_EQ(thumb(2)->size(), QSize(234, 97));
     const PixelBuffer out = written(dmy());
     ASSERT_EQ(out.width(), 120);
@@ -109,9 +95,11 @@ TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
     dialogs.answers.push_back(ui::MessageAnswer::Yes);
     choose({a, b});
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
-              (ShownMessage{"ｻｲｽﾞ違い", kSizeText, ui::MessageIcon::Exclamation,
-                            ui::MessageButtons::YesNo}));
+    EXPECT_EQ(
+        dialogs.messages[0],
+        (ShownMessage{"ｻｲｽﾞ違い",
+                      "ｻｲｽﾞが違います。無視すると小さい方に合わせて処理します。\n続行しますか。",
+                      ui::MessageIcon::Exclamation, ui::MessageButtons::YesNo}));
     EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
     // 90 % of the 117-pixel thumbnail, and the whole of its height; B is cut in height.
     EXPECT_EQ(in<QLabel>("lblRESIZE(0)")->geometry(), QRect(0, 0, 105, 97));
@@ -123,15 +111,14 @@ TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
     EXPECT_EQ(first.width(), 180);
 
     // No: pictures, names, sizes, strips and the result to send stay.
-    const QString c = picture("c.bmp", 50, 50, 3);
-    choose({c});
+    choose({picture("c.bmp", 50, 50, 3)});
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(label("lblSIZE(0)"), QStringLiteral("ｻｲｽﾞ：100×80"));
     EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
-    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "ab");
+    EXPECT_EQ(name(), "ab");
     EXPECT_EQ(strips().size(), 12);
     EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は4列に分けられます"));
-    EXPECT_TRUE(in<QPushButton>("cmdSEND")->isEnabled());
+    EXPECT_TRUE(canSend());
     run("45");
     EXPECT_EQ(written(dmy()), first);
 }
@@ -170,9 +157,9 @@ TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
 TEST_F(ZigzagTest, SwappingPutsBFirstRenamesAndWritesInTheNewFolderOfA) {
     const QString other = QDir(pictureFolder).filePath("other");
     choose({picture("left.bmp", 20, 10, 1), picture("right.bmp", 20, 10, 2, other)});
-    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "leftright");
-    click("cmdREV");
-    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "rightleft");
+    EXPECT_EQ(name(), "leftright");
+    click(zig.get(), "cmdREV");
+    EXPECT_EQ(name(), "rightleft");
     run("20");
     EXPECT_FALSE(QFile::exists(dmy()));
     const PixelBuffer out = written(dmy(other));
@@ -186,21 +173,21 @@ TEST_F(ZigzagTest, DottedNamesProposeTheirFirstPartsAndSaveChecksTheName) {
     const QString c = QDir(pictureFolder).filePath("c.jpg");
     ASSERT_TRUE(toImage(*PixelBuffer::create(20, 10)).save(c, "JPG"));
     choose({a, c});
-    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "ac");
+    EXPECT_EQ(name(), "ac");
 
-    click("cmdSAVE");  // nothing to save before a run
+    click(zig.get(), "cmdSAVE");  // nothing to save before a run
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_FALSE(QFile::exists(QDir(pictureFolder).filePath("ac.bmp")));
     run("5");
-    click("cmdSAVE");
+    click(zig.get(), "cmdSAVE");
     EXPECT_EQ(written(QDir(pictureFolder).filePath("ac.bmp")), written(dmy()));
 
     // Refused: no name, a folder in the name, and the name of a picture being combined.
-    for (const char* name : {"", "sub/x", "a.b"}) {
+    for (const char* refused : {"", "sub/x", "a.b"}) {
         dialogs.messages.clear();
-        in<QLineEdit>("txtFILENAME")->setText(QString::fromUtf8(name));
-        click("cmdSAVE");
-        EXPECT_EQ(dialogs.messages.size(), 1u) << name;
+        in<QLineEdit>("txtFILENAME")->setText(QString::fromUtf8(refused));
+        click(zig.get(), "cmdSAVE");
+        EXPECT_EQ(dialogs.messages.size(), 1u) << refused;
     }
     EXPECT_EQ(written(a).at(3, 3), tagged(1, 3, 3));
 }
@@ -208,7 +195,7 @@ TEST_F(ZigzagTest, DottedNamesProposeTheirFirstPartsAndSaveChecksTheName) {
 TEST_F(ZigzagTest, BadStripWidthsAndNoStripListAreRefusedWithoutARun) {
     choose({picture("a.bmp", 60, 40, 1)});
     EXPECT_TRUE(strips().isEmpty());  // B is missing: no common size yet
-    click("cmdRUN");
+    click(zig.get(), "cmdRUN");
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
     choose({picture("a.bmp", 60, 40, 1), picture("b.bmp", 60, 40, 2)});
@@ -220,27 +207,26 @@ TEST_F(ZigzagTest, BadStripWidthsAndNoStripListAreRefusedWithoutARun) {
         EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
         EXPECT_FALSE(QFile::exists(dmy())) << typed;
         EXPECT_EQ(label("lblHABA"), "");
-        EXPECT_FALSE(in<QPushButton>("cmdSEND")->isEnabled());
+        EXPECT_FALSE(canSend());
     }
     run("7");  // not a divisor: accepted, the last pair is narrower
     EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は17列に分けられます"));
-}
 
-TEST_F(ZigzagTest, AnUnreadablePictureIsNamedAndItsSlotKeepsWhatItHad) {
-    const QString broken = QDir(pictureFolder).filePath("broken.jpg");
-    ASSERT_TRUE(writeBytes(broken, "not a picture"));
-    choose({picture("a.bmp", 30, 20, 1), picture("b.bmp", 30, 20, 2)});
-    choose({picture("c.bmp", 30, 20, 3), broken});
+    // A folder that cannot take the result hands nothing over.
+    dialogs.messages.clear();
+    QFile::remove(dmy());
+    ASSERT_TRUE(QDir(pictureFolder).mkdir("dmy.bmp"));  // the name is taken by a folder
+    run("5");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(broken));
-    EXPECT_EQ(in<QLineEdit>("txtFILENAME")->text(), "cb");
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("ﾌｧｲﾙ（%1）").arg(dmy())));
+    EXPECT_FALSE(canSend());
+    EXPECT_EQ(label("lblHABA"), "");
 }
 
-TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlot) {
+TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlotAndAnUnreadablePictureIsNamed) {
     const QString a = picture("a.bmp", 30, 20, 1);
     const QString b = picture("b.bmp", 30, 20, 2);
     const QString c = picture("c.bmp", 30, 20, 3);
-    const auto name = [this] { return in<QLineEdit>("txtFILENAME")->text(); };
 
     mouse(thumb(1), QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
     EXPECT_EQ(zig->selectedSlot(), 1);
@@ -272,35 +258,29 @@ TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlot) {
     choose({c, b, a});
     EXPECT_EQ(name(), "ab");
     EXPECT_TRUE(dialogs.messages.empty());
-}
 
-TEST_F(ZigzagTest, AFolderThatCannotTakeTheResultHandsNothingOver) {
-    choose({picture("a.bmp", 20, 10, 1), picture("b.bmp", 20, 10, 2)});
-    ASSERT_TRUE(QDir(pictureFolder).mkdir("dmy.bmp"));  // the name is taken by a folder
-    run("5");
+    // An unreadable picture is named and its slot keeps what it had.
+    const QString broken = makeBroken("broken.jpg", "not a picture");
+    choose({c, broken});
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("ﾌｧｲﾙ（%1）").arg(dmy())));
-    EXPECT_FALSE(in<QPushButton>("cmdSEND")->isEnabled());
-    EXPECT_EQ(label("lblHABA"), "");
+    EXPECT_TRUE(lastMessage().contains(broken));
+    EXPECT_EQ(name(), "cb");
 }
 
 class ZigzagHandOff : public UiTest {
   protected:
-    // Opens the window from the menu and runs `work` on it while it is shown.
-    void zigzag(const std::function<void(ui::FrmJiguzagu*)>& work) {
-        whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [&](ui::FrmJiguzagu& zig) { work(&zig); });
+    // Opens the window from the menu, combines a and b in strips of `strip`, and leaves the
+    // window through `leave`.
+    void combine(const char* strip, const std::function<void(ui::FrmJiguzagu&)>& leave) {
+        whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [&](ui::FrmJiguzagu& zig) {
+            dialogs.filesAnswers.push_back({a, b});
+            click(&zig, "cmdLOADPIC");
+            EXPECT_FALSE(child<QPushButton>(&zig, "cmdSEND")->isEnabled());
+            child<QComboBox>(&zig, "cboHABA")->setEditText(QString::fromLatin1(strip));
+            click(&zig, "cmdRUN");
+            leave(zig);
+        });
     }
-    void combine(ui::FrmJiguzagu* zig, const char* strip) {
-        dialogs.filesAnswers.push_back({a, b});
-        press(zig, "cmdLOADPIC");
-        EXPECT_FALSE(child<QPushButton>(zig, "cmdSEND")->isEnabled());
-        child<QComboBox>(zig, "cboHABA")->setEditText(QString::fromLatin1(strip));
-        press(zig, "cmdRUN");
-    }
-    static void press(ui::FrmJiguzagu* zig, const char* button) {
-        child<QPushButton>(zig, QString::fromLatin1(button))->click();
-    }
-
     QString a;
     QString b;
 };
@@ -310,41 +290,29 @@ TEST_F(ZigzagHandOff, SendOpensDmyAndASecondSendOfThatPathDoesNotReload) {
     a = makePicture("a.bmp", 60, 40);
     b = makePicture("b.bmp", 60, 40);
     const QString dmy = QDir(pictureFolder).filePath("dmy.bmp");
-    zigzag([&](ui::FrmJiguzagu* zig) {
-        combine(zig, "10");
-        press(zig, "cmdSEND");
+    // OK and the close box hand nothing over.
+    combine("10", [](ui::FrmJiguzagu& zig) {
+        click(&zig, "cmdCLOSE");
+        EXPECT_EQ(zig.handOffFolder(), "");
     });
+    combine("10", [](ui::FrmJiguzagu& zig) {
+        zig.close();
+        EXPECT_EQ(zig.handOffFolder(), "");
+    });
+    EXPECT_EQ(sharedState().currentFileName, "");
+    EXPECT_TRUE(QFile::exists(dmy));
+
+    combine("10", [](ui::FrmJiguzagu& zig) { click(&zig, "cmdSEND"); });
     EXPECT_EQ(sharedState().currentFileName, dmy);
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{dmy});
+    EXPECT_EQ(history(), QStringList{dmy});
     const QImage first = shown();
     EXPECT_EQ(first.size(), QSize(120, 40));
 
-    zigzag([&](ui::FrmJiguzagu* zig) {
-        combine(zig, "60");
-        press(zig, "cmdSEND");
-    });
+    combine("60", [](ui::FrmJiguzagu& zig) { click(&zig, "cmdSEND"); });
     EXPECT_EQ(sharedState().currentFileName, dmy);
     EXPECT_EQ(shown(), first);  // the same path is not read again
     EXPECT_NE(toImage(*loadPictureFile(dmy)), first);
-    EXPECT_EQ(window->historyWindow()->entries(), QStringList{dmy});
-}
-
-TEST_F(ZigzagHandOff, OkAndTheCloseBoxHandNothingOver) {
-    start();
-    a = makePicture("a.bmp", 60, 40);
-    b = makePicture("b.bmp", 60, 40);
-    for (bool closeBox : {false, true}) {
-        zigzag([&](ui::FrmJiguzagu* zig) {
-            combine(zig, "10");
-            if (closeBox)
-                zig->close();
-            else
-                press(zig, "cmdCLOSE");
-            EXPECT_EQ(zig->handOffFolder(), "");
-        });
-        EXPECT_EQ(sharedState().currentFileName, "");
-        EXPECT_TRUE(QFile::exists(QDir(pictureFolder).filePath("dmy.bmp")));
-    }
+    EXPECT_EQ(history(), QStringList{dmy});
 }
 
 }  // namespace
