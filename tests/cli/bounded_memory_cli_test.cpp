@@ -40,7 +40,6 @@ class BoundedMemory : public ::testing::Test {
     QString path(const QString& name) const {
         return dir.filePath(name);
     }
-
     // The run succeeded, wrote `output` and peaked below `boundMb`.
     static void expectBounded(const test::MeasuredRun& run, const QString& output, long boundMb) {
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -48,7 +47,6 @@ class BoundedMemory : public ::testing::Test {
         ASSERT_GT(run.peakKb, 0);
         EXPECT_LT(run.peakKb, boundMb * 1024) << "peak " << run.peakKb / 1024 << " MB";
     }
-
     QTemporaryDir dir;
 };
 

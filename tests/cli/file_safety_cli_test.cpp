@@ -28,7 +28,6 @@ class FileSafetyCli : public ::testing::Test {
         ASSERT_TRUE(savePictureBmp(path("second.bmp"), test::randomPicture(5, 4, 9)).ok());
     }
     QString path(const QString& name) const { return dir.filePath(name); }
-
     QTemporaryDir dir;
 };
 

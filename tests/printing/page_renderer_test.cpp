@@ -58,7 +58,6 @@ TEST(PageRenderer, PaintsMillimetresAtTheDeviceResolution) {
     page.items.push_back(TextItem{"黒", TextFont{"x", 0}, Qt::black, QPointF(15, 13)});
     const QImage image = renderPageImage(page, 250, 250, kDpi);
     ASSERT_EQ(image.size(), QSize(250, 250));
-
     EXPECT_EQ(darkPixels(image, 10, 10, 30, 40), 20 * 30);
     EXPECT_EQ(darkPixels(image, 0, 0, 250, 10), 0);
     const QImage checker = checkerPicture();
@@ -103,13 +102,11 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     }
     const QString path = dir.filePath("plan.pdf");
     ASSERT_TRUE(writePlanPdf(plan, path, "test"));
-
     const QString info = runTool("pdfinfo", {path});
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+3\\n"))) << info.toStdString();
     // A4 landscape, in the whole points a PDF page of Qt has.
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts")))
         << info.toStdString();
-
     // Words with their boxes in points: the text's top-left is 100 x 50 mm, its box the
     // font's height, so the word's box starts at 100 mm and lies within that band.
     const QString bbox = runTool("pdftotext", {"-bbox", "-f", "2", "-l", "2", path, "-"});
@@ -123,7 +120,6 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     EXPECT_NEAR(m.captured(1).toDouble() * mmPerPt, 100, 0.5);
     EXPECT_GE(m.captured(2).toDouble() * mmPerPt, 50 - 0.1);
     EXPECT_LE(m.captured(3).toDouble() * mmPerPt, 50 + box.height + 0.1);
-
     // The picture comes back pixel for pixel, stored once for the three pages.
     const QString list = runTool("pdfimages", {"-list", path});
     EXPECT_EQ(list.count(QRegularExpression("\\n\\s+\\d+\\s+\\d+\\s+image\\s+4\\s+3 ")), 3);
@@ -170,7 +166,6 @@ class CountingPages : public PageSource {
   public:
     explicit CountingPages(int count) : count_(count) {}
     int made = 0;
-
     QSizeF paperSizeMm() const override { return {kA4ShortSideMm, kA4LongSideMm}; }
     PageOrientation orientation() const override { return PageOrientation::Portrait; }
     int64_t pageCount() const override { return count_; }

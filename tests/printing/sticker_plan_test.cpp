@@ -51,7 +51,6 @@ TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
     options.heightMm = 50;
     options.cutLines = true;
     const Page page = planStickerSheet(red, {200, 120}, options);  // 3 across, 2 down
-
     std::vector<LineItem> lines;
     std::vector<PictureItem> pictures;
     for (const PageItem& item : page.items) {
@@ -82,7 +81,6 @@ TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
             EXPECT_EQ(pictures[i].image, red);
         }
     }
-
     options.cutLines = false;
     EXPECT_EQ(planStickerSheet(red, {200, 120}, options).items.size(), 6u);
 }
@@ -101,7 +99,6 @@ TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
         ASSERT_EQ(plan.pages[i].items.size(), 29u * 21u);
         EXPECT_EQ(std::get<PictureItem>(plan.pages[i].items.back()).image, expected[i]);
     }
-
     EXPECT_TRUE(planStickers({}, {297, 210}, options).pages.empty());
     options.sheets = 0;
     EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
@@ -122,7 +119,6 @@ TEST(StickerPlan, PagesComeOnePictureAfterAnotherAndSidesNeedRoomForAPicture) {
     }
     const QColor r(Qt::red), b(Qt::blue);
     EXPECT_EQ(firstPictures, (std::vector<QColor>{r, r, r, b, b, b}));
-
     EXPECT_EQ(stickerPageCount(3, INT32_MAX), int64_t{3} * INT32_MAX);
     EXPECT_EQ(stickerPageCount(3, 0), 0);
     EXPECT_EQ(stickerPageCount(0, 5), 0);
