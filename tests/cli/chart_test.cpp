@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QPainter>
 #include <QProcess>
-#include <QStorageInfo>
 #include <algorithm>
 
 #include "cli/cli_test.h"
@@ -32,14 +31,6 @@ QImage glyphs(const QString& text) {
 
 bool sameGlyphs(const QString& a, const QString& b) {
     return a == b || (a.size() == b.size() && glyphs(a) == glyphs(b));
-}
-
-// The whole numbers of a text, in order.
-QStringList numbersIn(const QString& text) {
-    QStringList found;
-    for (const auto& m : QRegularExpression("\\d+").globalMatch(text))
-        found << m.captured();
-    return found;
 }
 
 class ChartCli : public test::CliFolder {
@@ -123,59 +114,27 @@ TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
     EXPECT_EQ(pdfWords(pdf, 1).size(), 13u);  // 15 dots, two of them pictures; no label
 }
 
-TEST_F(ChartCli, PagesPortraitAndWhiteSkipping) {
+// The plan's pages as the flags pick them (their contents are the printing tests').
+TEST_F(ChartCli, PagesPortraitCoverLegendAndWhiteSkipping) {
     const QString pdf = path("some.pdf");
     auto run = runCli({"chart", input, pdf, "--sheet", "3x2", "--pages", "2,1;1,2", "--portrait"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(pdfPages(pdf), 2);
     EXPECT_TRUE(runTool("pdfinfo", {pdf}).contains("595 x 842"));
     EXPECT_EQ(pdfWords(pdf, 1).front().text, "(2,1)");
+    // The cover names the picture; the legend follows the four sheets.
+    run =
+        runCli({"chart", input, pdf, "--sheet", "3x2", "--cover", "--legend", "--bold-every", "2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(pdf), 6);
+    EXPECT_TRUE(runTool("pdftotext", {"-f", "1", "-l", "1", pdf, "-"}).contains("converted.bmp"));
+    EXPECT_TRUE(
+        runTool("pdftotext", {"-f", "6", "-l", "6", pdf, "-"}).contains(QStringLiteral("1枚")));
     const QString white = save("white.bmp", test::filledBuffer(4, 2, 0xFFFFFF));
     run = runCli({"chart", white, path("none.pdf"), "--sheet", "2x2", "--skip-white-pages"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(QFile::exists(path("none.pdf")));
     EXPECT_TRUE(run.err.contains("nothing written"));
-}
-
-TEST_F(ChartCli, CoverAndLegendCarryTheReportsTotals) {
-    // 6 x 4 dots of 黒, 白, 赤 and 青 in unequal numbers, sheets of 3 x 2.
-    const QString converted =
-        save("mixed.bmp", test::tableColours(6, 4, [](int x, int y) { return (x * y) % 4; }));
-    ASSERT_EQ(runCli({"report", converted, path("counts"), "--sheet", "3x2"}).exitCode, 0);
-    const QStringList report =
-        QString::fromUtf8(test::readBytes(path("counts.txt"))).split("\r\n", Qt::SkipEmptyParts);
-    const QStringList totals = numbersIn(report.last());
-    ASSERT_EQ(totals.size(), 4);
-    const QString pdf = path("extras.pdf");
-    const auto run = runCli(
-        {"chart", converted, pdf, "--sheet", "3x2", "--cover", "--legend", "--bold-every", "2"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(pdfPages(pdf), 6);
-    // The cover: the name, "大きさ：6×4 ..." and the counts, three to a row.
-    std::vector<test::PdfWord> countWords;
-    for (const test::PdfWord& w : pdfWords(pdf, 1)) {
-        if (w.text.contains(QStringLiteral("＝")) && !w.text.contains(QStringLiteral("枚")))
-            countWords.push_back(w);
-    }
-    std::sort(countWords.begin(), countWords.end(), [](const auto& a, const auto& b) {
-        return std::lround(a.y()) != std::lround(b.y()) ? a.y() < b.y() : a.x() < b.x();
-    });
-    QStringList coverCounts;
-    for (const test::PdfWord& w : countWords)
-        coverCounts << numbersIn(w.text);
-    EXPECT_EQ(coverCounts, totals);
-    EXPECT_TRUE(runTool("pdftotext", {"-f", "1", "-l", "1", pdf, "-"}).contains("mixed.bmp"));
-    // The legend: per row the swatch, the name, the symbols, the count and "n枚".
-    QStringList legendCounts, legendSheets;
-    for (const test::PdfWord& w : pdfWords(pdf, 6)) {
-        if (QRegularExpression("^\\d+$").match(w.text).hasMatch())
-            legendCounts << w.text;
-        else if (w.text.endsWith(QStringLiteral("枚")))
-            legendSheets << numbersIn(w.text);
-    }
-    EXPECT_EQ(legendCounts, totals);
-    // 黒 (x = 0, y = 0 or x y = 0 mod 4) lies on all four sheets, the others on three.
-    EXPECT_EQ(legendSheets, QStringList({"4", "3", "3", "3"}));
 }
 
 TEST_F(ChartCli, ChartImagesInSheetOrder) {
@@ -191,33 +150,6 @@ TEST_F(ChartCli, ChartImagesInSheetOrder) {
         EXPECT_EQ(image->width() % 210, 0);
         EXPECT_EQ(image->height() % 297, 0);
     }
-}
-
-// Up to 10,000 pages are written, counting the cover and legend, after checked and white
-// sheets are left out; more are refused (with the refusals).
-TEST_F(ChartCli, DocumentsAtTheLimitAreWritten) {
-    PixelBuffer white = test::filledBuffer(101, 100, 0xFFFFFF);
-    white.at(0, 0) = 0;
-    const QString many = save("many.bmp", white);  // 10,100 sheets of 1 x 1
-    const QStringList cases[] = {
-        {"--sheet", "1x1", "--cover", "--pages", "1,1"},
-        {"--sheet", "1x1", "--skip-white-pages"},
-        {"--sheet", "1x2", "--cover", "--legend"},  // 5,050 sheets + 2
-    };
-    for (const QStringList& flags : cases) {
-        QFile::remove(path("out.pdf"));
-        const auto run = runCli(QStringList{"chart", many, path("out.pdf")} + flags);
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_TRUE(QFile::exists(path("out.pdf"))) << flags.join(' ').toStdString();
-    }
-    // 9,600 images, each of cells of at least 8 x 8 pixels (12 MB): over 100 GB.
-    const auto run = runCli({"chart-images", save("wide.bmp", test::filledBuffer(120, 80, 0)),
-                             path("img"), "--sheet", "1x1"});
-    if (QStorageInfo(dir.path()).bytesAvailable() < (int64_t{100} << 30)) {
-        EXPECT_EQ(run.exitCode, 2);
-        EXPECT_TRUE(run.err.contains(" free: choose larger sheets")) << run.err.toStdString();
-    }
-    EXPECT_TRUE(QDir(dir.path()).entryList({"img*"}).isEmpty());
 }
 
 TEST_F(ChartCli, ForeignDotsAreWarnedAboutAndQtsRuntimeNoticeIsNot) {
@@ -304,34 +236,26 @@ TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
     EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 105);
 }
 
-TEST_F(StickersCli, CutLinesShowInTheGapsAlongTheCellEdges) {
+TEST_F(StickersCli, CutLinesShowInTheGapsOnlyWhenAskedFor) {
     const QString white = save("white.bmp", test::filledBuffer(4, 4, 0xFFFFFF));
-    // Dark pixels in a part of page 1 rendered at 10 pixels per mm.
-    const auto dark = [](const QImage& page, QRect area) {
-        int n = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                n += qGray(page.pixel(x, y)) < 128;
-        return n;
-    };
     for (bool lines : {true, false}) {
         const QString pdf = path(lines ? "lines.pdf" : "plain.pdf");
         QStringList args{"stickers", pdf, white, "--size", "60x50", "--margin", "0"};
-        if (lines)
-            args << "--cut-lines";
-        ASSERT_EQ(runCli(args).exitCode, 0);
+        ASSERT_EQ(runCli(lines ? args << "--cut-lines" : args).exitCode, 0);
         runTool("pdftoppm", {"-r", "254", "-png", "-singlefile", pdf, path("page")});
         const QImage page = QImage(path("page.png")).convertToFormat(QImage::Format_RGB32);
-        ASSERT_GE(page.width(), 2100);
         ASSERT_GE(page.height(), 2970);
-        // The bottom gap of row 0 (49..50 mm): the vertical line at x = 60 mm crosses it,
-        // nothing between 61 and 119 mm.
-        EXPECT_EQ(dark(page, QRect(596, 491, 8, 8)) > 0, lines);
-        EXPECT_EQ(dark(page, QRect(610, 491, 580, 8)), 0);
-        // The right gap of column 0 (59..60 mm): the line at y = 50 mm.
-        EXPECT_EQ(dark(page, QRect(591, 496, 8, 8)) > 0, lines);
-        // No vertical line at the far edge of the third column (180 mm), between the rows' lines.
-        EXPECT_EQ(dark(page, QRect(1796, 100, 8, 300)), 0);
+        // Dark pixels at 10 pixels per mm: the line at x = 60 mm crosses the gap below row 0
+        // (49..50 mm); nothing between 61 and 119 mm.
+        int atLine = 0, between = 0;
+        for (int y = 491; y < 499; ++y) {
+            for (int x = 596; x < 604; ++x)
+                atLine += qGray(page.pixel(x, y)) < 128;
+            for (int x = 610; x < 1190; ++x)
+                between += qGray(page.pixel(x, y)) < 128;
+        }
+        EXPECT_EQ(atLine > 0, lines);
+        EXPECT_EQ(between, 0);
     }
 }
 

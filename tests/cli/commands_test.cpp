@@ -75,11 +75,7 @@ TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
     const QStringList text = QString::fromUtf8(test::readBytes(base + ".txt")).split("\r\n");
     ASSERT_EQ(text.size(), 1 + 12 * 32 + 2 + 1);  // sheets of a heading, 30 lines and counts
     EXPECT_EQ(text[0], "RGB[90]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
-    EXPECT_EQ(text[1], "＜横1枚目、縦1枚目＞");
-    EXPECT_EQ(text[2 + 3 * 32].size(), 10);  // sheet (4, 1): 10 dots across
-    const QStringList csv = QString::fromUtf8(test::readBytes(base + ".csv")).split("\r\n");
-    EXPECT_EQ(csv.size(), 1 + 12 + 1);
-    EXPECT_TRUE(csv[12].startsWith("4,3,"));
+    EXPECT_EQ(QString::fromUtf8(test::readBytes(base + ".csv")).split("\r\n").size(), 1 + 12 + 1);
     EXPECT_EQ(load(path("dots.bmp")), load(base + ".bmp"));
 }
 
@@ -101,25 +97,18 @@ class ReportCommand : public test::CliFolder {
     QString input;
 };
 
-TEST_F(ReportCommand, WritesTheThreeFilesWithTheDefaultSettingsLine) {
+// The layout of the files is the report tests'; here, what the flags put in them.
+TEST_F(ReportCommand, TheDefaultSettingsLineAndTheWarningAboutForeignDots) {
     const auto run = runCli({"report", input, path("cat"), "--sheet", "3x2"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"))
         << run.err.toStdString();
+    const QStringList text = lines(".txt");
+    ASSERT_EQ(text.size(), 19);
+    EXPECT_EQ(text.first(), "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
     // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
-    EXPECT_EQ(lines(".txt"), (QStringList{"RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%",
-                                          "＜横1枚目、縦1枚目＞", "黒白黒", "白黒白",
-                                          "黒＝3,白＝3,", "＜横2枚目、縦1枚目＞", "白黒", "黒白",
-                                          "黒＝2,白＝2,", "＜横1枚目、縦2枚目＞", "黒白黒", "",
-                                          "黒＝2,白＝1,", "＜横2枚目、縦2枚目＞", "白橙", "",
-                                          "白＝1,橙＝1,", "<総計>", "黒＝7,白＝7,橙＝1,"}));
-    EXPECT_EQ(
-        lines(".csv"),
-        (QStringList{
-            "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自",
-            "1,1,3,3,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "2,1,2,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0",
-            "1,2,2,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0"}));
-    EXPECT_TRUE(test::readBytes(path("cat.csv")).endsWith("\r\n"));
+    EXPECT_EQ(text.last(), "黒＝7,白＝7,橙＝1,");
+    EXPECT_EQ(lines(".csv").last(), "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0");
     EXPECT_EQ(load(path("cat.bmp")), picture);
 }
 
@@ -286,12 +275,12 @@ TEST_F(Commands, ThePhotographsBeadsFileAndLegendNameTheBeads) {
         codes << f[2];
     }
     EXPECT_EQ(total, int64_t{picture.width()} * picture.height());
-    const QString pdf = path("cat.pdf");
-    ASSERT_EQ(runCli({"chart", dots, pdf, "--sheet", "40x40", "--pages", "1,1", "--legend",
-                      "--colour-set", "hama", "--seed", "1"})
+    // The chart's legend names the same beads.
+    ASSERT_EQ(runCli({"chart", dots, path("cat.pdf"), "--sheet", "40x40", "--pages", "1,1",
+                      "--legend", "--colour-set", "hama"})
                   .exitCode,
               0);
-    const QString legend = test::runTool("pdftotext", {"-f", "2", pdf, "-"});
+    const QString legend = test::runTool("pdftotext", {"-f", "2", path("cat.pdf"), "-"});
     for (const QString& code : codes)
         EXPECT_TRUE(legend.contains(code)) << code.toStdString();
 }

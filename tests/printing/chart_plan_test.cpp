@@ -224,11 +224,6 @@ TEST(ChartLayout, CharacterSizeRuleAndCandidates) {
     const QStringList first = enabledCandidates(many);
     ASSERT_EQ(first.size(), kMaxCandidates);
     EXPECT_EQ(first.back(), QString(QChar(0x4E00 + 100)));
-    ColourSymbols pictures;
-    pictures.pictures[0] = {"a.bmp", true};
-    pictures.pictures[3] = {"b.bmp", false};
-    pictures.pictures[5] = {"c.bmp", true};
-    EXPECT_EQ(usedPictures(pictures), QStringList({"a.bmp", "c.bmp"}));
 }
 
 TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
@@ -396,48 +391,6 @@ TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     EXPECT_EQ(names[1].text, "白");
     o.noWhite = true;
     EXPECT_EQ(itemsOf<TextItem>(f.plan(picture, {2, 1}, o)->pages[3]).size(), 1u);
-}
-
-}  // namespace
-
-// Items compared field by field (with std::variant's ==), so that two plans compare whole.
-static bool operator==(const TextItem& a, const TextItem& b) {
-    return a.text == b.text && a.font == b.font && a.colour == b.colour && a.position == b.position;
-}
-static bool operator==(const LineItem& a, const LineItem& b) {
-    return a.from == b.from && a.to == b.to && a.style == b.style && a.widthMm == b.widthMm &&
-           a.colour == b.colour;
-}
-static bool operator==(const PictureItem& a, const PictureItem& b) {
-    return a.image.cacheKey() == b.image.cacheKey() && a.rect == b.rect;
-}
-static bool operator==(const FilledRectItem& a, const FilledRectItem& b) {
-    return a.rect == b.rect && a.fill == b.fill;
-}
-
-namespace {
-
-TEST(ChartExtras, OffOptionsLeaveTheSheetPagesAsTheyWere) {
-    // Cover and legend only add pages around the sheet pages; bold lines only widen lines.
-    Fixture plain, extended;
-    plain.draws = extended.draws = {0.1, 0.5, 0.9, 0.3};
-    const ChartOptions off = options({2, 2});
-    ChartOptions on = off;
-    on.cover = on.legend = true;
-    auto before = plain.plan(fourColours(), {2, 2}, off);
-    auto after = extended.plan(fourColours(), {2, 2}, on);
-    ASSERT_TRUE(before && after);
-    ASSERT_EQ(after->pages.size(), before->pages.size() + 2);
-    for (size_t i = 0; i < before->pages.size(); ++i)
-        EXPECT_TRUE(after->pages[i + 1].items == before->pages[i].items) << i;
-    ChartOptions boldWithoutLines = options({2, 2}, false);
-    boldWithoutLines.boldEvery = 1;
-    Fixture a, b;
-    auto noLines = a.plan(fourColours(), {2, 2}, options({2, 2}, false));
-    auto boldNoLines = b.plan(fourColours(), {2, 2}, boldWithoutLines);
-    ASSERT_TRUE(noLines && boldNoLines);
-    for (size_t i = 0; i < noLines->pages.size(); ++i)
-        EXPECT_TRUE(boldNoLines->pages[i].items == noLines->pages[i].items) << i;
 }
 
 TEST(ChartExtras, EveryNthGridLineIsWide) {

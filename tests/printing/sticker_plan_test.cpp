@@ -37,7 +37,7 @@ TEST(StickerPlan, CountsAreWholeCellsOfThePrintableArea) {
     EXPECT_FALSE(stickerCounts({200, 200}, 10, -1));
 }
 
-TEST(StickerPlan, SidesMustBePositiveWholeNumbers) {
+TEST(StickerPlan, SidesArePositiveWholeNumbers) {
     EXPECT_EQ(parseStickerSide("60"), 60);
     EXPECT_EQ(parseStickerSide(" 7 "), 7);
     for (const char* bad : {"", "0", "-3", "1.5", "abc", "1e2", "99999999999"})
@@ -85,7 +85,7 @@ TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
     EXPECT_EQ(planStickerSheet(red, {200, 120}, options).items.size(), 6u);
 }
 
-TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
+TEST(StickerPlan, SheetsPerPictureInTurnMadeAsAskedForAndSidesNeedRoom) {
     StickerOptions options;
     options.sheets = 2;
     options.orientation = PageOrientation::Landscape;
@@ -100,15 +100,8 @@ TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
         EXPECT_EQ(std::get<PictureItem>(plan.pages[i].items.back()).image, expected[i]);
     }
     EXPECT_TRUE(planStickers({}, {297, 210}, options).pages.empty());
-    options.sheets = 0;
-    EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
-}
-
-TEST(StickerPlan, PagesComeOnePictureAfterAnotherAndSidesNeedRoomForAPicture) {
-    const QImage red = filled(Qt::red);
-    const QImage blue = filled(Qt::blue);
-    const std::vector<QImage> pictures{red, blue};
-    StickerOptions options;
+    // Made one page at a time, in the same order.
+    const std::vector<QImage> pictures{red, filled(Qt::blue)};
     options.sheets = 3;
     StickerPages pages(pictures, {200, 120}, options);
     EXPECT_EQ(pages.pageCount(), 6);
@@ -119,6 +112,8 @@ TEST(StickerPlan, PagesComeOnePictureAfterAnotherAndSidesNeedRoomForAPicture) {
     }
     const QColor r(Qt::red), b(Qt::blue);
     EXPECT_EQ(firstPictures, (std::vector<QColor>{r, r, r, b, b, b}));
+    options.sheets = 0;
+    EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
     EXPECT_EQ(stickerPageCount(3, INT32_MAX), int64_t{3} * INT32_MAX);
     EXPECT_EQ(stickerPageCount(3, 0), 0);
     EXPECT_EQ(stickerPageCount(0, 5), 0);
