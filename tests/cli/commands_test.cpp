@@ -108,6 +108,7 @@ TEST_F(ReportCommand, TheDefaultSettingsLineAndTheWarningAboutForeignDots) {
     EXPECT_EQ(text.first(), "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
     // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
     EXPECT_EQ(text.last(), "黒＝7,白＝7,橙＝1,");
+    EXPECT_EQ(lines(".csv").first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
     EXPECT_EQ(lines(".csv").last(), "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0");
     EXPECT_EQ(load(path("cat.bmp")), picture);
 }

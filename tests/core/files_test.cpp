@@ -382,6 +382,7 @@ TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
     const QString path = dir.filePath("history.ini");
     const QByteArray bytes = "/pics/\x94\x4C.bmp\r\n/pics/\xE7\x8C\xAB.bmp\r\n/pics/x\xFF.bmp\r\n";
     ASSERT_TRUE(writeBytes(path, bytes));
+    EXPECT_EQ(readSettingsLines(path, LineDecoding::Paths)->size(), 3);  // the CRLF ends a line
     auto entries = readHistoryFile(path);
     ASSERT_TRUE(entries.ok());
     ASSERT_EQ(entries->size(), 3);
@@ -402,6 +403,7 @@ TEST(TextFile, WritesSystemEncodingWithCrLfAndReadsBothLineEnds) {
     EXPECT_EQ(*lines, QStringList({"2,soft,80", "黒＝12,白＝30,"}));
     EXPECT_EQ(splitLines("a\nb\n"), QStringList({"a", "b"}));
     EXPECT_EQ(splitLines("a\r\n\r\nb"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(splitLines("a\r\nb\r\n"), QStringList({"a", "b"}));
     EXPECT_EQ(splitLines(""), QStringList());
 }
 

@@ -39,7 +39,7 @@ PixelBuffer combine(const PixelBuffer& a, const PixelBuffer& b, int w, int h, in
 TEST(ZigzagStrips, EachStripOfAIsFollowedByTheSameColumnsOfB) {
     const struct {
         int width, strip, count;
-    } cases[] = {{60, 10, 12}, {60, 60, 2}, {60, 1, 120}, {10, 4, 5}, {10, 15, 1}};
+    } cases[] = {{60, 10, 12}, {60, 60, 2}, {60, 1, 120}, {10, 4, 5}, {10, 15, 1}, {1, 1, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " in strips of " << c.strip);
         if (c.strip <= c.width) {

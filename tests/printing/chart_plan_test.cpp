@@ -253,7 +253,7 @@ TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
     ChartOptions o = options({2, 1}, false);
     o.cell = {10, 20};
     o.colour = true;
-    f.draws = {0.99, 0.5};  // 赤 takes one of one candidate with the second draw
+    f.draws = {1.0, 0.5};  // 赤 takes one of one candidate with the second draw
     auto plan = f.plan(makeBuffer({{B, R}, {W, W}}), {2, 1}, o);
     ASSERT_TRUE(plan) << plan.error();
     ASSERT_EQ(plan->pages.size(), 2u);
@@ -265,7 +265,7 @@ TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
     EXPECT_EQ(texts[0].position, QPointF(0, 0));
     // The fixed metrics reach 18 x 10 mm at 25 points: round(24 x 0.9) = 22, half 11.
     EXPECT_EQ(texts[1].font.pointSize, 11);
-    EXPECT_EQ(texts[1].text, "B");  // floor(0.99 x 2)
+    EXPECT_EQ(texts[1].text, "B");  // a draw of 1 still picks the last candidate
     EXPECT_DOUBLE_EQ(texts[1].position.x(), (10 - 4.4) / 2);
     EXPECT_DOUBLE_EQ(texts[1].position.y(), 4 + (20 - 5.5) / 2);
     EXPECT_EQ(texts[1].colour, QColor(Qt::black));

@@ -25,6 +25,7 @@ TEST(StickerPlan, CountsAreWholeCellsOfThePrintableArea) {
         {{297, 210}, 60, 60, {4, 3}, "横4枚、たて3枚", "合計12枚印刷"},
         {{200.5, 280}, 10, 10, {20, 28}, "横20枚、たて28枚", "合計560枚印刷"},
         {{210, 297}, 211, 10, {0, 29}, "横0枚、たて29枚", "合計0枚印刷"},
+        {{200, 287}, 1, 1, {200, 287}, "横200枚、たて287枚", "合計57400枚印刷"},
     };
     for (const Case& c : cases) {
         const auto counts = stickerCounts(c.area, c.w, c.h);

@@ -139,6 +139,10 @@ TEST_F(HundredBySeventy, RefusesMillionsOfEmptyLinesAndAGridOfAnotherPicture) {
     // A tall sheet on a narrow grid stays allowed.
     EXPECT_TRUE(
         textReportLines(kDefaultSettingsLine, mapOf(picture_), gridOf(picture_, 100, 20000)).ok());
+    // 64 columns of one-dot sheets over one row: 2^20 empty lines are the most allowed.
+    const PixelBuffer row = filledBuffer(64, 1, 0);
+    EXPECT_TRUE(checkTextReport(mapOf(row), gridOf(row, 1, 16385)).ok());
+    EXPECT_FALSE(checkTextReport(mapOf(row), gridOf(row, 1, 16386)).ok());
 }
 
 class ReportFiles : public ::testing::Test {

@@ -39,13 +39,6 @@ TEST(ReportNaming, AnyOfTheThreeFilesCountsAsAnEarlierReport) {
     EXPECT_FALSE(reportFilesExist(base));
 }
 
-TEST(ReportNaming, SecondsSinceMidnightAreWholeSecondsRoundedDown) {
-    EXPECT_EQ(secondsSinceMidnight(QTime(10, 0, 0)), 36000);
-    EXPECT_EQ(secondsSinceMidnight(QTime(13, 5, 7, 999)), 47107);
-    EXPECT_EQ(secondsSinceMidnight(QTime(23, 59, 59, 999)), 86399);
-    EXPECT_EQ(secondsSinceMidnight(QTime()), -1);
-}
-
 TEST(ReportNaming, TheAutomaticBaseAppendsTheSecondsAndSkipsTakenNames) {
     QTemporaryDir dir;
     const ReportTarget target{dir.path() + QDir::separator(), QStringLiteral("cat")};
