@@ -1,18 +1,12 @@
 // kirimo-cli never writes over what is not a plain file of its own, nor over its inputs,
 // and keeps the exact bytes of names that are not UTF-8.
 
-#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
-#include "core/picture_file.h"
-#include "support/cli_runner.h"
-#include "support/test_support.h"
+#include "cli/cli_test.h"
 
 namespace kirimo {
 namespace {
@@ -20,16 +14,13 @@ namespace {
 using test::readBytes;
 using test::runCli;
 
-class FileSafetyCli : public ::testing::Test {
+class FileSafetyCli : public test::CliFolder {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(savePictureBmp(path("pic.bmp"), test::randomPicture(6, 4, 3)).ok());
-        ASSERT_TRUE(savePictureBmp(path("second.bmp"), test::randomPicture(5, 4, 9)).ok());
+        CliFolder::SetUp();
+        save("pic.bmp", test::randomPicture(6, 4, 3));
+        save("second.bmp", test::randomPicture(5, 4, 9));
     }
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    QTemporaryDir dir;
 };
 
 // Each command with an output put in the place of `target`.

@@ -81,9 +81,7 @@ PixelBuffer referenceMedian(const PixelBuffer& in) {
     return out;
 }
 
-// --- Kernels ---------------------------------------------------------------------------
-
-TEST(WeightedKernels, WeightsAreTheNearestSinglePrecisionNumbers) {
+TEST(WeightedFilters, KernelsAreTheNearestSinglePrecisionNumbers) {
     const auto& weak = convolveKernel(WeightedFilter::SharpenWeak);
     EXPECT_DOUBLE_EQ(weak.weights[0][0], -0.100000001490116119384765625);
     EXPECT_DOUBLE_EQ(weak.weights[1][1], 1.7999999523162841796875);
@@ -97,8 +95,6 @@ TEST(WeightedKernels, WeightsAreTheNearestSinglePrecisionNumbers) {
     EXPECT_TRUE(convolveKernel(WeightedFilter::Outline).invertAfter);
     EXPECT_FALSE(convolveKernel(WeightedFilter::SharpenStrong).invertAfter);
 }
-
-// --- Weighted filters ------------------------------------------------------------------
 
 TEST(WeightedFilters, MatchTermByTermRoundingForEveryKernelSizeAndByte) {
     const PixelBuffer pictures[] = {
@@ -116,76 +112,51 @@ TEST(WeightedFilters, MatchTermByTermRoundingForEveryKernelSizeAndByte) {
     }
 }
 
-TEST(WeightedFilters, AveragingFlatGreyTwoHundredSeesPartialKernelsAtTheBorder) {
-    const PixelBuffer out =
-        applyWeightedFilter(filledBuffer(3, 3, grey(200)), WeightedFilter::Average);
-    EXPECT_EQ(out, makeBuffer({{grey(100), grey(140), grey(100)},
-                               {grey(140), grey(200), grey(140)},
-                               {grey(100), grey(140), grey(100)}}));
-}
-
-TEST(WeightedFilters, AveragingFlatGreyFiveGivesNineInsideByPerTermRounding) {
-    const PixelBuffer out =
-        applyWeightedFilter(filledBuffer(5, 4, grey(5)), WeightedFilter::Average);
-    for (int y = 1; y < 3; ++y)
-        for (int x = 1; x < 4; ++x)
-            EXPECT_EQ(out.at(x, y), grey(9));
-}
-
-TEST(WeightedFilters, StrongSharpeningOfFlatGreyKeepsTheInsideAndSaturatesTheBorder) {
-    const PixelBuffer out =
-        applyWeightedFilter(filledBuffer(4, 3, grey(100)), WeightedFilter::SharpenStrong);
-    EXPECT_EQ(out.at(1, 1), grey(100));
-    EXPECT_EQ(out.at(2, 1), grey(100));
-    EXPECT_EQ(out.at(0, 0), grey(255));  // 9 x 100 - 3 x 100
-    EXPECT_EQ(out.at(3, 2), grey(255));
-    EXPECT_EQ(out.at(1, 0), grey(255));  // 9 x 100 - 5 x 100
-    EXPECT_EQ(out.at(0, 1), grey(255));
-}
-
-TEST(WeightedFilters, EmbossIsMidGreyInsideAndShowsTheDiagonalNeighbourAtCorners) {
-    const PixelBuffer out =
-        applyWeightedFilter(filledBuffer(4, 4, grey(100)), WeightedFilter::Emboss);
-    EXPECT_EQ(out.at(1, 1), grey(128));
-    EXPECT_EQ(out.at(2, 2), grey(128));
-    EXPECT_EQ(out.at(0, 0), grey(228));  // 128 + v(1, 1)
-    EXPECT_EQ(out.at(3, 3), grey(28));   // 128 - v(2, 2)
-    const PixelBuffer bright =
-        applyWeightedFilter(filledBuffer(4, 4, grey(200)), WeightedFilter::Emboss);
-    EXPECT_EQ(bright.at(0, 0), grey(255));
-    EXPECT_EQ(bright.at(3, 3), grey(0));
-}
-
-TEST(WeightedFilters, OutlineOfFlatGreyIsWhiteInsideAndBlackAtTheBorder) {
-    const PixelBuffer out =
-        applyWeightedFilter(filledBuffer(4, 3, grey(100)), WeightedFilter::Outline);
-    EXPECT_EQ(out.at(1, 1), grey(255));
-    EXPECT_EQ(out.at(0, 0), grey(0));  // 500 clamped to 255, inverted
-    EXPECT_EQ(out.at(1, 0), grey(0));  // 300 clamped, inverted
-    EXPECT_EQ(out.at(3, 1), grey(0));
-}
-
-TEST(WeightedFilters, SinglePixelUsesOnlyTheCentreTerm) {
+// Worked values on flat pictures, where the border sees part of the kernel.
+TEST(WeightedFilters, FlatPicturesInsideAndAtTheBorder) {
+    const struct {
+        WeightedFilter filter;
+        int grey, width, height, x, y;
+        Pixel expected;
+    } cases[] = {
+        {WeightedFilter::Average, 200, 3, 3, 0, 0, grey(100)},
+        {WeightedFilter::Average, 200, 3, 3, 1, 0, grey(140)},
+        {WeightedFilter::Average, 200, 3, 3, 1, 1, grey(200)},
+        {WeightedFilter::Average, 5, 5, 4, 2, 1, grey(9)},  // per-term rounding
+        {WeightedFilter::SharpenStrong, 100, 4, 3, 1, 1, grey(100)},
+        {WeightedFilter::SharpenStrong, 100, 4, 3, 0, 0, grey(255)},  // 9 x 100 - 3 x 100
+        {WeightedFilter::SharpenStrong, 100, 4, 3, 1, 0, grey(255)},  // 9 x 100 - 5 x 100
+        {WeightedFilter::Emboss, 100, 4, 4, 2, 2, grey(128)},
+        {WeightedFilter::Emboss, 100, 4, 4, 0, 0, grey(228)},  // 128 + v(1, 1)
+        {WeightedFilter::Emboss, 100, 4, 4, 3, 3, grey(28)},   // 128 - v(2, 2)
+        {WeightedFilter::Emboss, 200, 4, 4, 0, 0, grey(255)},
+        {WeightedFilter::Emboss, 200, 4, 4, 3, 3, grey(0)},
+        {WeightedFilter::Outline, 100, 4, 3, 1, 1, grey(255)},
+        {WeightedFilter::Outline, 100, 4, 3, 0, 0, grey(0)},  // 500 clamped to 255, inverted
+        {WeightedFilter::Outline, 100, 4, 3, 3, 1, grey(0)},
+    };
+    for (const auto& c : cases) {
+        const PixelBuffer out =
+            applyWeightedFilter(filledBuffer(c.width, c.height, grey(c.grey)), c.filter);
+        EXPECT_EQ(out.at(c.x, c.y), c.expected)
+            << static_cast<int>(c.filter) << " " << c.grey << " at " << c.x << "," << c.y;
+    }
+    // A single pixel sees only the centre term; results carry zero in the top byte.
     const PixelBuffer single = makeBuffer({{makePixel(100, 10, 201)}});
-    EXPECT_EQ(applyWeightedFilter(single, WeightedFilter::Average).at(0, 0), makePixel(20, 2, 40));
-    EXPECT_EQ(applyWeightedFilter(single, WeightedFilter::SharpenWeak).at(0, 0),
-              makePixel(180, 18, 255));
-    EXPECT_EQ(applyWeightedFilter(single, WeightedFilter::SharpenMedium).at(0, 0),
-              makePixel(255, 50, 255));
-    EXPECT_EQ(applyWeightedFilter(single, WeightedFilter::Emboss).at(0, 0), grey(128));
-    EXPECT_EQ(applyWeightedFilter(single, WeightedFilter::Outline).at(0, 0), makePixel(0, 175, 0));
-}
-
-TEST(WeightedFilters, ResultsCarryZeroInTheTopByte) {
-    const PixelBuffer out =
+    const Pixel expected[] = {makePixel(20, 2, 40), makePixel(180, 18, 255),
+                              makePixel(255, 50, 255), grey(128), makePixel(0, 175, 0)};
+    const WeightedFilter filters[] = {WeightedFilter::Average, WeightedFilter::SharpenWeak,
+                                      WeightedFilter::SharpenMedium, WeightedFilter::Emboss,
+                                      WeightedFilter::Outline};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(applyWeightedFilter(single, filters[i]).at(0, 0), expected[i]) << i;
+    const PixelBuffer top =
         applyWeightedFilter(filledBuffer(5, 5, 0xAB646464u), WeightedFilter::SharpenMedium);
-    for (size_t i = 0; i < out.size(); ++i)
-        EXPECT_EQ(out.data()[i] >> 24, 0u);
+    for (size_t i = 0; i < top.size(); ++i)
+        EXPECT_EQ(top.data()[i] >> 24, 0u);
 }
 
-// --- Median ----------------------------------------------------------------------------
-
-TEST(Median, MatchesSortingNineKeysForEverySize) {
+TEST(Median, MatchesSortingNineKeysForEverySizeAndRemovesALoneBrightPixel) {
     const PixelBuffer pictures[] = {
         randomPicture(1, 1, 11),  randomPicture(1, 7, 12),   randomPicture(7, 1, 13),
         randomPicture(2, 2, 14),  randomPicture(3, 3, 15),   randomPicture(2, 9, 16),
@@ -194,21 +165,16 @@ TEST(Median, MatchesSortingNineKeysForEverySize) {
     for (const PixelBuffer& picture : pictures)
         ASSERT_EQ(applyMedianFilter(picture), referenceMedian(picture))
             << picture.width() << "x" << picture.height();
-}
-
-TEST(Median, RemovesALoneBrightPixel) {
-    PixelBuffer picture = filledBuffer(5, 5, grey(20));
-    picture.at(2, 2) = grey(250);
-    EXPECT_EQ(applyMedianFilter(picture), filledBuffer(5, 5, grey(20)));
-}
-
-TEST(Median, NeverChangesACorner) {
+    PixelBuffer spot = filledBuffer(5, 5, grey(20));
+    spot.at(2, 2) = grey(250);
+    EXPECT_EQ(applyMedianFilter(spot), filledBuffer(5, 5, grey(20)));
+    // Corners never change; a single pixel stays, its top byte cleared.
     const PixelBuffer picture = randomPicture(23, 17, 21);
     const PixelBuffer out = applyMedianFilter(picture);
-    EXPECT_EQ(out.at(0, 0), picture.at(0, 0));
-    EXPECT_EQ(out.at(22, 0), picture.at(22, 0));
-    EXPECT_EQ(out.at(0, 16), picture.at(0, 16));
-    EXPECT_EQ(out.at(22, 16), picture.at(22, 16));
+    for (const auto& [x, y] :
+         {std::pair(0, 0), std::pair(22, 0), std::pair(0, 16), std::pair(22, 16)})
+        EXPECT_EQ(out.at(x, y), picture.at(x, y));
+    EXPECT_EQ(applyMedianFilter(makeBuffer({{0xAB123456u}})).at(0, 0), 0x00123456u);
 }
 
 TEST(Median, OrdersByBlueFirst) {
@@ -222,20 +188,11 @@ TEST(Median, OrdersByBlueFirst) {
     EXPECT_EQ(applyMedianFilter(picture).at(1, 1), blueOne);
 }
 
-TEST(Median, SinglePixelStaysAndTheTopByteIsCleared) {
-    const PixelBuffer single = makeBuffer({{0xAB123456u}});
-    EXPECT_EQ(applyMedianFilter(single).at(0, 0), 0x00123456u);
-}
-
-// --- Inversion -------------------------------------------------------------------------
-
 TEST(Inversion, InvertsEachChannelKeepsTheTopByteAndTwiceGivesThePictureBack) {
     EXPECT_EQ(invertColours(makeBuffer({{0xAB00FF10u}})).at(0, 0), 0xABFF00EFu);
     const PixelBuffer picture = randomPicture(37, 21, 31, 0xFFFFFFFFu);
     EXPECT_EQ(invertColours(invertColours(picture)), picture);
 }
-
-// --- Threads ---------------------------------------------------------------------------
 
 TEST(FilterThreads, EveryBandCountGivesTheSameResult) {
     const PixelBuffer picture = randomPicture(70, 45, 41);

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <numeric>
+#include <string>
 
 #include "imaging/sheets.h"
 #include "support/test_support.h"
@@ -17,13 +18,11 @@ SheetGrid makeGrid(int width, int height, int sheetWidth, int sheetHeight) {
     return *grid;
 }
 
-void expectSheet(const Sheet& sheet, int column, int row, int x, int y, int width, int height) {
-    EXPECT_EQ(sheet.column, column);
-    EXPECT_EQ(sheet.row, row);
-    EXPECT_EQ(sheet.x, x);
-    EXPECT_EQ(sheet.y, y);
-    EXPECT_EQ(sheet.width, width);
-    EXPECT_EQ(sheet.height, height);
+// A sheet as "column,row x,y widthxheight".
+std::string placed(const Sheet& s) {
+    return std::to_string(s.column) + "," + std::to_string(s.row) + " " + std::to_string(s.x) +
+           "," + std::to_string(s.y) + " " + std::to_string(s.width) + "x" +
+           std::to_string(s.height);
 }
 
 TEST(DivisorList, ListsEveryDivisorFromTwoUpToTheSideAscending) {
@@ -37,42 +36,34 @@ TEST(DivisorList, ListsEveryDivisorFromTwoUpToTheSideAscending) {
     EXPECT_EQ(divisorList(INT_MAX), std::vector<int>{INT_MAX});
 }
 
-TEST(SheetGrid, ThirtyByThirtyOnAHundredBySeventyHasFourColumnsAndThreeRows) {
+TEST(SheetGrid, SheetsInRowOrderClippedToThePicture) {
     const SheetGrid grid = makeGrid(100, 70, 30, 30);
     EXPECT_EQ(grid.columns(), 4);
     EXPECT_EQ(grid.rows(), 3);
     EXPECT_EQ(grid.count(), 12);
-    expectSheet(grid.sheetAt(1, 1), 1, 1, 0, 0, 30, 30);
-    expectSheet(grid.sheetAt(4, 1), 4, 1, 90, 0, 10, 30);
-    expectSheet(grid.sheetAt(2, 3), 2, 3, 30, 60, 30, 10);
+    EXPECT_EQ(placed(grid.sheetAt(1, 1)), "1,1 0,0 30x30");
+    EXPECT_EQ(placed(grid.sheetAt(4, 1)), "4,1 90,0 10x30");
+    EXPECT_EQ(placed(grid.sheetAt(2, 3)), "2,3 30,60 30x10");
     EXPECT_EQ(grid.sheetAt(5, 1).width, 0);
-
     // Sheet order: row by row from the top, each row from the left.
     const std::vector<Sheet> sheets = grid.sheets();
     ASSERT_EQ(sheets.size(), 12u);
-    expectSheet(sheets[1], 2, 1, 30, 0, 30, 30);
-    expectSheet(sheets[4], 1, 2, 0, 30, 30, 30);
-    expectSheet(grid.sheet(4), 1, 2, 0, 30, 30, 30);
-    expectSheet(grid.sheet(11), 4, 3, 90, 60, 10, 10);
+    EXPECT_EQ(placed(sheets[1]), "2,1 30,0 30x30");
+    EXPECT_EQ(placed(sheets[4]), "1,2 0,30 30x30");
+    EXPECT_EQ(placed(grid.sheet(4)), "1,2 0,30 30x30");
+    EXPECT_EQ(placed(grid.sheet(11)), "4,3 90,60 10x10");
     EXPECT_EQ(grid.sheet(12).width, 0);
-}
-
-TEST(SheetGrid, ASheetLargerThanThePictureIsOneClippedSheet) {
-    const SheetGrid grid = makeGrid(100, 70, 200, 90);
-    EXPECT_EQ(grid.count(), 1);
-    expectSheet(grid.sheetAt(1, 1), 1, 1, 0, 0, 100, 70);
-
-    // The largest sides neither overflow nor make more sheets.
-    const SheetGrid huge = makeGrid(100, 70, INT_MAX, INT_MAX);
-    EXPECT_EQ(huge.count(), 1);
-    expectSheet(huge.sheetAt(1, 1), 1, 1, 0, 0, 100, 70);
-}
-
-TEST(SheetGrid, RefusesSheetSidesThatAreNotPositive) {
+    // A sheet larger than the picture is one clipped sheet; the largest sides neither
+    // overflow nor make more sheets.
+    for (int side : {200, INT_MAX}) {
+        const SheetGrid one = makeGrid(100, 70, side, side == 200 ? 90 : side);
+        EXPECT_EQ(one.count(), 1);
+        EXPECT_EQ(placed(one.sheetAt(1, 1)), "1,1 0,0 100x70");
+    }
     for (SheetSize size : {SheetSize{0, 30}, SheetSize{30, 0}, SheetSize{-1, -1}}) {
-        auto grid = SheetGrid::create(100, 70, size);
-        ASSERT_FALSE(grid.ok()) << size.width << " x " << size.height;
-        EXPECT_NE(grid.error().find("sheet size"), std::string::npos);
+        auto refused = SheetGrid::create(100, 70, size);
+        ASSERT_FALSE(refused.ok()) << size.width << " x " << size.height;
+        EXPECT_NE(refused.error().find("sheet size"), std::string::npos);
     }
     EXPECT_FALSE(SheetGrid::create(-1, 70, {30, 30}).ok());
     EXPECT_FALSE(SheetGrid::create(100000, 100000, {30, 30}).ok());
@@ -84,7 +75,7 @@ int blueAsColour(Pixel p) {
     return pixelBlue(p);
 }
 
-TEST(ColourNumberMap, AsksOnceForEachDistinctPixelValue) {
+TEST(ColourNumberMap, AsksOnceForEachDistinctPixelValueAndRefusesOtherNumbers) {
     PixelBuffer picture = filledBuffer(50, 40, makePixel(9, 9, 3));
     for (int x = 0; x < 50; x += 3)
         picture.at(x, x % 40) = makePixel(0, 0, 5);
@@ -99,13 +90,11 @@ TEST(ColourNumberMap, AsksOnceForEachDistinctPixelValue) {
     EXPECT_EQ(map->at(0, 0), 5);
     EXPECT_EQ(map->at(1, 0), 3);
     EXPECT_EQ(map->at(49, 39), 17);
-}
-
-TEST(ColourNumberMap, RefusesANumberOutsideTheColourTable) {
-    const PixelBuffer picture = test::makeBuffer({{makePixel(0, 0, 1), makePixel(0, 0, 18)}});
-    auto map = ColourNumberMap::create(picture, blueAsColour);
-    ASSERT_FALSE(map.ok());
-    EXPECT_NE(map.error().find("0x000012"), std::string::npos);
+    // A number outside the colour table is refused.
+    auto refused = ColourNumberMap::create(
+        test::makeBuffer({{makePixel(0, 0, 1), makePixel(0, 0, 18)}}), blueAsColour);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().find("0x000012"), std::string::npos);
 }
 
 TEST(SheetCounts, CountOnlyTheDotsInsideEachSheetAndAddUpToThePicture) {
@@ -120,13 +109,11 @@ TEST(SheetCounts, CountOnlyTheDotsInsideEachSheetAndAddUpToThePicture) {
     const SheetGrid grid = makeGrid(100, 70, 30, 30);
     const std::vector<ColourCounts> counts = countSheets(*map, grid);
     ASSERT_EQ(counts.size(), 12u);
-
     // Sheet (4, 3): columns 90 to 99 (colours 0 to 9), rows 60 to 69.
     ColourCounts corner{};
     for (int k = 0; k <= 9; ++k)
         corner[k] = 10;
     EXPECT_EQ(counts[11], corner);
-
     ColourCounts sum{};
     for (const ColourCounts& sheet : counts) {
         for (int k = 0; k < kColourCount; ++k)

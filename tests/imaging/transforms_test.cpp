@@ -70,50 +70,29 @@ PixelBuffer paintEnlarged(const PixelBuffer& in, int newWidth, int newHeight) {
     return out;
 }
 
-// --- Quarter turns ---------------------------------------------------------------------
-
-TEST(QuarterTurns, ClockwiseThenCounterClockwiseAndFourTurnsGiveThePictureBack) {
-    const PixelBuffer picture = randomPicture(300, 200, 1, 0xFFFFFFFFu);
-    const PixelBuffer turned = rotateClockwise(picture);
-    EXPECT_EQ(turned.width(), 200);
-    EXPECT_EQ(turned.height(), 300);
-    EXPECT_EQ(rotateCounterClockwise(turned), picture);
-    EXPECT_EQ(rotateClockwise(rotateClockwise(rotateClockwise(turned))), picture);
-    EXPECT_EQ(rotateCounterClockwise(
-                  rotateCounterClockwise(rotateCounterClockwise(rotateCounterClockwise(picture)))),
-              picture);
-}
-
-TEST(QuarterTurns, TopLeftPixelGoesToTopRightClockwiseAndBottomLeftCounterClockwise) {
-    const PixelBuffer picture = makeBuffer({{1, 2, 3}, {4, 5, 6}});
-    EXPECT_EQ(rotateClockwise(picture), makeBuffer({{4, 1}, {5, 2}, {6, 3}}));
-    EXPECT_EQ(rotateCounterClockwise(picture), makeBuffer({{3, 6}, {2, 5}, {1, 4}}));
-}
-
-TEST(QuarterTurns, LongThinAndSinglePixelPictures) {
-    const PixelBuffer row = randomPicture(150, 1, 2);
-    EXPECT_EQ(rotateClockwise(row).width(), 1);
-    EXPECT_EQ(rotateClockwise(row).at(0, 149), row.at(149, 0));
-    EXPECT_EQ(rotateCounterClockwise(row).at(0, 0), row.at(149, 0));
-    const PixelBuffer single = makeBuffer({{0xAB123456u}});
-    EXPECT_EQ(rotateClockwise(single), single);
-    EXPECT_EQ(rotateCounterClockwise(single), single);
-}
-
-// --- Flip and mirror -------------------------------------------------------------------
-
-TEST(FlipAndMirror, MapRowsAndColumnsAndTwiceGiveThePictureBack) {
+// Quarter turns, flips and mirrors: worked examples, and the laws on large pictures
+// (every bit of every pixel moved, the top byte too).
+TEST(QuarterTurnsAndFlips, WorkedExamplesAndThePictureBackAfterAFullCircle) {
     const PixelBuffer small = makeBuffer({{1, 2, 3}, {4, 5, 6}});
+    EXPECT_EQ(rotateClockwise(small), makeBuffer({{4, 1}, {5, 2}, {6, 3}}));
+    EXPECT_EQ(rotateCounterClockwise(small), makeBuffer({{3, 6}, {2, 5}, {1, 4}}));
     EXPECT_EQ(flipVertical(small), makeBuffer({{4, 5, 6}, {1, 2, 3}}));
     EXPECT_EQ(mirrorHorizontal(small), makeBuffer({{3, 2, 1}, {6, 5, 4}}));
-
-    const PixelBuffer picture = randomPicture(131, 77, 3, 0xFFFFFFFFu);
-    EXPECT_NE(flipVertical(picture), picture);
-    EXPECT_EQ(flipVertical(flipVertical(picture)), picture);
-    EXPECT_EQ(mirrorHorizontal(mirrorHorizontal(picture)), picture);
-    const PixelBuffer single = makeBuffer({{7}});
-    EXPECT_EQ(flipVertical(single), single);
-    EXPECT_EQ(mirrorHorizontal(single), single);
+    for (const auto& [width, height] : {std::pair(300, 200), std::pair(150, 1), std::pair(1, 1)}) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height);
+        const PixelBuffer picture = randomPicture(width, height, width, 0xFFFFFFFFu);
+        const PixelBuffer turned = rotateClockwise(picture);
+        EXPECT_EQ(turned.width(), height);
+        EXPECT_EQ(turned.height(), width);
+        EXPECT_EQ(turned.at(height - 1, 0), picture.at(0, 0));
+        EXPECT_EQ(rotateCounterClockwise(turned), picture);
+        EXPECT_EQ(rotateClockwise(rotateClockwise(rotateClockwise(turned))), picture);
+        EXPECT_EQ(rotateCounterClockwise(rotateCounterClockwise(picture)),
+                  rotateClockwise(rotateClockwise(picture)));
+        EXPECT_EQ(flipVertical(flipVertical(picture)), picture);
+        EXPECT_EQ(mirrorHorizontal(mirrorHorizontal(picture)), picture);
+        EXPECT_EQ(mirrorHorizontal(flipVertical(picture)), rotateClockwise(turned));
+    }
 }
 
 // In place, with odd and even heights (the middle row of an odd one stays) and threads.
@@ -128,48 +107,32 @@ TEST(FlipAndMirror, FlipInPlaceMatchesTheFlippedCopy) {
     }
 }
 
-// --- Reduce ----------------------------------------------------------------------------
-
-TEST(Reduce, HalvingTakesEveryOtherColumnAndRow) {
+TEST(Reduce, TakesThePixelsAtRoundedPositionsWholeAndOnlyShrinks) {
     const PixelBuffer picture = positionPicture(100, 100);
-    auto reduced = reducePicture(picture, 50, 50);
-    ASSERT_TRUE(reduced.ok());
+    auto halved = reducePicture(picture, 50, 50);
+    ASSERT_TRUE(halved.ok());
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 50; ++x)
-            ASSERT_EQ(reduced->at(x, y), picture.at(2 * x, 2 * y)) << x << "," << y;
-}
-
-TEST(Reduce, ThreeToTwoTakesColumnsZeroAndTwoSinceOnePointFiveRoundsToTwo) {
-    const PixelBuffer picture = makeBuffer({{1, 2, 3}, {4, 5, 6}, {7, 8, 0xFF000009u}});
-    auto reduced = reducePicture(picture, 2, 2);
-    ASSERT_TRUE(reduced.ok());
-    // Whole pixels are copied, top byte included.
-    EXPECT_EQ(*reduced, makeBuffer({{1, 3}, {7, 0xFF000009u}}));
-}
-
-TEST(Reduce, RefusesGrowingOrEmptySizes) {
-    const PixelBuffer picture = positionPicture(10, 10);
-    EXPECT_FALSE(reducePicture(picture, 11, 5).ok());
+            ASSERT_EQ(halved->at(x, y), picture.at(2 * x, 2 * y)) << x << "," << y;
+    // Three to two takes columns 0 and 2 (1.5 rounds to 2), top byte included.
+    const PixelBuffer three = makeBuffer({{1, 2, 3}, {4, 5, 6}, {7, 8, 0xFF000009u}});
+    EXPECT_EQ(*reducePicture(three, 2, 2), makeBuffer({{1, 3}, {7, 0xFF000009u}}));
+    EXPECT_FALSE(reducePicture(picture, 101, 5).ok());
     EXPECT_FALSE(reducePicture(picture, 5, 0).ok());
 }
 
-// --- Enlarge ---------------------------------------------------------------------------
-
-TEST(Enlarge, BlackAndWhitePairToFourByTwo) {
-    const Pixel black = makePixel(0, 0, 0);
-    const Pixel white = makePixel(255, 255, 255);
-    auto enlarged = enlargePicture(makeBuffer({{black, white}}), 4, 2);
-    ASSERT_TRUE(enlarged.ok());
-    const auto grey = [](int v) { return makePixel(v, v, v); };
-    EXPECT_EQ(*enlarged, makeBuffer({{grey(0), grey(128), grey(255), grey(255)},
-                                     {grey(0), grey(64), grey(255), grey(255)}}));
-}
-
 TEST(Enlarge, MatchesBlockPaintingInOrderForManyRatios) {
+    const auto grey = [](int v) { return makePixel(v, v, v); };
+    EXPECT_EQ(*enlargePicture(makeBuffer({{grey(0), grey(255)}}), 4, 2),
+              makeBuffer({{grey(0), grey(128), grey(255), grey(255)},
+                          {grey(0), grey(64), grey(255), grey(255)}}));
     const int sizes[][4] = {
-        {2, 1, 4, 2},     {7, 5, 23, 11}, {10, 10, 25, 4}, {3, 7, 4, 30},   {5, 5, 5, 5},
-        {9, 4, 13, 9},    {6, 6, 2, 19},  {1, 1, 20, 20},  {4, 1, 31, 3},   {11, 13, 12, 14},
-        {20, 20, 41, 39}, {8, 3, 3, 8},   {1, 9, 5, 2},    {16, 9, 40, 21},
+        {2, 1, 4, 2},        {7, 5, 23, 11},       {10, 10, 25, 4},      {3, 7, 4, 30},
+        {5, 5, 5, 5},        {9, 4, 13, 9},        {6, 6, 2, 19},        {1, 1, 20, 20},
+        {4, 1, 31, 3},       {11, 13, 12, 14},     {20, 20, 41, 39},     {8, 3, 3, 8},
+        {1, 9, 5, 2},        {16, 9, 40, 21},      {100, 100, 100, 300}, {100, 100, 40, 300},
+        {100, 100, 300, 40}, {300, 200, 640, 420},  // large enough for interpolation results to be
+                                                    // tabled ahead
     };
     uint32_t seed = 10;
     for (const auto& s : sizes) {
@@ -179,77 +142,27 @@ TEST(Enlarge, MatchesBlockPaintingInOrderForManyRatios) {
         EXPECT_EQ(*enlarged, paintEnlarged(picture, s[2], s[3]))
             << s[0] << "x" << s[1] << " to " << s[2] << "x" << s[3];
     }
-}
-
-TEST(Enlarge, LargePicturesMatchBlockPaintingToo) {
-    // Large enough for interpolation results to be computed ahead into tables.
-    const PixelBuffer picture = randomPicture(300, 200, 23);
-    auto enlarged = enlargePicture(picture, 640, 420);
-    ASSERT_TRUE(enlarged.ok());
-    EXPECT_EQ(*enlarged, paintEnlarged(picture, 640, 420));
-}
-
-TEST(Enlarge, TallerOnlyKeepsColumnsAndInterpolatesDownTheRows) {
+    // Taller only keeps the columns; the last row's block ends the picture.
     const PixelBuffer picture = randomPicture(100, 100, 20);
-    auto enlarged = enlargePicture(picture, 100, 300);
-    ASSERT_TRUE(enlarged.ok());
+    const PixelBuffer taller = *enlargePicture(picture, 100, 300);
     for (int x = 0; x < 100; ++x) {
-        EXPECT_EQ(enlarged->at(x, 0), picture.at(x, 0));
-        EXPECT_EQ(enlarged->at(x, 297), picture.at(x, 99));  // block of the last row
+        EXPECT_EQ(taller.at(x, 0), picture.at(x, 0));
+        EXPECT_EQ(taller.at(x, 297), picture.at(x, 99));
     }
-    EXPECT_EQ(*enlarged, paintEnlarged(picture, 100, 300));
-}
-
-TEST(Enlarge, NarrowerButTallerShowsTheLastInputColumnOfEachOutputColumn) {
-    const PixelBuffer picture = randomPicture(100, 100, 21);
-    auto resized = resizePicture(picture, 40, 300);
-    ASSERT_TRUE(resized.ok());
-    for (int x = 0; x < 40; ++x) {
-        int source = 0;
-        for (int i = 0; i < 100; ++i)
-            if (roundHalfEven(0.4 * i) == x)
-                source = i;
-        if (x == 0) {
-            EXPECT_EQ(source, 1);
-        }
-        for (int j = 0; j < 100; ++j)
-            ASSERT_EQ(resized->at(x, static_cast<int>(roundHalfEven(3.0 * j))),
-                      picture.at(source, j))
-                << x << "," << j;
-    }
-    EXPECT_EQ(*resized, paintEnlarged(picture, 40, 300));
-}
-
-TEST(Enlarge, WiderButLowerInterpolatesOnlyAlongTheRows) {
-    const PixelBuffer picture = randomPicture(100, 100, 22);
-    auto resized = resizePicture(picture, 300, 40);
-    ASSERT_TRUE(resized.ok());
-    auto flat = enlargePicture(picture, 300, 100);  // same columns, every row kept
-    ASSERT_TRUE(flat.ok());
-    for (int y = 0; y < 40; ++y) {
-        int source = 0;
-        for (int j = 0; j < 100; ++j)
-            if (roundHalfEven(0.4 * j) == y)
-                source = j;
-        for (int x = 0; x < 300; ++x)
-            ASSERT_EQ(resized->at(x, y), flat->at(x, source)) << x << "," << y;
-    }
-}
-
-TEST(Enlarge, ClearsTheTopByteAndRefusesEmptyOrUnholdableResults) {
-    auto enlarged = enlargePicture(makeBuffer({{0xFF102030u}}), 3, 3);
-    ASSERT_TRUE(enlarged.ok());
-    EXPECT_EQ(*enlarged, filledBuffer(3, 3, 0x00102030u));
+    // The top byte is cleared; empty and unholdable results are refused.
+    EXPECT_EQ(*enlargePicture(makeBuffer({{0xFF102030u}}), 3, 3), filledBuffer(3, 3, 0x00102030u));
     EXPECT_FALSE(enlargePicture(PixelBuffer(), 20, 20).ok());
     auto tooLarge = enlargePicture(positionPicture(2, 2), 50000, 50000);
     ASSERT_FALSE(tooLarge.ok());
     EXPECT_NE(tooLarge.error().find("50000 x 50000"), std::string::npos);
 }
 
-// --- Resize ----------------------------------------------------------------------------
-
-TEST(Resize, RefusesSidesBelowTwentyAndAppliesTwenty) {
-    const PixelBuffer picture = randomPicture(50, 50, 30);
+TEST(Resize, EnlargesUnlessBothSidesShrinkAndRefusesSidesBelowTwenty) {
+    const PixelBuffer picture = randomPicture(60, 50, 31);
+    EXPECT_EQ(*resizePicture(picture, 60, 30), *enlargePicture(picture, 60, 30));
+    EXPECT_EQ(*resizePicture(picture, 30, 70), *enlargePicture(picture, 30, 70));
+    EXPECT_EQ(*resizePicture(picture, 59, 49), *reducePicture(picture, 59, 49));
+    EXPECT_EQ(*resizePicture(picture, 60, 50), picture);  // equal size, through enlarging
     auto refused = resizePicture(picture, 19, 400);
     ASSERT_FALSE(refused.ok());
     EXPECT_NE(refused.error().find("20"), std::string::npos);
@@ -259,18 +172,6 @@ TEST(Resize, RefusesSidesBelowTwentyAndAppliesTwenty) {
     EXPECT_EQ(applied->width(), 20);
     EXPECT_EQ(applied->height(), 20);
 }
-
-TEST(Resize, EnlargesWhenEitherSideGrowsOrStaysAndReducesOnlyWhenBothShrink) {
-    const PixelBuffer picture = randomPicture(60, 50, 31);
-    EXPECT_EQ(*resizePicture(picture, 60, 30), *enlargePicture(picture, 60, 30));
-    EXPECT_EQ(*resizePicture(picture, 30, 70), *enlargePicture(picture, 30, 70));
-    EXPECT_EQ(*resizePicture(picture, 60, 50), *enlargePicture(picture, 60, 50));
-    EXPECT_EQ(*resizePicture(picture, 59, 49), *reducePicture(picture, 59, 49));
-    // Equal size through the enlarging method gives the picture back.
-    EXPECT_EQ(*resizePicture(picture, 60, 50), picture);
-}
-
-// --- Threads ---------------------------------------------------------------------------
 
 TEST(TransformThreads, EveryBandCountGivesTheSameResult) {
     const PixelBuffer picture = randomPicture(97, 61, 40, 0xFFFFFFFFu);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "support/test_support.h"
@@ -34,39 +35,28 @@ PixelBuffer combine(const PixelBuffer& a, const PixelBuffer& b, int w, int h, in
     return result.ok() ? std::move(result).value() : PixelBuffer();
 }
 
-TEST(ZigzagStrips, TwoSixtyByFortyPicturesInStripsOfTen) {
-    const PixelBuffer a = labelled(1, 60, 40);
-    const PixelBuffer b = labelled(2, 60, 40);
-    EXPECT_EQ(*zigzagStripCount(60, 10), 12);
-    const PixelBuffer out = combine(a, b, 60, 40, 10);
-    ASSERT_EQ(out.width(), 120);
-    ASSERT_EQ(out.height(), 40);
-    for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            const int pair = x / 20;
-            const int within = x % 20;
-            const Pixel expected =
-                within < 10 ? fromA(pair * 10 + within, y) : fromB(pair * 10 + within - 10, y);
-            ASSERT_EQ(out.at(x, y), expected) << x << "," << y;
+// Strips of A's columns, each followed by the same columns of B; the last pair may be partial.
+TEST(ZigzagStrips, EachStripOfAIsFollowedByTheSameColumnsOfB) {
+    const struct {
+        int width, strip, count;
+    } cases[] = {{60, 10, 12}, {60, 60, 2}, {60, 1, 120}, {10, 4, 5}, {10, 15, 1}, {1, 1, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " in strips of " << c.strip);
+        if (c.strip <= c.width) {
+            EXPECT_EQ(*zigzagStripCount(c.width, c.strip), c.count);
         }
-    }
-}
-
-TEST(ZigzagStrips, StripOfTheWholeWidthGivesTwoHalves) {
-    const PixelBuffer out = combine(labelled(1, 60, 40), labelled(2, 60, 40), 60, 40, 60);
-    EXPECT_EQ(*zigzagStripCount(60, 60), 2);
-    for (int x = 0; x < 60; ++x) {
-        EXPECT_EQ(out.at(x, 7), fromA(x, 7));
-        EXPECT_EQ(out.at(60 + x, 7), fromB(x, 7));
-    }
-}
-
-TEST(ZigzagStrips, StripOfOneAlternatesSingleColumns) {
-    const PixelBuffer out = combine(labelled(1, 60, 40), labelled(2, 60, 40), 60, 40, 1);
-    EXPECT_EQ(*zigzagStripCount(60, 1), 120);
-    for (int x = 0; x < 60; ++x) {
-        EXPECT_EQ(out.at(2 * x, 39), fromA(x, 39));
-        EXPECT_EQ(out.at(2 * x + 1, 39), fromB(x, 39));
+        const PixelBuffer out =
+            combine(labelled(1, c.width, 3), labelled(2, c.width, 3), c.width, 3, c.strip);
+        ASSERT_EQ(out.width(), 2 * c.width);
+        ASSERT_EQ(out.height(), 3);
+        int x = 0;
+        for (int first = 0; first < c.width; first += c.strip) {
+            const int end = std::min(first + c.strip, c.width);
+            for (int k = first; k < end; ++k, ++x)
+                ASSERT_EQ(out.at(x, 2), fromA(k, 2)) << x;
+            for (int k = first; k < end; ++k, ++x)
+                ASSERT_EQ(out.at(x, 2), fromB(k, 2)) << x;
+        }
     }
 }
 
@@ -94,23 +84,6 @@ TEST(ZigzagStrips, NegativeOffsetsCountAsZero) {
               combine(a, b, 20, 10, 5, {0, 0}, {3, 0}));
 }
 
-TEST(ZigzagStrips, StripWidthNotDividingTheWidthEndsInAPartialPair) {
-    const PixelBuffer out = combine(labelled(1, 10, 2), labelled(2, 10, 2), 10, 2, 4);
-    EXPECT_EQ(*zigzagStripCount(10, 4), 5);
-    const Pixel expected[20] = {
-        fromA(0, 1), fromA(1, 1), fromA(2, 1), fromA(3, 1), fromB(0, 1), fromB(1, 1), fromB(2, 1),
-        fromB(3, 1), fromA(4, 1), fromA(5, 1), fromA(6, 1), fromA(7, 1), fromB(4, 1), fromB(5, 1),
-        fromB(6, 1), fromB(7, 1), fromA(8, 1), fromA(9, 1), fromB(8, 1), fromB(9, 1),
-    };
-    for (int x = 0; x < 20; ++x)
-        EXPECT_EQ(out.at(x, 1), expected[x]) << x;
-    // A strip wider than the picture is one partial pair: A, then B.
-    const PixelBuffer wide = combine(labelled(1, 10, 2), labelled(2, 10, 2), 10, 2, 15);
-    EXPECT_EQ(wide.at(9, 0), fromA(9, 0));
-    EXPECT_EQ(wide.at(10, 0), fromB(0, 0));
-    EXPECT_EQ(wide.at(19, 0), fromB(9, 0));
-}
-
 TEST(ZigzagStrips, RefusesStripWidthsBelowOneAndAnEmptyCommonSize) {
     const PixelBuffer a = labelled(1, 10, 10);
     for (int s : {0, -3}) {
@@ -126,14 +99,12 @@ TEST(ZigzagStrips, RefusesStripWidthsBelowOneAndAnEmptyCommonSize) {
     EXPECT_FALSE(zigzagStripCount(0, 5).ok());
 }
 
-TEST(ZigzagStrips, StripCountRoundsHalvesUp) {
+TEST(ZigzagCropOffsets, StripCountsRoundHalvesUpAndOffsetsScaleFromTheThumbnail) {
     EXPECT_EQ(*zigzagStripCount(60, 7), 17);  // 17.14
     EXPECT_EQ(*zigzagStripCount(3, 4), 2);    // 1.5
     EXPECT_EQ(*zigzagStripCount(5, 4), 3);    // 2.5
     EXPECT_EQ(*zigzagStripCount(2, 5), 1);    // 0.8
-}
-
-TEST(ZigzagCropOffsets, ScaleFromTheThumbnailRoundHalvesToEvenAndStopAtZero) {
+    // Offsets round halves to even and stop at zero.
     EXPECT_EQ(*cropOffsetAlong(58.5, 117, 100), 50);
     EXPECT_EQ(*cropOffsetAlong(1, 4, 10), 2);  // 2.5
     EXPECT_EQ(*cropOffsetAlong(3, 4, 10), 8);  // 7.5
@@ -157,9 +128,7 @@ TEST(ZigzagStripWidths, AreTheDivisorsOfTheCommonWidthAscending) {
     for (const auto& c : cases)
         EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
     EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
-}
-
-TEST(ZigzagCropRectangles, ScaleTheCommonSizeOntoTheThumbnail) {
+    // The common size scaled onto the thumbnail.
     EXPECT_EQ(*cropRectangleSide(117, 90, 100), 105);  // 105.3
     EXPECT_EQ(*cropRectangleSide(97, 80, 85), 91);     // 91.29
     EXPECT_EQ(*cropRectangleSide(97, 80, 80), 97);

@@ -74,13 +74,11 @@ TEST(ChartImages, PlanPerSheetWithoutWhiteDots) {
     EXPECT_EQ(images->plan.pages[2].items.size(), 2u);
     // Only dots with candidates draw a number.
     EXPECT_EQ(c.draws, 2);
-
     images = planChartImages(picture, {2, 2}, PageOrientation::Portrait, false, c.get(fixedPixels));
     ASSERT_TRUE(images);
     EXPECT_EQ(images->widthPx, 12 * 297);
     EXPECT_EQ(images->heightPx, 16 * 210);
     EXPECT_EQ(std::get<TextItem>(images->plan.pages[1].items[0]).colour, QColor(Qt::black));
-
     const TextMeasure nothing = [](const TextFont&, const QString&) { return TextExtent{}; };
     EXPECT_FALSE(
         planChartImages(picture, {2, 2}, PageOrientation::Portrait, false, c.get(nothing)));
@@ -101,7 +99,6 @@ TEST(ChartImages, SavedWholeInSheetOrder) {
     ASSERT_EQ(saved->size(), 4);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ((*saved)[i], dir.filePath("cat.jpg_Cnv36000" + names[i] + ".bmp"));
-
     auto first = loadPictureImage((*saved)[0]);
     ASSERT_TRUE(first) << first.error();
     EXPECT_EQ(first->size(), QSize(images->widthPx, images->heightPx));
@@ -127,7 +124,6 @@ TEST(ChartImages, SavedWholeInSheetOrder) {
     ASSERT_TRUE(second);
     EXPECT_GT(count(*second, cw, ch, 2 * cw, 2 * ch, red), 5);  // 赤 in red
     EXPECT_EQ(count(*second, 0, 0, cw, 2 * ch, notWhite), 0);
-
     // A file that cannot be written stops the save with an error naming it.
     auto failed = saveChartImages(*images, dir.filePath("missing/base"));
     ASSERT_FALSE(failed);
@@ -146,7 +142,6 @@ TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
     EXPECT_EQ(images->fileBytes(), 54 + (images->widthPx() * 3 + 3) / 4 * 4 * images->heightPx());
     EXPECT_EQ(c.draws, 0);  // nothing drawn before the images are made
     ASSERT_TRUE(checkChartImagesFit(*images, dir.filePath("img")));
-
     // The third file's name is taken by a folder: the two before it stay and are named.
     const QString base = dir.filePath("img");
     ASSERT_TRUE(QDir(dir.path()).mkdir("img(3,1).bmp"));

@@ -25,6 +25,7 @@ TEST(StickerPlan, CountsAreWholeCellsOfThePrintableArea) {
         {{297, 210}, 60, 60, {4, 3}, "横4枚、たて3枚", "合計12枚印刷"},
         {{200.5, 280}, 10, 10, {20, 28}, "横20枚、たて28枚", "合計560枚印刷"},
         {{210, 297}, 211, 10, {0, 29}, "横0枚、たて29枚", "合計0枚印刷"},
+        {{200, 287}, 1, 1, {200, 287}, "横200枚、たて287枚", "合計57400枚印刷"},
     };
     for (const Case& c : cases) {
         const auto counts = stickerCounts(c.area, c.w, c.h);
@@ -37,7 +38,7 @@ TEST(StickerPlan, CountsAreWholeCellsOfThePrintableArea) {
     EXPECT_FALSE(stickerCounts({200, 200}, 10, -1));
 }
 
-TEST(StickerPlan, SidesMustBePositiveWholeNumbers) {
+TEST(StickerPlan, SidesArePositiveWholeNumbers) {
     EXPECT_EQ(parseStickerSide("60"), 60);
     EXPECT_EQ(parseStickerSide(" 7 "), 7);
     for (const char* bad : {"", "0", "-3", "1.5", "abc", "1e2", "99999999999"})
@@ -51,7 +52,6 @@ TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
     options.heightMm = 50;
     options.cutLines = true;
     const Page page = planStickerSheet(red, {200, 120}, options);  // 3 across, 2 down
-
     std::vector<LineItem> lines;
     std::vector<PictureItem> pictures;
     for (const PageItem& item : page.items) {
@@ -82,12 +82,11 @@ TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
             EXPECT_EQ(pictures[i].image, red);
         }
     }
-
     options.cutLines = false;
     EXPECT_EQ(planStickerSheet(red, {200, 120}, options).items.size(), 6u);
 }
 
-TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
+TEST(StickerPlan, SheetsPerPictureInTurnMadeAsAskedForAndSidesNeedRoom) {
     StickerOptions options;
     options.sheets = 2;
     options.orientation = PageOrientation::Landscape;
@@ -101,17 +100,9 @@ TEST(StickerPlan, SheetsPerPictureInTurnAndNothingSelectedIsEmpty) {
         ASSERT_EQ(plan.pages[i].items.size(), 29u * 21u);
         EXPECT_EQ(std::get<PictureItem>(plan.pages[i].items.back()).image, expected[i]);
     }
-
     EXPECT_TRUE(planStickers({}, {297, 210}, options).pages.empty());
-    options.sheets = 0;
-    EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
-}
-
-TEST(StickerPlan, PagesComeOnePictureAfterAnotherAndSidesNeedRoomForAPicture) {
-    const QImage red = filled(Qt::red);
-    const QImage blue = filled(Qt::blue);
-    const std::vector<QImage> pictures{red, blue};
-    StickerOptions options;
+    // Made one page at a time, in the same order.
+    const std::vector<QImage> pictures{red, filled(Qt::blue)};
     options.sheets = 3;
     StickerPages pages(pictures, {200, 120}, options);
     EXPECT_EQ(pages.pageCount(), 6);
@@ -122,7 +113,8 @@ TEST(StickerPlan, PagesComeOnePictureAfterAnotherAndSidesNeedRoomForAPicture) {
     }
     const QColor r(Qt::red), b(Qt::blue);
     EXPECT_EQ(firstPictures, (std::vector<QColor>{r, r, r, b, b, b}));
-
+    options.sheets = 0;
+    EXPECT_TRUE(planStickers({red}, {297, 210}, options).pages.empty());
     EXPECT_EQ(stickerPageCount(3, INT32_MAX), int64_t{3} * INT32_MAX);
     EXPECT_EQ(stickerPageCount(3, 0), 0);
     EXPECT_EQ(stickerPageCount(0, 5), 0);

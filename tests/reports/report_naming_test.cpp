@@ -4,34 +4,26 @@
 #include <QTemporaryDir>
 
 #include "reports/report_naming.h"
+#include "reports/sheet_size_text.h"
 #include "support/test_support.h"
 
 namespace kirimo {
 namespace {
 
 TEST(ReportTarget, NamesTheReportsAfterThePictureStemInItsFolder) {
+    // A relative path is taken from the current folder.
+    auto relative = reportTarget(QStringLiteral("pics/cat.jpg"));
+    ASSERT_TRUE(relative.ok());
+    EXPECT_EQ(relative->folder,
+              QDir::current().filePath(QStringLiteral("pics")) + QDir::separator());
+    EXPECT_EQ(relative->base, QStringLiteral("cat"));
+    for (const QString& path : {QStringLiteral("/絵/"), QStringLiteral("/絵/.face.jpg"), QString()})
+        EXPECT_FALSE(reportTarget(path).ok()) << path.toStdString();
     auto target = reportTarget(QStringLiteral("/絵/cat.face.jpg"));
     ASSERT_TRUE(target.ok());
     EXPECT_EQ(target->folder, QStringLiteral("/絵/"));
     EXPECT_EQ(target->base, QStringLiteral("cat"));
-    EXPECT_EQ(target->basePath() + ".txt", QStringLiteral("/絵/cat.txt"));
-    EXPECT_EQ(target->basePath() + ".csv", QStringLiteral("/絵/cat.csv"));
-    EXPECT_EQ(target->basePath() + ".bmp", QStringLiteral("/絵/cat.bmp"));
-}
-
-TEST(ReportTarget, ARelativePathIsTakenFromTheCurrentFolder) {
-    auto target = reportTarget(QStringLiteral("pics/cat.jpg"));
-    ASSERT_TRUE(target.ok());
-    EXPECT_EQ(target->folder, QDir::current().filePath(QStringLiteral("pics")) + QDir::separator());
-    EXPECT_EQ(target->base, QStringLiteral("cat"));
-}
-
-TEST(ReportTarget, RefusesAPathThatLeavesNoBaseName) {
-    for (const QString& path :
-         {QStringLiteral("/絵/"), QStringLiteral("/絵/.face.jpg"), QString()}) {
-        auto target = reportTarget(path);
-        EXPECT_FALSE(target.ok()) << path.toStdString();
-    }
+    EXPECT_EQ(target->basePath(), QStringLiteral("/絵/cat"));
 }
 
 TEST(ReportNaming, AnyOfTheThreeFilesCountsAsAnEarlierReport) {
@@ -47,33 +39,29 @@ TEST(ReportNaming, AnyOfTheThreeFilesCountsAsAnEarlierReport) {
     EXPECT_FALSE(reportFilesExist(base));
 }
 
-TEST(ReportNaming, SecondsSinceMidnightAreWholeSecondsRoundedDown) {
-    EXPECT_EQ(secondsSinceMidnight(QTime(10, 0, 0)), 36000);
-    EXPECT_EQ(secondsSinceMidnight(QTime(13, 5, 7, 999)), 47107);
-    EXPECT_EQ(secondsSinceMidnight(QTime(23, 59, 59, 999)), 86399);
-    EXPECT_EQ(secondsSinceMidnight(QTime()), -1);
-}
-
 TEST(ReportNaming, TheAutomaticBaseAppendsTheSecondsAndSkipsTakenNames) {
     QTemporaryDir dir;
     const ReportTarget target{dir.path() + QDir::separator(), QStringLiteral("cat")};
     ASSERT_TRUE(test::writeBytes(dir.filePath("cat.txt"), "earlier"));
-
     auto base = automaticBase(target, QTime(10, 0, 0, 500));
     ASSERT_TRUE(base.ok());
     EXPECT_EQ(*base, QStringLiteral("cat36000"));
-
     // A report saved at the same time of an earlier day is not replaced either.
     ASSERT_TRUE(test::writeBytes(dir.filePath("cat36000.bmp"), "earlier"));
     ASSERT_TRUE(test::writeBytes(dir.filePath("cat36001.csv"), "earlier"));
     base = automaticBase(target, QTime(10, 0, 0));
     ASSERT_TRUE(base.ok());
     EXPECT_EQ(*base, QStringLiteral("cat36002"));
-
     EXPECT_FALSE(automaticBase(target, QTime()).ok());
 }
 
-TEST(ReportNaming, QuestionAndSuccessTexts) {
+TEST(ReportNaming, QuestionSuccessAndSheetSizeTexts) {
+    const auto size = parseSheetSize(u"30", u" 1 ");
+    ASSERT_TRUE(size.has_value());
+    EXPECT_EQ(size->width, 30);
+    EXPECT_EQ(size->height, 1);
+    EXPECT_FALSE(parseSheetSize(u"30", u"0").has_value());
+    EXPECT_FALSE(parseSheetSize(u"x", u"20").has_value());
     EXPECT_EQ(overwriteQuestionText(QStringLiteral("cat")),
               QStringLiteral("同名ファイルがあります。（cat）。上書きしますか。\n"
                              "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。"));

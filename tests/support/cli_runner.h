@@ -6,9 +6,12 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRectF>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <utility>
+#include <vector>
 
 namespace kirimo::test {
 
@@ -60,6 +63,44 @@ inline std::pair<QImage, QImage> oddPictures() {
         b.setPixel(i % 2, i / 2, qRgb(250 - i, i * 25, 128));
     }
     return {a, b};
+}
+
+// The page count pdfinfo reads, or -1.
+inline int pdfPages(const QString& pdf) {
+    const auto m = QRegularExpression("Pages:\\s+(\\d+)\\n").match(runTool("pdfinfo", {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// Placed images of a PDF on `page` as pdfimages -list shows them, optionally of one size.
+inline int pdfImagesOnPage(const QString& list, int page, QSize size = {}) {
+    const QString sized =
+        size.isValid() ? QString("\\s+%1\\s+%2 ").arg(size.width()).arg(size.height()) : " ";
+    return static_cast<int>(list.count(
+        QRegularExpression(QString("\\n\\s+%1\\s+\\d+\\s+image%2").arg(page).arg(sized))));
+}
+
+// One word of pdftotext -bbox: its text and its box in millimetres.
+struct PdfWord {
+    QString text;
+    QRectF box;
+    double x() const { return box.center().x(); }
+    double y() const { return box.center().y(); }
+};
+
+inline std::vector<PdfWord> pdfWords(const QString& pdf, int page) {
+    const QString html = runTool(
+        "pdftotext", {"-bbox", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+    static const QRegularExpression pattern(
+        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<");
+    std::vector<PdfWord> found;
+    const double mm = 25.4 / 72;
+    for (const auto& m : pattern.globalMatch(html)) {
+        found.push_back(
+            {m.captured(5),
+             QRectF(QPointF(m.captured(1).toDouble() * mm, m.captured(2).toDouble() * mm),
+                    QPointF(m.captured(3).toDouble() * mm, m.captured(4).toDouble() * mm))});
+    }
+    return found;
 }
 
 }  // namespace kirimo::test

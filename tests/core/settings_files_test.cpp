@@ -1,3 +1,6 @@
+// The settings files: symbols (CodeUsePrint.ini), diffusion presets (Dorvel.ini) and the
+// printing window's choices (PrintInfo.ini), as written and as found.
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -5,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include "core/colour_table.h"
+#include "core/diffusion_presets.h"
+#include "core/print_info_file.h"
 #include "core/symbol_settings_file.h"
 #include "core/symbol_slots.h"
 #include "core/text_file.h"
@@ -30,12 +35,12 @@ class SymbolSettingsFile : public ::testing::Test {
         readSymbolSettings(folder.path(), read);
         return read;
     }
-
     QTemporaryDir folder;
     SymbolSettings settings;
 };
 
-TEST_F(SymbolSettingsFile, WithoutAFileEveryColourOffersItsOwnNameUsed) {
+TEST_F(SymbolSettingsFile, TheColourNameGoesFirstAndASecondWriteChangesNothing) {
+    // Without a file every colour offers its own name, used; the font stays.
     settings.fontName = QStringLiteral("kept");
     readSymbolSettings(folder.path(), settings);
     EXPECT_EQ(settings.fontName, QStringLiteral("kept"));
@@ -43,11 +48,6 @@ TEST_F(SymbolSettingsFile, WithoutAFileEveryColourOffersItsOwnNameUsed) {
         EXPECT_EQ(settings.colours[k].characters, colourName(k));
         EXPECT_TRUE(flagIsUsed(settings.colours[k].flags, 0));
     }
-    EXPECT_EQ(settings.colours[2].characters, QStringLiteral("赤"));
-}
-
-TEST_F(SymbolSettingsFile, TheColourNameGoesFirstAndASecondWriteChangesNothing) {
-    readSymbolSettings(folder.path(), settings);
     settings.fontName = QStringLiteral("IPAexGothic");
     settings.bold = 5;
     settings.colours[0].characters = QStringLiteral("ABC");
@@ -55,7 +55,6 @@ TEST_F(SymbolSettingsFile, TheColourNameGoesFirstAndASecondWriteChangesNothing) 
     settings.colours[17].characters = QStringLiteral("xyz");
     putColourNamesFirst(settings);
     ASSERT_TRUE(writeSymbolSettings(folder.path(), settings).ok());
-
     const QStringList lines = *readTextLines(file());
     ASSERT_EQ(lines.size(), 1 + 18 * 14);
     EXPECT_EQ(lines[0], QStringLiteral("IPAexGothic,1,0"));
@@ -68,7 +67,6 @@ TEST_F(SymbolSettingsFile, TheColourNameGoesFirstAndASecondWriteChangesNothing) 
               QStringList({QStringLiteral("[]"), QStringLiteral("xyz"), QStringLiteral("1")}));
     EXPECT_EQ(lines[1 + 2 * 14 + 1], QStringLiteral("赤")) << "already first: unchanged";
     EXPECT_TRUE(readBytes(file()).contains("\r\n"));
-
     SymbolSettings read = reread();
     EXPECT_EQ(read.colours[0].characters, QStringLiteral("黒ABC"));
     const bool flags[] = {false, true, false, true};
@@ -92,7 +90,6 @@ TEST_F(SymbolSettingsFile, UsedSlotsComeFirstAndMissingPicturesAreDropped) {
         expected << QStringLiteral(",");
     EXPECT_EQ(section(3).mid(4), expected);
     ASSERT_TRUE(writeSymbolSettings(folder.path(), settings).ok());
-
     const SymbolSettings read = reread();
     const auto& got = read.colours[3].pictures;
     EXPECT_EQ(got[0].path, a);
@@ -145,7 +142,6 @@ TEST_F(SymbolSettingsFile, ShortAndOverlongFilesStillGiveEveryColourASymbol) {
     EXPECT_TRUE(cut.colours[1].flags.isEmpty());
     EXPECT_EQ(cut.colours[2].characters, QStringLiteral("赤"));
     EXPECT_EQ(cut.colours[17].flags, QStringLiteral("1"));
-
     // Twenty sections: the last two are read past and ignored; the font line after them
     // still counts.
     QStringList lines;
@@ -233,7 +229,6 @@ TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
     EXPECT_EQ(flagListFromChecks({}, false), QString());
     EXPECT_EQ(candidateCharacters(QStringLiteral("黒A\U0001F600★")),
               QStringList({"黒", "A", QStringLiteral("\U0001F600"), "★"}));
-
     ColourSymbols colour;
     colour.pictures[1] = {QStringLiteral("/p/x.bmp"), false};
     EXPECT_EQ(firstFreeSlot(colour), 0);
@@ -247,6 +242,155 @@ TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
     for (int i = 0; i < kPictureSlotCount; ++i)
         colour.pictures[i].path = QStringLiteral("/p/f");
     EXPECT_EQ(firstFreeSlot(colour), kPictureSlotCount);
+}
+
+const std::array<QString, kWeightCount> kJarvisTexts = {"7", "5", "3", "5", "7", "5",
+                                                        "3", "1", "3", "5", "3", "1"};
+
+TEST(DiffusionPresets, ReadsTheCurrentLineAndThePresets) {
+    const auto presets = parseDiffusionPresets({"2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1",
+                                                "soft,80,7,5,3,5,7,5,3,1,3,5,3,1", "",
+                                                "hard,100,1,0,0,0,0,0,0,0,0,0,0,0"});
+    EXPECT_EQ(presets.current.method, DiffusionMethod::Custom);
+    EXPECT_EQ(presets.current.presetName, "soft");
+    EXPECT_EQ(presets.current.rate, 80);
+    EXPECT_EQ(presets.current.weightTexts, kJarvisTexts);
+    EXPECT_EQ(presetNames(presets.presetLines), QStringList({"soft", "hard"}));
+    EXPECT_EQ(currentSettingsLine(presets.current), "2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1");
+}
+
+TEST(DiffusionPresets, BadFirstLinesFallBackToTheCreationState) {
+    const DiffusionState creation;
+    EXPECT_EQ(parseDiffusionPresets({"7,x,50"}).current.method, DiffusionMethod::Custom);
+    struct Case {
+        QString line;
+        DiffusionMethod method;
+        int rate;
+    };
+    const Case cases[] = {{"", DiffusionMethod::FloydSteinberg, 100},
+                          {"-1,n,50,9", DiffusionMethod::FloydSteinberg, 50},
+                          {"abc", DiffusionMethod::FloydSteinberg, 100},
+                          {"1,,500", DiffusionMethod::JarvisJudiceNinke, 100},
+                          {"0,name,many", DiffusionMethod::FloydSteinberg, 100}};
+    for (const Case& c : cases) {
+        const DiffusionState state = parseDiffusionPresets({c.line}).current;
+        EXPECT_EQ(state.method, c.method) << c.line.toStdString();
+        EXPECT_EQ(state.rate, c.rate) << c.line.toStdString();
+    }
+    const DiffusionState shortLine = parseDiffusionPresets({"2,p,60,1,2"}).current;
+    EXPECT_EQ(shortLine.weightTexts[0], "1");
+    EXPECT_EQ(shortLine.weightTexts[1], "2");
+    EXPECT_EQ(shortLine.weightTexts[2], creation.weightTexts[2]);
+    EXPECT_EQ(shortLine.weightTexts[11], creation.weightTexts[11]);
+}
+
+TEST(DiffusionPresets, DuplicatesCompareRateAndWeightsAndNamesHaveNoCommas) {
+    const QStringList lines = {"soft,80,7,5,3,5,7,5,3,1,3,5,3,1"};
+    EXPECT_EQ(duplicatePresetName(lines, 80, kJarvisTexts), "soft");
+    auto changed = kJarvisTexts;
+    changed[11] = "2";
+    EXPECT_FALSE(duplicatePresetName(lines, 80, changed).has_value());
+    EXPECT_FALSE(duplicatePresetName(lines, 81, kJarvisTexts).has_value());
+    auto spaced = kJarvisTexts;
+    spaced[0] = " 7";  // the same number in another spelling
+    EXPECT_EQ(duplicatePresetName(lines, 80, spaced), "soft");
+    EXPECT_FALSE(duplicatePresetName({"broken,80,7"}, 80, kJarvisTexts).has_value());
+    // Preset lines refuse empty names and commas.
+    EXPECT_EQ(*makePresetLine("soft", 80, kJarvisTexts), "soft,80,7,5,3,5,7,5,3,1,3,5,3,1");
+    EXPECT_FALSE(makePresetLine("", 80, kJarvisTexts).ok());
+    auto comma = makePresetLine("a,b", 80, kJarvisTexts);
+    ASSERT_FALSE(comma.ok());
+    EXPECT_NE(comma.error().find("a,b"), std::string::npos);
+    const auto values = presetValues({"p,60,1,2"}, 0);
+    ASSERT_TRUE(values.has_value());
+    EXPECT_EQ(values->rate, 60);
+    EXPECT_EQ(values->weightTexts[1], "2");
+    EXPECT_FALSE(values->weightTexts[2].has_value());
+    EXPECT_FALSE(presetValues({"p,60"}, 1).has_value());
+}
+
+TEST(DiffusionPresets, SurviveWritingAndReadingBack) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(readDiffusionPresets(dir.path()).presetLines.isEmpty());
+    DiffusionPresets presets;
+    presets.current.method = DiffusionMethod::Custom;
+    presets.current.presetName = "soft";
+    presets.presetLines = {*makePresetLine("soft", 80, kJarvisTexts)};
+    ASSERT_TRUE(writeDiffusionPresets(dir.path(), presets).ok());
+    EXPECT_EQ(test::readBytes(dir.filePath("Dorvel.ini")),
+              "2,soft,100,7,0,0,3,5,1,0,0,0,0,0,0\r\nsoft,80,7,5,3,5,7,5,3,1,3,5,3,1\r\n");
+    const DiffusionPresets back = readDiffusionPresets(dir.path());
+    EXPECT_EQ(back.current.method, DiffusionMethod::Custom);
+    EXPECT_EQ(back.presetLines, presets.presetLines);
+}
+
+TEST(PrintInfoFile, LinesReadFieldByFieldWithFallbacks) {
+    struct Case {
+        const char* line;
+        const char* read;  // the line written back for what was read
+    };
+    const Case cases[] = {
+        {"0,0,0,0,0,0,0", "0,0,0,0,0,0,0,0,0,0,0"},
+        {"1,0,1,0,0,1,0", "1,0,1,0,0,1,0,0,0,0,0"},
+        {"", "1,1,1,1,1,1,1,0,0,0,0"},
+        {"0,0", "0,0,1,1,1,1,1,0,0,0,0"},             // short line: the rest default
+        {"0,x,0,,0, 0 ,0", "0,1,0,1,0,0,0,0,0,0,0"},  // garbled fields default, blanks allowed
+        {"0,0,0,2,0,0,0", "0,0,0,1,0,0,0,0,0,0,0"},   // line style other than 0 or 1
+        {"0,0,0,-1,0,0,0", "0,0,0,1,0,0,0,0,0,0,0"},
+        {"0.4,0.5,1.5,0.6,2,-0.4,1e0", "0,0,1,1,1,0,1,0,0,0,0"},  // rounded half to even
+        {"0,0,0,0,0,0,0,1,0,1,1,1",
+         "0,0,0,0,0,0,0,1,0,1,1"},  // fields beyond the known ones ignored
+        {"99999999999,0,0,0,0,0,0", "1,0,0,0,0,0,0,0,0,0,0"},
+        {"1,1,1,1,1,1,1,1,2,x,7", "1,1,1,1,1,1,1,1,0,0,0"},  // the chart extras fall back to off
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(printInfoLine(parsePrintInfo(QString::fromUtf8(c.line))), c.read) << c.line;
+    }
+    EXPECT_EQ(parsePrintInfo("0,0,0,1,0,0,0").lineStyle, ChartLineStyle::Dotted);
+    EXPECT_EQ(parsePrintInfo("1,1,1,0,1,1,1").lineStyle, ChartLineStyle::Solid);
+    EXPECT_EQ(printInfoFields().size(), 11u);
+}
+
+TEST(PrintInfoFile, RoundTripsEveryFieldThroughTheFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(kPrintInfoFileName);
+    // Every single field off, then every single field on, so that no two fields share a
+    // place in the line.
+    for (size_t i = 0; i < printInfoFields().size(); ++i) {
+        for (int base : {0, 1}) {
+            PrintInfo info;
+            for (const PrintInfoField& field : printInfoFields())
+                field.set(info, base);
+            printInfoFields()[i].set(info, 1 - base);
+            ASSERT_TRUE(writePrintInfoFile(path, info).ok());
+            EXPECT_EQ(readPrintInfoFile(path), info) << i;
+        }
+    }
+    PrintInfo info;
+    info.colour = false;
+    info.lineStyle = ChartLineStyle::Solid;
+    ASSERT_TRUE(writePrintInfoFile(path, info).ok());
+    EXPECT_EQ(readBytes(path), "0,1,1,0,1,1,1,0,0,0,0\r\n");
+}
+
+TEST(PrintInfoFile, MissingEmptyOrUnreadableFilesGiveTheDefaults) {
+    QTemporaryDir dir;
+    const PrintInfo defaults;
+    EXPECT_EQ(printInfoLine(defaults), "1,1,1,1,1,1,1,0,0,0,0");
+    EXPECT_EQ(readPrintInfoFile(dir.filePath("absent.ini")), defaults);
+    const QString empty = dir.filePath("empty.ini");
+    ASSERT_TRUE(writeBytes(empty, ""));
+    EXPECT_EQ(readPrintInfoFile(empty), defaults);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    EXPECT_EQ(readPrintInfoFile(dir.filePath("folder.ini")), defaults);
+    // Only the first line counts; LF alone and binary junk are taken in stride.
+    const QString lf = dir.filePath("lf.ini");
+    ASSERT_TRUE(writeBytes(lf, "0,0,0,0,0,0,0\n1,1,1,1,1,1,1\n"));
+    EXPECT_EQ(printInfoLine(readPrintInfoFile(lf)), "0,0,0,0,0,0,0,0,0,0,0");
+    const QString junk = dir.filePath("junk.ini");
+    ASSERT_TRUE(writeBytes(junk, QByteArray("\x82\xA0,\xFF\x00,0", 7)));
+    EXPECT_EQ(printInfoLine(readPrintInfoFile(junk)), "1,1,0,1,1,1,1,0,0,0,0");
+    EXPECT_FALSE(writePrintInfoFile(dir.filePath("missing/PrintInfo.ini"), PrintInfo{}).ok());
 }
 
 }  // namespace

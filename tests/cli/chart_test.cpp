@@ -1,0 +1,263 @@
+// kirimo-cli chart, chart-images and stickers end to end: PDFs read back with poppler's tools.
+
+#include <QFont>
+#include <QPainter>
+#include <QProcess>
+#include <algorithm>
+
+#include "cli/cli_test.h"
+#include "core/symbol_settings_file.h"
+
+namespace kirimo {
+namespace {
+
+using test::pdfPages;
+using test::pdfWords;
+using test::runCli;
+using test::runTool;
+
+// The PDF names a glyph shared by several characters by any of them (⿊ or 黑 for 黒, ⻩
+// for 黄): two texts are the same when they look the same in the Japanese Gothic.
+QImage glyphs(const QString& text) {
+    QImage image(40 * static_cast<int>(text.size()), 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font(QStringLiteral("IPAexGothic"));
+    font.setPixelSize(32);
+    painter.setFont(font);
+    painter.drawText(QPointF(2, 34), text);
+    return image;
+}
+
+bool sameGlyphs(const QString& a, const QString& b) {
+    return a == b || (a.size() == b.size() && glyphs(a) == glyphs(b));
+}
+
+class ChartCli : public test::CliFolder {
+  protected:
+    // 5 x 3 dots in colours (x + 5y) % 17, sheets of 3 x 2: four sheets, the right and bottom
+    // ones partial.
+    void SetUp() override {
+        CliFolder::SetUp();
+        input = save("converted.bmp",
+                     test::tableColours(5, 3, [](int x, int y) { return (x + 5 * y) % 17; }));
+    }
+    QString input;
+};
+
+TEST_F(ChartCli, EveryDotsCharacterLiesInItsCell) {
+    const QString pdf = path("chart.pdf");
+    const auto run = runCli(
+        {"chart", input, pdf, "--sheet", "3x2", "--cell", "20x30", "--seed", "7", "--margin", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(pdf), 4);
+    ASSERT_FALSE(sameGlyphs("黒", "赤"));  // the comparison sees the glyphs
+    for (int page = 1; page <= 4; ++page) {
+        const int column = (page - 1) % 2, row = (page - 1) / 2;
+        std::map<std::pair<int, int>, QString> cells;
+        QString label;
+        for (const test::PdfWord& w : pdfWords(pdf, page)) {
+            if (w.text.startsWith('(')) {
+                label = w.text;
+                EXPECT_LT(w.y(), 5);
+                continue;
+            }
+            // The band above the grid is about 4 mm; each character centred in 20 x 30 mm.
+            const int dx = static_cast<int>(w.x() / 20);
+            const int dy = static_cast<int>((w.y() - 4) / 30);
+            EXPECT_NEAR(w.x(), dx * 20 + 10, 1.0) << w.text.toStdString();
+            EXPECT_NEAR(w.y(), 4 + dy * 30 + 15, 2.0) << w.text.toStdString();
+            EXPECT_TRUE(cells.emplace(std::pair(dx, dy), w.text).second);
+        }
+        EXPECT_EQ(label, QString("(%1,%2)").arg(column + 1).arg(row + 1));
+        size_t inside = 0;
+        for (int dy = 0; dy < 2; ++dy) {
+            for (int dx = 0; dx < 3; ++dx) {
+                const int x = column * 3 + dx, y = row * 2 + dy;
+                if (x >= 5 || y >= 3)
+                    continue;
+                ++inside;
+                const QString expected = colourName((x + 5 * y) % 17);
+                EXPECT_TRUE(sameGlyphs(cells[std::pair(dx, dy)], expected))
+                    << x << "," << y << ": " << cells[std::pair(dx, dy)].toStdString();
+            }
+        }
+        EXPECT_EQ(cells.size(), inside) << "page " << page;
+    }
+}
+
+TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
+    // Two pictures for 黒, one for 赤 (the dots (0,0) and (1,0)).
+    const auto [a, b] = test::oddPictures();
+    ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
+    ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
+    SymbolSettings symbols;
+    applyDefaultSymbols(symbols);
+    symbols.colours[0].pictures[0] = {path("a.bmp"), true};
+    symbols.colours[0].pictures[1] = {path("b.bmp"), true};
+    symbols.colours[2].pictures[0] = {path("b.bmp"), true};
+    ASSERT_TRUE(writeSymbolSettings(dir.path(), symbols));
+    const QString pdf = path("pictures.pdf");
+    const auto run = runCli({"chart", input, pdf, "--sheet", "5x3", "--pictures", "--symbols",
+                             path("CodeUsePrint.ini")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    // Two placements (黒 and 赤), each file stored once; the rest of the dots are names.
+    EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 2);
+    runTool("pdfimages", {"-png", pdf, path("out")});
+    int compared = 0;
+    for (const QString& name : QDir(dir.path()).entryList({"out-*.png"})) {
+        const QImage back(path(name));
+        test::expectSamePixels(back, back.size() == a.size() ? a : b);
+        ++compared;
+    }
+    EXPECT_GE(compared, 1);
+    EXPECT_EQ(pdfWords(pdf, 1).size(), 13u);  // 15 dots, two of them pictures; no label
+}
+
+// The plan's pages as the flags pick them (their contents are the printing tests').
+TEST_F(ChartCli, PagesPortraitCoverLegendAndWhiteSkipping) {
+    const QString pdf = path("some.pdf");
+    auto run = runCli({"chart", input, pdf, "--sheet", "3x2", "--pages", "2,1;1,2", "--portrait"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(runTool("pdfinfo", {pdf}).contains("595 x 842"));
+    EXPECT_EQ(pdfWords(pdf, 1).front().text, "(2,1)");
+    // The cover names the picture; the legend follows the four sheets.
+    run =
+        runCli({"chart", input, pdf, "--sheet", "3x2", "--cover", "--legend", "--bold-every", "2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(pdf), 6);
+    EXPECT_TRUE(runTool("pdftotext", {"-f", "1", "-l", "1", pdf, "-"}).contains("converted.bmp"));
+    EXPECT_TRUE(
+        runTool("pdftotext", {"-f", "6", "-l", "6", pdf, "-"}).contains(QStringLiteral("1枚")));
+    const QString white = save("white.bmp", test::filledBuffer(4, 2, 0xFFFFFF));
+    run = runCli({"chart", white, path("none.pdf"), "--sheet", "2x2", "--skip-white-pages"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(QFile::exists(path("none.pdf")));
+    EXPECT_TRUE(run.err.contains("nothing written"));
+}
+
+TEST_F(ChartCli, ChartImagesInSheetOrder) {
+    const QString base = path("cat.jpg_Cnv36000");
+    const auto run = runCli({"chart-images", input, base, "--sheet", "3x2", "--colour"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList expected = {base + "(1,1).bmp", base + "(2,1).bmp", base + "(1,2).bmp",
+                                  base + "(2,2).bmp"};
+    EXPECT_EQ(run.out.split('\n', Qt::SkipEmptyParts), expected);
+    for (const QString& file : expected) {
+        auto image = loadPictureImage(file);
+        ASSERT_TRUE(image) << file.toStdString();
+        EXPECT_EQ(image->width() % 210, 0);
+        EXPECT_EQ(image->height() % 297, 0);
+    }
+}
+
+TEST_F(ChartCli, ForeignDotsAreWarnedAboutAndQtsRuntimeNoticeIsNot) {
+    PixelBuffer picture = test::filledBuffer(3, 2, 0xFFFFFF);
+    picture.at(1, 1) = 0x0A141E;  // no colour of the table
+    save("odd.bmp", picture);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    for (const QString& command : {QStringLiteral("chart"), QStringLiteral("chart-images")}) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(KIRIMO_CLI_PATH,
+                      {command, path("odd.bmp"), path(command == "chart" ? "odd.pdf" : "odd"),
+                       "--sheet", "3x2"});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(err.contains("kirimo-cli " + command +
+                                 ": warning: 1 of 6 dots are not colours of the colour table"))
+            << err.toStdString();
+        EXPECT_FALSE(err.contains("XDG_RUNTIME_DIR")) << err.toStdString();
+    }
+}
+
+// A photograph in 30 x 30 sheets with the default 5 mm margin: every character of a full
+// page is printed, and nothing of any page (cover and legend included) lies in the margin.
+TEST_F(ChartCli, AFullPageOfAPhotographPrintsWholeInsideTheMargin) {
+    const QString converted = path("cat.bmp");
+    ASSERT_EQ(runCli({"convert", KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg", converted,
+                      "--palette", "16"})
+                  .exitCode,
+              0);
+    const QString pdf = path("cat.pdf");
+    const auto run = runCli({"chart", converted, pdf, "--sheet", "30x30", "--pages", "1,1",
+                             "--cover", "--legend", "--seed", "3"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(pdfPages(pdf), 3);
+    for (int page = 1; page <= 3; ++page) {
+        const auto words = pdfWords(pdf, page);
+        for (const test::PdfWord& w : words) {
+            EXPECT_TRUE(QRectF(5, 5, 287, 200).contains(w.box))
+                << "page " << page << ": " << w.box.x() << "," << w.box.y();
+        }
+        if (page == 2) {
+            EXPECT_EQ(words.size(), 900u + 1) << "every cell's character and the label";
+        }
+    }
+}
+
+class StickersCli : public test::CliFolder {
+  protected:
+    void SetUp() override {
+        CliFolder::SetUp();
+        std::tie(a, b) = test::oddPictures();
+        ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
+        ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
+    }
+    QImage a, b;
+};
+
+TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
+    const QString pdf = path("stickers.pdf");
+    const auto run = runCli({"stickers", pdf, path("a.bmp"), path("b.bmp"), "--size", "60x50",
+                             "--sheets", "2", "--landscape", "--margin", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(pdfPages(pdf), 4);
+    EXPECT_TRUE(
+        runTool("pdfinfo", {pdf}).contains(QRegularExpression("Page size:\\s+842 x 595 pts")));
+    // 297 x 210 mm by 60 x 50 mm: 4 across, 4 down on every page.
+    const QString list = runTool("pdfimages", {"-list", pdf});
+    for (int page = 1; page <= 4; ++page)
+        EXPECT_EQ(test::pdfImagesOnPage(list, page, page <= 2 ? a.size() : b.size()), 16) << page;
+    runTool("pdfimages", {"-png", "-f", "1", "-l", "1", pdf, path("p1")});
+    runTool("pdfimages", {"-png", "-f", "3", "-l", "3", pdf, path("p3")});
+    test::expectSamePixels(QImage(path("p1-000.png")), a);
+    test::expectSamePixels(QImage(path("p3-000.png")), b);
+    // The largest sticker that fits, and the smallest with room, are accepted.
+    EXPECT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "297x210", "--landscape",
+                      "--margin", "0"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "2x200", "--margin", "0"}).exitCode,
+              0);
+    EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 105);
+}
+
+TEST_F(StickersCli, CutLinesShowInTheGapsOnlyWhenAskedFor) {
+    const QString white = save("white.bmp", test::filledBuffer(4, 4, 0xFFFFFF));
+    for (bool lines : {true, false}) {
+        const QString pdf = path(lines ? "lines.pdf" : "plain.pdf");
+        QStringList args{"stickers", pdf, white, "--size", "60x50", "--margin", "0"};
+        ASSERT_EQ(runCli(lines ? args << "--cut-lines" : args).exitCode, 0);
+        runTool("pdftoppm", {"-r", "254", "-png", "-singlefile", pdf, path("page")});
+        const QImage page = QImage(path("page.png")).convertToFormat(QImage::Format_RGB32);
+        ASSERT_GE(page.height(), 2970);
+        // Dark pixels at 10 pixels per mm: the line at x = 60 mm crosses the gap below row 0
+        // (49..50 mm); nothing between 61 and 119 mm.
+        int atLine = 0, between = 0;
+        for (int y = 491; y < 499; ++y) {
+            for (int x = 596; x < 604; ++x)
+                atLine += qGray(page.pixel(x, y)) < 128;
+            for (int x = 610; x < 1190; ++x)
+                between += qGray(page.pixel(x, y)) < 128;
+        }
+        EXPECT_EQ(atLine > 0, lines);
+        EXPECT_EQ(between, 0);
+    }
+}
+
+}  // namespace
+}  // namespace kirimo

@@ -1,0 +1,58 @@
+#pragma once
+// A folder of its own for each kirimo-cli test, and readers of what the runs wrote.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <map>
+
+#include "core/colour_table.h"
+#include "core/picture_file.h"
+#include "support/cli_runner.h"
+#include "support/test_support.h"
+
+namespace kirimo::test {
+
+class CliFolder : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString save(const QString& name, const PixelBuffer& picture) const {
+        EXPECT_TRUE(savePictureBmp(path(name), picture).ok()) << name.toStdString();
+        return path(name);
+    }
+    static PixelBuffer load(const QString& file) {
+        auto loaded = loadPictureFile(file);
+        EXPECT_TRUE(loaded.ok()) << (loaded.ok() ? "" : loaded.error());
+        return loaded.ok() ? std::move(loaded).value() : PixelBuffer();
+    }
+    // Every name in the folder with the bytes of the regular files among them.
+    std::map<QString, QByteArray> contents() const {
+        std::map<QString, QByteArray> all;
+        for (const QFileInfo& entry : QDir(dir.path())
+                                          .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot))
+            all[entry.fileName()] = entry.isFile() && !entry.isSymLink()
+                                        ? readBytes(entry.filePath())
+                                        : QByteArray("(not a file)");
+        return all;
+    }
+    QTemporaryDir dir;
+};
+
+// A converted picture: every dot the colour (x + 5 y) % 17 of the table's, or `colour`.
+inline PixelBuffer tableColours(int width, int height, int (*colour)(int x, int y)) {
+    const ColourTable table;
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const ColourEntry& e = table[colour(x, y)];
+            picture.at(x, y) = makePixel(e.red, e.green, e.blue);
+        }
+    return picture;
+}
+
+}  // namespace kirimo::test

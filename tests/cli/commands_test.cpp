@@ -1,0 +1,290 @@
+// kirimo-cli convert, report, edit, zigzag, sort and colour-sets on small bitmaps: what they
+// write is what the libraries make.
+
+#include <QFile>
+#include <set>
+
+#include "cli/cli_test.h"
+#include "core/colour_sets.h"
+#include "core/conversion_texts.h"
+#include "core/text_file.h"
+#include "imaging/filters.h"
+#include "imaging/transforms.h"
+#include "imaging/zigzag.h"
+#include "support/conversion_reference.h"
+
+namespace kirimo {
+namespace {
+
+using test::runCli;
+
+class Commands : public test::CliFolder {};
+
+// Smooth shading with some sharp edges, so that every filter changes something.
+PixelBuffer shaded(int width, int height, int seed) {
+    PixelBuffer picture = test::filledBuffer(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.at(x, y) = makePixel((x * 9 + seed * 31) % 256, (y * 13 + x * 3) % 256,
+                                         ((x / 4 + y / 3 + seed) % 2) * 200 + 20);
+    return picture;
+}
+
+TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
+    const PixelBuffer picture = shaded(9, 6, 0);
+    const QString input = save("in.bmp", picture);
+    const auto run = runCli({"convert", input, path("out.bmp"), "--palette", "18", "--space", "ycc",
+                             "--method", "jjn", "--rate", "80", "--density", "10,20,5",
+                             "--user-colour", "3366CC", "--usage"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ColourTable table;
+    table.setUserColourComponent(0, 0x33);
+    table.setUserColourComponent(1, 0x66);
+    table.setUserColourComponent(2, 0xCC);
+    ConversionSettings settings;
+    settings.space = ColourSpace::Ycc;
+    settings.weights = kJarvisJudiceNinkeWeights;
+    settings.rate = 80;
+    settings.density = {10, 20, 5};
+    settings.usable.fill(true);
+    const ConversionResult expected = test::referenceConversion(picture, table.palette(), settings);
+    EXPECT_EQ(load(path("out.bmp")), expected.pixels);
+    EXPECT_EQ(run.out.trimmed(), usageString(expected, 9, 6));
+    // Chosen colours and weights of one's own: only 黒, 白 and 青 appear.
+    ASSERT_EQ(runCli({"convert", input, path("three.bmp"), "--colours", "0,1,3", "--weights",
+                      "1,0,0,0,1,0,0,0,0,0,0,0"})
+                  .exitCode,
+              0);
+    const PixelBuffer three = load(path("three.bmp"));
+    for (size_t i = 0; i < three.size(); ++i) {
+        const Pixel p = three.data()[i];
+        EXPECT_TRUE(p == 0 || p == 0xFFFFFF || p == 0x0000FF) << std::hex << p;
+    }
+}
+
+TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
+    // 100 x 70 in 30 x 30 sheets: 4 x 3 sheets.
+    PixelBuffer big = test::filledBuffer(100, 70, 0);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 100; ++x)
+            big.at(x, y) = makePixel(x * 2, y * 3, 128);
+    const QString base = path("chart");
+    const auto run = runCli({"convert", save("big.bmp", big), path("dots.bmp"), "--palette", "16",
+                             "--rate", "90", "--sheet", "30x30", "--report", base});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList text = QString::fromUtf8(test::readBytes(base + ".txt")).split("\r\n");
+    ASSERT_EQ(text.size(), 1 + 12 * 32 + 2 + 1);  // sheets of a heading, 30 lines and counts
+    EXPECT_EQ(text[0], "RGB[90]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
+    EXPECT_EQ(QString::fromUtf8(test::readBytes(base + ".csv")).split("\r\n").size(), 1 + 12 + 1);
+    EXPECT_EQ(load(path("dots.bmp")), load(base + ".bmp"));
+}
+
+class ReportCommand : public test::CliFolder {
+  protected:
+    // 5 x 3: a black and white chequerboard with the dot (4, 2) in the colour 0A141E.
+    void SetUp() override {
+        CliFolder::SetUp();
+        picture = test::tableColours(5, 3, [](int x, int y) { return (x + y) % 2; });
+        picture.at(4, 2) = makePixel(0x0A, 0x14, 0x1E);
+        input = save("converted.bmp", picture);
+    }
+    QStringList lines(const QString& extension) const {
+        auto read = readTextLines(path("cat") + extension);
+        EXPECT_TRUE(read.ok());
+        return read.ok() ? *read : QStringList();
+    }
+    PixelBuffer picture;
+    QString input;
+};
+
+// The layout of the files is the report tests'; here, what the flags put in them.
+TEST_F(ReportCommand, TheDefaultSettingsLineAndTheWarningAboutForeignDots) {
+    const auto run = runCli({"report", input, path("cat"), "--sheet", "3x2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"))
+        << run.err.toStdString();
+    const QStringList text = lines(".txt");
+    ASSERT_EQ(text.size(), 19);
+    EXPECT_EQ(text.first(), "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
+    // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
+    EXPECT_EQ(text.last(), "黒＝7,白＝7,橙＝1,");
+    EXPECT_EQ(lines(".csv").first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
+    EXPECT_EQ(lines(".csv").last(), "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0");
+    EXPECT_EQ(load(path("cat.bmp")), picture);
+}
+
+TEST_F(ReportCommand, ConversionFlagsFillTheSettingsLineAndTheUserColourIsCounted) {
+    const auto run = runCli({"report", input, path("cat"), "--sheet", "5x3", "--space", "ycc",
+                             "--rate", "50", "--method", "jjn", "--density", "1,20,50",
+                             "--user-colour", "0a141e", "--palette", "18"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList text = lines(".txt");
+    ASSERT_EQ(text.size(), 8);
+    EXPECT_EQ(text.first(), "YCC[50]7)5)3)5)7)5)3)1)3)5)3)1)R10%G200%B500%");
+    EXPECT_EQ(text[2], "黒白黒白黒");
+    EXPECT_EQ(text[4], "黒白黒白自");
+    EXPECT_EQ(text.last(), "黒＝7,白＝7,自＝1,");
+    EXPECT_EQ(lines(".csv").last(), "1,1,7,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1");
+}
+
+TEST_F(Commands, EditAppliesEveryOperationInOrder) {
+    const PixelBuffer picture = shaded(30, 22, 1);
+    const auto run =
+        runCli({"edit", save("in.bmp", picture), path("out.bmp"), "rotate-cw", "mirror", "flip",
+                "rotate-ccw", "resize=45x25", "sharpen-weak", "sharpen-medium", "sharpen-strong",
+                "blur", "average", "median", "emboss", "outline", "invert", "resize=21x20"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    PixelBuffer expected =
+        rotateCounterClockwise(flipVertical(mirrorHorizontal(rotateClockwise(picture))));
+    expected = *resizePicture(expected, 45, 25);
+    for (WeightedFilter filter :
+         {WeightedFilter::SharpenWeak, WeightedFilter::SharpenMedium, WeightedFilter::SharpenStrong,
+          WeightedFilter::Blur, WeightedFilter::Average})
+        expected = applyWeightedFilter(expected, filter);
+    expected = applyMedianFilter(expected);
+    expected = applyWeightedFilter(expected, WeightedFilter::Emboss);
+    expected = applyWeightedFilter(expected, WeightedFilter::Outline);
+    expected = *resizePicture(invertColours(expected), 21, 20);
+    EXPECT_EQ(load(path("out.bmp")), expected);
+}
+
+TEST_F(Commands, ZigzagInterleavesCutsToTheSmallerSidesAndSaysTheStripCount) {
+    const struct {
+        QSize a, b;
+        QStringList flags;
+        ZigzagRequest request;
+        const char* says;
+    } cases[] = {
+        {{60, 40}, {60, 40}, {"--strip", "10"}, {60, 40, 10, {}, {}}, "用紙は12列に分けられます\n"},
+        // 128 / 7 = 18.3; a negative offset counts as 0.
+        {{70, 45},
+         {64, 50},
+         {"--offset-b", "-3,-2", "--strip", "7", "--offset-a", "5,4"},
+         {64, 45, 7, {5, 4}, {0, 0}},
+         "用紙は18列に分けられます\n"},
+    };
+    int seed = 4;
+    for (const auto& c : cases) {
+        const PixelBuffer a = shaded(c.a.width(), c.a.height(), seed++);
+        const PixelBuffer b = shaded(c.b.width(), c.b.height(), seed++);
+        const auto run = runCli(
+            QStringList{"zigzag", save("a.bmp", a), save("b.bmp", b), path("zig.bmp")} + c.flags);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, QString::fromUtf8(c.says));
+        const PixelBuffer result = load(path("zig.bmp"));
+        EXPECT_EQ(result, *interleaveStrips(a, b, c.request));
+        EXPECT_EQ(result.width(), 2 * c.request.commonWidth);
+        EXPECT_EQ(result.height(), c.request.commonHeight);
+    }
+    // The last pair holds one column of each: A's column 63 + 5, B's column 63.
+    const PixelBuffer result = load(path("zig.bmp"));
+    EXPECT_EQ(result.at(126, 0), shaded(70, 45, 6).at(68, 4));
+    EXPECT_EQ(result.at(127, 0), shaded(64, 50, 7).at(63, 0));
+}
+
+TEST_F(Commands, SortListsEachPictureInOrderAndNamesTheUnreadable) {
+    const QString red =
+        save("half red.bmp", test::makeBuffer({{0xF00000, 0xFFFFFF}, {0xF00000, 0xFFFFFF}}));
+    const QString blue = save("blue.bmp", test::filledBuffer(3, 2, 0x0000FF));
+    const QString broken = path("broken.bmp");
+    ASSERT_TRUE(test::writeBytes(broken, "BM not a picture"));
+    const auto run = runCli({"sort", blue, broken, red});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, QStringLiteral("3\t青\t%1\n2\t赤\t%2\n").arg(blue, red));
+    EXPECT_TRUE(run.err.contains(broken)) << run.err.toStdString();
+    EXPECT_EQ(runCli({"sort", red}).exitCode, 0);
+}
+
+TEST_F(Commands, ColourSetsListTheSetsAndTheBindingsOfOne) {
+    const auto list = runCli({"colour-sets"});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    const QStringList rows = list.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(rows.size(), 15);
+    EXPECT_TRUE(rows.contains("hama\tHama midi (5 mm)\t92")) << list.out.toStdString();
+    const auto hama = runCli({"colour-sets", "hama", "--user-colour", "FF0000"});
+    ASSERT_EQ(hama.exitCode, 0) << hama.err.toStdString();
+    const QStringList bound = hama.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(bound.size(), 18);
+    EXPECT_EQ(bound[0], "0\t黒\tH18\tBlack\t" + bound[0].section('\t', 4));
+    // 自 is the nearest free bead to the user colour: a red, not the grey of 808080.
+    EXPECT_NE(bound[17], runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts)[17]);
+}
+
+TEST_F(Commands, AConversionInASetIsDrawnOnlyInItsBeads) {
+    const QString input = save("in.bmp", test::randomPicture(40, 30, 11));
+    std::set<QString> beads;
+    for (const QString& row : runCli({"colour-sets", "perler"}).out.split('\n', Qt::SkipEmptyParts))
+        beads.insert(row.section('\t', 4));
+    // The window's file with the automatic binding converts as --colour-set does.
+    const auto lines = loadProductLines(beadColourFolder({}));
+    const ProductLine* perler = findProductLine(lines, "perler");
+    ASSERT_NE(perler, nullptr);
+    const QString file = path("ColourSet.ini");
+    ASSERT_TRUE(writeTextLines(
+                    file, colourSetLines(
+                              {"perler", automaticBinding(perler->beads, {128, 128, 128})}, perler))
+                    .ok());
+    for (const QStringList& set :
+         {QStringList{"--colour-set", "perler"}, QStringList{"--colour-set-file", file}}) {
+        SCOPED_TRACE(set.join(' ').toStdString());
+        const QString output = path(set[0].mid(2) + ".bmp");
+        const auto run = runCli(
+            QStringList{"convert", input, output, "--palette", "18", "--space", "cie"} + set);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const PixelBuffer result = load(output);
+        std::set<QString> used;
+        for (size_t i = 0; i < result.size(); ++i) {
+            const Pixel p = result.data()[i];
+            used.insert(colourText(pixelRed(p), pixelGreen(p), pixelBlue(p)));
+        }
+        EXPECT_TRUE(std::includes(beads.begin(), beads.end(), used.begin(), used.end()));
+        EXPECT_GT(used.size(), 8u);
+    }
+    EXPECT_EQ(test::readBytes(path("colour-set.bmp")),
+              test::readBytes(path("colour-set-file.bmp")));
+}
+
+TEST_F(Commands, ThePhotographsBeadsFileAndLegendNameTheBeads) {
+    const QString dots = path("cat.bmp");
+    ASSERT_EQ(runCli({"convert", KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg", dots, "--palette",
+                      "18", "--colour-set", "hama"})
+                  .exitCode,
+              0);
+    const auto report =
+        runCli({"report", dots, path("r"), "--sheet", "40x40", "--colour-set", "hama"});
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    for (const char* ext : {".txt", ".csv", ".bmp"})
+        EXPECT_TRUE(QFile::exists(path(QStringLiteral("r") + ext))) << ext;
+    auto lines = readTextLines(path("r_beads.csv"));
+    ASSERT_TRUE(lines.ok()) << lines.error();
+    ASSERT_GE(lines->size(), 2);
+    EXPECT_EQ(lines->first(), QStringLiteral("番号,色,ｺｰﾄﾞ,ﾋﾞｰｽﾞ,数,枚数"));
+    const QStringList bindings =
+        runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts);
+    const PixelBuffer picture = load(dots);
+    const int sheets = ((picture.width() + 39) / 40) * ((picture.height() + 39) / 40);
+    int64_t total = 0;
+    QStringList codes;
+    for (const QString& line : lines->mid(1)) {
+        const QStringList f = line.split(',');
+        ASSERT_EQ(f.size(), 6) << line.toStdString();
+        EXPECT_EQ(f.mid(1, 3), bindings[f[0].toInt()].split('\t').mid(1, 3));
+        EXPECT_GE(f[5].toInt(), 1);
+        EXPECT_LE(f[5].toInt(), sheets);
+        total += f[4].toLongLong();
+        codes << f[2];
+    }
+    EXPECT_EQ(total, int64_t{picture.width()} * picture.height());
+    // The chart's legend names the same beads.
+    ASSERT_EQ(runCli({"chart", dots, path("cat.pdf"), "--sheet", "40x40", "--pages", "1,1",
+                      "--legend", "--colour-set", "hama"})
+                  .exitCode,
+              0);
+    const QString legend = test::runTool("pdftotext", {"-f", "2", path("cat.pdf"), "-"});
+    for (const QString& code : codes)
+        EXPECT_TRUE(legend.contains(code)) << code.toStdString();
+}
+
+}  // namespace
+}  // namespace kirimo

@@ -1,0 +1,568 @@
+// Pictures, text and settings files on disk: what is read, what is refused, and writes that
+// never lose the earlier file.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include "core/file_system.h"
+#include "core/history_file.h"
+#include "core/picture_file.h"
+#include "core/text_file.h"
+#include "support/test_support.h"
+
+namespace kirimo {
+namespace {
+
+using test::readBytes;
+using test::writeBytes;
+
+PixelBuffer gradient(int width, int height) {
+    PixelBuffer buffer = *PixelBuffer::create(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            buffer.at(x, y) = makePixel((x * 37) & 0xFF, (y * 91) & 0xFF, (x * y * 13) & 0xFF);
+    return buffer;
+}
+
+TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
+    QImage surface(3, 2, QImage::Format_RGB32);
+    surface.fill(Qt::black);
+    surface.setPixel(0, 0, qRgb(255, 0, 0));
+    surface.setPixel(2, 1, qRgb(1, 2, 3));
+    PixelBuffer buffer;
+    EXPECT_EQ(readPixels(surface, buffer), 2);
+    ASSERT_EQ(buffer.width(), 3);
+    ASSERT_EQ(buffer.height(), 2);
+    EXPECT_EQ(buffer.at(0, 0), 0x00FF0000u);
+    EXPECT_EQ(buffer.at(2, 1), 0x00010203u);
+    EXPECT_EQ(buffer.at(1, 0), 0u);
+    // Writing what was read leaves the picture unchanged.
+    QImage shaded = toImage(gradient(7, 5));
+    const QImage before = shaded.copy();
+    ASSERT_EQ(readPixels(shaded, buffer), 5);
+    EXPECT_EQ(writePixels(shaded, buffer), 5);
+    EXPECT_EQ(shaded, before);
+    // Surfaces of another format are refused.
+    QImage argb(2, 2, QImage::Format_ARGB32);
+    EXPECT_EQ(readPixels(argb, buffer), 0);
+    EXPECT_EQ(writePixels(argb, gradient(2, 2)), 0);
+}
+
+TEST(PictureFile, BmpIsWrittenAs24BitsAndReadsBackPixelForPixel) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("g.bmp");
+    const PixelBuffer original = gradient(13, 7);  // odd width: rows are padded
+    ASSERT_TRUE(savePictureBmp(path, original).ok());
+    const QByteArray bytes = readBytes(path);
+    ASSERT_GT(bytes.size(), 30);
+    EXPECT_EQ(bytes.left(2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);  // bits per pixel
+    auto loaded = loadPictureFile(path);
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
+    EXPECT_EQ(*loaded, original);
+}
+
+TEST(PictureFile, LoadsJpegAndAppliesExifOrientation) {
+    auto plain = loadPictureFile(test::testDataPath("landscape_4x2.jpg"));
+    ASSERT_TRUE(plain.ok()) << plain.error();
+    EXPECT_EQ(plain->width(), 4);
+    EXPECT_EQ(plain->height(), 2);
+    // The same picture tagged "rotate 90 clockwise" arrives turned.
+    auto rotated = loadPictureFile(test::testDataPath("landscape_4x2_exif_rotate90.jpg"));
+    ASSERT_TRUE(rotated.ok()) << rotated.error();
+    EXPECT_EQ(rotated->width(), 2);
+    EXPECT_EQ(rotated->height(), 4);
+}
+
+TEST(PictureFile, GreyAndIndexedPicturesArriveAsRgb) {
+    QTemporaryDir dir;
+    QImage grey(3, 2, QImage::Format_Grayscale8);
+    grey.fill(0);
+    grey.setPixel(2, 1, qRgb(200, 200, 200));
+    ASSERT_TRUE(grey.save(dir.filePath("grey.png")));
+    QImage indexed = grey.convertToFormat(QImage::Format_Indexed8);
+    indexed.setColor(indexed.pixelIndex(2, 1), qRgb(10, 20, 30));
+    ASSERT_TRUE(indexed.save(dir.filePath("indexed.bmp")));
+    auto loadedGrey = loadPictureFile(dir.filePath("grey.png"));
+    ASSERT_TRUE(loadedGrey.ok()) << loadedGrey.error();
+    EXPECT_EQ(loadedGrey->at(2, 1), 0x00C8C8C8u);
+    EXPECT_EQ(loadedGrey->at(0, 0), 0u);
+    auto loadedIndexed = loadPictureFile(dir.filePath("indexed.bmp"));
+    ASSERT_TRUE(loadedIndexed.ok()) << loadedIndexed.error();
+    EXPECT_EQ(loadedIndexed->at(2, 1), 0x000A141Eu);
+    EXPECT_EQ(loadedIndexed->width(), 3);
+}
+
+// A small BMP header (40-byte information header) for hand-made files.
+QByteArray bmpHeader(int width, int height, int bits, int compression, int offset) {
+    QByteArray header(54, '\0');
+    auto put32 = [&](int at, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    header[26] = 1;
+    header[28] = static_cast<char>(bits);
+    put32(30, compression);
+    return header;
+}
+
+TEST(PictureFile, UnreadableFilesAreRefusedNamingTheFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), gradient(40, 30)).ok());
+    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.jpg"), "JPEG", 90));
+    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.png")));
+    const QByteArray bmp = readBytes(dir.filePath("full.bmp"));
+    const QByteArray jpeg = readBytes(dir.filePath("full.jpg"));
+    const QByteArray png = readBytes(dir.filePath("full.png"));
+    const QByteArray gif = readBytes(test::testDataPath("gradient_64x48.gif"));
+    ASSERT_TRUE(loadPictureFile(test::testDataPath("gradient_64x48.gif")).ok());
+    // An 8-bit run-length coded 4 x 2 picture: two rows of one run each, then the end mark.
+    QByteArray rle = bmpHeader(4, 2, 8, 1, 54 + 8);
+    rle[46] = 2;  // colours in the palette
+    rle += QByteArray(8, '\x7f');
+    rle += QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
+    ASSERT_TRUE(writeBytes(dir.filePath("rle.bmp"), rle));
+    auto rleLoaded = loadPictureFile(dir.filePath("rle.bmp"));
+    ASSERT_TRUE(rleLoaded.ok()) << rleLoaded.error();
+    // The whole files with trailing bytes still load.
+    ASSERT_TRUE(writeBytes(dir.filePath("tail.jpg"), jpeg + "trailer"));
+    ASSERT_TRUE(loadPictureFile(dir.filePath("tail.jpg")).ok());
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* says = "";
+    } refused[] = {
+        {"garbage.bmp", "BM this is not a bitmap"},
+        {"empty.jpg", ""},
+        {"first100.bmp", bmp.left(100)},
+        {"lastbyte.bmp", bmp.left(bmp.size() - 1)},
+        // 3.6 GB in memory and no pixel data; 154 bytes that declare 5000 x 5000 pixels:
+        // refused before the picture's memory.
+        {"huge.bmp", bmpHeader(30000, 30000, 24, 0, 54), "too large (30000 x 30000)"},
+        {"lying.bmp", bmpHeader(5000, 5000, 24, 0, 54) + QByteArray(100, '\x20')},
+        {"half.jpg", jpeg.left(jpeg.size() / 2)},
+        {"noend.jpg", jpeg.left(jpeg.size() - 2)},
+        {"half.png", png.left(png.size() / 2)},
+        {"half.gif", gif.left(gif.size() / 2)},
+        {"rle.bmp", rle.left(rle.size() - 4)},
+    };
+    for (const auto& file : refused) {
+        const QString path = dir.filePath(file.name);
+        ASSERT_TRUE(writeBytes(path, file.bytes));
+        auto loaded = loadPictureFile(path);
+        ASSERT_FALSE(loaded.ok()) << file.name;
+        EXPECT_NE(loaded.error().find(path.toStdString()), std::string::npos) << loaded.error();
+        EXPECT_NE(loaded.error().find(file.says), std::string::npos) << loaded.error();
+        EXPECT_FALSE(loadPictureImage(path).ok()) << file.name;
+    }
+    EXPECT_FALSE(loadPictureFile(dir.filePath("missing.bmp")).ok());
+    // Folders, pipes and devices are refused without waiting.
+    const QString fifo = dir.filePath("pipe.bmp");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const struct {
+        QString path;
+        const char* says;
+    } others[] = {{dir.path(), "folder"}, {fifo, "not a regular file"}, {"/dev/zero", "regular"}};
+    for (const auto& c : others) {
+        auto loaded = loadPictureFile(c.path);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_NE(loaded.error().find(c.says), std::string::npos) << loaded.error();
+    }
+}
+
+// 24-bit BMPs are read from their bytes directly: every header variant gives the pixels
+// Qt's reader gives (loadPictureImage), or is refused as Qt's reader refuses it.
+TEST(PictureFile, DirectBmpReadingAgreesWithTheReader) {
+    QTemporaryDir dir;
+    const auto rowsOf = [](int width, int height, int padTo) {
+        QByteArray rows;
+        for (int y = 0; y < height; ++y) {
+            QByteArray row;
+            for (int x = 0; x < width; ++x) {
+                row += static_cast<char>(x * 40 + y);
+                row += static_cast<char>(y * 70);
+                row += static_cast<char>(x ^ 0x5A);
+            }
+            rows += row + QByteArray((padTo - row.size() % padTo) % padTo, '\x00');
+        }
+        return rows;
+    };
+    const auto withField = [](QByteArray bytes, int at, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    const QByteArray plain = bmpHeader(5, 3, 24, 0, 54) + rowsOf(5, 3, 4);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        {"bottom_up.bmp", plain},
+        {"top_down.bmp", bmpHeader(5, -3, 24, 0, 54) + rowsOf(5, 3, 4)},
+        {"one_row.bmp", bmpHeader(7, 1, 24, 0, 54) + rowsOf(7, 1, 4)},
+        {"one_column.bmp", bmpHeader(1, 6, 24, 0, 54) + rowsOf(1, 6, 4)},
+        {"gap.bmp", bmpHeader(5, 3, 24, 0, 60) + QByteArray(6, '\x11') + rowsOf(5, 3, 4)},
+        {"offset_inside_header.bmp", bmpHeader(5, 3, 24, 0, 20) + rowsOf(5, 3, 4)},
+        {"image_size_field.bmp", withField(plain, 34, 12345)},
+        {"colours_used.bmp", withField(plain, 46, 2) + QByteArray(8, '\x33')},
+        {"trailing_bytes.bmp", plain + "trailer"},
+        {"zero_width.bmp", bmpHeader(0, 3, 24, 0, 54) + rowsOf(5, 3, 4)},
+        {"zero_height.bmp", bmpHeader(5, 0, 24, 0, 54) + rowsOf(5, 3, 4)},
+        {"two_planes.bmp", withField(plain, 26, 2 | 24 << 16)},
+        {"rows_short.bmp", plain.left(plain.size() - 2)},
+    };
+    for (const auto& file : files) {
+        const QString path = dir.filePath(file.name);
+        ASSERT_TRUE(writeBytes(path, file.bytes));
+        auto direct = loadPictureFile(path);
+        auto viaReader = loadPictureImage(path);
+        ASSERT_EQ(direct.ok(), viaReader.ok()) << file.name;
+        if (!direct.ok())
+            continue;
+        PixelBuffer expected;
+        readPixels(*viaReader, expected);
+        EXPECT_EQ(*direct, expected) << file.name;
+    }
+}
+
+TEST(PictureFile, EveryPictureThatCanBeWrittenCanBeReadAgain) {
+    // 36 megapixels: above the reader's default allocation limit of 128 MiB.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.bmp");
+    PixelBuffer large = *PixelBuffer::create(6000, 6000, 0x00123456u);
+    large.at(5999, 5999) = 0x00ABCDEFu;
+    ASSERT_TRUE(savePictureBmp(path, large).ok());
+    auto loaded = loadPictureFile(path);
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
+    EXPECT_EQ(*loaded, large);
+}
+
+TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.bmp");
+    const PixelBuffer small = gradient(2, 2);
+    ASSERT_TRUE(savePictureBmp(path, small).ok());
+    const QByteArray before = readBytes(path);
+    // Limit the size of files this process may write, so the new, larger bitmap cannot
+    // be written in full.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto result = savePictureBmp(path, gradient(200, 200));
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.bmp"}));
+}
+
+// A name with bytes that are not UTF-8, made in `dir` by its bytes.
+QString bytesName(const QTemporaryDir& dir, const QByteArray& name) {
+    return decodePath(QFile::encodeName(dir.path()) + '/' + name);
+}
+
+TEST(PathBytes, EveryByteSequenceComesBackExactlyAndReadably) {
+    struct Case {
+        QByteArray bytes;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"plain/a.bmp", "plain/a.bmp"},
+        {"\xE7\x8C\xAB.bmp", QString::fromUtf8("\xE7\x8C\xAB.bmp")},  // UTF-8 stays text
+        {"\x94\x4C.bmp", QString::fromUtf8("\xE7\x8C\xAB.bmp")},      // CP932 shown as CP932
+        {"out\xFF.bmp", "out\\xff.bmp"},                              // neither
+        {"\xC0\xAF\xED\xA0\x80x", "\\xc0\\xaf\\xed\\xa0\\x80x"},      // overlong, surrogate
+        {"\xF0\x9F\x98\x80\xFF", QString::fromUtf8("\xF0\x9F\x98\x80") + "\\xff"},  // pair, byte
+        {"a\xE7", "a\\xe7"},                                                        // cut short
+        {"\xEF\xBB\xBFx\xFF\xEF\xBB\xBF",
+         QString(QChar(0xFEFF)) + "x\\xff" + QChar(0xFEFF)},  // marks kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        const QString path = decodePath(c.bytes);
+        EXPECT_EQ(encodePath(path), c.bytes);
+        EXPECT_EQ(displayPath(path), c.shown);
+    }
+}
+
+TEST(SafeWrites, OnlyAbsentOrRegularTargetsAreWrittenAndOthersStayAsTheyWere) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString deviceLink = dir.filePath("null-link");
+    ASSERT_TRUE(QFile::link("/dev/null", deviceLink));
+    const QString loop = dir.filePath("loop");
+    ASSERT_TRUE(QFile::link(loop, loop));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    for (const QString& path : {fifo, deviceLink, loop, dir.filePath("folder")}) {
+        SCOPED_TRACE(path.toStdString());
+        auto written = writeFileAtomically(path, QByteArray("data"));
+        ASSERT_FALSE(written.ok());
+        EXPECT_NE(written.error().find(path.toStdString()), std::string::npos) << written.error();
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(QFile::symLinkTarget(deviceLink), "/dev/null");
+    EXPECT_EQ(QDir(dir.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList{})
+        << "no temporary file is left behind";
+    // A link to a regular file writes its target and stays a link; a new file takes the
+    // umask's permissions and a replaced one keeps its own.
+    const QString target = dir.filePath("target.txt");
+    ASSERT_TRUE(writeBytes(target, "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    const QString link = dir.filePath("link.txt");
+    ASSERT_TRUE(QFile::link("target.txt", link));
+    ASSERT_TRUE(writeFileAtomically(link, QByteArray("new")).ok());
+    EXPECT_EQ(readBytes(target), "new");
+    EXPECT_EQ(QFile::symLinkTarget(link), target);
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {
+    QTemporaryDir dir;
+    const QString input = dir.filePath("in.bmp");
+    ASSERT_TRUE(writeBytes(input, "picture"));
+    const QString hardLink = dir.filePath("hard.bmp");
+    ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(hardLink).constData()),
+              0);
+    const QString softLink = dir.filePath("soft.bmp");
+    ASSERT_TRUE(QFile::link(input, softLink));
+    protectInputs({dir.filePath("./in.bmp")});
+    for (const QString& path : {input, hardLink, softLink}) {
+        SCOPED_TRACE(path.toStdString());
+        auto written = writeFileAtomically(path, QByteArray("pdf"));
+        ASSERT_FALSE(written.ok());
+        EXPECT_NE(written.error().find("it is the input"), std::string::npos) << written.error();
+    }
+    EXPECT_EQ(readBytes(input), "picture");
+    EXPECT_TRUE(writeFileAtomically(dir.filePath("other.bmp"), QByteArray("x")).ok());
+    forgetProtectedInputs();
+    EXPECT_TRUE(writeFileAtomically(softLink, QByteArray("now")).ok());
+}
+
+TEST(SafeWrites, AFullDiskFailsTheWriteAndKeepsTheEarlierFile) {
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
+    const QString path = dir.filePath("o.pdf");
+    ASSERT_TRUE(writeFileAtomically(path, QByteArray(100 * 1024, 'a')).ok());
+    // Small writes, as a PDF writer makes them, past the free space.
+    auto written = writeFileAtomically(path, [](QIODevice& device) {
+        for (int i = 0; i < 400; ++i)
+            device.write(QByteArray(1000, 'b'));
+        return true;
+    });
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray kept = readBytes(path);
+    ::umount(mountPoint.constData());
+    ASSERT_FALSE(written.ok());
+    EXPECT_NE(written.error().find("the disk is full"), std::string::npos) << written.error();
+    EXPECT_EQ(kept, QByteArray(100 * 1024, 'a'));
+    EXPECT_EQ(left, QStringList{"o.pdf"});
+}
+
+TEST(SafeWrites, NamesThatAreNotUtf8KeepTheirBytes) {
+    QTemporaryDir dir;
+    const QString input = bytesName(dir, "pic\x94\x4C.bmp");  // CP932
+    const QString output = bytesName(dir, "out\xFF.bmp");
+    ASSERT_TRUE(savePictureBmp(input, test::randomPicture(3, 2, 5)).ok());
+    auto loaded = loadPictureFile(input);
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
+    ASSERT_TRUE(savePictureBmp(output, *loaded).ok());
+    EXPECT_TRUE(isRegularFile(output));
+    struct stat info {};
+    EXPECT_EQ(::stat((QFile::encodeName(dir.path()) + "/out\xFF.bmp").constData(), &info), 0);
+    // A dialog's lossy name finds its file again.
+    EXPECT_EQ(recoverLossyPath(QFile::decodeName(encodePath(output))), output);
+    ASSERT_TRUE(writeBytes(dir.filePath("empty.bmp"), {}));
+    auto empty = loadPictureFile(dir.filePath("empty.bmp"));
+    ASSERT_FALSE(empty.ok());
+    EXPECT_NE(empty.error().find("the file is empty"), std::string::npos) << empty.error();
+}
+
+TEST(SettingsFiles, OneThatCouldNotBeReadIsNeverWrittenAndIsReportedOnce) {
+    QTemporaryDir dir;
+    forgetRefusedSettingsFiles();
+    QStringList heard;
+    setSettingsRefusalNotifier([&](const QString& path, const std::string&) { heard << path; });
+    const QString large = dir.filePath("history.ini");
+    QByteArray lines;
+    while (lines.size() <= kMaxTextFileBytes)
+        lines += "/pictures/a.bmp\r\n";
+    ASSERT_TRUE(writeBytes(large, lines));
+    const QString zero = dir.filePath("Dorvel.ini");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_FALSE(readHistoryFile(large).ok());
+        EXPECT_FALSE(readSettingsLines(zero).ok());
+        EXPECT_TRUE(writeHistoryFile(large, {"/other.bmp"}).ok());
+        EXPECT_TRUE(writeSettingsLines(zero, {"line"}).ok());
+    }
+    EXPECT_EQ(heard, (QStringList{large, zero}));
+    EXPECT_EQ(readBytes(large), lines);
+    EXPECT_EQ(QFile::symLinkTarget(zero), "/dev/zero");
+    // A missing file is no refusal: it is created.
+    const QString missing = dir.filePath("EditCol.ini");
+    EXPECT_FALSE(readSettingsLines(missing).ok());
+    EXPECT_TRUE(writeSettingsLines(missing, {"808080"}).ok());
+    EXPECT_EQ(readBytes(missing), "808080\r\n");
+    setSettingsRefusalNotifier({});
+    forgetRefusedSettingsFiles();
+}
+
+TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("history.ini");
+    const QByteArray bytes = "/pics/\x94\x4C.bmp\r\n/pics/\xE7\x8C\xAB.bmp\r\n/pics/x\xFF.bmp\r\n";
+    ASSERT_TRUE(writeBytes(path, bytes));
+    EXPECT_EQ(readSettingsLines(path, LineDecoding::Paths)->size(), 3);  // the CRLF ends a line
+    auto entries = readHistoryFile(path);
+    ASSERT_TRUE(entries.ok());
+    ASSERT_EQ(entries->size(), 3);
+    EXPECT_EQ(encodePath(entries->at(0)), "/pics/\x94\x4C.bmp");
+    EXPECT_EQ(entries->at(1), QString::fromUtf8("/pics/\xE7\x8C\xAB.bmp"));
+    ASSERT_TRUE(writeHistoryFile(path, *entries).ok());
+    EXPECT_EQ(readBytes(path), bytes);
+}
+
+TEST(TextFile, WritesSystemEncodingWithCrLfAndReadsBothLineEnds) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.txt");
+    ASSERT_TRUE(writeTextLines(path, {"2,soft,80", "黒＝12,白＝30,"}).ok());
+    EXPECT_EQ(readBytes(path), QByteArray("2,soft,80\r\n") + QString("黒＝12,白＝30,").toUtf8() +
+                                   QByteArray("\r\n"));
+    auto lines = readTextLines(path);
+    ASSERT_TRUE(lines.ok());
+    EXPECT_EQ(*lines, QStringList({"2,soft,80", "黒＝12,白＝30,"}));
+    EXPECT_EQ(splitLines("a\nb\n"), QStringList({"a", "b"}));
+    EXPECT_EQ(splitLines("a\r\n\r\nb"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(splitLines("a\r\nb\r\n"), QStringList({"a", "b"}));
+    EXPECT_EQ(splitLines(""), QStringList());
+}
+
+TEST(TextFile, ReadsShiftJisFilesFromTheWindowsVersion) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sjis.txt");
+    QStringEncoder encoder("CP932");
+    ASSERT_TRUE(encoder.isValid());
+    const QString text = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ,黒＝12\r\n～①\r\n");
+    const QByteArray bytes = encoder.encode(text);
+    ASSERT_FALSE(encoder.hasError());
+    ASSERT_TRUE(writeBytes(path, bytes));
+    auto read = readTextFile(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(*read, text);
+}
+
+TEST(TextFile, DropsAUtf8ByteOrderMark) {
+    EXPECT_EQ(decodeText(QByteArray("\xEF\xBB\xBF"
+                                    "abc")),
+              "abc");
+    // In front of a line kept byte for byte, the mark is kept with it.
+    const QByteArray kept("\xEF\xBB\xBF\x9Come\x9F");
+    EXPECT_EQ(encodeLine(decodeText(kept)), kept);
+    // A mark opening a later line is that line's text.
+    EXPECT_EQ(splitLines(decodeText("a\r\n\xEF\xBB\xBFpg")).last(), QStringLiteral("\uFEFFpg"));
+}
+
+TEST(TextFile, DecodesEachLineOnItsOwnAndWritesUndecodableLinesBackAsRead) {
+    QStringEncoder cp932("CP932");
+    const QByteArray sjis = cp932.encode(QStringLiteral("C:\\写真\\ﾈｺ.bmp"));
+    const QByteArray utf8 = QStringLiteral("/home/u/写真/ねこ.jpg").toUtf8();
+    const QByteArray latin1("/home/u/caf\xe9/\xe9t\xe9.bmp");  // neither UTF-8 nor CP932
+    // U+1F480: its second UTF-16 half, U+DC80, must not pass for a kept byte.
+    const QByteArray emoji = QStringLiteral("/home/u/\U0001F480.png").toUtf8();
+    const QByteArray file =
+        "plain\r\n" + sjis + "\r\n" + utf8 + "\n" + latin1 + "\r\n" + emoji + "\r\n";
+    const QStringList lines = splitLines(decodeText(file));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], "plain");
+    EXPECT_EQ(lines[1], QStringLiteral("C:\\写真\\ﾈｺ.bmp"));
+    EXPECT_EQ(lines[2], QStringLiteral("/home/u/写真/ねこ.jpg"));
+    EXPECT_TRUE(lines[3].startsWith("/home/u/caf"));
+    // Written back: the UTF-8 and the undecodable lines keep their bytes.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mixed.ini");
+    ASSERT_TRUE(writeTextLines(path, lines).ok());
+    EXPECT_EQ(readBytes(path), "plain\r\n" + lines[1].toUtf8() + "\r\n" + utf8 + "\r\n" + latin1 +
+                                   "\r\n" + emoji + "\r\n");
+    EXPECT_EQ(*readTextLines(path), lines);
+    // Every byte form of an undecodable line survives, one byte at a time.
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const QByteArray line = QByteArray("x") + static_cast<char>(b);
+        const QString text = decodeText(line);
+        EXPECT_EQ(decodeText(encodeLine(text)), text) << b;
+    }
+}
+
+TEST(TextFile, OnlyExistingRegularFilesOfABoundedSizeAreRead) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.ini");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const QString zeroLink = dir.filePath("zero.ini");
+    ASSERT_TRUE(QFile::link("/dev/zero", zeroLink));
+    const QString large = dir.filePath("large.ini");
+    {
+        QFile file(large);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(kMaxTextFileBytes + 1));
+    }
+    for (const QString& path : {fifo, zeroLink, large, dir.path(), dir.filePath("missing.ini")}) {
+        auto read = readTextFile(path);
+        ASSERT_FALSE(read.ok()) << path.toStdString();
+        EXPECT_NE(read.error().find(path.toStdString()), std::string::npos) << read.error();
+    }
+    const QString fits = dir.filePath("fits.ini");
+    ASSERT_TRUE(writeBytes(fits, QByteArray(1000, 'a')));
+    EXPECT_EQ(readTextFile(fits)->size(), 1000);
+}
+
+TEST(TextFile, AFailedWriteLeavesTheEarlierFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.txt");
+    ASSERT_TRUE(writeTextLines(path, {"old"}).ok());
+    // A folder in the way of the temporary file's rename: the target is a folder.
+    const QString blocked = dir.filePath("folder");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    ASSERT_TRUE(writeBytes(blocked + "/inside", "x"));
+    EXPECT_FALSE(writeTextLines(blocked, {"new"}).ok());
+    EXPECT_EQ(readBytes(blocked + "/inside"), "x");
+    EXPECT_FALSE(writeTextLines(dir.filePath("missing/sub.txt"), {"new"}).ok());
+    EXPECT_EQ(readBytes(path), "old\r\n");
+}
+
+TEST(DelimitedFields, EndAtCommasAndLineEndsAndDropQuotes) {
+    EXPECT_EQ(readDelimitedFields("FF8000,more,text\r\nnext"),
+              QStringList({"FF8000", "more", "text", "next"}));
+    EXPECT_EQ(readDelimitedFields("\"a,b\",c"), QStringList({"a,b", "c"}));
+    EXPECT_EQ(readDelimitedFields("\"quoted\" tail,x"), QStringList({"quoted", "x"}));
+    EXPECT_EQ(readDelimitedFields("\"open,rest"), QStringList({"open,rest"}));
+    EXPECT_EQ(readDelimitedFields("  padded  ,"), QStringList({"padded", ""}));
+    EXPECT_EQ(readDelimitedFields(""), QStringList());
+    EXPECT_EQ(readDelimitedFields("a,,b"), QStringList({"a", "", "b"}));
+}
+
+}  // namespace
+}  // namespace kirimo
