@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -641,20 +642,30 @@ struct alignas(64) BandProgress {
 constexpr int kPublishEvery = 32;
 
 // Waits until a band's last row has converted at least `needed` pixels and returns what it
-// has seen, so that the caller need not look again until it wants more. A short wait
-// spins; a long one (the other thread lost its core) sleeps until the next publication.
-// `sleeps` counts the waits that had to sleep.
+// has seen, so that the caller need not look again until it wants more. A wait spins for
+// up to kSpinTime, long enough to ride out an interrupt or a page fault on the other
+// thread; a longer one (the other thread lost its core) sleeps until the publications bring
+// what is needed, and counts once in `sleeps`.
+constexpr auto kSpinTime = std::chrono::microseconds(50);
+
 int waitForProgress(const BandProgress& progress, int needed, int& sleeps) {
     int seen = progress.done.load(std::memory_order_acquire);
-    for (int spins = 0; seen < needed; ++spins) {
-        if (spins < 256) {
+    if (seen >= needed)
+        return seen;
+    const auto spinUntil = std::chrono::steady_clock::now() + kSpinTime;
+    for (int spins = 1; seen < needed; ++spins) {
 #if defined(__x86_64__)
-            _mm_pause();
+        _mm_pause();
 #endif
-        } else {
-            ++sleeps;
-            progress.done.wait(seen, std::memory_order_acquire);
-        }
+        seen = progress.done.load(std::memory_order_acquire);
+        if (seen < needed && spins % 64 == 0 && std::chrono::steady_clock::now() > spinUntil)
+            break;
+    }
+    if (seen >= needed)
+        return seen;
+    ++sleeps;
+    while (seen < needed) {
+        progress.done.wait(seen, std::memory_order_acquire);
         seen = progress.done.load(std::memory_order_acquire);
     }
     return seen;
@@ -792,9 +803,12 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     // The threads take the bands in order, each counting in an array of its own. A
     // wavefront pays only while its threads run at the same time: on a machine busy with
     // other work, one that has lost its core holds up the other at every band. So once a
-    // thread has had to sleep kSleepsBeforeAlone times, the helpers finish the band they
-    // hold and stop, and the calling thread converts the rest alone.
+    // thread has had to sleep at least kSleepsBeforeAlone times and in more than one of
+    // every kBandsPerSleep of its bands, the helpers finish the band they hold and stop, and
+    // the calling thread converts the rest alone. On an idle machine a sleep is rare (an
+    // interrupt outlasting the spin), and the threads keep going.
     constexpr int kSleepsBeforeAlone = 16;
+    constexpr int kBandsPerSleep = 4;
     std::atomic<int> nextBand{0};
     std::atomic<bool> alone{false};
     int lastColour = 0;  // written by the thread that converts the last band
@@ -805,6 +819,7 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     const auto work = [&](int thread) {
         std::array<int32_t, kColourCount> counts{};
         int sleeps = 0;
+        int converted = 0;
         while (thread == 0 || !alone.load(std::memory_order_relaxed)) {
             const int band = nextBand.fetch_add(1, std::memory_order_relaxed);
             if (band >= bandCount)
@@ -812,7 +827,8 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
             const int colour = convertBand(job, band, counts, sleeps);
             if (band == bandCount - 1)
                 lastColour = colour;
-            if (sleeps >= kSleepsBeforeAlone)
+            ++converted;
+            if (sleeps >= kSleepsBeforeAlone && sleeps * kBandsPerSleep > converted)
                 alone.store(true, std::memory_order_relaxed);
         }
         results[static_cast<size_t>(thread)].counts = counts;
