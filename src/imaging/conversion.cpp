@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -537,13 +538,28 @@ struct ScalarSearchAdaptor {
 };
 
 // A row of the band: its pixels, and for every diffusion cell whose row lies in the
-// picture, the start of that row, the column offset and the weight.
+// picture, the start of that row, the column offset and the weight; for the kernels known
+// when compiling, also the rows y, y + 1, y + 2 and the weight of every cell by number.
 struct BandRow {
     Pixel* current;
     Pixel* cellRow[kWeightCount];
     int cellDx[kWeightCount];
     double cellWeight[kWeightCount];
     int cellCount;
+    Pixel* lines[3];
+    double weight[kWeightCount];
+};
+
+// The cells of a kernel known when compiling, by number, so that the updates unroll into
+// straight code with fixed offsets; AnyCells takes the row's list instead.
+struct AnyCells {};
+struct FloydSteinbergCells {
+    static constexpr int kCount = 4;
+    static constexpr int kCell[kCount] = {0, 3, 4, 5};
+};
+struct AllTwelveCells {
+    static constexpr int kCount = 12;
+    static constexpr int kCell[kCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 };
 
 // What every pixel of a run needs, prepared once.
@@ -590,7 +606,7 @@ __attribute__((target("avx2,fma"), always_inline)) inline void updateNeighbour(P
 // so both orders give the same single rounding of the same exact value. w x e + old is
 // exact too, so updateNeighbour rounds it exactly as the plain loop does. Near the left
 // and right edges (Checked) cells falling outside the picture are skipped.
-template <bool Checked, typename Search>
+template <bool Checked, typename Cells, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
     const VectorRun& run, Search& search, const BandRow& row, int x, int width,
     std::array<int32_t, kColourCount>& counts) {
@@ -605,11 +621,23 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
         current, _mm_load_si128(reinterpret_cast<const __m128i*>(run.colourLanes[colour]))));
     const __m256d scaled = _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
                                            _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-    for (int c = 0; c < row.cellCount; ++c) {
-        const int nx = x + row.cellDx[c];
-        if (Checked && (nx < 0 || nx >= width))
-            continue;
-        updateNeighbour(row.cellRow[c] + nx, _mm256_broadcast_sd(&row.cellWeight[c]), scaled);
+    if constexpr (std::is_same_v<Cells, AnyCells>) {
+        for (int c = 0; c < row.cellCount; ++c) {
+            const int nx = x + row.cellDx[c];
+            if (Checked && (nx < 0 || nx >= width))
+                continue;
+            updateNeighbour(row.cellRow[c] + nx, _mm256_broadcast_sd(&row.cellWeight[c]), scaled);
+        }
+    } else {
+#pragma GCC unroll 12
+        for (int i = 0; i < Cells::kCount; ++i) {
+            const int k = Cells::kCell[i];
+            const int nx = x + kCellDx[k];
+            if (Checked && (nx < 0 || nx >= width))
+                continue;
+            updateNeighbour(row.lines[kCellDy[k]] + nx, _mm256_broadcast_sd(&row.weight[k]),
+                            scaled);
+        }
     }
     return colour;
 }
@@ -688,6 +716,20 @@ int conversionThreadCount(int requested, int width, int height) {
     return rowBandCount(0, bands, int64_t{width} * kBandRows);
 }
 
+enum class CellSet { Any, FloydSteinberg, AllTwelve };
+
+CellSet cellSetOf(const Factors& factors) {
+    bool positive[kWeightCount];
+    for (int k = 0; k < kWeightCount; ++k)
+        positive[k] = factors.weights[k] > 0.0f;
+    if (std::all_of(positive, positive + kWeightCount, [](bool p) { return p; }))
+        return CellSet::AllTwelve;
+    bool floydSteinberg = true;
+    for (int k = 0; k < kWeightCount; ++k)
+        floydSteinberg = floydSteinberg && positive[k] == (k == 0 || k == 3 || k == 4 || k == 5);
+    return floydSteinberg ? CellSet::FloydSteinberg : CellSet::Any;
+}
+
 // What every band of a run shares.
 template <typename Search>
 struct BandJob {
@@ -696,11 +738,12 @@ struct BandJob {
     Search* search;
     PixelBuffer* pixels;
     BandProgress* progress;  // one per band, or null on one thread
+    CellSet cells;           // the kernel's cells, when known when compiling
 };
 
 // Converts one band; with threads, waiting for the band above where it would catch up.
 // Returns the colour of the band's bottom-right pixel, which it converts last.
-template <typename Search>
+template <typename Cells, typename Search>
 __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, int band,
                                                     std::array<int32_t, kColourCount>& counts,
                                                     int& sleeps) {
@@ -717,6 +760,10 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         BandRow& row = rows[j];
         row.current = pixels.row(y);
         row.cellCount = 0;
+        for (int dy = 0; dy < 3; ++dy)
+            row.lines[dy] = y + dy < height ? pixels.row(y + dy) : nullptr;
+        for (int k = 0; k < kWeightCount; ++k)
+            row.weight[k] = static_cast<double>(job.factors->weights[k]);
         for (int k = 0; k < kWeightCount; ++k) {
             if (job.factors->weights[k] > 0.0f && y + kCellDy[k] < height) {
                 row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
@@ -743,15 +790,16 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
             aboveDone = waitForProgress(*above, needed, sleeps);
         if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
             for (int j = 0; j < kBandRows; ++j)
-                colour = convertOne<false>(run, search, rows[j], step - j * kLag, width, counts);
+                colour =
+                    convertOne<false, Cells>(run, search, rows[j], step - j * kLag, width, counts);
         } else {
             for (int j = 0; j < bandRows; ++j) {
                 const int x = step - j * kLag;
                 if (x < 0 || x >= width)
                     continue;
                 colour = x >= 2 && x < width - 2
-                             ? convertOne<false>(run, search, rows[j], x, width, counts)
-                             : convertOne<true>(run, search, rows[j], x, width, counts);
+                             ? convertOne<false, Cells>(run, search, rows[j], x, width, counts)
+                             : convertOne<true, Cells>(run, search, rows[j], x, width, counts);
             }
         }
         if (own) {
@@ -763,6 +811,19 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         }
     }
     return colour;
+}
+
+// Converts a band with the kernel's fixed cells where every row of the band has the two
+// rows below it, else with the rows' lists.
+template <typename Search>
+int convertAnyBand(const BandJob<Search>& job, int band, std::array<int32_t, kColourCount>& counts,
+                   int& sleeps) {
+    const bool inside = (band + 1) * kBandRows + 2 <= job.pixels->height();
+    if (inside && job.cells == CellSet::FloydSteinberg)
+        return convertBand<FloydSteinbergCells>(job, band, counts, sleeps);
+    if (inside && job.cells == CellSet::AllTwelve)
+        return convertBand<AllTwelveCells>(job, band, counts, sleeps);
+    return convertBand<AnyCells>(job, band, counts, sleeps);
 }
 
 template <typename Search>
@@ -790,13 +851,13 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     const int bandCount = (height + kBandRows - 1) / kBandRows;
     const int threads = conversionThreadCount(requestedThreads, width, height);
     std::unique_ptr<BandProgress[]> progress(threads > 1 ? new BandProgress[bandCount] : nullptr);
-    const BandJob<Search> job{&run, &factors, &search, &pixels, progress.get()};
+    const BandJob<Search> job{&run, &factors, &search, &pixels, progress.get(), cellSetOf(factors)};
 
     if (threads == 1) {
         int lastColour = 0;
         int sleeps = 0;
         for (int band = 0; band < bandCount; ++band)
-            lastColour = convertBand(job, band, result.counts, sleeps);
+            lastColour = convertAnyBand(job, band, result.counts, sleeps);
         result.lastColour = lastColour;
         return;
     }
@@ -824,7 +885,7 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
             const int band = nextBand.fetch_add(1, std::memory_order_relaxed);
             if (band >= bandCount)
                 break;
-            const int colour = convertBand(job, band, counts, sleeps);
+            const int colour = convertAnyBand(job, band, counts, sleeps);
             if (band == bandCount - 1)
                 lastColour = colour;
             ++converted;
