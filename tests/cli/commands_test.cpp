@@ -79,52 +79,51 @@ TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
     EXPECT_EQ(load(path("dots.bmp")), load(base + ".bmp"));
 }
 
-class ReportCommand : public test::CliFolder {
-  protected:
+// The layout of the report files is the report tests'; here, what the flags put in them.
+TEST_F(Commands, ReportFillsTheSettingsLineFromItsFlagsAndWarnsAboutForeignDots) {
     // 5 x 3: a black and white chequerboard with the dot (4, 2) in the colour 0A141E.
-    void SetUp() override {
-        CliFolder::SetUp();
-        picture = test::tableColours(5, 3, [](int x, int y) { return (x + y) % 2; });
-        picture.at(4, 2) = makePixel(0x0A, 0x14, 0x1E);
-        input = save("converted.bmp", picture);
+    PixelBuffer picture = test::tableColours(5, 3, [](int x, int y) { return (x + y) % 2; });
+    picture.at(4, 2) = makePixel(0x0A, 0x14, 0x1E);
+    const QString input = save("converted.bmp", picture);
+    const struct {
+        QStringList flags;
+        int lines;
+        const char *settings, *last, *csvLast;
+    } cases[] = {
+        // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
+        {{"--sheet", "3x2"},
+         19,
+         "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%",
+         "黒＝7,白＝7,橙＝1,",
+         "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0"},
+        // With it as the user colour, it is counted as 自.
+        {{"--sheet", "5x3", "--space", "ycc", "--rate", "50", "--method", "jjn", "--density",
+          "1,20,50", "--user-colour", "0a141e", "--palette", "18"},
+         8,
+         "YCC[50]7)5)3)5)7)5)3)1)3)5)3)1)R10%G200%B500%",
+         "黒＝7,白＝7,自＝1,",
+         "1,1,7,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        const auto run = runCli(QStringList{"report", input, path("cat")} + c.flags);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"),
+                  c.lines == 19)
+            << run.err.toStdString();
+        auto text = readTextLines(path("cat.txt"));
+        auto csv = readTextLines(path("cat.csv"));
+        ASSERT_TRUE(text.ok() && csv.ok());
+        ASSERT_EQ(text->size(), c.lines);
+        EXPECT_EQ(text->first(), c.settings);
+        EXPECT_EQ(text->last(), QString::fromUtf8(c.last));
+        EXPECT_EQ(csv->first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
+        EXPECT_EQ(csv->last(), c.csvLast);
+        EXPECT_EQ(load(path("cat.bmp")), picture);
     }
-    QStringList lines(const QString& extension) const {
-        auto read = readTextLines(path("cat") + extension);
-        EXPECT_TRUE(read.ok());
-        return read.ok() ? *read : QStringList();
-    }
-    PixelBuffer picture;
-    QString input;
-};
-
-// The layout of the files is the report tests'; here, what the flags put in them.
-TEST_F(ReportCommand, TheDefaultSettingsLineAndTheWarningAboutForeignDots) {
-    const auto run = runCli({"report", input, path("cat"), "--sheet", "3x2"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"))
-        << run.err.toStdString();
-    const QStringList text = lines(".txt");
-    ASSERT_EQ(text.size(), 19);
-    EXPECT_EQ(text.first(), "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
-    // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
-    EXPECT_EQ(text.last(), "黒＝7,白＝7,橙＝1,");
-    EXPECT_EQ(lines(".csv").first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
-    EXPECT_EQ(lines(".csv").last(), "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0");
-    EXPECT_EQ(load(path("cat.bmp")), picture);
-}
-
-TEST_F(ReportCommand, ConversionFlagsFillTheSettingsLineAndTheUserColourIsCounted) {
-    const auto run = runCli({"report", input, path("cat"), "--sheet", "5x3", "--space", "ycc",
-                             "--rate", "50", "--method", "jjn", "--density", "1,20,50",
-                             "--user-colour", "0a141e", "--palette", "18"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList text = lines(".txt");
-    ASSERT_EQ(text.size(), 8);
-    EXPECT_EQ(text.first(), "YCC[50]7)5)3)5)7)5)3)1)3)5)3)1)R10%G200%B500%");
-    EXPECT_EQ(text[2], "黒白黒白黒");
-    EXPECT_EQ(text[4], "黒白黒白自");
-    EXPECT_EQ(text.last(), "黒＝7,白＝7,自＝1,");
-    EXPECT_EQ(lines(".csv").last(), "1,1,7,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1");
+    auto text = readTextLines(path("cat.txt"));
+    EXPECT_EQ(text->at(2), "黒白黒白黒");
+    EXPECT_EQ(text->at(4), "黒白黒白自");
 }
 
 TEST_F(Commands, EditAppliesEveryOperationInOrder) {
