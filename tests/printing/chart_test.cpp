@@ -712,7 +712,6 @@ TEST(ChartImages, SavedWholeInSheetOrder) {
 }
 
 TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
-    QTemporaryDir dir;
     Fixture f;
     const PixelBuffer picture = makeBuffer({{B, R, B}, {R, B, R}});
     auto images = ChartImages::create(picture, {1, 1}, PageOrientation::Landscape, false,
@@ -721,21 +720,38 @@ TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
     EXPECT_EQ(images->count(), 6);
     EXPECT_EQ(images->suffix(4), "(2,2).bmp");
     EXPECT_EQ(images->fileBytes(), 54 + (images->widthPx() * 3 + 3) / 4 * 4 * images->heightPx());
-    EXPECT_EQ(f.drawn, 0);  // nothing drawn before the images are made
-    ASSERT_TRUE(checkChartImagesFit(*images, dir.filePath("img")));
-    // The third file's name is taken by a folder: the two before it stay and are named.
-    const QString base = dir.filePath("img");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("img(3,1).bmp"));
-    QStringList heard;
-    auto saved = saveChartImages(*images, base, [&](const QString& path) { heard << path; });
-    ASSERT_FALSE(saved);
-    EXPECT_EQ(heard, QStringList({base + "(1,1).bmp", base + "(2,1).bmp"}));
-    for (const QString& path : heard) {
-        EXPECT_TRUE(QFileInfo(path).isFile());
-        EXPECT_NE(saved.error().find(path.toStdString()), std::string::npos) << saved.error();
+    // The image (n,1) of a row of twelve is taken by a folder: the images before it stay and
+    // are named, each up to ten of them, the first and last of more.
+    const TextMeasure onePixel = [](const TextFont&, const QString&) {
+        return TextExtent{kMmPerPixel, kMmPerPixel};
+    };
+    for (int blocked : {3, 11, 12}) {
+        SCOPED_TRACE(blocked);
+        QTemporaryDir dir;
+        Fixture g;
+        const PixelBuffer row = filledBuffer(12, 1, B);
+        auto made = ChartImages::create(row, {1, 1}, PageOrientation::Landscape, false,
+                                        g.context(onePixel));
+        ASSERT_TRUE(made);
+        const QString base = dir.filePath("img");
+        ASSERT_TRUE(checkChartImagesFit(*made, base));
+        EXPECT_EQ(g.drawn, 0);  // nothing drawn before the images are made
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString("img(%1,1).bmp").arg(blocked)));
+        QStringList heard;
+        auto saved = saveChartImages(*made, base, [&](const QString& path) { heard << path; });
+        ASSERT_FALSE(saved);
+        ASSERT_EQ(heard.size(), blocked - 1);
+        EXPECT_EQ(heard.front(), base + "(1,1).bmp");
+        EXPECT_EQ(g.drawn, blocked);  // the blocked image painted but not saved
+        EXPECT_FALSE(QFileInfo::exists(QString("%1(%2,1).bmp").arg(base).arg(blocked + 1)));
+        for (const QString& path : heard) {
+            EXPECT_TRUE(QFileInfo(path).isFile());
+            EXPECT_EQ(saved.error().find('"' + path.toStdString() + '"') != std::string::npos,
+                      blocked <= 11 || path == heard.front() || path == heard.back())
+                << saved.error();
+        }
+        EXPECT_EQ(saved.error().find("11 files from") != std::string::npos, blocked == 12);
     }
-    EXPECT_EQ(f.drawn, 3);  // two images made, the third painted but not saved
-    EXPECT_FALSE(QFileInfo::exists(base + "(1,2).bmp"));
 }
 
 }  // namespace
