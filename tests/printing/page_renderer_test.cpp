@@ -124,19 +124,6 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     expectSamePixels(QImage(dir.filePath("img-000.png")), checkerPicture());
 }
 
-TEST(PageRenderer, PdfWithoutPagesOrInAMissingFolderWritesNothing) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("none.pdf");
-    EXPECT_FALSE(writePlanPdf(PagePlan{}, path, "t"));
-    EXPECT_FALSE(QFile::exists(path));
-    PagePlan plan;
-    plan.pages.resize(1);
-    EXPECT_FALSE(writePlanPdf(plan, dir.filePath("no/such/folder.pdf"), "t"));
-    // A plan without pages opens no device.
-    QPdfWriter writer(path);
-    EXPECT_TRUE(renderPlan(PagePlan{}, writer));
-}
-
 // Takes `room` bytes, then fails every write as a full disk does.
 class FullDevice : public QIODevice {
   public:
@@ -206,9 +193,17 @@ TEST(PageRenderer, PdfIsWrittenAsPagesComeAndAFailedWriteStopsIt) {
     }
 }
 
-TEST(PageRenderer, StreamedPdfReplacesAFileOnlyWhenWhole) {
+// A PDF without pages, or one that cannot be written, replaces nothing; a whole one does.
+TEST(PageRenderer, APdfReplacesAFileOnlyWhenWhole) {
     QTemporaryDir dir;
     const QString path = dir.filePath("chart.pdf");
+    EXPECT_FALSE(writePlanPdf(PagePlan{}, path, "t"));
+    EXPECT_FALSE(QFile::exists(path));
+    PagePlan plan;
+    plan.pages.resize(1);
+    EXPECT_FALSE(writePlanPdf(plan, dir.filePath("no/such/folder.pdf"), "t"));
+    QPdfWriter writer(dir.filePath("unopened.pdf"));
+    EXPECT_TRUE(renderPlan(PagePlan{}, writer));  // a plan without pages opens no device
     ASSERT_TRUE(test::writeBytes(path, "earlier"));
     CountingPages none(0);
     EXPECT_FALSE(writePagesPdf(none, path, "t"));
