@@ -55,7 +55,7 @@ TEST_F(ChartCli, EveryDotsCharacterLiesInItsCell) {
     }
 }
 
-TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
+TEST_F(ChartCli, PictureCellsArePlacedFromTheSymbolSettings) {
     // Two pictures for 黒, one for 赤 (the dots (0,0) and (1,0)).
     const auto [a, b] = test::oddPictures();
     ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
@@ -70,16 +70,9 @@ TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
     const auto run = runCli({"chart", input, pdf, "--sheet", "5x3", "--pictures", "--symbols",
                              path("CodeUsePrint.ini")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    // Two placements (黒 and 赤), each file stored once; the rest of the dots are names.
+    // Two placements (黒 and 赤), each file stored once; the rest of the dots are names
+    // (the pictures' pixels are the renderer tests').
     EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 2);
-    runTool("pdfimages", {"-png", pdf, path("out")});
-    int compared = 0;
-    for (const QString& name : QDir(dir.path()).entryList({"out-*.png"})) {
-        const QImage back(path(name));
-        test::expectSamePixels(back, back.size() == a.size() ? a : b);
-        ++compared;
-    }
-    EXPECT_GE(compared, 1);
     EXPECT_EQ(pdfWords(pdf, 1).size(), 13u);  // 15 dots, two of them pictures; no label
 }
 
@@ -168,18 +161,10 @@ TEST_F(ChartCli, AFullPageOfAPhotographPrintsWholeInsideTheMargin) {
     }
 }
 
-class StickersCli : public test::CliFolder {
-  protected:
-    void SetUp() override {
-        CliFolder::SetUp();
-        std::tie(a, b) = test::oddPictures();
-        ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
-        ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
-    }
-    QImage a, b;
-};
-
-TEST_F(StickersCli, EveryPictureFillsItsSheets) {
+TEST_F(ChartCli, StickersOfEveryPictureFillItsSheets) {
+    const auto [a, b] = test::oddPictures();
+    ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
+    ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
     const QString pdf = path("stickers.pdf");
     const auto run = runCli({"stickers", pdf, path("a.bmp"), path("b.bmp"), "--size", "60x50",
                              "--sheets", "2", "--landscape", "--margin", "0"});
@@ -191,17 +176,13 @@ TEST_F(StickersCli, EveryPictureFillsItsSheets) {
     const QString list = runTool("pdfimages", {"-list", pdf});
     for (int page = 1; page <= 4; ++page)
         EXPECT_EQ(test::pdfImagesOnPage(list, page, page <= 2 ? a.size() : b.size()), 16) << page;
-    // The largest sticker that fits, and the smallest with room, are accepted.
-    EXPECT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "297x210", "--landscape",
-                      "--margin", "0"})
-                  .exitCode,
-              0);
+    // The smallest sticker with room: 105 across, one down.
     ASSERT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "2x200", "--margin", "0"}).exitCode,
               0);
     EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 105);
 }
 
-TEST_F(StickersCli, CutLinesShowInTheGapsOnlyWhenAskedFor) {
+TEST_F(ChartCli, StickerCutLinesShowInTheGapsOnlyWhenAskedFor) {
     const QString white = save("white.bmp", test::filledBuffer(4, 4, 0xFFFFFF));
     for (bool lines : {true, false}) {
         const QString pdf = path(lines ? "lines.pdf" : "plain.pdf");

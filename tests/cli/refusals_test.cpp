@@ -328,6 +328,7 @@ TEST_F(Refusals, TheLimitsThemselvesAreAccepted) {
         {"chart on", {"--sheet", "286x196"}},
         {"stickers", {"--margin", "50"}},
         {"stickers", {"--size", "199x286"}},
+        {"stickers", {"--size", "297x210", "--landscape", "--margin", "0"}},
         {"edit", {"resize=20x20"}},
         {"zigzag", {"--strip", "20"}},
     };
