@@ -98,6 +98,13 @@ std::vector<T> itemsOf(const Page& page) {
     return found;
 }
 
+QStringList textsOf(const Page& page) {
+    QStringList texts;
+    for (const TextItem& t : itemsOf<TextItem>(page))
+        texts << t.text;
+    return texts;
+}
+
 // 5 x 3 dots in four colours, sheets of 2 x 2: a grid of 3 x 2 sheets, (2,2) and (3,2) white.
 PixelBuffer fourColours() {
     constexpr Pixel G = 0x00FF00;  // 黄 by its packed value
@@ -259,22 +266,21 @@ TEST(ChartLayout, CharacterSizeRuleAndCandidates) {
 
 TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
     Fixture f;
-    auto plan = f.plan(makeBuffer({{B, R}, {W, B}}), {2, 2}, options({2, 2}));  // cells 148 x 103
+    auto plan = f.plan(makeBuffer({{B, R}, {W, B}}), {2, 2}, options({2, 2}));
     ASSERT_TRUE(plan) << plan.error();
     ASSERT_EQ(plan->pages.size(), 1u);
     EXPECT_EQ(plan->orientation, PageOrientation::Landscape);
-    const auto lines = itemsOf<LineItem>(plan->pages[0]);
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[0].from, QPointF(0, 4));
-    EXPECT_EQ(lines[0].to, QPointF(296, 4));
-    EXPECT_EQ(lines[2].from, QPointF(0, 210));
-    EXPECT_EQ(lines[3].from, QPointF(0, 4));
-    EXPECT_EQ(lines[5].to, QPointF(296, 210));
-    const auto texts = itemsOf<TextItem>(plan->pages[0]);
-    ASSERT_EQ(texts.size(), 4u);  // no label, one text per dot
-    EXPECT_EQ(texts[0].text, "黒");
-    EXPECT_EQ(texts[1].text, "赤");
-    EXPECT_EQ(texts[2].text, "白");
+    // Rows, then columns, of cells of 148 x 103 mm below the 4 mm band.
+    std::vector<QLineF> lines;
+    for (const LineItem& l : itemsOf<LineItem>(plan->pages[0]))
+        lines.emplace_back(l.from, l.to);
+    EXPECT_EQ(lines, (std::vector<QLineF>{{0, 4, 296, 4},
+                                          {0, 107, 296, 107},
+                                          {0, 210, 296, 210},
+                                          {0, 4, 0, 210},
+                                          {148, 4, 148, 210},
+                                          {296, 4, 296, 210}}));
+    EXPECT_EQ(textsOf(plan->pages[0]), QStringList({"黒", "赤", "白", "黒"}));  // no label
 }
 
 TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
@@ -364,8 +370,7 @@ TEST(ChartPlan, PartialSheetsHaveAWholeGridAndCheckedSheetsArePicked) {
     const Page& partial = plan->pages[2];
     EXPECT_EQ(itemsOf<LineItem>(partial).size(), 6u);
     const auto texts = itemsOf<TextItem>(partial);
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0].text, "(3,1)");
+    ASSERT_EQ(textsOf(partial), QStringList({"(3,1)", "白", "白"}));
     EXPECT_LT(texts[1].position.x(), o.cell.width);
     EXPECT_LT(texts[2].position.x(), o.cell.width);
     EXPECT_GT(texts[2].position.y(), 4 + o.cell.height);
@@ -374,7 +379,7 @@ TEST(ChartPlan, PartialSheetsHaveAWholeGridAndCheckedSheetsArePicked) {
     plan = f.plan(picture, {2, 2}, o);
     ASSERT_TRUE(plan);
     ASSERT_EQ(plan->pages.size(), 1u);
-    EXPECT_EQ(itemsOf<TextItem>(plan->pages[0])[0].text, "(2,1)");
+    EXPECT_EQ(textsOf(plan->pages[0]).front(), "(2,1)");
 }
 
 TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
@@ -411,11 +416,9 @@ TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     EXPECT_EQ(f.loads, (std::vector<QString>{"blue.bmp", "red.bmp", "missing.bmp"}));
     // A colour without pictures prints its name (白: black in colour mode), or nothing
     // with noWhite.
-    const auto names = itemsOf<TextItem>(plan->pages[3]);
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1].text, "白");
+    EXPECT_EQ(textsOf(plan->pages[3]), QStringList({"(2,2)", "白"}));
     o.noWhite = true;
-    EXPECT_EQ(itemsOf<TextItem>(f.plan(picture, {2, 1}, o)->pages[3]).size(), 1u);
+    EXPECT_EQ(textsOf(f.plan(picture, {2, 1}, o)->pages[3]), QStringList{"(2,2)"});
 }
 
 TEST(ChartExtras, EveryNthGridLineIsWide) {
