@@ -435,51 +435,18 @@ TEST(ChartExtras, EveryNthGridLineIsWide) {
         EXPECT_EQ(lines[4 + i].widthMm, i % 5 == 0 ? kBoldLineWidthMm : 0.0) << "column line " << i;
 }
 
-TEST(ChartExtras, LegendCountsAreTheReportsTotals) {
+// The cover and the legend count the whole picture, also when white sheets are left out.
+TEST(ChartExtras, CoverAndLegendShowThePictureTheSheetGridAndTheReportsTotals) {
     Fixture f;
     f.symbols.colours[0].characters = QStringLiteral("●■");
     f.symbols.colours[0].flags = QStringLiteral("1,1");
     ChartOptions o = options({2, 2});
-    o.legend = true;
-    o.skipWhitePages = true;  // the legend still counts the whole picture
-    auto plan = f.plan(fourColours(), {2, 2}, o);
-    ASSERT_TRUE(plan) << plan.error();
-    const Page& legend = plan->pages.back();
-    const double countX = plan->pageSizeMm().width() - kLegendCountFromRightMm;
-    const double sheetsX = plan->pageSizeMm().width() - kLegendSheetsFromRightMm;
-    QString names, line, sheets, symbols;
-    for (const TextItem& t : itemsOf<TextItem>(legend)) {
-        if (t.position.y() < kLegendRowsTopMm)
-            continue;  // title and headings
-        if (t.position.x() == kLegendNameXMm)
-            names += t.text;
-        else if (t.position.x() == kLegendSymbolsXMm)
-            symbols += t.text + u'|';
-        else if (t.position.x() == countX)
-            line += names.right(1) + QStringLiteral("＝") + t.text + u',';
-        else if (t.position.x() == sheetsX)
-            sheets += t.text + u' ';
-    }
-    auto report = textReportLines(QString(), *mapColourNumbers(fourColours(), f.table),
-                                  *SheetGrid::create(5, 3, {2, 2}));
-    ASSERT_TRUE(report);
-    EXPECT_EQ(line, report->last());
-    EXPECT_EQ(line, "黒＝3,白＝7,赤＝3,黄＝2,");
-    EXPECT_EQ(sheets, "1枚 4枚 3枚 1枚 ");
-    EXPECT_EQ(symbols, "● ■|白|赤|黄|");
-    EXPECT_EQ(itemsOf<FilledRectItem>(legend).size(), 4u);
-}
-
-TEST(ChartExtras, CoverShowsThePictureWithTheSheetGridAndCounts) {
-    Fixture f;
-    f.symbols.fontName.clear();
-    ChartOptions o = options({2, 2});
-    o.cover = true;
+    o.cover = o.legend = o.skipWhitePages = true;
     ChartContext context = f.context();
     context.pictureName = QStringLiteral("cat.bmp");
     auto plan = planChart(fourColours(), {2, 2}, o, context);
     ASSERT_TRUE(plan) << plan.error();
-    ASSERT_EQ(plan->pages.size(), 7u);  // the cover and six sheets
+    ASSERT_EQ(plan->pages.size(), 6u);  // the cover, four sheets and the legend
     const Page& cover = plan->pages[0];
     const auto pictures = itemsOf<PictureItem>(cover);
     ASSERT_EQ(pictures.size(), 1u);
@@ -502,17 +469,41 @@ TEST(ChartExtras, CoverShowsThePictureWithTheSheetGridAndCounts) {
     EXPECT_EQ(across, (std::vector<double>{0, 2, 4, 5}));
     EXPECT_EQ(down, (std::vector<double>{0, 2, 3}));
     QStringList labels, counts;
-    for (const TextItem& t : itemsOf<TextItem>(cover)) {
-        if (t.text.startsWith(u'('))
-            labels << t.text;
-        else if (t.text.contains(QStringLiteral("＝")) && !t.text.contains(u'：'))
-            counts << t.text;
+    for (const QString& text : textsOf(cover)) {
+        if (text.startsWith(u'('))
+            labels << text;
+        else if (text.contains(QStringLiteral("＝")) && !text.contains(u'：'))
+            counts << text;
     }
     EXPECT_EQ(labels, pageListLabels(5, 3, {2, 2}));
-    EXPECT_EQ(counts.join(u',') + u',',
-              countLine(countPicture(*mapColourNumbers(fourColours(), f.table))));
-    EXPECT_EQ(itemsOf<TextItem>(cover)[0].text, "cat.bmp");
-    EXPECT_EQ(itemsOf<TextItem>(cover)[1].text, "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚");
+    auto report = textReportLines(QString(), *mapColourNumbers(fourColours(), f.table),
+                                  *SheetGrid::create(5, 3, {2, 2}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(counts.join(u',') + u',', report->last());
+    EXPECT_EQ(textsOf(cover).mid(0, 2),
+              QStringList({"cat.bmp", "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚"}));
+    // The legend: a row per colour of its name, symbols, count and sheets.
+    const Page& legend = plan->pages.back();
+    const double countX = plan->pageSizeMm().width() - kLegendCountFromRightMm;
+    const double sheetsX = plan->pageSizeMm().width() - kLegendSheetsFromRightMm;
+    QString names, line, sheets, symbols;
+    for (const TextItem& t : itemsOf<TextItem>(legend)) {
+        if (t.position.y() < kLegendRowsTopMm)
+            continue;  // title and headings
+        if (t.position.x() == kLegendNameXMm)
+            names += t.text;
+        else if (t.position.x() == kLegendSymbolsXMm)
+            symbols += t.text + u'|';
+        else if (t.position.x() == countX)
+            line += names.right(1) + QStringLiteral("＝") + t.text + u',';
+        else if (t.position.x() == sheetsX)
+            sheets += t.text + u' ';
+    }
+    EXPECT_EQ(line, report->last());
+    EXPECT_EQ(line, "黒＝3,白＝7,赤＝3,黄＝2,");
+    EXPECT_EQ(sheets, "1枚 4枚 3枚 1枚 ");
+    EXPECT_EQ(symbols, "● ■|白|赤|黄|");
+    EXPECT_EQ(itemsOf<FilledRectItem>(legend).size(), 4u);
 }
 
 TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
