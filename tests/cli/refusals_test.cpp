@@ -103,10 +103,13 @@ const Refusal kRefusals[] = {
     {"chart", {"--bold-every", "2", "--lines", "none"}, "needs grid lines"},
     {"chart", {"--pages", "1,1;3,1"}, "\"3,1\" names no sheet"},
     {"chart", {"--pages", "1,0"}, "names no sheet"},
+    {"chart", {"--pages", "0,1"}, "names no sheet"},
+    {"chart", {"--pages", "1,3"}, "\"1,3\" names no sheet"},
     {"chart", {"--pages", "1,1;a,b"}, "\"a,b\" is malformed"},
     {"chart", {"--pages", "1;2"}, "\"1\" is malformed"},
     {"chart", {"--user-colour", "12345"}, "--user-colour"},
     {"chart", {"--seed", "-1"}, "--seed"},
+    {"chart", {"--seed", "2147483648"}, "--seed must be a whole number"},
     {"chart", {"--seed", "x"}, "--seed must be a whole number from 0 to"},
     {"chart", {"--symbols", "/no/such.ini"}, "no such file"},
     {"chart", {"--colours", "1"}, "unknown option"},
@@ -133,8 +136,10 @@ const Refusal kRefusals[] = {
     {"convert", {"--palette", "7"}, "--palette"},
     {"convert", {"--rate", "101"}, "--rate"},
     {"convert", {"--rate", "5.5"}, "--rate"},
+    {"convert", {"--rate", "-1"}, "--rate"},
     {"convert", {"--density", "10,10"}, "--density"},
     {"convert", {"--density", "10,51,10"}, "--density"},
+    {"convert", {"--density", "0,-1,0"}, "--density"},
     {"convert", {"--weights", "1,2,3"}, "--weights"},
     {"convert", {"--weights", "1,0,0,0,0,0,0,0,0,0,0,40000"}, "40000"},
     {"convert", {"--weights", "1,0,0,0,0,0,0,0,0,0,0,x"}, "\"x\""},
@@ -170,6 +175,7 @@ const Refusal kRefusals[] = {
     {"", {"report", "@dots.bmp", "@folder/", "--sheet", "5x5"}, "names no file"},
     {"", {"report", "@dots.bmp", "@folder", "--sheet", "5x5"}, "names no file"},
     {"report", {"--sheet", "0x30"}, "--sheet"},
+    {"report", {"--sheet", "3x0"}, "--sheet"},
     {"report", {"--sheet", "-3x-3"}, "--sheet"},
     {"report", {"--sheet", "30"}, "--sheet"},
     {"report", {"--sheet", "2.5x3"}, "--sheet"},
@@ -207,6 +213,7 @@ const Refusal kRefusals[] = {
     {"zigzag", {}, "usage"},
     {"zigzag", {"--strip", "5", "--offset-a", "1;2"}, "X,Y"},
     {"zigzag", {"--strip", "5", "--offset-b", "1,"}, "X,Y"},
+    {"zigzag", {"--strip", "5", "--offset-a", "-2147483649,0"}, "X,Y"},
     {"zigzag", {"--strip", "5", "--strip", "6"}, "twice"},
     {"zigzag", {"--strip", "5", "--width", "6"}, "unknown option"},
     {"", {"zigzag", "@zig.bmp", "@none.bmp", "@earlier.bmp", "--strip", "5"}, "none.bmp"},
@@ -215,6 +222,7 @@ const Refusal kRefusals[] = {
     // stickers
     {"", {"stickers", "@o.pdf"}, "expected OUT.pdf and at least one PICTURE"},
     {"stickers", {"--size", "0x10"}, "--size"},
+    {"stickers", {"--size", "10x0"}, "--size"},
     {"stickers", {"--size", "10"}, "--size"},
     {"stickers",
      {"--size", "211x10"},
@@ -317,13 +325,17 @@ TEST_F(Refusals, EveryCommandPrintsItsUsageOnHelp) {
 }
 
 // Each limit itself is accepted: the margin, the cell and the sheet that just fit, the
-// smallest resize, a strip as wide as the pictures, a bold line on every line.
+// smallest resize, a strip as wide as the pictures, a bold line on every line, the largest
+// seed, the lowest offset, the ends of the rate and the density.
 TEST_F(Refusals, TheLimitsThemselvesAreAccepted) {
     const std::pair<const char*, QStringList> cases[] = {
         {"chart", {"--margin", "50"}},
         {"chart", {"--margin", "0", "--cell", "99x103"}},
         {"chart", {"--margin", "0", "--portrait", "--cell", "70x10"}},
         {"chart", {"--bold-every", "1"}},
+        {"chart", {"--seed", "2147483647"}},
+        {"convert", {"--rate", "0", "--density", "50,0,50"}},
+        {"convert", {"--rate", "100"}},
         {"chart on", {"--sheet", "199x283", "--portrait"}},
         {"chart on", {"--sheet", "286x196"}},
         {"stickers", {"--margin", "50"}},
@@ -331,6 +343,7 @@ TEST_F(Refusals, TheLimitsThemselvesAreAccepted) {
         {"stickers", {"--size", "297x210", "--landscape", "--margin", "0"}},
         {"edit", {"resize=20x20"}},
         {"zigzag", {"--strip", "20"}},
+        {"zigzag", {"--strip", "20", "--offset-a", "-2147483648,0"}},
     };
     for (const auto& [base, args] : cases) {
         const auto run = test::runCli(expand(baseArgs(base) + args));
