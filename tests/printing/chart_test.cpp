@@ -157,9 +157,9 @@ TEST(ChartLayout, LargestCellPageListAndChecks) {
     EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {2, 2}, options({2, 2}), noMeasure));
 }
 
-// Over sheets, orientations and margins: every dot of a picture of 2 x 2 full sheets is
-// on its page, and everything of every page (cover and legend too) lies inside the
-// printable area.
+// Over sheets, orientations and margins: every dot of a picture of 2 x 2 sheets, three of
+// them partial, is on its page, and everything of every page (cover and legend too) lies
+// inside the printable area.
 TEST(ChartLayout, EveryDotIsOnItsPageInsideThePrintableArea) {
     for (const SheetSize sheet : {SheetSize{30, 30}, SheetSize{40, 30}, SheetSize{7, 3}}) {
         for (const auto orientation : {PageOrientation::Landscape, PageOrientation::Portrait}) {
@@ -173,7 +173,8 @@ TEST(ChartLayout, EveryDotIsOnItsPageInsideThePrintableArea) {
                 o.printableMm = chartPageSizeMm(orientation) - QSizeF(2 * margin, 2 * margin);
                 o.cell = largestCellSize(sheet, printableAreaMm(o), labelHeightMm(fixedMeasure));
                 o.lines = o.cover = o.legend = true;
-                auto plan = f.plan(filledBuffer(2 * sheet.width, 2 * sheet.height, R), sheet, o);
+                auto plan =
+                    f.plan(filledBuffer(2 * sheet.width - 1, 2 * sheet.height - 1, R), sheet, o);
                 ASSERT_TRUE(plan.ok()) << plan.error();
                 ASSERT_EQ(plan->pages.size(), 6u);  // cover, four sheets, legend
                 // Corners, so that lines (boxes without area) count too.
@@ -196,16 +197,23 @@ TEST(ChartLayout, EveryDotIsOnItsPageInsideThePrintableArea) {
                         }
                     }
                 }
-                for (size_t p = 1; p <= 4; ++p) {
-                    // The label and one 赤 per dot, each in a cell of its own.
+                // The sheets (1,1) and (1,2) are full across, (1,1) and (2,1) full down; the
+                // others one dot short. Each has the whole grid, the label and one 赤 per dot,
+                // each in a cell of its own within its part of the grid.
+                for (int p = 1; p <= 4; ++p) {
+                    const int across = sheet.width - (p + 1) % 2, down = sheet.height - p / 3;
+                    EXPECT_EQ(itemsOf<LineItem>(plan->pages[p]).size(),
+                              static_cast<size_t>(sheet.width + sheet.height + 2));
                     const auto texts = itemsOf<TextItem>(plan->pages[p]);
-                    ASSERT_EQ(texts.size(), 1u + sheet.width * sheet.height);
+                    ASSERT_EQ(texts.size(), 1u + across * down);
                     std::set<std::pair<int, int>> cells;
                     for (size_t i = 1; i < texts.size(); ++i) {
                         EXPECT_EQ(texts[i].text, "赤");
-                        cells.emplace(
-                            static_cast<int>(texts[i].position.x() / o.cell.width),
-                            static_cast<int>((texts[i].position.y() - 4) / o.cell.height));
+                        const int dx = static_cast<int>(texts[i].position.x() / o.cell.width);
+                        const int dy =
+                            static_cast<int>((texts[i].position.y() - 4) / o.cell.height);
+                        EXPECT_TRUE(dx < across && dy < down) << dx << "," << dy;
+                        cells.emplace(dx, dy);
                     }
                     EXPECT_EQ(cells.size(), texts.size() - 1);
                 }
@@ -359,29 +367,6 @@ TEST(ChartPlan, FilledCellsTakeTheirDotsColourWithTextThatReads) {
     EXPECT_TRUE(itemsOf<FilledRectItem>(f.plan(dots, {4, 1}, o)->pages[0]).empty());
 }
 
-TEST(ChartPlan, PartialSheetsHaveAWholeGridAndCheckedSheetsArePicked) {
-    Fixture f;
-    // Three sheets of 2 x 2 across a 5 x 2 picture; the last is partial and all white.
-    const PixelBuffer picture = makeBuffer({{B, B, W, W, W}, {B, B, R, W, W}});
-    ChartOptions o = options({2, 2});
-    auto plan = f.plan(picture, {2, 2}, o);
-    ASSERT_TRUE(plan);
-    ASSERT_EQ(plan->pages.size(), 3u);
-    const Page& partial = plan->pages[2];
-    EXPECT_EQ(itemsOf<LineItem>(partial).size(), 6u);
-    const auto texts = itemsOf<TextItem>(partial);
-    ASSERT_EQ(textsOf(partial), QStringList({"(3,1)", "白", "白"}));
-    EXPECT_LT(texts[1].position.x(), o.cell.width);
-    EXPECT_LT(texts[2].position.x(), o.cell.width);
-    EXPECT_GT(texts[2].position.y(), 4 + o.cell.height);
-    o.printOnlyChecked = o.skipWhitePages = true;
-    o.checkedPages = {false, true, true};
-    plan = f.plan(picture, {2, 2}, o);
-    ASSERT_TRUE(plan);
-    ASSERT_EQ(plan->pages.size(), 1u);
-    EXPECT_EQ(textsOf(plan->pages[0]).front(), "(2,1)");
-}
-
 TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     Fixture f;
     f.symbols.colours[0].pictures[1] = {"red.bmp", true};
@@ -512,14 +497,21 @@ TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
         bool cover, legend, skipWhite;
         std::vector<bool> checked;  // empty: every sheet
         int64_t pages;
+        const char* sheets;  // the labels of the sheets made
     } cases[] = {
-        {"every sheet", false, false, false, {}, 6},
-        {"cover and legend", true, true, false, {}, 8},
-        {"white sheets left out", false, false, true, {}, 4},
-        {"checked sheets", false, true, false, {true, false, true, false, false, true}, 4},
-        {"checked and white", true, false, true, {false, false, false, false, true, true}, 1},
-        {"nothing at all", false, false, true, {false, false, false, false, true}, 0},
-        {"nothing checked", false, false, false, {false}, 0},
+        {"every sheet", false, false, false, {}, 6, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
+        {"cover and legend", true, true, false, {}, 8, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
+        {"white sheets left out", false, false, true, {}, 4, "(1,1)(2,1)(3,1)(1,2)"},
+        {"checked sheets",
+         false,
+         true,
+         false,
+         {true, false, true, false, false, true},
+         4,
+         "(1,1)(3,1)(3,2)"},
+        {"checked and white", true, false, true, {false, true, false, true, true}, 3, "(2,1)(1,2)"},
+        {"nothing at all", false, false, true, {false, false, false, false, true}, 0, ""},
+        {"nothing checked", false, false, false, {false}, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -535,9 +527,14 @@ TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
         ASSERT_TRUE(pages) << pages.error();
         EXPECT_EQ(pages->pageCount(), c.pages);
         int64_t made = 0;
-        while (pages->next())
+        QString sheets;
+        while (auto page = pages->next()) {
             ++made;
+            if (const QString first = textsOf(*page).value(0); first.startsWith(u'('))
+                sheets += first;
+        }
         EXPECT_EQ(made, c.pages);
+        EXPECT_EQ(sheets, c.sheets);
         EXPECT_FALSE(pages->next());
         auto plan = Fixture().plan(fourColours(), {2, 2}, o);
         ASSERT_TRUE(plan);
