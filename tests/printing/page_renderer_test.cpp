@@ -21,16 +21,12 @@ namespace {
 
 constexpr double kDpi = 254.0;  // 10 pixels per mm
 
-bool dark(QRgb p) {
-    return qGray(p) < 128;
-}
-
 // Dark pixels of the image inside [x0, x1) x [y0, y1).
 int darkPixels(const QImage& image, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x)
-            n += dark(image.pixel(x, y)) ? 1 : 0;
+            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
     }
     return n;
 }
