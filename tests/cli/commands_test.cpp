@@ -63,11 +63,7 @@ TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
 }
 
 TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
-    // 100 x 70 in 30 x 30 sheets: 4 x 3 sheets.
-    PixelBuffer big = test::filledBuffer(100, 70, 0);
-    for (int y = 0; y < 70; ++y)
-        for (int x = 0; x < 100; ++x)
-            big.at(x, y) = makePixel(x * 2, y * 3, 128);
+    const PixelBuffer big = shaded(100, 70, 2);  // in 30 x 30 sheets: 4 x 3 sheets
     const QString base = path("chart");
     const auto run = runCli({"convert", save("big.bmp", big), path("dots.bmp"), "--palette", "16",
                              "--rate", "90", "--sheet", "30x30", "--report", base});
@@ -79,52 +75,51 @@ TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
     EXPECT_EQ(load(path("dots.bmp")), load(base + ".bmp"));
 }
 
-class ReportCommand : public test::CliFolder {
-  protected:
+// The layout of the report files is the report tests'; here, what the flags put in them.
+TEST_F(Commands, ReportFillsTheSettingsLineFromItsFlagsAndWarnsAboutForeignDots) {
     // 5 x 3: a black and white chequerboard with the dot (4, 2) in the colour 0A141E.
-    void SetUp() override {
-        CliFolder::SetUp();
-        picture = test::tableColours(5, 3, [](int x, int y) { return (x + y) % 2; });
-        picture.at(4, 2) = makePixel(0x0A, 0x14, 0x1E);
-        input = save("converted.bmp", picture);
+    PixelBuffer picture = test::tableColours(5, 3, [](int x, int y) { return (x + y) % 2; });
+    picture.at(4, 2) = makePixel(0x0A, 0x14, 0x1E);
+    const QString input = save("converted.bmp", picture);
+    const struct {
+        QStringList flags;
+        int lines;
+        const char *settings, *last, *csvLast;
+    } cases[] = {
+        // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
+        {{"--sheet", "3x2"},
+         19,
+         "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%",
+         "黒＝7,白＝7,橙＝1,",
+         "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0"},
+        // With it as the user colour, it is counted as 自.
+        {{"--sheet", "5x3", "--space", "ycc", "--rate", "50", "--method", "jjn", "--density",
+          "1,20,50", "--user-colour", "0a141e", "--palette", "18"},
+         8,
+         "YCC[50]7)5)3)5)7)5)3)1)3)5)3)1)R10%G200%B500%",
+         "黒＝7,白＝7,自＝1,",
+         "1,1,7,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        const auto run = runCli(QStringList{"report", input, path("cat")} + c.flags);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"),
+                  c.lines == 19)
+            << run.err.toStdString();
+        auto text = readTextLines(path("cat.txt"));
+        auto csv = readTextLines(path("cat.csv"));
+        ASSERT_TRUE(text.ok() && csv.ok());
+        ASSERT_EQ(text->size(), c.lines);
+        EXPECT_EQ(text->first(), c.settings);
+        EXPECT_EQ(text->last(), QString::fromUtf8(c.last));
+        EXPECT_EQ(csv->first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
+        EXPECT_EQ(csv->last(), c.csvLast);
+        EXPECT_EQ(load(path("cat.bmp")), picture);
     }
-    QStringList lines(const QString& extension) const {
-        auto read = readTextLines(path("cat") + extension);
-        EXPECT_TRUE(read.ok());
-        return read.ok() ? *read : QStringList();
-    }
-    PixelBuffer picture;
-    QString input;
-};
-
-// The layout of the files is the report tests'; here, what the flags put in them.
-TEST_F(ReportCommand, TheDefaultSettingsLineAndTheWarningAboutForeignDots) {
-    const auto run = runCli({"report", input, path("cat"), "--sheet", "3x2"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"))
-        << run.err.toStdString();
-    const QStringList text = lines(".txt");
-    ASSERT_EQ(text.size(), 19);
-    EXPECT_EQ(text.first(), "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
-    // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
-    EXPECT_EQ(text.last(), "黒＝7,白＝7,橙＝1,");
-    EXPECT_EQ(lines(".csv").first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
-    EXPECT_EQ(lines(".csv").last(), "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0");
-    EXPECT_EQ(load(path("cat.bmp")), picture);
-}
-
-TEST_F(ReportCommand, ConversionFlagsFillTheSettingsLineAndTheUserColourIsCounted) {
-    const auto run = runCli({"report", input, path("cat"), "--sheet", "5x3", "--space", "ycc",
-                             "--rate", "50", "--method", "jjn", "--density", "1,20,50",
-                             "--user-colour", "0a141e", "--palette", "18"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList text = lines(".txt");
-    ASSERT_EQ(text.size(), 8);
-    EXPECT_EQ(text.first(), "YCC[50]7)5)3)5)7)5)3)1)3)5)3)1)R10%G200%B500%");
-    EXPECT_EQ(text[2], "黒白黒白黒");
-    EXPECT_EQ(text[4], "黒白黒白自");
-    EXPECT_EQ(text.last(), "黒＝7,白＝7,自＝1,");
-    EXPECT_EQ(lines(".csv").last(), "1,1,7,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1");
+    auto text = readTextLines(path("cat.txt"));
+    EXPECT_EQ(text->at(2), "黒白黒白黒");
+    EXPECT_EQ(text->at(4), "黒白黒白自");
 }
 
 TEST_F(Commands, EditAppliesEveryOperationInOrder) {
@@ -196,41 +191,41 @@ TEST_F(Commands, SortListsEachPictureInOrderAndNamesTheUnreadable) {
     EXPECT_EQ(runCli({"sort", red}).exitCode, 0);
 }
 
-TEST_F(Commands, ColourSetsListTheSetsAndTheBindingsOfOne) {
+// A colour set's beads: listed by colour-sets, the only colours of a photograph converted
+// in the set (by its id, or by the window's ColourSet.ini with the automatic binding), and
+// named in the report's beads file and the chart's legend.
+TEST_F(Commands, AColourSetsBeadsAreListedUsedCountedAndNamed) {
     const auto list = runCli({"colour-sets"});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     const QStringList rows = list.out.split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(rows.size(), 15);
     EXPECT_TRUE(rows.contains("hama\tHama midi (5 mm)\t92")) << list.out.toStdString();
-    const auto hama = runCli({"colour-sets", "hama", "--user-colour", "FF0000"});
-    ASSERT_EQ(hama.exitCode, 0) << hama.err.toStdString();
-    const QStringList bound = hama.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList bound = runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(bound.size(), 18);
     EXPECT_EQ(bound[0], "0\t黒\tH18\tBlack\t" + bound[0].section('\t', 4));
     // 自 is the nearest free bead to the user colour: a red, not the grey of 808080.
-    EXPECT_NE(bound[17], runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts)[17]);
-}
-
-TEST_F(Commands, AConversionInASetIsDrawnOnlyInItsBeads) {
-    const QString input = save("in.bmp", test::randomPicture(40, 30, 11));
+    const auto red = runCli({"colour-sets", "hama", "--user-colour", "FF0000"});
+    EXPECT_NE(red.out.split('\n', Qt::SkipEmptyParts).value(17), bound[17]);
     std::set<QString> beads;
-    for (const QString& row : runCli({"colour-sets", "perler"}).out.split('\n', Qt::SkipEmptyParts))
+    for (const QString& row : bound)
         beads.insert(row.section('\t', 4));
-    // The window's file with the automatic binding converts as --colour-set does.
     const auto lines = loadProductLines(beadColourFolder({}));
-    const ProductLine* perler = findProductLine(lines, "perler");
-    ASSERT_NE(perler, nullptr);
+    const ProductLine* hama = findProductLine(lines, "hama");
+    ASSERT_NE(hama, nullptr);
     const QString file = path("ColourSet.ini");
-    ASSERT_TRUE(writeTextLines(
-                    file, colourSetLines(
-                              {"perler", automaticBinding(perler->beads, {128, 128, 128})}, perler))
-                    .ok());
+    ASSERT_TRUE(
+        writeTextLines(
+            file, colourSetLines({"hama", automaticBinding(hama->beads, {128, 128, 128})}, hama))
+            .ok());
+    const QString dots = path("colour-set.bmp");
     for (const QStringList& set :
-         {QStringList{"--colour-set", "perler"}, QStringList{"--colour-set-file", file}}) {
+         {QStringList{"--colour-set", "hama"}, QStringList{"--colour-set-file", file}}) {
         SCOPED_TRACE(set.join(' ').toStdString());
         const QString output = path(set[0].mid(2) + ".bmp");
-        const auto run = runCli(
-            QStringList{"convert", input, output, "--palette", "18", "--space", "cie"} + set);
+        const auto run =
+            runCli(QStringList{"convert", KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg", output,
+                               "--palette", "18", "--space", "cie"} +
+                   set);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         const PixelBuffer result = load(output);
         std::set<QString> used;
@@ -241,35 +236,25 @@ TEST_F(Commands, AConversionInASetIsDrawnOnlyInItsBeads) {
         EXPECT_TRUE(std::includes(beads.begin(), beads.end(), used.begin(), used.end()));
         EXPECT_GT(used.size(), 8u);
     }
-    EXPECT_EQ(test::readBytes(path("colour-set.bmp")),
-              test::readBytes(path("colour-set-file.bmp")));
-}
-
-TEST_F(Commands, ThePhotographsBeadsFileAndLegendNameTheBeads) {
-    const QString dots = path("cat.bmp");
-    ASSERT_EQ(runCli({"convert", KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg", dots, "--palette",
-                      "18", "--colour-set", "hama"})
-                  .exitCode,
-              0);
+    EXPECT_EQ(test::readBytes(dots), test::readBytes(path("colour-set-file.bmp")));
+    // The beads file: each bead of the set with its count and the sheets it is on.
     const auto report =
         runCli({"report", dots, path("r"), "--sheet", "40x40", "--colour-set", "hama"});
     ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
     for (const char* ext : {".txt", ".csv", ".bmp"})
         EXPECT_TRUE(QFile::exists(path(QStringLiteral("r") + ext))) << ext;
-    auto lines = readTextLines(path("r_beads.csv"));
-    ASSERT_TRUE(lines.ok()) << lines.error();
-    ASSERT_GE(lines->size(), 2);
-    EXPECT_EQ(lines->first(), QStringLiteral("番号,色,ｺｰﾄﾞ,ﾋﾞｰｽﾞ,数,枚数"));
-    const QStringList bindings =
-        runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts);
+    auto beadLines = readTextLines(path("r_beads.csv"));
+    ASSERT_TRUE(beadLines.ok()) << beadLines.error();
+    ASSERT_GE(beadLines->size(), 2);
+    EXPECT_EQ(beadLines->first(), QStringLiteral("番号,色,ｺｰﾄﾞ,ﾋﾞｰｽﾞ,数,枚数"));
     const PixelBuffer picture = load(dots);
     const int sheets = ((picture.width() + 39) / 40) * ((picture.height() + 39) / 40);
     int64_t total = 0;
     QStringList codes;
-    for (const QString& line : lines->mid(1)) {
+    for (const QString& line : beadLines->mid(1)) {
         const QStringList f = line.split(',');
         ASSERT_EQ(f.size(), 6) << line.toStdString();
-        EXPECT_EQ(f.mid(1, 3), bindings[f[0].toInt()].split('\t').mid(1, 3));
+        EXPECT_EQ(f.mid(1, 3), bound[f[0].toInt()].split('\t').mid(1, 3));
         EXPECT_GE(f[5].toInt(), 1);
         EXPECT_LE(f[5].toInt(), sheets);
         total += f[4].toLongLong();

@@ -1,10 +1,14 @@
 // Every kirimo-cli command refuses what it cannot do with one message that says why, the
-// exit status for it, and the folder left byte for byte as it was.
+// exit status for it, and the folder left byte for byte as it was; it never writes over
+// what is not a plain file of its own, nor over its inputs, and accepts its limits
+// themselves.
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <QProcess>
 #include <random>
 
 #include "cli/cli_test.h"
@@ -29,7 +33,14 @@ class Refusals : public test::CliFolder {
         ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
         ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
         ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.jpg")).constData(), 0600), 0);
+        ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.bmp")).constData(), 0600), 0);
         ASSERT_EQ(symlink("loop", QFile::encodeName(path("loop")).constData()), 0);
+        ASSERT_TRUE(QFile::link("/dev/null", path("device.bmp")));
+        ASSERT_TRUE(QFile::link(path("in.bmp"), path("alias.bmp")));
+        ASSERT_EQ(link(QFile::encodeName(path("in.bmp")).constData(),
+                       QFile::encodeName(path("hard.bmp")).constData()),
+                  0);
+        ASSERT_TRUE(QFile::copy(path("dots.bmp"), path("c(2,1).bmp")));
         const QByteArray bmp = test::readBytes(path("in.bmp"));
         ASSERT_TRUE(test::writeBytes(path("cut.bmp"), bmp.left(100)));
         ASSERT_TRUE(test::writeBytes(path("broken.jpg"), test::readBytes(path("a.bmp")).left(20)));
@@ -44,10 +55,16 @@ class Refusals : public test::CliFolder {
             byte = static_cast<char>(random());
         ASSERT_TRUE(test::writeBytes(path("garbage.ini"), garbage));
     }
+    // "@name" stands for the file `name` of the test's folder.
+    QStringList expand(const QStringList& args) const {
+        QStringList expanded;
+        for (const QString& arg : args)
+            expanded << (arg.startsWith('@') ? path(arg.mid(1)) : arg);
+        return expanded;
+    }
 };
 
-// Each run is a base (the command with its usual files, "@name" standing for the file `name`
-// of the test's folder) and the arguments after it.
+// Each run is a base (the command with its usual files) and the arguments after it.
 QStringList baseArgs(const QString& base) {
     static const std::map<QString, QStringList> bases = {
         {"", {}},
@@ -74,10 +91,11 @@ const Refusal kRefusals[] = {
     // chart: sheets, cells and flags
     {"chart", {"--cell", "0x500"}, "区切り線が引けません"},
     {"chart", {"--margin", "0", "--cell", "100x5"}, "横がはみ出ます"},
-    {"chart", {"--margin", "0", "--cell", "99x106"}, "縦がはみ出ます"},
+    {"chart", {"--margin", "0", "--cell", "99x104"}, "縦がはみ出ます"},
     {"chart", {"--margin", "0", "--portrait", "--cell", "71x10"}, "横がはみ出ます"},
     {"chart", {"--cell", "99x10"}, "横がはみ出ます"},
     {"chart", {"--margin", "51"}, "--margin must be a whole number"},
+    {"chart", {"--margin", "-1"}, "--margin must be a whole number"},
     {"chart on", {"--sheet", "0x2"}, "--sheet"},
     {"chart", {"--cell", "2.5x3"}, "--cell"},
     {"chart", {"--lines", "wavy"}, "--lines"},
@@ -85,10 +103,13 @@ const Refusal kRefusals[] = {
     {"chart", {"--bold-every", "2", "--lines", "none"}, "needs grid lines"},
     {"chart", {"--pages", "1,1;3,1"}, "\"3,1\" names no sheet"},
     {"chart", {"--pages", "1,0"}, "names no sheet"},
+    {"chart", {"--pages", "0,1"}, "names no sheet"},
+    {"chart", {"--pages", "1,3"}, "\"1,3\" names no sheet"},
     {"chart", {"--pages", "1,1;a,b"}, "\"a,b\" is malformed"},
     {"chart", {"--pages", "1;2"}, "\"1\" is malformed"},
     {"chart", {"--user-colour", "12345"}, "--user-colour"},
     {"chart", {"--seed", "-1"}, "--seed"},
+    {"chart", {"--seed", "2147483648"}, "--seed must be a whole number"},
     {"chart", {"--seed", "x"}, "--seed must be a whole number from 0 to"},
     {"chart", {"--symbols", "/no/such.ini"}, "no such file"},
     {"chart", {"--colours", "1"}, "unknown option"},
@@ -115,8 +136,10 @@ const Refusal kRefusals[] = {
     {"convert", {"--palette", "7"}, "--palette"},
     {"convert", {"--rate", "101"}, "--rate"},
     {"convert", {"--rate", "5.5"}, "--rate"},
+    {"convert", {"--rate", "-1"}, "--rate"},
     {"convert", {"--density", "10,10"}, "--density"},
     {"convert", {"--density", "10,51,10"}, "--density"},
+    {"convert", {"--density", "0,-1,0"}, "--density"},
     {"convert", {"--weights", "1,2,3"}, "--weights"},
     {"convert", {"--weights", "1,0,0,0,0,0,0,0,0,0,0,40000"}, "40000"},
     {"convert", {"--weights", "1,0,0,0,0,0,0,0,0,0,0,x"}, "\"x\""},
@@ -144,11 +167,15 @@ const Refusal kRefusals[] = {
     {"", {"convert", "@loop", "@o.bmp"}, "too many levels of symbolic links"},
     {"", {"convert", "@empty.bmp", "@o.bmp"}, "as a picture: the file is empty"},
     {"", {"edit", "@cut.bmp", "@o.bmp", "flip"}, "ends early"},
+    // an output that is an input, whatever its name
+    {"", {"chart-images", "@c(2,1).bmp", "@c", "--sheet", "3x2"}, "it is the input"},
+    {"", {"report", "@in.bmp", "@in", "--sheet", "2x2"}, "it is the input"},
     // report
     {"", {"report", "@dots.bmp", "", "--sheet", "5x5"}, "names no file"},
     {"", {"report", "@dots.bmp", "@folder/", "--sheet", "5x5"}, "names no file"},
     {"", {"report", "@dots.bmp", "@folder", "--sheet", "5x5"}, "names no file"},
     {"report", {"--sheet", "0x30"}, "--sheet"},
+    {"report", {"--sheet", "3x0"}, "--sheet"},
     {"report", {"--sheet", "-3x-3"}, "--sheet"},
     {"report", {"--sheet", "30"}, "--sheet"},
     {"report", {"--sheet", "2.5x3"}, "--sheet"},
@@ -186,6 +213,7 @@ const Refusal kRefusals[] = {
     {"zigzag", {}, "usage"},
     {"zigzag", {"--strip", "5", "--offset-a", "1;2"}, "X,Y"},
     {"zigzag", {"--strip", "5", "--offset-b", "1,"}, "X,Y"},
+    {"zigzag", {"--strip", "5", "--offset-a", "-2147483649,0"}, "X,Y"},
     {"zigzag", {"--strip", "5", "--strip", "6"}, "twice"},
     {"zigzag", {"--strip", "5", "--width", "6"}, "unknown option"},
     {"", {"zigzag", "@zig.bmp", "@none.bmp", "@earlier.bmp", "--strip", "5"}, "none.bmp"},
@@ -194,6 +222,7 @@ const Refusal kRefusals[] = {
     // stickers
     {"", {"stickers", "@o.pdf"}, "expected OUT.pdf and at least one PICTURE"},
     {"stickers", {"--size", "0x10"}, "--size"},
+    {"stickers", {"--size", "10x0"}, "--size"},
     {"stickers", {"--size", "10"}, "--size"},
     {"stickers",
      {"--size", "211x10"},
@@ -202,6 +231,9 @@ const Refusal kRefusals[] = {
     {"stickers", {"--sheets", "0"}, "--sheets"},
     {"stickers", {"--sheets", "x"}, "--sheets"},
     {"stickers", {"--frame"}, "--frame"},
+    {"stickers", {"--margin", "51"}, "from 0 to 50"},
+    {"stickers", {"--size", "200x10"}, "(199x286 mm)"},
+    {"stickers", {"--size", "10x287"}, "(199x286 mm)"},
     {"stickers", {"@missing.bmp"}, "missing.bmp"},
     {"stickers", {"@broken.jpg"}, "broken.jpg"},
     {"stickers", {"--sheets", "10001"}, "would have 10001 pages, more than the 10000"},
@@ -215,10 +247,23 @@ const Refusal kRefusals[] = {
 };
 
 TEST_F(Refusals, OneMessageTheStatusAndNothingWritten) {
-    for (const Refusal& c : kRefusals) {
-        QStringList args;
-        for (const QString& arg : baseArgs(c.base) + c.args)
-            args << (arg.startsWith('@') ? path(arg.mid(1)) : arg);
+    std::vector<Refusal> all(std::begin(kRefusals), std::end(kRefusals));
+    // Each command with its output put in the place of a device, a FIFO or its input.
+    for (const auto& [target, says] : {std::pair{"@fifo.bmp", "not a regular file"},
+                                       {"@device.bmp", "not a regular file"},
+                                       {"@in.bmp", "it is the input"},
+                                       {"@alias.bmp", "it is the input"},
+                                       {"@hard.bmp", "it is the input"},
+                                       {"@./in.bmp", "it is the input"}}) {
+        for (const QStringList& args : {QStringList{"convert", "@in.bmp", target},
+                                        {"edit", "@in.bmp", target, "flip"},
+                                        {"zigzag", "@in.bmp", "@zig.bmp", target, "--strip", "1"},
+                                        {"chart", "@in.bmp", target, "--sheet", "6x4"},
+                                        {"stickers", target, "@in.bmp"}})
+            all.push_back({"", args, says});
+    }
+    for (const Refusal& c : all) {
+        const QStringList args = expand(baseArgs(c.base) + c.args);
         SCOPED_TRACE(args.join(' ').toStdString());
         const auto before = contents();
         const auto run = test::runCli(args);
@@ -279,21 +324,79 @@ TEST_F(Refusals, EveryCommandPrintsItsUsageOnHelp) {
     }
 }
 
-TEST_F(Refusals, AFullDiskIsNamed) {
-    // A small memory file system of its own, where the user may mount one.
-    const QString mount = path("small");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("small"));
+// Each limit itself is accepted: the margin, the cell and the sheet that just fit, the
+// smallest resize, a strip as wide as the pictures, a bold line on every line, the largest
+// seed, the lowest offset, the ends of the rate and the density.
+TEST_F(Refusals, TheLimitsThemselvesAreAccepted) {
+    const std::pair<const char*, QStringList> cases[] = {
+        {"chart", {"--margin", "50"}},
+        {"chart", {"--margin", "0", "--cell", "99x103"}},
+        {"chart", {"--margin", "0", "--portrait", "--cell", "70x10"}},
+        {"chart", {"--bold-every", "1"}},
+        {"chart", {"--seed", "2147483647"}},
+        {"convert", {"--rate", "0", "--density", "50,0,50"}},
+        {"convert", {"--rate", "100"}},
+        {"chart on", {"--sheet", "199x283", "--portrait"}},
+        {"chart on", {"--sheet", "286x196"}},
+        {"stickers", {"--margin", "50"}},
+        {"stickers", {"--size", "199x286"}},
+        {"stickers", {"--size", "297x210", "--landscape", "--margin", "0"}},
+        {"edit", {"resize=20x20"}},
+        {"zigzag", {"--strip", "20"}},
+        {"zigzag", {"--strip", "20", "--offset-a", "-2147483648,0"}},
+    };
+    for (const auto& [base, args] : cases) {
+        const auto run = test::runCli(expand(baseArgs(base) + args));
+        EXPECT_EQ(run.exitCode, 0)
+            << base << " " << args.join(' ').toStdString() << ": " << run.err.toStdString();
+    }
+}
+
+// On a full disk a run says so with status 1: a PDF that could not be written whole
+// leaves the earlier file, and a report the dot picture written before it.
+TEST_F(Refusals, AFullDiskIsNamedAndTheEarlierFileStays) {
+    const QString full = path("full");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("full"));
+    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const QString pdf = full + "/o.pdf";
+    test::writeBytes(pdf, "%PDF-1.4 a good chart");
+    const QList<QStringList> runs = {
+        {"chart", path("zig.bmp"), pdf, "--sheet", "2x2"},
+        {"stickers", pdf, path("a.bmp"), "--sheets", "20"},
+        {"convert", path("in.bmp"), full + "/out.bmp", "--sheet", "1x1", "--report", full + "/r"},
+    };
+    QList<test::CliRun> results;
+    for (const QStringList& args : runs)
+        results << test::runCli(args);
+    const QByteArray kept = test::readBytes(pdf);
+    const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
+    ::umount(QFile::encodeName(full).constData());
+    for (const test::CliRun& run : results) {
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("the disk is full")) << run.err.toStdString();
+    }
+    EXPECT_EQ(kept, "%PDF-1.4 a good chart");
+    EXPECT_EQ(left, QStringList({"o.pdf", "out.bmp"}));
+}
+
+TEST_F(Refusals, NamesThatAreNotUtf8ReachTheFileSystemAsTheyWere) {
+    // The names are made by the shell from octal escapes: CP932 for 猫 in, 0xFF out.
     QProcess shell;
-    shell.start("unshare", {"-rm", "sh", "-c",
-                            "mount -t tmpfs -o size=64k none \"$1\" || exit 77; shift; \"$@\"",
-                            "sh", mount, QStringLiteral(KIRIMO_CLI_PATH), "convert", path("in.bmp"),
-                            mount + "/out.bmp", "--sheet", "1x1", "--report", mount + "/r"});
+    shell.setWorkingDirectory(dir.path());
+    shell.start("/bin/sh", {"-c",
+                            "cp in.bmp \"$(printf 'in\\224\\114.bmp')\" && \"$0\" convert "
+                            "\"$(printf 'in\\224\\114.bmp')\" \"$(printf 'out\\377.bmp')\"",
+                            QStringLiteral(KIRIMO_CLI_PATH)});
     ASSERT_TRUE(shell.waitForFinished(60000));
-    if (shell.exitCode() == 77 || shell.error() == QProcess::FailedToStart)
-        GTEST_SKIP() << "no mount namespace here";
-    const QString err = QString::fromUtf8(shell.readAllStandardError());
-    EXPECT_EQ(shell.exitCode(), 1) << err.toStdString();
-    EXPECT_TRUE(err.contains("the disk is full")) << err.toStdString();
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    struct stat info {};
+    const QByteArray folder = QFile::encodeName(dir.path());
+    EXPECT_EQ(::stat((folder + "/out\xFF.bmp").constData(), &info), 0);
+    EXPECT_NE(::stat((folder + "/out\xEF\xBF\xBD.bmp").constData(), &info), 0);
+    // QDir cannot name them to remove them.
+    ::unlink((folder + "/out\xFF.bmp").constData());
+    ::unlink((folder + "/in\x94\x4C.bmp").constData());
 }
 
 }  // namespace

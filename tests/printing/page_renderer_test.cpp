@@ -21,16 +21,12 @@ namespace {
 
 constexpr double kDpi = 254.0;  // 10 pixels per mm
 
-bool dark(QRgb p) {
-    return qGray(p) < 128;
-}
-
 // Dark pixels of the image inside [x0, x1) x [y0, y1).
 int darkPixels(const QImage& image, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x)
-            n += dark(image.pixel(x, y)) ? 1 : 0;
+            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
     }
     return n;
 }
@@ -124,19 +120,6 @@ TEST(PageRenderer, PdfPagesKeepPicturesLosslessAndTextInPlace) {
     expectSamePixels(QImage(dir.filePath("img-000.png")), checkerPicture());
 }
 
-TEST(PageRenderer, PdfWithoutPagesOrInAMissingFolderWritesNothing) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("none.pdf");
-    EXPECT_FALSE(writePlanPdf(PagePlan{}, path, "t"));
-    EXPECT_FALSE(QFile::exists(path));
-    PagePlan plan;
-    plan.pages.resize(1);
-    EXPECT_FALSE(writePlanPdf(plan, dir.filePath("no/such/folder.pdf"), "t"));
-    // A plan without pages opens no device.
-    QPdfWriter writer(path);
-    EXPECT_TRUE(renderPlan(PagePlan{}, writer));
-}
-
 // Takes `room` bytes, then fails every write as a full disk does.
 class FullDevice : public QIODevice {
   public:
@@ -206,9 +189,17 @@ TEST(PageRenderer, PdfIsWrittenAsPagesComeAndAFailedWriteStopsIt) {
     }
 }
 
-TEST(PageRenderer, StreamedPdfReplacesAFileOnlyWhenWhole) {
+// A PDF without pages, or one that cannot be written, replaces nothing; a whole one does.
+TEST(PageRenderer, APdfReplacesAFileOnlyWhenWhole) {
     QTemporaryDir dir;
     const QString path = dir.filePath("chart.pdf");
+    EXPECT_FALSE(writePlanPdf(PagePlan{}, path, "t"));
+    EXPECT_FALSE(QFile::exists(path));
+    PagePlan plan;
+    plan.pages.resize(1);
+    EXPECT_FALSE(writePlanPdf(plan, dir.filePath("no/such/folder.pdf"), "t"));
+    QPdfWriter writer(dir.filePath("unopened.pdf"));
+    EXPECT_TRUE(renderPlan(PagePlan{}, writer));  // a plan without pages opens no device
     ASSERT_TRUE(test::writeBytes(path, "earlier"));
     CountingPages none(0);
     EXPECT_FALSE(writePagesPdf(none, path, "t"));

@@ -53,6 +53,12 @@ TEST(ReportNaming, TheAutomaticBaseAppendsTheSecondsAndSkipsTakenNames) {
     ASSERT_TRUE(base.ok());
     EXPECT_EQ(*base, QStringLiteral("cat36002"));
     EXPECT_FALSE(automaticBase(target, QTime()).ok());
+    // A thousand names are tried: the last of them is found, and none after it.
+    for (int seconds = 36002; seconds < 36999; ++seconds)
+        ASSERT_TRUE(test::writeBytes(dir.filePath(QString("cat%1.txt").arg(seconds)), "x"));
+    EXPECT_EQ(*automaticBase(target, QTime(10, 0, 0)), QStringLiteral("cat36999"));
+    ASSERT_TRUE(test::writeBytes(dir.filePath("cat36999.txt"), "x"));
+    EXPECT_FALSE(automaticBase(target, QTime(10, 0, 0)).ok());
 }
 
 TEST(ReportNaming, QuestionSuccessAndSheetSizeTexts) {

@@ -1,12 +1,19 @@
-// The A4 chart as a page plan, computed with fixed text metrics and scripted random
-// numbers, without a printer.
+// The A4 chart and the chart images as page plans, computed with fixed text metrics and
+// scripted random numbers, without a printer; the images also saved as bitmaps.
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <cmath>
 #include <deque>
+#include <set>
 
 #include "core/picture_file.h"
 #include "printing/chart_extras.h"
+#include "printing/chart_images.h"
 #include "printing/chart_plan.h"
 #include "reports/report_files.h"
 #include "support/test_support.h"
@@ -20,11 +27,17 @@ using test::makeBuffer;
 constexpr Pixel B = 0x000000;  // 黒
 constexpr Pixel W = 0xFFFFFF;  // 白
 constexpr Pixel R = 0xFF0000;  // 赤
+constexpr double kMmPerPixel = 25.4 / 96;
 
 // Fixed metrics: every character 0.4 mm per point wide, a line 0.5 mm per point high, so
 // labelH = round(4.5) = 4 and the cell text at 5 points is 2 mm wide and 2.5 mm high.
 TextExtent fixedMeasure(const TextFont& font, const QString& text) {
     return {static_cast<double>(text.toUcs4().size()) * 0.4 * font.pointSize, 0.5 * font.pointSize};
+}
+
+// For the chart images: every character 12 x 16 pixels of the surface, "." 4 pixels wide.
+TextExtent fixedPixels(const TextFont&, const QString& text) {
+    return {(text == "." ? 4 : 12) * kMmPerPixel, 16 * kMmPerPixel};
 }
 
 QImage filled(QColor colour, int width, int height) {
@@ -37,6 +50,7 @@ struct Fixture {
     ColourTable table;
     SymbolSettings symbols;
     std::deque<double> draws;  // scripted random numbers; 0 once they run out
+    int drawn = 0;
     std::vector<QString> loads;
     QImage red = filled(Qt::red, 2, 2);
     QImage blue = filled(Qt::blue, 3, 1);
@@ -47,24 +61,19 @@ struct Fixture {
         }
         symbols.fontName = QStringLiteral("Symbol Font");
     }
-    ChartContext context() {
-        ChartContext c;
-        c.colourTable = &table;
-        c.symbols = &symbols;
-        c.fallbackFontFamily = QStringLiteral("Interface");
-        c.measure = fixedMeasure;
-        c.random = [this] {
-            if (draws.empty())
-                return 0.0;
-            const double r = draws.front();
-            draws.pop_front();
+    ChartContext context(TextMeasure measure = fixedMeasure) {
+        const auto random = [this] {
+            ++drawn;
+            const double r = draws.empty() ? 0.0 : draws.front();
+            if (!draws.empty())
+                draws.pop_front();
             return r;
         };
-        c.loadPicture = [this](const QString& path) {
+        const auto load = [this](const QString& path) {
             loads.push_back(path);
             return path == "red.bmp" ? red : path == "blue.bmp" ? blue : QImage();
         };
-        return c;
+        return {&table, &symbols, "Interface", std::move(measure), random, load, {}};
     }
     Result<PagePlan> plan(const PixelBuffer& picture, SheetSize sheet, const ChartOptions& o) {
         return planChart(picture, sheet, o, context());
@@ -89,6 +98,13 @@ std::vector<T> itemsOf(const Page& page) {
     return found;
 }
 
+QStringList textsOf(const Page& page) {
+    QStringList texts;
+    for (const TextItem& t : itemsOf<TextItem>(page))
+        texts << t.text;
+    return texts;
+}
+
 // 5 x 3 dots in four colours, sheets of 2 x 2: a grid of 3 x 2 sheets, (2,2) and (3,2) white.
 PixelBuffer fourColours() {
     constexpr Pixel G = 0x00FF00;  // 黄 by its packed value
@@ -99,11 +115,19 @@ TEST(ChartLayout, LargestCellPageListAndChecks) {
     // On a page without margins with a 3 mm label band; the band comes off the height.
     const QSizeF landscape = chartPageSizeMm(PageOrientation::Landscape);
     const QSizeF portrait = chartPageSizeMm(PageOrientation::Portrait);
-    EXPECT_EQ(largestCellSize({30, 20}, landscape, 3), (CellSize{9, 10}));
-    EXPECT_EQ(largestCellSize({30, 20}, portrait, 3), (CellSize{7, 14}));
-    EXPECT_EQ(largestCellSize({30, 30}, landscape, 3), (CellSize{9, 6}));  // 7 would lose a row
-    EXPECT_EQ(largestCellSize({0, 300}, landscape, 3), (CellSize{0, 0}));
-    EXPECT_EQ(largestCellSize({10, 10}, QSizeF(5, 2.5), 3), (CellSize{0, 0}));
+    const struct {
+        SheetSize sheet;
+        QSizeF page;
+        CellSize largest;
+    } largest[] = {
+        {{30, 20}, landscape, {9, 10}}, {{30, 20}, portrait, {7, 14}},
+        {{30, 30}, landscape, {9, 6}},  // 7 would lose a row
+        {{0, 300}, landscape, {0, 0}},  {{10, 10}, QSizeF(5, 2.5), {0, 0}},
+        {{33, 1}, landscape, {9, 207}},  // 297 / 33 = 9 exactly; 210 - 3
+        {{34, 207}, landscape, {8, 1}},
+    };
+    for (const auto& c : largest)
+        EXPECT_EQ(largestCellSize(c.sheet, c.page, 3), c.largest) << c.sheet.width;
     EXPECT_EQ(pageListLabels(5, 3, {2, 2}),
               QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)"}));
     EXPECT_TRUE(pageListLabels(0, 3, {2, 2}).isEmpty());
@@ -118,15 +142,14 @@ TEST(ChartLayout, LargestCellPageListAndChecks) {
     for (const auto& c : cases)
         EXPECT_EQ(checkChartSize(c.cell, {9, 10}), c.expected)
             << c.cell.width << "x" << c.cell.height;
-    // planChart refuses what the checks refuse, with the check's message (the messages
-    // themselves are checked as the A4 window shows them).
+    // planChart refuses what the checks refuse, with the check's message; no picture, no
+    // sheet size, no way to measure text.
     Fixture f;
     ChartOptions o = options({2, 2});
     o.cell = {0, 500};
     auto plan = f.plan(filledBuffer(2, 2, B), {2, 2}, o);
     ASSERT_FALSE(plan);
     EXPECT_EQ(plan.error(), "区切り線が引けません。１枚分のdot数を調整して下さい");
-    // No picture, no sheet size, no way to measure text.
     EXPECT_FALSE(f.plan(PixelBuffer(), {2, 2}, options({2, 2})));
     EXPECT_FALSE(f.plan(filledBuffer(2, 2, B), {0, 2}, options({1, 2})));
     ChartContext noMeasure = f.context();
@@ -134,10 +157,11 @@ TEST(ChartLayout, LargestCellPageListAndChecks) {
     EXPECT_FALSE(planChart(filledBuffer(2, 2, B), {2, 2}, options({2, 2}), noMeasure));
 }
 
-// Every cell of every sheet and the page label lie inside the printable area, for full
-// sheets of 30 x 30 and 40 x 30 on both orientations, with and without margins.
-TEST(ChartLayout, EverythingOfAFullPageLiesInsideThePrintableArea) {
-    for (const SheetSize sheet : {SheetSize{30, 30}, SheetSize{40, 30}}) {
+// Over sheets, orientations and margins: every dot of a picture of 2 x 2 sheets, three of
+// them partial, is on its page, and everything of every page (cover and legend too) lies
+// inside the printable area.
+TEST(ChartLayout, EveryDotIsOnItsPageInsideThePrintableArea) {
+    for (const SheetSize sheet : {SheetSize{30, 30}, SheetSize{40, 30}, SheetSize{7, 3}}) {
         for (const auto orientation : {PageOrientation::Landscape, PageOrientation::Portrait}) {
             for (const double margin : {0.0, 5.0, 3.53}) {
                 SCOPED_TRACE(testing::Message()
@@ -149,8 +173,10 @@ TEST(ChartLayout, EverythingOfAFullPageLiesInsideThePrintableArea) {
                 o.printableMm = chartPageSizeMm(orientation) - QSizeF(2 * margin, 2 * margin);
                 o.cell = largestCellSize(sheet, printableAreaMm(o), labelHeightMm(fixedMeasure));
                 o.lines = o.cover = o.legend = true;
-                auto plan = f.plan(filledBuffer(2 * sheet.width, 2 * sheet.height, R), sheet, o);
+                auto plan =
+                    f.plan(filledBuffer(2 * sheet.width - 1, 2 * sheet.height - 1, R), sheet, o);
                 ASSERT_TRUE(plan.ok()) << plan.error();
+                ASSERT_EQ(plan->pages.size(), 6u);  // cover, four sheets, legend
                 // Corners, so that lines (boxes without area) count too.
                 const QRectF room =
                     QRectF(QPointF(0, 0), o.printableMm).adjusted(-1e-9, -1e-9, 1e-9, 1e-9);
@@ -170,6 +196,26 @@ TEST(ChartLayout, EverythingOfAFullPageLiesInsideThePrintableArea) {
                             EXPECT_TRUE(inside(fill->rect));
                         }
                     }
+                }
+                // The sheets (1,1) and (1,2) are full across, (1,1) and (2,1) full down; the
+                // others one dot short. Each has the whole grid, the label and one 赤 per dot,
+                // each in a cell of its own within its part of the grid.
+                for (int p = 1; p <= 4; ++p) {
+                    const int across = sheet.width - (p + 1) % 2, down = sheet.height - p / 3;
+                    EXPECT_EQ(itemsOf<LineItem>(plan->pages[p]).size(),
+                              static_cast<size_t>(sheet.width + sheet.height + 2));
+                    const auto texts = itemsOf<TextItem>(plan->pages[p]);
+                    ASSERT_EQ(texts.size(), 1u + across * down);
+                    std::set<std::pair<int, int>> cells;
+                    for (size_t i = 1; i < texts.size(); ++i) {
+                        EXPECT_EQ(texts[i].text, "赤");
+                        const int dx = static_cast<int>(texts[i].position.x() / o.cell.width);
+                        const int dy =
+                            static_cast<int>((texts[i].position.y() - 4) / o.cell.height);
+                        EXPECT_TRUE(dx < across && dy < down) << dx << "," << dy;
+                        cells.emplace(dx, dy);
+                    }
+                    EXPECT_EQ(cells.size(), texts.size() - 1);
                 }
                 // The last grid line of a full sheet is drawn, on the page.
                 const auto lines = itemsOf<LineItem>(plan->pages[1]);
@@ -200,6 +246,11 @@ TEST(ChartLayout, CharacterSizeRuleAndCandidates) {
     };
     EXPECT_EQ(characterPointSize(boldWider, {"F", 9, true, false}, cellW, true), 4);
     EXPECT_EQ(labelHeightMm(fixedMeasure), 4);  // round(4.5), half to even
+    ColourSymbols many;
+    for (int i = 0; i < 150; ++i) {
+        many.characters += QChar(0x4E00 + i);
+        many.flags += QStringLiteral("1,");
+    }
     const struct {
         QString characters, flags;
         QStringList expected;
@@ -216,11 +267,6 @@ TEST(ChartLayout, CharacterSizeRuleAndCandidates) {
         s.flags = c.flags;
         EXPECT_EQ(enabledCandidates(s), c.expected) << c.characters.toStdString();
     }
-    ColourSymbols many;
-    for (int i = 0; i < 150; ++i) {
-        many.characters += QChar(0x4E00 + i);
-        many.flags += QStringLiteral("1,");
-    }
     const QStringList first = enabledCandidates(many);
     ASSERT_EQ(first.size(), kMaxCandidates);
     EXPECT_EQ(first.back(), QString(QChar(0x4E00 + 100)));
@@ -228,22 +274,21 @@ TEST(ChartLayout, CharacterSizeRuleAndCandidates) {
 
 TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
     Fixture f;
-    auto plan = f.plan(makeBuffer({{B, R}, {W, B}}), {2, 2}, options({2, 2}));  // cells 148 x 103
+    auto plan = f.plan(makeBuffer({{B, R}, {W, B}}), {2, 2}, options({2, 2}));
     ASSERT_TRUE(plan) << plan.error();
     ASSERT_EQ(plan->pages.size(), 1u);
     EXPECT_EQ(plan->orientation, PageOrientation::Landscape);
-    const auto lines = itemsOf<LineItem>(plan->pages[0]);
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[0].from, QPointF(0, 4));
-    EXPECT_EQ(lines[0].to, QPointF(296, 4));
-    EXPECT_EQ(lines[2].from, QPointF(0, 210));
-    EXPECT_EQ(lines[3].from, QPointF(0, 4));
-    EXPECT_EQ(lines[5].to, QPointF(296, 210));
-    const auto texts = itemsOf<TextItem>(plan->pages[0]);
-    ASSERT_EQ(texts.size(), 4u);  // no label, one text per dot
-    EXPECT_EQ(texts[0].text, "黒");
-    EXPECT_EQ(texts[1].text, "赤");
-    EXPECT_EQ(texts[2].text, "白");
+    // Rows, then columns, of cells of 148 x 103 mm below the 4 mm band.
+    std::vector<QLineF> lines;
+    for (const LineItem& l : itemsOf<LineItem>(plan->pages[0]))
+        lines.emplace_back(l.from, l.to);
+    EXPECT_EQ(lines, (std::vector<QLineF>{{0, 4, 296, 4},
+                                          {0, 107, 296, 107},
+                                          {0, 210, 296, 210},
+                                          {0, 4, 0, 210},
+                                          {148, 4, 148, 210},
+                                          {296, 4, 296, 210}}));
+    EXPECT_EQ(textsOf(plan->pages[0]), QStringList({"黒", "赤", "白", "黒"}));  // no label
 }
 
 TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
@@ -294,8 +339,7 @@ TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
 TEST(ChartPlan, FilledCellsTakeTheirDotsColourWithTextThatReads) {
     Fixture f;
     const ColourTable& t = f.table;
-    // 黄, 紺, 銀 and 白 in a row of one sheet.
-    const int colours[] = {5, 14, 16, 1};
+    const int colours[] = {5, 14, 16, 1};  // 黄, 紺, 銀 and 白 in a row of one sheet
     PixelBuffer dots = filledBuffer(4, 1, 0);
     for (int x = 0; x < 4; ++x)
         dots.at(x, 0) = makePixel(t[colours[x]].red, t[colours[x]].green, t[colours[x]].blue);
@@ -318,38 +362,9 @@ TEST(ChartPlan, FilledCellsTakeTheirDotsColourWithTextThatReads) {
         }
     }
     // The fills come before the grid, which lies on top of them.
-    const auto firstOf = [&](size_t kind) {
-        return std::find_if(page.items.begin(), page.items.end(),
-                            [&](const PageItem& i) { return i.index() == kind; }) -
-               page.items.begin();
-    };
-    EXPECT_LT(firstOf(PageItem(FilledRectItem{}).index()), firstOf(PageItem(LineItem{}).index()));
+    EXPECT_TRUE(std::holds_alternative<FilledRectItem>(page.items.front()));
     o.fillColour = false;
     EXPECT_TRUE(itemsOf<FilledRectItem>(f.plan(dots, {4, 1}, o)->pages[0]).empty());
-}
-
-TEST(ChartPlan, PartialSheetsHaveAWholeGridAndCheckedSheetsArePicked) {
-    Fixture f;
-    // Three sheets of 2 x 2 across a 5 x 2 picture; the last is partial and all white.
-    const PixelBuffer picture = makeBuffer({{B, B, W, W, W}, {B, B, R, W, W}});
-    ChartOptions o = options({2, 2});
-    auto plan = f.plan(picture, {2, 2}, o);
-    ASSERT_TRUE(plan);
-    ASSERT_EQ(plan->pages.size(), 3u);
-    const Page& partial = plan->pages[2];
-    EXPECT_EQ(itemsOf<LineItem>(partial).size(), 6u);
-    const auto texts = itemsOf<TextItem>(partial);
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0].text, "(3,1)");
-    EXPECT_LT(texts[1].position.x(), o.cell.width);
-    EXPECT_LT(texts[2].position.x(), o.cell.width);
-    EXPECT_GT(texts[2].position.y(), 4 + o.cell.height);
-    o.printOnlyChecked = o.skipWhitePages = true;
-    o.checkedPages = {false, true, true};
-    plan = f.plan(picture, {2, 2}, o);
-    ASSERT_TRUE(plan);
-    ASSERT_EQ(plan->pages.size(), 1u);
-    EXPECT_EQ(itemsOf<TextItem>(plan->pages[0])[0].text, "(2,1)");
 }
 
 TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
@@ -386,11 +401,9 @@ TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     EXPECT_EQ(f.loads, (std::vector<QString>{"blue.bmp", "red.bmp", "missing.bmp"}));
     // A colour without pictures prints its name (白: black in colour mode), or nothing
     // with noWhite.
-    const auto names = itemsOf<TextItem>(plan->pages[3]);
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1].text, "白");
+    EXPECT_EQ(textsOf(plan->pages[3]), QStringList({"(2,2)", "白"}));
     o.noWhite = true;
-    EXPECT_EQ(itemsOf<TextItem>(f.plan(picture, {2, 1}, o)->pages[3]).size(), 1u);
+    EXPECT_EQ(textsOf(f.plan(picture, {2, 1}, o)->pages[3]), QStringList{"(2,2)"});
 }
 
 TEST(ChartExtras, EveryNthGridLineIsWide) {
@@ -407,15 +420,54 @@ TEST(ChartExtras, EveryNthGridLineIsWide) {
         EXPECT_EQ(lines[4 + i].widthMm, i % 5 == 0 ? kBoldLineWidthMm : 0.0) << "column line " << i;
 }
 
-TEST(ChartExtras, LegendCountsAreTheReportsTotals) {
+// The cover and the legend count the whole picture, also when white sheets are left out.
+TEST(ChartExtras, CoverAndLegendShowThePictureTheSheetGridAndTheReportsTotals) {
     Fixture f;
     f.symbols.colours[0].characters = QStringLiteral("●■");
     f.symbols.colours[0].flags = QStringLiteral("1,1");
     ChartOptions o = options({2, 2});
-    o.legend = true;
-    o.skipWhitePages = true;  // the legend still counts the whole picture
-    auto plan = f.plan(fourColours(), {2, 2}, o);
+    o.cover = o.legend = o.skipWhitePages = true;
+    ChartContext context = f.context();
+    context.pictureName = QStringLiteral("cat.bmp");
+    auto plan = planChart(fourColours(), {2, 2}, o, context);
     ASSERT_TRUE(plan) << plan.error();
+    ASSERT_EQ(plan->pages.size(), 6u);  // the cover, four sheets and the legend
+    const Page& cover = plan->pages[0];
+    const auto pictures = itemsOf<PictureItem>(cover);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].image, toImage(fourColours()));
+    const QRectF r = pictures[0].rect;
+    // Landscape 297 x 210: the area is 277 x (136 - 40) mm, so the height decides.
+    EXPECT_DOUBLE_EQ(r.height(), 96.0);
+    EXPECT_DOUBLE_EQ(r.width(), 96.0 * 5 / 3);
+    EXPECT_DOUBLE_EQ(r.left(), (297 - r.width()) / 2);
+    // The red sheet grid, in dots: columns 0, 2, 4, 5 and rows 0, 2, 3.
+    std::vector<double> across, down;
+    for (const LineItem& l : itemsOf<LineItem>(cover)) {
+        if (l.colour != QColor(255, 0, 0))
+            continue;  // swatch outlines
+        if (l.from.x() == l.to.x())
+            across.push_back(std::round((l.from.x() - r.left()) / r.width() * 5 * 1e6) / 1e6);
+        else
+            down.push_back(std::round((l.from.y() - r.top()) / r.height() * 3 * 1e6) / 1e6);
+    }
+    EXPECT_EQ(across, (std::vector<double>{0, 2, 4, 5}));
+    EXPECT_EQ(down, (std::vector<double>{0, 2, 3}));
+    QStringList labels, counts;
+    for (const QString& text : textsOf(cover)) {
+        if (text.startsWith(u'('))
+            labels << text;
+        else if (text.contains(QStringLiteral("＝")) && !text.contains(u'：'))
+            counts << text;
+    }
+    EXPECT_EQ(labels, pageListLabels(5, 3, {2, 2}));
+    auto report = textReportLines(QString(), *mapColourNumbers(fourColours(), f.table),
+                                  *SheetGrid::create(5, 3, {2, 2}));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(counts.join(u',') + u',', report->last());
+    EXPECT_EQ(textsOf(cover).mid(0, 2),
+              QStringList({"cat.bmp", "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚"}));
+    // The legend: a row per colour of its name, symbols, count and sheets.
     const Page& legend = plan->pages.back();
     const double countX = plan->pageSizeMm().width() - kLegendCountFromRightMm;
     const double sheetsX = plan->pageSizeMm().width() - kLegendSheetsFromRightMm;
@@ -432,63 +484,11 @@ TEST(ChartExtras, LegendCountsAreTheReportsTotals) {
         else if (t.position.x() == sheetsX)
             sheets += t.text + u' ';
     }
-    auto report = textReportLines(QString(), *mapColourNumbers(fourColours(), f.table),
-                                  *SheetGrid::create(5, 3, {2, 2}));
-    ASSERT_TRUE(report);
     EXPECT_EQ(line, report->last());
     EXPECT_EQ(line, "黒＝3,白＝7,赤＝3,黄＝2,");
     EXPECT_EQ(sheets, "1枚 4枚 3枚 1枚 ");
     EXPECT_EQ(symbols, "● ■|白|赤|黄|");
     EXPECT_EQ(itemsOf<FilledRectItem>(legend).size(), 4u);
-}
-
-TEST(ChartExtras, CoverShowsThePictureWithTheSheetGridAndCounts) {
-    Fixture f;
-    f.symbols.fontName.clear();
-    ChartOptions o = options({2, 2});
-    o.cover = true;
-    ChartContext context = f.context();
-    context.pictureName = QStringLiteral("cat.bmp");
-    auto plan = planChart(fourColours(), {2, 2}, o, context);
-    ASSERT_TRUE(plan) << plan.error();
-    ASSERT_EQ(plan->pages.size(), 7u);  // the cover and six sheets
-    const Page& cover = plan->pages[0];
-    const auto pictures = itemsOf<PictureItem>(cover);
-    ASSERT_EQ(pictures.size(), 1u);
-    EXPECT_EQ(pictures[0].image, toImage(fourColours()));
-    const QRectF r = pictures[0].rect;
-    // Landscape 297 x 210: the area is 277 x (136 - 40) mm, so the height decides.
-    EXPECT_DOUBLE_EQ(r.height(), 96.0);
-    EXPECT_DOUBLE_EQ(r.width(), 96.0 * 5 / 3);
-    EXPECT_DOUBLE_EQ(r.left(), (297 - r.width()) / 2);
-    std::vector<double> across, down;
-    for (const LineItem& l : itemsOf<LineItem>(cover)) {
-        if (l.colour != QColor(255, 0, 0))
-            continue;  // swatch outlines
-        if (l.from.x() == l.to.x())
-            across.push_back((l.from.x() - r.left()) / r.width() * 5);
-        else
-            down.push_back((l.from.y() - r.top()) / r.height() * 3);
-    }
-    const std::vector<double> columns{0, 2, 4, 5}, rows{0, 2, 3};
-    ASSERT_EQ(across.size(), columns.size());
-    ASSERT_EQ(down.size(), rows.size());
-    for (size_t i = 0; i < columns.size(); ++i)
-        EXPECT_NEAR(across[i], columns[i], 1e-9);
-    for (size_t i = 0; i < rows.size(); ++i)
-        EXPECT_NEAR(down[i], rows[i], 1e-9);
-    QStringList labels, counts;
-    for (const TextItem& t : itemsOf<TextItem>(cover)) {
-        if (t.text.startsWith(u'('))
-            labels << t.text;
-        else if (t.text.contains(QStringLiteral("＝")) && !t.text.contains(u'：'))
-            counts << t.text;
-    }
-    EXPECT_EQ(labels, pageListLabels(5, 3, {2, 2}));
-    EXPECT_EQ(counts.join(u',') + u',',
-              countLine(countPicture(*mapColourNumbers(fourColours(), f.table))));
-    EXPECT_EQ(itemsOf<TextItem>(cover)[0].text, "cat.bmp");
-    EXPECT_EQ(itemsOf<TextItem>(cover)[1].text, "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚");
 }
 
 TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
@@ -497,14 +497,21 @@ TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
         bool cover, legend, skipWhite;
         std::vector<bool> checked;  // empty: every sheet
         int64_t pages;
+        const char* sheets;  // the labels of the sheets made
     } cases[] = {
-        {"every sheet", false, false, false, {}, 6},
-        {"cover and legend", true, true, false, {}, 8},
-        {"white sheets left out", false, false, true, {}, 4},
-        {"checked sheets", false, true, false, {true, false, true, false, false, true}, 4},
-        {"checked and white", true, false, true, {false, false, false, false, true, true}, 1},
-        {"nothing at all", false, false, true, {false, false, false, false, true}, 0},
-        {"nothing checked", false, false, false, {false}, 0},
+        {"every sheet", false, false, false, {}, 6, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
+        {"cover and legend", true, true, false, {}, 8, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
+        {"white sheets left out", false, false, true, {}, 4, "(1,1)(2,1)(3,1)(1,2)"},
+        {"checked sheets",
+         false,
+         true,
+         false,
+         {true, false, true, false, false, true},
+         4,
+         "(1,1)(3,1)(3,2)"},
+        {"checked and white", true, false, true, {false, true, false, true, true}, 3, "(2,1)(1,2)"},
+        {"nothing at all", false, false, true, {false, false, false, false, true}, 0, ""},
+        {"nothing checked", false, false, false, {false}, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -520,9 +527,14 @@ TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
         ASSERT_TRUE(pages) << pages.error();
         EXPECT_EQ(pages->pageCount(), c.pages);
         int64_t made = 0;
-        while (pages->next())
+        QString sheets;
+        while (auto page = pages->next()) {
             ++made;
+            if (const QString first = textsOf(*page).value(0); first.startsWith(u'('))
+                sheets += first;
+        }
         EXPECT_EQ(made, c.pages);
+        EXPECT_EQ(sheets, c.sheets);
         EXPECT_FALSE(pages->next());
         auto plan = Fixture().plan(fourColours(), {2, 2}, o);
         ASSERT_TRUE(plan);
@@ -540,18 +552,20 @@ TEST(ChartPages, RandomNumbersAreDrawnAsEachPageIsMade) {
     const PixelBuffer picture = fourColours();
     auto pages = ChartPages::create(picture, {2, 2}, o, f.context());
     ASSERT_TRUE(pages);
-    EXPECT_EQ(f.draws.size(), 10u);  // nothing drawn before the pages are made
-    ASSERT_TRUE(pages->next());      // the cover draws nothing
-    EXPECT_EQ(f.draws.size(), 10u);
+    EXPECT_EQ(f.drawn, 0);       // nothing drawn before the pages are made
+    ASSERT_TRUE(pages->next());  // the cover draws nothing
+    EXPECT_EQ(f.drawn, 0);
     auto sheet = pages->next();  // sheet (1,1): three 黒 and one 赤, one number each
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(f.draws.size(), 6u);
+    EXPECT_EQ(f.drawn, 4);
     EXPECT_EQ(itemsOf<TextItem>(*sheet)[1].text, "■");
 }
 
-TEST(ChartPages, ChartsOfMoreThanTenThousandPagesAreRefused) {
+// A chart of more than 10,000 pages, and more than 10,000 chart images, are refused.
+TEST(ChartPages, DocumentsOfMoreThanTenThousandPagesOrImagesAreRefused) {
     const PixelBuffer square = filledBuffer(100, 100, W);
     const PixelBuffer wider = filledBuffer(101, 100, W);
+    const PixelBuffer oneMore = filledBuffer(73, 137, W);  // 10,001 dots
     const struct {
         const char* name;
         const PixelBuffer& picture;
@@ -559,6 +573,7 @@ TEST(ChartPages, ChartsOfMoreThanTenThousandPagesAreRefused) {
     } cases[] = {
         {"10,000 sheets", square, false, false, false, false},
         {"10,000 sheets and a cover", square, true, false, false, true},
+        {"10,001 sheets", oneMore, false, false, false, true},
         {"10,100 sheets", wider, false, false, false, true},
         {"10,100 sheets, two checked", wider, true, false, true, false},
         {"10,100 white sheets left out", wider, true, true, false, false},
@@ -577,6 +592,156 @@ TEST(ChartPages, ChartsOfMoreThanTenThousandPagesAreRefused) {
             EXPECT_NE(pages.error().find("more than the 10000 pages"), std::string::npos)
                 << pages.error();
         }
+        if (c.cover || c.checkFew)
+            continue;
+        // One image per sheet; a folder that cannot be examined leaves only the count.
+        auto images = ChartImages::create(c.picture, {1, 1}, PageOrientation::Portrait, false,
+                                          f.context(fixedPixels));
+        ASSERT_TRUE(images);
+        auto fits = checkChartImagesFit(*images, "/no/such/folder/img");
+        EXPECT_EQ(!fits, c.refused);
+        if (!fits) {
+            EXPECT_NE(
+                fits.error().find(std::to_string(images->count()) + " files, more than the 10000"),
+                std::string::npos)
+                << fits.error();
+        }
+        EXPECT_EQ(f.drawn, 0);
+    }
+    // 10,000 images of 12 x 297 by 16 x 210 pixels, 36 MB each, where they do not fit.
+    Fixture f;
+    QTemporaryDir dir;
+    auto most = ChartImages::create(square, {1, 1}, PageOrientation::Portrait, false,
+                                    f.context(fixedPixels));
+    ASSERT_TRUE(most);
+    if (QStorageInfo(dir.path()).bytesAvailable() < int64_t{10000} * most->fileBytes()) {
+        auto fits = checkChartImagesFit(*most, dir.filePath("img"));
+        ASSERT_FALSE(fits);
+        EXPECT_NE(fits.error().find("free"), std::string::npos) << fits.error();
+    }
+}
+
+TEST(ChartImages, PlanPerSheetWithoutWhiteDots) {
+    Fixture f;
+    f.symbols.colours[2].flags = "0";  // 赤 without candidates: "."
+    const PixelBuffer picture = makeBuffer({{B, W, R}, {W, B, W}, {R, R, R}});
+    auto images =
+        planChartImages(picture, {2, 2}, PageOrientation::Landscape, true, f.context(fixedPixels));
+    ASSERT_TRUE(images) << images.error();
+    EXPECT_EQ(images->widthPx, 12 * 210);
+    EXPECT_EQ(images->heightPx, 16 * 297);
+    EXPECT_EQ(images->suffixes, QStringList({"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"}));
+    ASSERT_EQ(images->plan.pages.size(), 4u);
+    const auto& first = images->plan.pages[0].items;
+    ASSERT_EQ(first.size(), 2u);  // the two black dots; white stays empty
+    const auto& dot = std::get<TextItem>(first[1]);
+    EXPECT_EQ(dot.text, "黒");
+    EXPECT_EQ(dot.font, (TextFont{"Symbol Font", 9, false, false}));
+    EXPECT_NEAR(dot.position.x() / kMmPerPixel, 12, 1e-9);
+    EXPECT_NEAR(dot.position.y() / kMmPerPixel, 16, 1e-9);
+    const auto& dotRed = std::get<TextItem>(images->plan.pages[1].items[0]);
+    EXPECT_EQ(dotRed.text, ".");
+    EXPECT_NEAR(dotRed.position.x() / kMmPerPixel, 4, 1e-9);  // (12 - 4) / 2
+    EXPECT_EQ(dotRed.colour, QColor(255, 0, 0));
+    EXPECT_EQ(images->plan.pages[2].items.size(), 2u);
+    EXPECT_EQ(f.drawn, 2);  // only dots with candidates draw a number
+    images =
+        planChartImages(picture, {2, 2}, PageOrientation::Portrait, false, f.context(fixedPixels));
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->widthPx, 12 * 297);
+    EXPECT_EQ(images->heightPx, 16 * 210);
+    EXPECT_EQ(std::get<TextItem>(images->plan.pages[1].items[0]).colour, QColor(Qt::black));
+    const TextMeasure nothing = [](const TextFont&, const QString&) { return TextExtent{}; };
+    EXPECT_FALSE(
+        planChartImages(picture, {2, 2}, PageOrientation::Portrait, false, f.context(nothing)));
+}
+
+// Pixels of the image inside [x0, x1) x [y0, y1) that pass `test`.
+template <typename Test>
+int countPixels(const QImage& image, int x0, int y0, int x1, int y1, Test test) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x)
+            n += test(image.pixel(x, y)) ? 1 : 0;
+    }
+    return n;
+}
+
+TEST(ChartImages, SavedWholeInSheetOrder) {
+    QTemporaryDir dir;
+    Fixture f;
+    const PixelBuffer picture =
+        makeBuffer({{B, W, W, W}, {W, W, W, R}, {W, W, W, W}, {W, W, W, W}});
+    auto images = planChartImages(picture, {2, 2}, PageOrientation::Landscape, true,
+                                  f.context(chartImageTextMeasure()));
+    ASSERT_TRUE(images) << images.error();
+    auto saved = saveChartImages(*images, chartImageBase(dir.filePath("cat.jpg"), QTime(10, 0)));
+    ASSERT_TRUE(saved) << saved.error();
+    const QStringList names = {"(1,1)", "(2,1)", "(1,2)", "(2,2)"};
+    ASSERT_EQ(saved->size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ((*saved)[i], dir.filePath("cat.jpg_Cnv36000" + names[i] + ".bmp"));
+    auto first = loadPictureImage((*saved)[0]);
+    auto second = loadPictureImage((*saved)[1]);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->size(), QSize(images->widthPx, images->heightPx));
+    const int cw = images->widthPx / 210;
+    const int ch = images->heightPx / 297;
+    auto notWhite = [](QRgb p) { return (p & 0xFFFFFF) != 0xFFFFFF; };
+    auto black = [](QRgb p) { return qRed(p) < 100 && qGreen(p) < 100 && qBlue(p) < 100; };
+    auto red = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 120 && qBlue(p) < 120; };
+    // 黒 in its cell in black, nothing else on the first image; 赤 in red on the second.
+    EXPECT_GT(countPixels(*first, 0, 0, cw, ch, black), 5);
+    EXPECT_EQ(countPixels(*first, 0, 0, cw, ch, notWhite),
+              countPixels(*first, 0, 0, first->width(), first->height(), notWhite));
+    EXPECT_GT(countPixels(*second, cw, ch, 2 * cw, 2 * ch, red), 5);
+    EXPECT_EQ(countPixels(*second, 0, 0, cw, 2 * ch, notWhite), 0);
+    // A file that cannot be written stops the save with an error naming it.
+    auto failed = saveChartImages(*images, dir.filePath("missing/base"));
+    ASSERT_FALSE(failed);
+    EXPECT_NE(failed.error().find("missing"), std::string::npos);
+}
+
+TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
+    Fixture f;
+    const PixelBuffer picture = makeBuffer({{B, R, B}, {R, B, R}});
+    auto images = ChartImages::create(picture, {1, 1}, PageOrientation::Landscape, false,
+                                      f.context(chartImageTextMeasure()));
+    ASSERT_TRUE(images) << images.error();
+    EXPECT_EQ(images->count(), 6);
+    EXPECT_EQ(images->suffix(4), "(2,2).bmp");
+    EXPECT_EQ(images->fileBytes(), 54 + (images->widthPx() * 3 + 3) / 4 * 4 * images->heightPx());
+    // The image (n,1) of a row of twelve is taken by a folder: the images before it stay and
+    // are named, each up to ten of them, the first and last of more.
+    const TextMeasure onePixel = [](const TextFont&, const QString&) {
+        return TextExtent{kMmPerPixel, kMmPerPixel};
+    };
+    for (int blocked : {3, 11, 12}) {
+        SCOPED_TRACE(blocked);
+        QTemporaryDir dir;
+        Fixture g;
+        const PixelBuffer row = filledBuffer(12, 1, B);
+        auto made = ChartImages::create(row, {1, 1}, PageOrientation::Landscape, false,
+                                        g.context(onePixel));
+        ASSERT_TRUE(made);
+        const QString base = dir.filePath("img");
+        ASSERT_TRUE(checkChartImagesFit(*made, base));
+        EXPECT_EQ(g.drawn, 0);  // nothing drawn before the images are made
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString("img(%1,1).bmp").arg(blocked)));
+        QStringList heard;
+        auto saved = saveChartImages(*made, base, [&](const QString& path) { heard << path; });
+        ASSERT_FALSE(saved);
+        ASSERT_EQ(heard.size(), blocked - 1);
+        EXPECT_EQ(heard.front(), base + "(1,1).bmp");
+        EXPECT_EQ(g.drawn, blocked);  // the blocked image painted but not saved
+        EXPECT_FALSE(QFileInfo::exists(QString("%1(%2,1).bmp").arg(base).arg(blocked + 1)));
+        for (const QString& path : heard) {
+            EXPECT_TRUE(QFileInfo(path).isFile());
+            EXPECT_EQ(saved.error().find('"' + path.toStdString() + '"') != std::string::npos,
+                      blocked <= 11 || path == heard.front() || path == heard.back())
+                << saved.error();
+        }
+        EXPECT_EQ(saved.error().find("11 files from") != std::string::npos, blocked == 12);
     }
 }
 
