@@ -58,33 +58,27 @@ TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
     EXPECT_EQ(writePixels(argb, gradient(2, 2)), 0);
 }
 
+// Every picture that can be written can be read again: an odd width (rows are padded),
+// and 36 megapixels, above the reader's default allocation limit of 128 MiB.
 TEST(PictureFile, BmpIsWrittenAs24BitsAndReadsBackPixelForPixel) {
     QTemporaryDir dir;
     const QString path = dir.filePath("g.bmp");
-    const PixelBuffer original = gradient(13, 7);  // odd width: rows are padded
-    ASSERT_TRUE(savePictureBmp(path, original).ok());
-    const QByteArray bytes = readBytes(path);
-    ASSERT_GT(bytes.size(), 30);
-    EXPECT_EQ(bytes.left(2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);  // bits per pixel
-    auto loaded = loadPictureFile(path);
-    ASSERT_TRUE(loaded.ok()) << loaded.error();
-    EXPECT_EQ(*loaded, original);
+    PixelBuffer large = *PixelBuffer::create(6000, 6000, 0x00123456u);
+    large.at(5999, 5999) = 0x00ABCDEFu;
+    for (const PixelBuffer& original : {gradient(13, 7), large}) {
+        ASSERT_TRUE(savePictureBmp(path, original).ok());
+        const QByteArray bytes = readBytes(path);
+        ASSERT_GT(bytes.size(), 30);
+        EXPECT_EQ(bytes.left(2), "BM");
+        EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);  // bits per pixel
+        auto loaded = loadPictureFile(path);
+        ASSERT_TRUE(loaded.ok()) << loaded.error();
+        EXPECT_EQ(*loaded, original);
+    }
 }
 
-TEST(PictureFile, LoadsJpegAndAppliesExifOrientation) {
-    auto plain = loadPictureFile(test::testDataPath("landscape_4x2.jpg"));
-    ASSERT_TRUE(plain.ok()) << plain.error();
-    EXPECT_EQ(plain->width(), 4);
-    EXPECT_EQ(plain->height(), 2);
-    // The same picture tagged "rotate 90 clockwise" arrives turned.
-    auto rotated = loadPictureFile(test::testDataPath("landscape_4x2_exif_rotate90.jpg"));
-    ASSERT_TRUE(rotated.ok()) << rotated.error();
-    EXPECT_EQ(rotated->width(), 2);
-    EXPECT_EQ(rotated->height(), 4);
-}
-
-TEST(PictureFile, GreyAndIndexedPicturesArriveAsRgb) {
+// A JPEG tagged "rotate 90 clockwise" arrives turned; grey and indexed pictures as RGB.
+TEST(PictureFile, LoadsJpegWithItsOrientationAndGreyAndIndexedPicturesAsRgb) {
     QTemporaryDir dir;
     QImage grey(3, 2, QImage::Format_Grayscale8);
     grey.fill(0);
@@ -93,14 +87,26 @@ TEST(PictureFile, GreyAndIndexedPicturesArriveAsRgb) {
     QImage indexed = grey.convertToFormat(QImage::Format_Indexed8);
     indexed.setColor(indexed.pixelIndex(2, 1), qRgb(10, 20, 30));
     ASSERT_TRUE(indexed.save(dir.filePath("indexed.bmp")));
-    auto loadedGrey = loadPictureFile(dir.filePath("grey.png"));
-    ASSERT_TRUE(loadedGrey.ok()) << loadedGrey.error();
-    EXPECT_EQ(loadedGrey->at(2, 1), 0x00C8C8C8u);
-    EXPECT_EQ(loadedGrey->at(0, 0), 0u);
-    auto loadedIndexed = loadPictureFile(dir.filePath("indexed.bmp"));
-    ASSERT_TRUE(loadedIndexed.ok()) << loadedIndexed.error();
-    EXPECT_EQ(loadedIndexed->at(2, 1), 0x000A141Eu);
-    EXPECT_EQ(loadedIndexed->width(), 3);
+    const struct {
+        QString path;
+        int width, height;
+        Pixel at21;  // the pixel at (2, 1)
+    } cases[] = {
+        {test::testDataPath("landscape_4x2.jpg"), 4, 2, 0},
+        {test::testDataPath("landscape_4x2_exif_rotate90.jpg"), 2, 4, 0},
+        {dir.filePath("grey.png"), 3, 2, 0x00C8C8C8u},
+        {dir.filePath("indexed.bmp"), 3, 2, 0x000A141Eu},
+    };
+    for (const auto& c : cases) {
+        auto loaded = loadPictureFile(c.path);
+        ASSERT_TRUE(loaded.ok()) << loaded.error();
+        EXPECT_EQ(loaded->width(), c.width) << c.path.toStdString();
+        EXPECT_EQ(loaded->height(), c.height) << c.path.toStdString();
+        if (c.at21 != 0) {
+            EXPECT_EQ(loaded->at(2, 1), c.at21);
+            EXPECT_EQ(loaded->at(0, 0), 0u);
+        }
+    }
 }
 
 // A small BMP header (40-byte information header) for hand-made files.
@@ -239,18 +245,6 @@ TEST(PictureFile, DirectBmpReadingAgreesWithTheReader) {
         readPixels(*viaReader, expected);
         EXPECT_EQ(*direct, expected) << file.name;
     }
-}
-
-TEST(PictureFile, EveryPictureThatCanBeWrittenCanBeReadAgain) {
-    // 36 megapixels: above the reader's default allocation limit of 128 MiB.
-    QTemporaryDir dir;
-    const QString path = dir.filePath("large.bmp");
-    PixelBuffer large = *PixelBuffer::create(6000, 6000, 0x00123456u);
-    large.at(5999, 5999) = 0x00ABCDEFu;
-    ASSERT_TRUE(savePictureBmp(path, large).ok());
-    auto loaded = loadPictureFile(path);
-    ASSERT_TRUE(loaded.ok()) << loaded.error();
-    EXPECT_EQ(*loaded, large);
 }
 
 TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
@@ -447,68 +441,45 @@ TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
     EXPECT_EQ(readBytes(path), bytes);
 }
 
-TEST(TextFile, WritesSystemEncodingWithCrLfAndReadsBothLineEnds) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("out.txt");
-    ASSERT_TRUE(writeTextLines(path, {"2,soft,80", "黒＝12,白＝30,"}).ok());
-    EXPECT_EQ(readBytes(path), QByteArray("2,soft,80\r\n") + QString("黒＝12,白＝30,").toUtf8() +
-                                   QByteArray("\r\n"));
-    auto lines = readTextLines(path);
-    ASSERT_TRUE(lines.ok());
-    EXPECT_EQ(*lines, QStringList({"2,soft,80", "黒＝12,白＝30,"}));
-    EXPECT_EQ(splitLines("a\nb\n"), QStringList({"a", "b"}));
-    EXPECT_EQ(splitLines("a\r\n\r\nb"), QStringList({"a", "", "b"}));
-    EXPECT_EQ(splitLines("a\r\nb\r\n"), QStringList({"a", "b"}));
-    EXPECT_EQ(splitLines(""), QStringList());
-}
-
-TEST(TextFile, ReadsShiftJisFilesFromTheWindowsVersion) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("sjis.txt");
-    QStringEncoder encoder("CP932");
-    ASSERT_TRUE(encoder.isValid());
-    const QString text = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ,黒＝12\r\n～①\r\n");
-    const QByteArray bytes = encoder.encode(text);
-    ASSERT_FALSE(encoder.hasError());
-    ASSERT_TRUE(writeBytes(path, bytes));
-    auto read = readTextFile(path);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(*read, text);
-}
-
-TEST(TextFile, DropsAUtf8ByteOrderMark) {
-    EXPECT_EQ(decodeText(QByteArray("\xEF\xBB\xBF"
-                                    "abc")),
-              "abc");
-    // In front of a line kept byte for byte, the mark is kept with it.
-    const QByteArray kept("\xEF\xBB\xBF\x9Come\x9F");
-    EXPECT_EQ(encodeLine(decodeText(kept)), kept);
-    // A mark opening a later line is that line's text.
-    EXPECT_EQ(splitLines(decodeText("a\r\n\xEF\xBB\xBFpg")).last(), QStringLiteral("\uFEFFpg"));
-}
-
+// Each line is decoded on its own: as UTF-8, as CP932 (files from the Windows version), or
+// kept byte for byte when neither decodes; a byte-order mark opening the text is dropped,
+// one opening a later line is that line's text. Lines end at CR LF, LF or a lone CR.
+// Written back with CR LF, the UTF-8 and the undecodable lines keep their bytes.
 TEST(TextFile, DecodesEachLineOnItsOwnAndWritesUndecodableLinesBackAsRead) {
     QStringEncoder cp932("CP932");
-    const QByteArray sjis = cp932.encode(QStringLiteral("C:\\写真\\ﾈｺ.bmp"));
-    const QByteArray utf8 = QStringLiteral("/home/u/写真/ねこ.jpg").toUtf8();
+    ASSERT_TRUE(cp932.isValid());
+    const QString sjisText = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ,黒＝12～①C:\\写真\\ﾈｺ.bmp");
+    const QByteArray sjis = cp932.encode(sjisText);
+    const QByteArray utf8 = QStringLiteral("/home/u/写真/ねこ.jpg,黒＝12").toUtf8();
     const QByteArray latin1("/home/u/caf\xe9/\xe9t\xe9.bmp");  // neither UTF-8 nor CP932
     // U+1F480: its second UTF-16 half, U+DC80, must not pass for a kept byte.
     const QByteArray emoji = QStringLiteral("/home/u/\U0001F480.png").toUtf8();
-    const QByteArray file =
-        "plain\r\n" + sjis + "\r\n" + utf8 + "\n" + latin1 + "\r\n" + emoji + "\r\n";
-    const QStringList lines = splitLines(decodeText(file));
-    ASSERT_EQ(lines.size(), 5);
-    EXPECT_EQ(lines[0], "plain");
-    EXPECT_EQ(lines[1], QStringLiteral("C:\\写真\\ﾈｺ.bmp"));
-    EXPECT_EQ(lines[2], QStringLiteral("/home/u/写真/ねこ.jpg"));
-    EXPECT_TRUE(lines[3].startsWith("/home/u/caf"));
-    // Written back: the UTF-8 and the undecodable lines keep their bytes.
+    const QByteArray file = "\xEF\xBB\xBFplain\r\n" + sjis + "\r\n" + utf8 + "\n" + latin1 +
+                            "\r\n" + emoji + "\r\n\r\n\xEF\xBB\xBFpg\rz\r\n";
     QTemporaryDir dir;
     const QString path = dir.filePath("mixed.ini");
+    ASSERT_TRUE(writeBytes(path, file));
+    const QStringList lines = *readTextLines(path);
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0], "plain");
+    EXPECT_EQ(lines[1], sjisText);
+    EXPECT_EQ(lines[2], QString::fromUtf8(utf8));
+    EXPECT_TRUE(lines[3].startsWith("/home/u/caf"));
+    EXPECT_EQ(lines[4], QString::fromUtf8(emoji));
+    EXPECT_EQ(lines.mid(5), QStringList({"", QStringLiteral("\uFEFFpg"), "z"}));
     ASSERT_TRUE(writeTextLines(path, lines).ok());
-    EXPECT_EQ(readBytes(path), "plain\r\n" + lines[1].toUtf8() + "\r\n" + utf8 + "\r\n" + latin1 +
-                                   "\r\n" + emoji + "\r\n");
+    EXPECT_EQ(readBytes(path), "plain\r\n" + sjisText.toUtf8() + "\r\n" + utf8 + "\r\n" + latin1 +
+                                   "\r\n" + emoji + "\r\n\r\n\xEF\xBB\xBFpg\r\nz\r\n");
     EXPECT_EQ(*readTextLines(path), lines);
+    const struct {
+        QString text;
+        QStringList lines;
+    } splits[] = {{"a\nb\n", {"a", "b"}}, {"a\r\n\r\nb", {"a", "", "b"}}, {"", {}}};
+    for (const auto& c : splits)
+        EXPECT_EQ(splitLines(c.text), c.lines) << c.text.toStdString();
+    // In front of a line kept byte for byte, the mark is kept with it.
+    const QByteArray kept("\xEF\xBB\xBF\x9Come\x9F");
+    EXPECT_EQ(encodeLine(decodeText(kept)), kept);
     // Every byte form of an undecodable line survives, one byte at a time.
     for (int b = 0x80; b <= 0xFF; ++b) {
         const QByteArray line = QByteArray("x") + static_cast<char>(b);
@@ -523,20 +494,21 @@ TEST(TextFile, OnlyExistingRegularFilesOfABoundedSizeAreRead) {
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     const QString zeroLink = dir.filePath("zero.ini");
     ASSERT_TRUE(QFile::link("/dev/zero", zeroLink));
-    const QString large = dir.filePath("large.ini");
-    {
-        QFile file(large);
+    // A file of exactly the limit is read whole; one byte more is refused.
+    const QString fits = dir.filePath("fits.ini"), large = dir.filePath("large.ini");
+    for (const auto& [path, size] :
+         {std::pair(fits, kMaxTextFileBytes), std::pair(large, kMaxTextFileBytes + 1)}) {
+        QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(kMaxTextFileBytes + 1));
+        ASSERT_TRUE(file.resize(size));
     }
+    EXPECT_EQ(readBoundedFile(fits)->size(), kMaxTextFileBytes);
     for (const QString& path : {fifo, zeroLink, large, dir.path(), dir.filePath("missing.ini")}) {
         auto read = readTextFile(path);
         ASSERT_FALSE(read.ok()) << path.toStdString();
         EXPECT_NE(read.error().find(path.toStdString()), std::string::npos) << read.error();
+        EXPECT_FALSE(readBoundedFile(path).ok());
     }
-    const QString fits = dir.filePath("fits.ini");
-    ASSERT_TRUE(writeBytes(fits, QByteArray(1000, 'a')));
-    EXPECT_EQ(readTextFile(fits)->size(), 1000);
 }
 
 TEST(TextFile, AFailedWriteLeavesTheEarlierFile) {

@@ -42,8 +42,14 @@ TEST(ParseWholeNumber, SixteenAndThirtyTwoBitsRoundHalvesToEven) {
         EXPECT_EQ(parseInt16(c.text), c.int16) << text(c.text);
         EXPECT_EQ(parseInt32(c.text), c.int32) << text(c.text);
     }
+    // Blanks are trimmed from both ends and nowhere else: one character, one character
+    // with blanks after it, blanks alone.
+    for (const char16_t* seven : {u"7", u"7 ", u"7\t\u3000 ", u" \t7", u"\u30007\u3000"})
+        EXPECT_EQ(parseNumber(seven), 7.0) << text(seven);
     for (const char16_t* bad :
-         {u"", u"  ", u"abc", u"7a", u"1,5", u"--1", u"1e", u"inf", u"nan", u".", u"0x10"}) {
+         {u"", u" ", u"\u3000", u"  \t", u"7 7", u"abc", u"7a", u"1,5", u"--1", u"1e", u"inf",
+          u"nan", u".", u"0x10", u"-", u"+", u"1e+", u"7\n"}) {
+        EXPECT_FALSE(parseNumber(bad).has_value()) << text(bad);
         EXPECT_FALSE(parseInt16(bad).has_value()) << text(bad);
     }
 }
