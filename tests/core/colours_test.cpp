@@ -84,10 +84,6 @@ TEST(ColourTable, EditColIniIsReadInEitherCaseAndAnythingElseGivesTheDefaultGrey
             EXPECT_EQ(readBytes(dir.filePath("EditCol.ini")), c.saved);
         }
     }
-    QTemporaryDir empty;
-    ColourTable table;
-    table.init(empty.path());
-    EXPECT_EQ(table[17].packed, 0x808080);
 }
 
 TEST(GetColorNumber, NearestPackedValueLowerNumberOnTiesAndTheUserColour) {

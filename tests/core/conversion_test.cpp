@@ -103,9 +103,24 @@ TEST(Ciede2000, PublishedTestPairs) {
     EXPECT_NEAR(white.b, 0.0, 1e-3);
 }
 
+// The engine in the vector loop (where the processor has it) and in the plain loop against
+// the plain transcription of the rules.
+void expectAsTheRules(const PixelBuffer& picture, const ConversionSettings& settings, int what) {
+    const Palette palette = ColourTable().palette();
+    const ConversionResult expected = test::referenceConversion(picture, palette, settings);
+    for (bool vector : {true, false}) {
+        setVectorConversionAllowed(vector);
+        auto result = convertPicture(picture, palette, settings);
+        setVectorConversionAllowed(true);
+        ASSERT_TRUE(result.ok()) << result.error();
+        ASSERT_EQ(result->pixels, expected.pixels) << "case " << what << " vector " << vector;
+        EXPECT_EQ(result->counts, expected.counts) << "case " << what;
+        EXPECT_EQ(result->lastColour, expected.lastColour) << "case " << what;
+    }
+}
+
 // Without diffusion (rate or densities 0) too, where every dot is the nearest colour.
 TEST(ConvertPicture, MatchesThePlainRulesOnManyPicturesAndSettings) {
-    const Palette palette = ColourTable().palette();
     std::mt19937 rng(42);
     for (int round = 0; round < 60; ++round) {
         ConversionSettings settings;
@@ -123,19 +138,9 @@ TEST(ConvertPicture, MatchesThePlainRulesOnManyPicturesAndSettings) {
         settings.rate = round % 11 == 3 ? 0 : static_cast<int>(rng() % 101);
         for (int& d : settings.density)
             d = round % 11 == 4 ? 0 : static_cast<int>(rng() % 51);
-        const PixelBuffer picture = randomPicture(1 + static_cast<int>(rng() % 23),
-                                                  1 + static_cast<int>(rng() % 11), round);
-        const ConversionResult slow = test::referenceConversion(picture, palette, settings);
-        // Both the vector loop (where the processor has it) and the plain loop.
-        for (bool vector : {true, false}) {
-            setVectorConversionAllowed(vector);
-            auto fast = convertPicture(picture, palette, settings);
-            setVectorConversionAllowed(true);
-            ASSERT_TRUE(fast.ok()) << fast.error();
-            ASSERT_EQ(fast->pixels, slow.pixels) << "round " << round << " vector " << vector;
-            EXPECT_EQ(fast->counts, slow.counts);
-            EXPECT_EQ(fast->lastColour, slow.lastColour);
-        }
+        expectAsTheRules(randomPicture(1 + static_cast<int>(rng() % 23),
+                                       1 + static_cast<int>(rng() % 11), round),
+                         settings, round);
     }
 }
 
@@ -185,19 +190,32 @@ TEST(ConvertPicture, DiffusionEdgeCases) {
     }
 }
 
-TEST(ConvertPicture, RefusesEmptyPicturesAndSettingsOutOfRange) {
+// Rates 0 to 100 and densities 0 to 50, each limit taken and the next step refused.
+TEST(ConvertPicture, RefusesEmptyPicturesAndSettingsBeyondTheirLimits) {
     const Palette palette = ColourTable().palette();
     auto empty = convertPicture(PixelBuffer(), palette, withPalette(kEight));
     ASSERT_FALSE(empty.ok());
     EXPECT_NE(empty.error().find("no pixels"), std::string::npos);
-    ConversionSettings badRate = withPalette(kEight);
-    badRate.rate = 101;
-    EXPECT_FALSE(convertPicture(filledBuffer(2, 2, 0), palette, badRate).ok());
-    ConversionSettings badDensity = withPalette(kEight);
-    badDensity.density[2] = -1;
-    auto refused = convertPicture(filledBuffer(2, 2, 0), palette, badDensity);
-    ASSERT_FALSE(refused.ok());
-    EXPECT_NE(refused.error().find("blue density"), std::string::npos);
+    const struct {
+        int rate;
+        std::array<int, 3> density;
+        const char* refusal;  // nullptr: converted
+    } cases[] = {
+        {0, {0, 0, 0}, nullptr},          {100, {50, 50, 50}, nullptr},
+        {-1, {10, 10, 10}, "rate"},       {101, {10, 10, 10}, "rate"},
+        {100, {-1, 0, 0}, "red density"}, {100, {51, 0, 0}, "red density"},
+        {0, {0, -1, 0}, "green density"}, {0, {0, 0, 51}, "blue density"},
+    };
+    for (const auto& c : cases) {
+        ConversionSettings settings = withPalette(kEight);
+        settings.rate = c.rate;
+        settings.density = c.density;
+        auto result = convertPicture(filledBuffer(2, 2, 0), palette, settings);
+        ASSERT_EQ(result.ok(), c.refusal == nullptr) << c.rate << " " << c.density[0];
+        if (c.refusal != nullptr) {
+            EXPECT_NE(result.error().find(c.refusal), std::string::npos) << result.error();
+        }
+    }
 }
 
 struct Rgb {
@@ -535,20 +553,8 @@ TEST(ConversionChecksums, PartOfThePhotographMatchesTheRules) {
     for (int y = 0; y < part.height(); ++y)
         for (int x = 0; x < part.width(); ++x)
             part.at(x, y) = photo.at(180 + x, 100 + y);
-    const Palette palette = ColourTable().palette();
-    for (size_t i : {1u, 2u, 3u, 8u, 9u}) {
-        const ConversionSettings settings = settingsOf(kPinned[i]);
-        const ConversionResult expected = test::referenceConversion(part, palette, settings);
-        for (bool vector : {true, false}) {
-            setVectorConversionAllowed(vector);
-            auto result = convertPicture(part, palette, settings);
-            setVectorConversionAllowed(true);
-            ASSERT_TRUE(result.ok()) << result.error();
-            EXPECT_EQ(result->pixels, expected.pixels) << "case " << i << " vector " << vector;
-            EXPECT_EQ(result->counts, expected.counts) << "case " << i;
-            EXPECT_EQ(result->lastColour, expected.lastColour) << "case " << i;
-        }
-    }
+    for (int i : {1, 2, 3, 8, 9})
+        expectAsTheRules(part, settingsOf(kPinned[i]), i);
 }
 
 }  // namespace

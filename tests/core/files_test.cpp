@@ -396,36 +396,6 @@ TEST(SafeWrites, NamesThatAreNotUtf8KeepTheirBytes) {
     EXPECT_NE(empty.error().find("the file is empty"), std::string::npos) << empty.error();
 }
 
-TEST(SettingsFiles, OneThatCouldNotBeReadIsNeverWrittenAndIsReportedOnce) {
-    QTemporaryDir dir;
-    forgetRefusedSettingsFiles();
-    QStringList heard;
-    setSettingsRefusalNotifier([&](const QString& path, const std::string&) { heard << path; });
-    const QString large = dir.filePath("history.ini");
-    QByteArray lines;
-    while (lines.size() <= kMaxTextFileBytes)
-        lines += "/pictures/a.bmp\r\n";
-    ASSERT_TRUE(writeBytes(large, lines));
-    const QString zero = dir.filePath("Dorvel.ini");
-    ASSERT_TRUE(QFile::link("/dev/zero", zero));
-    for (int round = 0; round < 2; ++round) {
-        EXPECT_FALSE(readHistoryFile(large).ok());
-        EXPECT_FALSE(readSettingsLines(zero).ok());
-        EXPECT_TRUE(writeHistoryFile(large, {"/other.bmp"}).ok());
-        EXPECT_TRUE(writeSettingsLines(zero, {"line"}).ok());
-    }
-    EXPECT_EQ(heard, (QStringList{large, zero}));
-    EXPECT_EQ(readBytes(large), lines);
-    EXPECT_EQ(QFile::symLinkTarget(zero), "/dev/zero");
-    // A missing file is no refusal: it is created.
-    const QString missing = dir.filePath("EditCol.ini");
-    EXPECT_FALSE(readSettingsLines(missing).ok());
-    EXPECT_TRUE(writeSettingsLines(missing, {"808080"}).ok());
-    EXPECT_EQ(readBytes(missing), "808080\r\n");
-    setSettingsRefusalNotifier({});
-    forgetRefusedSettingsFiles();
-}
-
 TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
     QTemporaryDir dir;
     const QString path = dir.filePath("history.ini");
