@@ -175,8 +175,9 @@ TEST(ColourSets, BeadFilesAreCheckedLineByLine) {
         QStringList lines;
         const char* refusal;  // nullptr: accepted
     } cases[] = {
-        {{"H01,White,!,229,236,241,1,2,3,4,5,6,x", "", "H02,Cream,#,228,228,197"}, nullptr},
+        {{"H01,White,!,0,255,241,1,2,3,4,5,6,x", "", "H02,Cream,#,228,228,197"}, nullptr},
         {{"H01,White,!,229,236"}, "line 1: expected"},
+        {{"H01,White,!,1,2,-1"}, "0 to 255"},
         {{",White,!,1,2,3"}, "no code"},
         {{"H01,White,!,1,2,256"}, "0 to 255"},
         {{"H01,White,!,1,x,3"}, "0 to 255"},
@@ -193,6 +194,15 @@ TEST(ColourSets, BeadFilesAreCheckedLineByLine) {
             EXPECT_NE(beads.error().find(c.refusal), std::string::npos) << beads.error();
         }
     }
+    // A line holds at most kMaxBeadsPerLine beads.
+    QStringList many;
+    for (int i = 0; i < kMaxBeadsPerLine; ++i)
+        many << QStringLiteral("C%1,n,!,1,2,3").arg(i);
+    EXPECT_EQ(parseBeadLines(many)->size(), size_t(kMaxBeadsPerLine));
+    many << "last,n,!,1,2,3";
+    auto refused = parseBeadLines(many);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().find("more than 4096 beads"), std::string::npos) << refused.error();
 }
 
 TEST(ColourSets, TheSettingsFileComesBackAndAnythingWrongMeansTheStandardSet) {

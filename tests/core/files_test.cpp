@@ -331,6 +331,17 @@ TEST(SafeWrites, OnlyAbsentOrRegularTargetsAreWrittenAndOthersStayAsTheyWere) {
     EXPECT_EQ(QFile::symLinkTarget(link), target);
     ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+    // Links are followed 40 deep, as the system follows them; one more is refused.
+    QString chain = "target.txt";
+    for (int depth = 1; depth <= 41; ++depth) {
+        const QString name = dir.filePath(QStringLiteral("chain%1").arg(depth));
+        ASSERT_TRUE(QFile::link(chain, name));
+        chain = name;
+        if (depth >= 40) {
+            EXPECT_EQ(writeFileAtomically(chain, QByteArray("deep")).ok(), depth == 40) << depth;
+        }
+    }
+    EXPECT_EQ(readBytes(target), "deep");
 }
 
 TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {

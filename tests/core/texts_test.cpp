@@ -169,10 +169,18 @@ TEST(ColourUsage, MarksFollowTheSingleLimits) {
         QString share;
         UsageMark mark;
         bool ticked;
-    } cases[] = {{"0.0099", UsageMark::Red, true},       {"0.01", UsageMark::Blue, true},
-                 {"0.05", UsageMark::Blue, true},        {"0.1", UsageMark::Black, true},
-                 {"0.1000001", UsageMark::Hidden, true}, {"0", UsageMark::Hidden, false},
-                 {"1e-05", UsageMark::Red, true},        {"x", UsageMark::Hidden, false}};
+    } cases[] = {{"0.0099", UsageMark::Red, true},
+                 // Each limit is a single: on it, the lower mark; past it, the next.
+                 {"0.009999999776482582", UsageMark::Red, true},
+                 {"0.05000000074505806", UsageMark::Blue, true},
+                 {"0.10000000149011612", UsageMark::Black, true},
+                 {"0.01", UsageMark::Blue, true},
+                 {"0.05", UsageMark::Blue, true},
+                 {"0.1", UsageMark::Black, true},
+                 {"0.1000001", UsageMark::Hidden, true},
+                 {"0", UsageMark::Hidden, false},
+                 {"1e-05", UsageMark::Red, true},
+                 {"x", UsageMark::Hidden, false}};
     for (const auto& c : cases) {
         QStringList fields(19, "0");
         fields[4] = c.share;
