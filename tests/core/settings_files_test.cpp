@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include "core/colour_table.h"
@@ -206,25 +205,6 @@ TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
     EXPECT_EQ(warnings, 0);
 }
 
-TEST_F(SymbolSettingsFile, ReadsAFileWrittenInCp932) {
-    QStringEncoder cp932("CP932");
-    ASSERT_TRUE(cp932.isValid());
-    QString text = QStringLiteral("ＭＳ ゴシック,0,1\r\n[黒]\r\n黒■●\r\n0,-1,-1\r\n<画像>\r\n");
-    for (int i = 0; i < 10; ++i)
-        text += QStringLiteral(",\r\n");
-    ASSERT_TRUE(writeBytes(file(), cp932.encode(text)));
-    const SymbolSettings read = reread();
-    EXPECT_EQ(read.fontName, QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(read.italic, 1);
-    EXPECT_EQ(read.colours[0].characters, QStringLiteral("黒■●"));
-    EXPECT_EQ(read.colours[0].flags, QStringLiteral("0,-1,-1"));
-    EXPECT_EQ(read.colours[1].characters, QStringLiteral("白"));
-    // Its lines, read back from CP932, are those of a symbol settings file.
-    auto lines = readTextLines(file());
-    ASSERT_TRUE(lines.ok());
-    EXPECT_TRUE(checkSymbolSettingsLines(*lines).ok());
-}
-
 TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
     EXPECT_EQ(flagListFromChecks({true, false, true}, false), QStringLiteral("-1,0,-1"));
     EXPECT_EQ(flagListFromChecks({false}, true), QStringLiteral("0,"));
@@ -248,18 +228,6 @@ TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
 
 const std::array<QString, kWeightCount> kJarvisTexts = {"7", "5", "3", "5", "7", "5",
                                                         "3", "1", "3", "5", "3", "1"};
-
-TEST(DiffusionPresets, ReadsTheCurrentLineAndThePresets) {
-    const auto presets = parseDiffusionPresets({"2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1",
-                                                "soft,80,7,5,3,5,7,5,3,1,3,5,3,1", "",
-                                                "hard,100,1,0,0,0,0,0,0,0,0,0,0,0"});
-    EXPECT_EQ(presets.current.method, DiffusionMethod::Custom);
-    EXPECT_EQ(presets.current.presetName, "soft");
-    EXPECT_EQ(presets.current.rate, 80);
-    EXPECT_EQ(presets.current.weightTexts, kJarvisTexts);
-    EXPECT_EQ(presetNames(presets.presetLines), QStringList({"soft", "hard"}));
-    EXPECT_EQ(currentSettingsLine(presets.current), "2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1");
-}
 
 TEST(DiffusionPresets, BadFirstLinesFallBackToTheCreationState) {
     const DiffusionState creation;
@@ -323,6 +291,16 @@ TEST(DiffusionPresets, SurviveWritingAndReadingBack) {
     const DiffusionPresets back = readDiffusionPresets(dir.path());
     EXPECT_EQ(back.current.method, DiffusionMethod::Custom);
     EXPECT_EQ(back.presetLines, presets.presetLines);
+    // The current line names its preset; empty lines between presets are skipped.
+    const auto parsed = parseDiffusionPresets({"2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1",
+                                               "soft,80,7,5,3,5,7,5,3,1,3,5,3,1", "",
+                                               "hard,100,1,0,0,0,0,0,0,0,0,0,0,0"});
+    EXPECT_EQ(parsed.current.method, DiffusionMethod::Custom);
+    EXPECT_EQ(parsed.current.presetName, "soft");
+    EXPECT_EQ(parsed.current.rate, 80);
+    EXPECT_EQ(parsed.current.weightTexts, kJarvisTexts);
+    EXPECT_EQ(presetNames(parsed.presetLines), QStringList({"soft", "hard"}));
+    EXPECT_EQ(currentSettingsLine(parsed.current), "2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1");
 }
 
 TEST(PrintInfoFile, LinesReadFieldByFieldWithFallbacks) {
