@@ -35,10 +35,21 @@ TEST(ColourTable, StartUpEntriesNamesPackedValuesAndPaletteKinds) {
         EXPECT_EQ(table[e.n].packed, e.packed) << e.n;
     }
     EXPECT_EQ(colourName(18), "");
-    EXPECT_EQ(table[17].ycc.y, 128.0f);
-    EXPECT_EQ(table[17].ycc.ry, 0.0f);
-    EXPECT_EQ(table[17].ycc.by, 0.0f);
-    EXPECT_EQ(table[2].ycc.ry, 168.239990234375f);
+    // The colour differences with their single-precision steps.
+    const struct {
+        int n;
+        float y, ry, by;
+    } yccs[] = {
+        // 240 - Y lies halfway between two singles; the even one is taken (not 168.24f).
+        {2, 71.76f, 168.239990234375f, -71.76f},
+        {8, 200.875f, 54.125f, -13.875f},
+        {17, 128.0f, 0.0f, 0.0f},
+    };
+    for (const auto& c : yccs) {
+        EXPECT_EQ(table[c.n].ycc.y, c.y) << c.n;
+        EXPECT_EQ(table[c.n].ycc.ry, c.ry) << c.n;
+        EXPECT_EQ(table[c.n].ycc.by, c.by) << c.n;
+    }
     const Palette palette = table.palette();
     EXPECT_EQ(palette[10].red, 255);
     EXPECT_EQ(palette[10].green, 133);

@@ -370,18 +370,6 @@ TEST(CieSearch, EstimatesStayFarInsideTheirMargin) {
     EXPECT_LE(unreliableFromPixels, 5);
 }
 
-TEST(CieSearch, QuickLabIsCloseToTheLibraryCubeRoot) {
-    std::mt19937 rng(2);
-    for (int i = 0; i < 200000; ++i) {
-        const int r = static_cast<int>(rng() % 256), g = static_cast<int>(rng() % 256),
-                  b = static_cast<int>(rng() % 256);
-        const Lab exact = srgbToLab(r, g, b), near = srgbToLabNear(r, g, b);
-        ASSERT_NEAR(near.l, exact.l, 1e-12);
-        ASSERT_NEAR(near.a, exact.a, 1e-12);
-        ASSERT_NEAR(near.b, exact.b, 1e-12);
-    }
-}
-
 // The pruned search skips a colour whose bound is above the best difference, so a bound
 // above the true difference (far pairs, near pairs, greys, opposite hues) would change answers.
 TEST(CieSearch, BoundsNeverExceedTheDifference) {

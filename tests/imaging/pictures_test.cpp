@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "imaging/colour_space.h"
 #include "imaging/filters.h"
 #include "imaging/magnify.h"
 #include "imaging/numeric.h"
@@ -66,25 +65,6 @@ TEST(NumberRules, HalvesRoundToEvenAndCheckedArithmeticReportsOverflow) {
     EXPECT_FALSE(roundToInt16(32767.5).has_value());
     EXPECT_EQ(roundToInt16(-32768.5), -32768);
     EXPECT_FALSE(roundToInt32(2147483647.5).has_value());
-}
-
-// The worked colour-difference values, with their single-precision steps.
-TEST(RgbToYcc, MatchesTheWorkedValuesBitForBit) {
-    const struct {
-        int r, g, b;
-        float y, ry, by;
-    } cases[] = {
-        // 240 - Y lies halfway between two singles; the even one is taken (not 168.24f).
-        {240, 0, 0, 71.76f, 168.239990234375f, -71.76f},
-        {255, 176, 187, 200.875f, 54.125f, -13.875f},
-        {128, 128, 128, 128.0f, 0.0f, 0.0f},
-    };
-    for (const auto& c : cases) {
-        const Ycc ycc = rgbToYcc(c.r, c.g, c.b);
-        EXPECT_EQ(ycc.y, c.y) << c.r;
-        EXPECT_EQ(ycc.ry, c.ry) << c.r;
-        EXPECT_EQ(ycc.by, c.by) << c.r;
-    }
 }
 
 TEST(Magnify, EveryDotBecomesASolidBlockPaintedWholeWhoseCornerComesBack) {
