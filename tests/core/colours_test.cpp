@@ -209,7 +209,9 @@ TEST(ColourSets, BeadFilesAreCheckedLineByLine) {
     QStringList many;
     for (int i = 0; i < kMaxBeadsPerLine; ++i)
         many << QStringLiteral("C%1,n,!,1,2,3").arg(i);
-    EXPECT_EQ(parseBeadLines(many)->size(), size_t(kMaxBeadsPerLine));
+    const auto all = parseBeadLines(many);
+    ASSERT_TRUE(all.ok()) << all.error();
+    EXPECT_EQ(all->size(), size_t(kMaxBeadsPerLine));
     many << "last,n,!,1,2,3";
     auto refused = parseBeadLines(many);
     ASSERT_FALSE(refused.ok());

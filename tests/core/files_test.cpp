@@ -109,22 +109,20 @@ TEST(PictureFile, LoadsJpegWithItsOrientationAndGreyAndIndexedPicturesAsRgb) {
     }
 }
 
+QByteArray withField(QByteArray bytes, int at, int32_t v) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
 // A small BMP header (40-byte information header) for hand-made files.
 QByteArray bmpHeader(int width, int height, int bits, int compression, int offset) {
-    QByteArray header(54, '\0');
-    auto put32 = [&](int at, int32_t v) {
-        for (int i = 0; i < 4; ++i)
-            header[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(10, offset);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
+    QByteArray header = "BM" + QByteArray(52, '\0');
     header[26] = 1;
     header[28] = static_cast<char>(bits);
-    put32(30, compression);
+    for (const auto& [at, v] : {std::pair(10, offset), std::pair(14, 40), std::pair(18, width),
+                                std::pair(22, height), std::pair(30, compression)})
+        header = withField(header, at, v);
     return header;
 }
 
@@ -158,11 +156,6 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
             rows += row + QByteArray((4 - row.size() % 4) % 4, '\x00');
         }
         return rows;
-    };
-    const auto withField = [](QByteArray bytes, int at, int32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-        return bytes;
     };
     const QByteArray plain = bmpHeader(5, 3, 24, 0, 54) + rowsOf(5, 3);
     const char* const kLoads = "";         // loads, with the reader's pixels
@@ -472,7 +465,9 @@ TEST(TextFile, OnlyExistingRegularFilesOfABoundedSizeAreRead) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(size));
     }
-    EXPECT_EQ(readBoundedFile(fits)->size(), kMaxTextFileBytes);
+    const auto whole = readBoundedFile(fits);
+    ASSERT_TRUE(whole.ok()) << whole.error();
+    EXPECT_EQ(whole->size(), kMaxTextFileBytes);
     for (const QString& path : {fifo, zeroLink, large, dir.path(), dir.filePath("missing.ini")}) {
         auto read = readTextFile(path);
         ASSERT_FALSE(read.ok()) << path.toStdString();
