@@ -402,6 +402,8 @@ TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
     EXPECT_EQ(entries->at(1), QString::fromUtf8("/pics/\xE7\x8C\xAB.bmp"));
     ASSERT_TRUE(writeHistoryFile(path, *entries).ok());
     EXPECT_EQ(readBytes(path), bytes);
+    // Quotes around a name are taken off; a lone quote is a name, quotes around blanks none.
+    EXPECT_EQ(parseHistory("\"\n\" \"\n\"/a b.bmp\""), QStringList({"\"", "/a b.bmp"}));
 }
 
 // Each line is decoded on its own: as UTF-8, as CP932 (files from the Windows version), or

@@ -191,6 +191,7 @@ TEST(ColourUsage, MarksFollowTheSingleLimits) {
         EXPECT_FALSE(view->ticked[4]);
     }
     EXPECT_FALSE(colourUsageView("0,0.5,0.5").has_value());
+    EXPECT_FALSE(colourUsageView(QStringList(18, "0").join(u',')).has_value());  // one short
     EXPECT_FALSE(colourUsageView("").has_value());
 }
 

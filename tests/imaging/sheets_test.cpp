@@ -49,7 +49,9 @@ TEST(SheetGrid, SheetsInRowOrderClippedToThePicture) {
     EXPECT_EQ(placed(grid.sheetAt(1, 1)), "1,1 0,0 30x30");
     EXPECT_EQ(placed(grid.sheetAt(4, 1)), "4,1 90,0 10x30");
     EXPECT_EQ(placed(grid.sheetAt(2, 3)), "2,3 30,60 30x10");
-    EXPECT_EQ(grid.sheetAt(5, 1).width, 0);
+    for (const auto& [column, row] :
+         {std::pair(5, 1), std::pair(0, 1), std::pair(1, 0), std::pair(1, 4)})  // outside the grid
+        EXPECT_EQ(grid.sheetAt(column, row).width, 0) << column << "," << row;
     // Sheet order: row by row from the top, each row from the left.
     const std::vector<Sheet> sheets = grid.sheets();
     ASSERT_EQ(sheets.size(), 12u);
@@ -58,6 +60,7 @@ TEST(SheetGrid, SheetsInRowOrderClippedToThePicture) {
     EXPECT_EQ(placed(grid.sheet(4)), "1,2 0,30 30x30");
     EXPECT_EQ(placed(grid.sheet(11)), "4,3 90,60 10x10");
     EXPECT_EQ(grid.sheet(12).width, 0);
+    EXPECT_EQ(grid.sheet(-1).width, 0);
     // A sheet larger than the picture is one clipped sheet; the largest sides neither
     // overflow nor make more sheets.
     for (int side : {200, INT_MAX}) {
@@ -73,6 +76,7 @@ TEST(SheetGrid, SheetsInRowOrderClippedToThePicture) {
     EXPECT_FALSE(SheetGrid::create(-1, 70, {30, 30}).ok());
     EXPECT_FALSE(SheetGrid::create(100000, 100000, {30, 30}).ok());
     EXPECT_EQ(makeGrid(0, 70, 30, 30).count(), 0);  // no dots, no sheets
+    EXPECT_EQ(makeGrid(3, 2, 1, 1).count(), 6);     // the smallest sheet
 }
 
 // Colour number = the pixel's blue byte, for pictures whose blue bytes are 0 to 17.
@@ -255,6 +259,7 @@ TEST(ZigzagStripWidths, AreTheDivisorsOfTheCommonWidthAscending) {
     EXPECT_EQ(*cropRectangleSide(97, 80, 85), 91);     // 91.29
     EXPECT_EQ(*cropRectangleSide(97, 80, 80), 97);
     EXPECT_EQ(*cropRectangleSide(5, 1, 2), 2);  // 2.5
+    EXPECT_EQ(*cropRectangleSide(5, 1, 1), 5);
     EXPECT_FALSE(cropRectangleSide(117, 90, 0).ok());
 }
 
