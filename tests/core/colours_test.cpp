@@ -235,7 +235,7 @@ TEST(ColourSets, TheSettingsFileComesBackAndAnythingWrongMeansTheStandardSet) {
     QStringList unknownCode = stored;
     unknownCode[7] = "NO-SUCH";
     for (const QStringList& bad : {QStringList{}, QStringList{""}, QStringList{"no_such_line"},
-                                   stored.mid(0, 10), duplicate, unknownCode}) {
+                                   stored.mid(0, 18), duplicate, unknownCode}) {
         EXPECT_TRUE(parseColourSetLines(bad, lines).isStandard()) << bad.join('|').toStdString();
     }
 }
