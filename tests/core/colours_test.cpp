@@ -69,18 +69,16 @@ TEST(ColourTable, EditColIniIsReadInEitherCaseAndAnythingElseGivesTheDefaultGrey
         QByteArray bytes;
         int packed;
         QByteArray saved;  // empty: not saved
-    } cases[] = {
-        {"050ac8\r\n", 0xC80A05, "050AC8\r\n"},
-        {"FF8000,more text\nsecond line\n", 0x0080FF, "FF8000\r\n"},
-        {"", 0x808080, {}},
-        {"\r\n", 0x808080, {}},
-        {"zzzzzz", 0x808080, {}},
-        {"12345", 0x808080, {}},
-        {"1234567", 0x808080, {}},
-        {",808080", 0x808080, {}},
-        {"GG0000", 0x808080, {}},
-        {"\xFF\xFE\x00\x01", 0x808080, {}},
-    };
+    } cases[] = {{"050ac8\r\n", 0xC80A05, "050AC8\r\n"},
+                 {"FF8000,more text\nsecond line\n", 0x0080FF, "FF8000\r\n"},
+                 {"", 0x808080, {}},
+                 {"\r\n", 0x808080, {}},
+                 {"zzzzzz", 0x808080, {}},
+                 {"12345", 0x808080, {}},
+                 {"1234567", 0x808080, {}},
+                 {",808080", 0x808080, {}},
+                 {"GG0000", 0x808080, {}},
+                 {"\xFF\xFE\x00\x01", 0x808080, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes.toHex().toStdString());
         QTemporaryDir dir;
@@ -108,7 +106,7 @@ TEST(GetColorNumber, NearestPackedValueLowerNumberOnTiesAndTheUserColour) {
         {30591, 13},        //
         {121, 9},           // 茶 (139) is nearer than 黒 and 赤
         {0x00F000 + 1, 4},  //
-        {255 + 65536, 5},   // packed values, not colours: (255, 0, 1) lands on 黄
+        {255 + 65536, 5}    // packed values, not colours: (255, 0, 1) lands on 黄
     };
     for (const auto& c : cases)
         EXPECT_EQ(getColorNumber(c.packed, table), c.colour) << c.packed;
@@ -185,16 +183,14 @@ TEST(ColourSets, BeadFilesAreCheckedLineByLine) {
     const struct {
         QStringList lines;
         const char* refusal;  // nullptr: accepted
-    } cases[] = {
-        {{"H01,White,!,0,255,241,1,2,3,4,5,6,x", "", "H02,Cream,#,228,228,197"}, nullptr},
-        {{"H01,White,!,229,236"}, "line 1: expected"},
-        {{"H01,White,!,1,2,-1"}, "0 to 255"},
-        {{",White,!,1,2,3"}, "no code"},
-        {{"H01,White,!,1,2,256"}, "0 to 255"},
-        {{"H01,White,!,1,x,3"}, "0 to 255"},
-        {{"H01,A,!,1,2,3", "H01,B,!,4,5,6"}, "given twice"},
-        {{}, "no bead"},
-    };
+    } cases[] = {{{"H01,White,!,0,255,241,1,2,3,4,5,6,x", "", "H02,Cream,#,228,228,197"}, nullptr},
+                 {{"H01,White,!,229,236"}, "line 1: expected"},
+                 {{"H01,White,!,1,2,-1"}, "0 to 255"},
+                 {{",White,!,1,2,3"}, "no code"},
+                 {{"H01,White,!,1,2,256"}, "0 to 255"},
+                 {{"H01,White,!,1,x,3"}, "0 to 255"},
+                 {{"H01,A,!,1,2,3", "H01,B,!,4,5,6"}, "given twice"},
+                 {{}, "no bead"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.join('|').toStdString());
         auto beads = parseBeadLines(c.lines);
@@ -306,15 +302,13 @@ TEST(DominantColour, RunsOfColoursTwoToFifteenCountDoubleAsThePlainRuleSays) {
         PixelBuffer picture;
         int dominant;
         int64_t dominantCount;
-    } cases[] = {
-        {"left half red", makeBuffer({{R, R, W, W}, {R, R, W, W}}), 2, 7},
-        {"top half red", makeBuffer({{R, R}, {R, R}, {W, W}, {W, W}}), 2, 6},
-        {"columns, not rows", makeBuffer({{R, W}, {R, W}}), 2, 3},
-        {"a column runs on into the next", makeBuffer({{W, R}, {R, W}}), 2, 3},
-        {"broken runs tie, lower number", makeBuffer({{R, W}, {W, R}}), 1, 2},
-        {"black never doubles", makeBuffer({{K, R}, {K, K}}), 0, 3},
-        {"no pixels", PixelBuffer{}, 0, 0},
-    };
+    } cases[] = {{"left half red", makeBuffer({{R, R, W, W}, {R, R, W, W}}), 2, 7},
+                 {"top half red", makeBuffer({{R, R}, {R, R}, {W, W}, {W, W}}), 2, 6},
+                 {"columns, not rows", makeBuffer({{R, W}, {R, W}}), 2, 3},
+                 {"a column runs on into the next", makeBuffer({{W, R}, {R, W}}), 2, 3},
+                 {"broken runs tie, lower number", makeBuffer({{R, W}, {W, R}}), 1, 2},
+                 {"black never doubles", makeBuffer({{K, R}, {K, K}}), 0, 3},
+                 {"no pixels", PixelBuffer{}, 0, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(DominantColourFinder(palette).counts(c.picture)[c.dominant], c.dominantCount)
             << c.what;

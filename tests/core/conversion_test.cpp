@@ -47,18 +47,16 @@ TEST(FindNearestColour, WorkedExamplesAndFallbacks) {
         int r, g, b;
         int colour;
         double distance;  // -1: not checked
-    } cases[] = {
-        {kEight, kRgb, 130, 130, 130, 7, 269},
-        {kEight, kYcc, 130, 130, 130, 1, 15625},
-        {kEighteen, kRgb, 130, 130, 130, 17, 6},
-        {kEighteen, kYcc, 130, 130, 130, 17, 4},
-        {kEight, kRgb, 200, 100, 50, 2, -1},
-        {kEight, kYcc, 200, 100, 50, 2, -1},
-        {kEighteen, kRgb, 200, 100, 50, 10, -1},
-        {kEighteen, kYcc, 200, 100, 50, 10, -1},
-        {-1, kRgb, 0, 0, 0, 1, 765},
-        {-1, kCie, 3, 4, 5, 1, -1},
-    };
+    } cases[] = {{kEight, kRgb, 130, 130, 130, 7, 269},
+                 {kEight, kYcc, 130, 130, 130, 1, 15625},
+                 {kEighteen, kRgb, 130, 130, 130, 17, 6},
+                 {kEighteen, kYcc, 130, 130, 130, 17, 4},
+                 {kEight, kRgb, 200, 100, 50, 2, -1},
+                 {kEight, kYcc, 200, 100, 50, 2, -1},
+                 {kEighteen, kRgb, 200, 100, 50, 10, -1},
+                 {kEighteen, kYcc, 200, 100, 50, 10, -1},
+                 {-1, kRgb, 0, 0, 0, 1, 765},
+                 {-1, kCie, 3, 4, 5, 1, -1}};
     for (const auto& c : cases) {
         const auto found = findNearestColour(c.r, c.g, c.b, palette, withPalette(c.kind, c.space));
         EXPECT_EQ(found.colour, c.colour) << c.kind << " " << c.r;
@@ -77,19 +75,17 @@ TEST(Ciede2000, PublishedTestPairs) {
         Lab first, second;
         double expected;
     };
-    const Pair pairs[] = {
-        {{50.0, 2.6772, -79.7751}, {50.0, 0.0, -82.7485}, 2.0425},
-        {{50.0, 3.1571, -77.2803}, {50.0, 0.0, -82.7485}, 2.8615},
-        {{50.0, -1.3802, -84.2814}, {50.0, 0.0, -82.7485}, 1.0000},
-        {{50.0, 0.0, 0.0}, {50.0, -1.0, 2.0}, 2.3669},
-        {{50.0, 2.49, -0.001}, {50.0, -2.49, 0.0009}, 7.1792},
-        {{50.0, 2.49, -0.001}, {50.0, -2.49, 0.0011}, 7.2195},
-        {{50.0, -0.001, 2.49}, {50.0, 0.0009, -2.49}, 4.8045},
-        {{50.0, 2.5, 0.0}, {73.0, 25.0, -18.0}, 27.1492},
-        {{50.0, 2.5, 0.0}, {61.0, -5.0, 29.0}, 22.8977},
-        {{50.0, 2.5, 0.0}, {56.0, -27.0, -3.0}, 31.9030},
-        {{60.2574, -34.0099, 36.2677}, {60.4626, -34.1751, 39.4387}, 1.2644},
-    };
+    const Pair pairs[] = {{{50.0, 2.6772, -79.7751}, {50.0, 0.0, -82.7485}, 2.0425},
+                          {{50.0, 3.1571, -77.2803}, {50.0, 0.0, -82.7485}, 2.8615},
+                          {{50.0, -1.3802, -84.2814}, {50.0, 0.0, -82.7485}, 1.0000},
+                          {{50.0, 0.0, 0.0}, {50.0, -1.0, 2.0}, 2.3669},
+                          {{50.0, 2.49, -0.001}, {50.0, -2.49, 0.0009}, 7.1792},
+                          {{50.0, 2.49, -0.001}, {50.0, -2.49, 0.0011}, 7.2195},
+                          {{50.0, -0.001, 2.49}, {50.0, 0.0009, -2.49}, 4.8045},
+                          {{50.0, 2.5, 0.0}, {73.0, 25.0, -18.0}, 27.1492},
+                          {{50.0, 2.5, 0.0}, {61.0, -5.0, 29.0}, 22.8977},
+                          {{50.0, 2.5, 0.0}, {56.0, -27.0, -3.0}, 31.9030},
+                          {{60.2574, -34.0099, 36.2677}, {60.4626, -34.1751, 39.4387}, 1.2644}};
     for (const Pair& p : pairs) {
         EXPECT_NEAR(ciede2000(p.first, p.second), p.expected, 0.00005) << p.expected;
         EXPECT_NEAR(ciede2000(p.second, p.first), p.expected, 0.00005) << p.expected;
@@ -194,12 +190,10 @@ TEST(ConvertPicture, RefusesEmptyPicturesAndSettingsBeyondTheirLimits) {
         int rate;
         std::array<int, 3> density;
         const char* refusal;  // nullptr: converted
-    } cases[] = {
-        {0, {0, 0, 0}, nullptr},          {100, {50, 50, 50}, nullptr},
-        {-1, {10, 10, 10}, "rate"},       {101, {10, 10, 10}, "rate"},
-        {100, {-1, 0, 0}, "red density"}, {100, {51, 0, 0}, "red density"},
-        {0, {0, -1, 0}, "green density"}, {0, {0, 0, 51}, "blue density"},
-    };
+    } cases[] = {{0, {0, 0, 0}, nullptr},          {100, {50, 50, 50}, nullptr},
+                 {-1, {10, 10, 10}, "rate"},       {101, {10, 10, 10}, "rate"},
+                 {100, {-1, 0, 0}, "red density"}, {100, {51, 0, 0}, "red density"},
+                 {0, {0, -1, 0}, "green density"}, {0, {0, 0, 51}, "blue density"}};
     for (const auto& c : cases) {
         ConversionSettings settings = withPalette(kEight);
         settings.rate = c.rate;
@@ -383,13 +377,11 @@ TEST(CieSearch, BoundsNeverExceedTheDifference) {
         ASSERT_LE(ciede2000LowerBound(first, labChroma(first), second, labChroma(second)), d)
             << r << "," << g << "," << b;
     }
-    const Lab pairs[][2] = {
-        {{50.0, 2.49, -0.001}, {50.0, -2.49, 0.0009}},
-        {{50.0, -0.001, 2.49}, {50.0, 0.0009, -2.49}},
-        {{50.0, 0.0, 0.0}, {50.0, -1.0, 2.0}},
-        {{40.0, 3.0, -60.0}, {40.0, 2.9, -60.0}},  // mean hue near 275 degrees
-        {{50.0, 60.0, 0.0}, {50.0, 60.0, 1e-9}},
-    };
+    const Lab pairs[][2] = {{{50.0, 2.49, -0.001}, {50.0, -2.49, 0.0009}},
+                            {{50.0, -0.001, 2.49}, {50.0, 0.0009, -2.49}},
+                            {{50.0, 0.0, 0.0}, {50.0, -1.0, 2.0}},
+                            {{40.0, 3.0, -60.0}, {40.0, 2.9, -60.0}},  // mean hue near 275 degrees
+                            {{50.0, 60.0, 0.0}, {50.0, 60.0, 1e-9}}};
     for (const auto& p : pairs)
         EXPECT_LE(ciede2000LowerBound(p[0], labChroma(p[0]), p[1], labChroma(p[1])),
                   ciede2000(p[0], p[1]));
@@ -490,19 +482,17 @@ constexpr auto kJjn = kJarvisJudiceNinkeWeights;
 constexpr std::array<int16_t, kWeightCount> kOdd = {3, -1, 0, 2, 4, 0, 1, 0, 0, 2, 0, 5};
 constexpr std::array<int16_t, kWeightCount> kUnnormalised = {7, 0, 0, 0, -7, 0, 0, 0, 0, 0, 0, 0};
 
-const PinnedCase kPinned[] = {
-    {kRgb, 3, kFs, 100, {10, 10, 10}, 1188658218568642387ull},
-    {kYcc, 3, kFs, 100, {10, 10, 10}, 6789863638189891451ull},
-    {kYcc, 1, kJjn, 73, {10, 12, 8}, 8021864230328705280ull},
-    {kYcc, 2, kOdd, 100, {50, 0, 25}, 8035654146320164199ull},
-    {kYcc, 0, kFs, 40, {10, 10, 10}, 7905721880451516780ull},
-    {kYcc, 4, kUnnormalised, 100, {3, 5, 7}, 3810264420509109844ull},
-    {kYcc, 3, kFs, 0, {10, 10, 10}, 9437754179567011229ull},
-    {kCie, 3, kFs, 100, {10, 10, 10}, 7840747335022619288ull},
-    {kCie, 1, kJjn, 73, {10, 12, 8}, 10694618212469139651ull},
-    {kCie, 2, kOdd, 100, {50, 0, 25}, 5941752307391361756ull},
-    {kCie, 4, kFs, 55, {20, 10, 5}, 6971930805913254128ull},
-};
+const PinnedCase kPinned[] = {{kRgb, 3, kFs, 100, {10, 10, 10}, 1188658218568642387ull},
+                              {kYcc, 3, kFs, 100, {10, 10, 10}, 6789863638189891451ull},
+                              {kYcc, 1, kJjn, 73, {10, 12, 8}, 8021864230328705280ull},
+                              {kYcc, 2, kOdd, 100, {50, 0, 25}, 8035654146320164199ull},
+                              {kYcc, 0, kFs, 40, {10, 10, 10}, 7905721880451516780ull},
+                              {kYcc, 4, kUnnormalised, 100, {3, 5, 7}, 3810264420509109844ull},
+                              {kYcc, 3, kFs, 0, {10, 10, 10}, 9437754179567011229ull},
+                              {kCie, 3, kFs, 100, {10, 10, 10}, 7840747335022619288ull},
+                              {kCie, 1, kJjn, 73, {10, 12, 8}, 10694618212469139651ull},
+                              {kCie, 2, kOdd, 100, {50, 0, 25}, 5941752307391361756ull},
+                              {kCie, 4, kFs, 55, {20, 10, 5}, 6971930805913254128ull}};
 
 // Every case pinned on the whole photograph, in the vector loop on one thread and on two
 // (a wavefront of bands) and in the plain loop; and the plain transcription of the rules

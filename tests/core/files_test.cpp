@@ -91,12 +91,10 @@ TEST(PictureFile, LoadsJpegWithItsOrientationAndGreyAndIndexedPicturesAsRgb) {
         QString path;
         int width, height;
         Pixel at21;  // the pixel at (2, 1)
-    } cases[] = {
-        {test::testDataPath("landscape_4x2.jpg"), 4, 2, 0},
-        {test::testDataPath("landscape_4x2_exif_rotate90.jpg"), 2, 4, 0},
-        {dir.filePath("grey.png"), 3, 2, 0x00C8C8C8u},
-        {dir.filePath("indexed.bmp"), 3, 2, 0x000A141Eu},
-    };
+    } cases[] = {{test::testDataPath("landscape_4x2.jpg"), 4, 2, 0},
+                 {test::testDataPath("landscape_4x2_exif_rotate90.jpg"), 2, 4, 0},
+                 {dir.filePath("grey.png"), 3, 2, 0x00C8C8C8u},
+                 {dir.filePath("indexed.bmp"), 3, 2, 0x000A141Eu}};
     for (const auto& c : cases) {
         auto loaded = loadPictureFile(c.path);
         ASSERT_TRUE(loaded.ok()) << loaded.error();
@@ -193,8 +191,7 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
         {"noend.jpg", jpeg.left(jpeg.size() - 2), "cannot open"},
         {"half.png", png.left(png.size() / 2), "cannot open"},
         {"half.gif", gif.left(gif.size() / 2), "cannot open"},
-        {"cut.rle.bmp", rle.left(rle.size() - 4), "cannot open"},
-    };
+        {"cut.rle.bmp", rle.left(rle.size() - 4), "cannot open"}};
     for (const auto& file : files) {
         const QString path = dir.filePath(file.name);
         ASSERT_TRUE(writeBytes(path, file.bytes));
@@ -271,7 +268,7 @@ TEST(PathBytes, EveryByteSequenceComesBackExactlyAndReadably) {
         {"\xF0\x9F\x98\x80\xFF", QString::fromUtf8("\xF0\x9F\x98\x80") + "\\xff"},  // pair, byte
         {"a\xE7", "a\\xe7"},                                                        // cut short
         {"\xEF\xBB\xBFx\xFF\xEF\xBB\xBF",
-         QString(QChar(0xFEFF)) + "x\\xff" + QChar(0xFEFF)},  // marks kept
+         QString(QChar(0xFEFF)) + "x\\xff" + QChar(0xFEFF)}  // marks kept
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.toHex().toStdString());

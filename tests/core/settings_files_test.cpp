@@ -183,8 +183,7 @@ TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
         {"heading without ]", with(15, "[白"), "line 16 should be a colour section's heading"},
         {"no picture heading", with(18, "<絵>"), "line 19 should be \"<画像>\""},
         {"cut short", written.mid(0, 20), "the section opened on line 16 ends early"},
-        {"a [ after", written + QStringList{"a [ b"}, "line 254 should be"},
-    };
+        {"a [ after", written + QStringList{"a [ b"}, "line 254 should be"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto checked = checkSymbolSettingsLines(c.lines);
@@ -320,7 +319,7 @@ TEST(PrintInfoFile, LinesReadFieldByFieldWithFallbacks) {
         {"0,0,0,0,0,0,0,1,0,1,1,1",
          "0,0,0,0,0,0,0,1,0,1,1"},  // fields beyond the known ones ignored
         {"99999999999,0,0,0,0,0,0", "1,0,0,0,0,0,0,0,0,0,0"},
-        {"1,1,1,1,1,1,1,1,2,x,7", "1,1,1,1,1,1,1,1,0,0,0"},  // the chart extras fall back to off
+        {"1,1,1,1,1,1,1,1,2,x,7", "1,1,1,1,1,1,1,1,0,0,0"}  // the chart extras fall back to off
     };
     for (const Case& c : cases) {
         EXPECT_EQ(printInfoLine(parsePrintInfo(QString::fromUtf8(c.line))), c.read) << c.line;

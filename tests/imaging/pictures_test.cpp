@@ -219,8 +219,7 @@ TEST(WeightedFilters, FlatPicturesInsideAndAtTheBorder) {
         {WeightedFilter::Emboss, 200, 4, 4, 3, 3, grey(0)},
         {WeightedFilter::Outline, 100, 4, 3, 1, 1, grey(255)},
         {WeightedFilter::Outline, 100, 4, 3, 0, 0, grey(0)},  // 500 clamped to 255, inverted
-        {WeightedFilter::Outline, 100, 4, 3, 3, 1, grey(0)},
-    };
+        {WeightedFilter::Outline, 100, 4, 3, 3, 1, grey(0)}};
     for (const auto& c : cases) {
         const PixelBuffer out =
             applyWeightedFilter(filledBuffer(c.width, c.height, grey(c.grey)), c.filter);

@@ -243,14 +243,12 @@ TEST(ZigzagStripWidths, AreTheDivisorsOfTheCommonWidthAscending) {
     const struct {
         int width;
         std::vector<int> widths;
-    } cases[] = {
-        {60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
-        {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
-        {97, {1, 97}},
-        {1, {1}},
-        {0, {}},
-        {-4, {}},
-    };
+    } cases[] = {{60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
+                 {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
+                 {97, {1, 97}},
+                 {1, {1}},
+                 {0, {}},
+                 {-4, {}}};
     for (const auto& c : cases)
         EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
     EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
