@@ -1,5 +1,6 @@
-// The settings files: symbols (CodeUsePrint.ini), diffusion presets (Dorvel.ini) and the
-// printing window's choices (PrintInfo.ini), as written and as found.
+// The settings files: symbols (CodeUsePrint.ini), diffusion presets (Dorvel.ini), the
+// printing window's choices (PrintInfo.ini), and with EditCol.ini and the history every
+// settings file missing, empty or unreadable.
 
 #include <gtest/gtest.h>
 
