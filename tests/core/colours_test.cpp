@@ -35,10 +35,21 @@ TEST(ColourTable, StartUpEntriesNamesPackedValuesAndPaletteKinds) {
         EXPECT_EQ(table[e.n].packed, e.packed) << e.n;
     }
     EXPECT_EQ(colourName(18), "");
-    EXPECT_EQ(table[17].ycc.y, 128.0f);
-    EXPECT_EQ(table[17].ycc.ry, 0.0f);
-    EXPECT_EQ(table[17].ycc.by, 0.0f);
-    EXPECT_EQ(table[2].ycc.ry, 168.239990234375f);
+    // The colour differences with their single-precision steps.
+    const struct {
+        int n;
+        float y, ry, by;
+    } yccs[] = {
+        // 240 - Y lies halfway between two singles; the even one is taken (not 168.24f).
+        {2, 71.76f, 168.239990234375f, -71.76f},
+        {8, 200.875f, 54.125f, -13.875f},
+        {17, 128.0f, 0.0f, 0.0f},
+    };
+    for (const auto& c : yccs) {
+        EXPECT_EQ(table[c.n].ycc.y, c.y) << c.n;
+        EXPECT_EQ(table[c.n].ycc.ry, c.ry) << c.n;
+        EXPECT_EQ(table[c.n].ycc.by, c.by) << c.n;
+    }
     const Palette palette = table.palette();
     EXPECT_EQ(palette[10].red, 255);
     EXPECT_EQ(palette[10].green, 133);
@@ -58,18 +69,16 @@ TEST(ColourTable, EditColIniIsReadInEitherCaseAndAnythingElseGivesTheDefaultGrey
         QByteArray bytes;
         int packed;
         QByteArray saved;  // empty: not saved
-    } cases[] = {
-        {"050ac8\r\n", 0xC80A05, "050AC8\r\n"},
-        {"FF8000,more text\nsecond line\n", 0x0080FF, "FF8000\r\n"},
-        {"", 0x808080, {}},
-        {"\r\n", 0x808080, {}},
-        {"zzzzzz", 0x808080, {}},
-        {"12345", 0x808080, {}},
-        {"1234567", 0x808080, {}},
-        {",808080", 0x808080, {}},
-        {"GG0000", 0x808080, {}},
-        {"\xFF\xFE\x00\x01", 0x808080, {}},
-    };
+    } cases[] = {{"050ac8\r\n", 0xC80A05, "050AC8\r\n"},
+                 {"FF8000,more text\nsecond line\n", 0x0080FF, "FF8000\r\n"},
+                 {"", 0x808080, {}},
+                 {"\r\n", 0x808080, {}},
+                 {"zzzzzz", 0x808080, {}},
+                 {"12345", 0x808080, {}},
+                 {"1234567", 0x808080, {}},
+                 {",808080", 0x808080, {}},
+                 {"GG0000", 0x808080, {}},
+                 {"\xFF\xFE\x00\x01", 0x808080, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes.toHex().toStdString());
         QTemporaryDir dir;
@@ -84,10 +93,6 @@ TEST(ColourTable, EditColIniIsReadInEitherCaseAndAnythingElseGivesTheDefaultGrey
             EXPECT_EQ(readBytes(dir.filePath("EditCol.ini")), c.saved);
         }
     }
-    QTemporaryDir empty;
-    ColourTable table;
-    table.init(empty.path());
-    EXPECT_EQ(table[17].packed, 0x808080);
 }
 
 TEST(GetColorNumber, NearestPackedValueLowerNumberOnTiesAndTheUserColour) {
@@ -101,7 +106,7 @@ TEST(GetColorNumber, NearestPackedValueLowerNumberOnTiesAndTheUserColour) {
         {30591, 13},        //
         {121, 9},           // 茶 (139) is nearer than 黒 and 赤
         {0x00F000 + 1, 4},  //
-        {255 + 65536, 5},   // packed values, not colours: (255, 0, 1) lands on 黄
+        {255 + 65536, 5}    // packed values, not colours: (255, 0, 1) lands on 黄
     };
     for (const auto& c : cases)
         EXPECT_EQ(getColorNumber(c.packed, table), c.colour) << c.packed;
@@ -178,15 +183,14 @@ TEST(ColourSets, BeadFilesAreCheckedLineByLine) {
     const struct {
         QStringList lines;
         const char* refusal;  // nullptr: accepted
-    } cases[] = {
-        {{"H01,White,!,229,236,241,1,2,3,4,5,6,x", "", "H02,Cream,#,228,228,197"}, nullptr},
-        {{"H01,White,!,229,236"}, "line 1: expected"},
-        {{",White,!,1,2,3"}, "no code"},
-        {{"H01,White,!,1,2,256"}, "0 to 255"},
-        {{"H01,White,!,1,x,3"}, "0 to 255"},
-        {{"H01,A,!,1,2,3", "H01,B,!,4,5,6"}, "given twice"},
-        {{}, "no bead"},
-    };
+    } cases[] = {{{"H01,White,!,0,255,241,1,2,3,4,5,6,x", "", "H02,Cream,#,228,228,197"}, nullptr},
+                 {{"H01,White,!,229,236"}, "line 1: expected"},
+                 {{"H01,White,!,1,2,-1"}, "0 to 255"},
+                 {{",White,!,1,2,3"}, "no code"},
+                 {{"H01,White,!,1,2,256"}, "0 to 255"},
+                 {{"H01,White,!,1,x,3"}, "0 to 255"},
+                 {{"H01,A,!,1,2,3", "H01,B,!,4,5,6"}, "given twice"},
+                 {{}, "no bead"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.join('|').toStdString());
         auto beads = parseBeadLines(c.lines);
@@ -197,6 +201,17 @@ TEST(ColourSets, BeadFilesAreCheckedLineByLine) {
             EXPECT_NE(beads.error().find(c.refusal), std::string::npos) << beads.error();
         }
     }
+    // A line holds at most kMaxBeadsPerLine beads.
+    QStringList many;
+    for (int i = 0; i < kMaxBeadsPerLine; ++i)
+        many << QStringLiteral("C%1,n,!,1,2,3").arg(i);
+    const auto all = parseBeadLines(many);
+    ASSERT_TRUE(all.ok()) << all.error();
+    EXPECT_EQ(all->size(), size_t(kMaxBeadsPerLine));
+    many << "last,n,!,1,2,3";
+    auto refused = parseBeadLines(many);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().find("more than 4096 beads"), std::string::npos) << refused.error();
 }
 
 TEST(ColourSets, TheSettingsFileComesBackAndAnythingWrongMeansTheStandardSet) {
@@ -216,7 +231,7 @@ TEST(ColourSets, TheSettingsFileComesBackAndAnythingWrongMeansTheStandardSet) {
     QStringList unknownCode = stored;
     unknownCode[7] = "NO-SUCH";
     for (const QStringList& bad : {QStringList{}, QStringList{""}, QStringList{"no_such_line"},
-                                   stored.mid(0, 10), duplicate, unknownCode}) {
+                                   stored.mid(0, 18), duplicate, unknownCode}) {
         EXPECT_TRUE(parseColourSetLines(bad, lines).isStandard()) << bad.join('|').toStdString();
     }
 }
@@ -287,15 +302,13 @@ TEST(DominantColour, RunsOfColoursTwoToFifteenCountDoubleAsThePlainRuleSays) {
         PixelBuffer picture;
         int dominant;
         int64_t dominantCount;
-    } cases[] = {
-        {"left half red", makeBuffer({{R, R, W, W}, {R, R, W, W}}), 2, 7},
-        {"top half red", makeBuffer({{R, R}, {R, R}, {W, W}, {W, W}}), 2, 6},
-        {"columns, not rows", makeBuffer({{R, W}, {R, W}}), 2, 3},
-        {"a column runs on into the next", makeBuffer({{W, R}, {R, W}}), 2, 3},
-        {"broken runs tie, lower number", makeBuffer({{R, W}, {W, R}}), 1, 2},
-        {"black never doubles", makeBuffer({{K, R}, {K, K}}), 0, 3},
-        {"no pixels", PixelBuffer{}, 0, 0},
-    };
+    } cases[] = {{"left half red", makeBuffer({{R, R, W, W}, {R, R, W, W}}), 2, 7},
+                 {"top half red", makeBuffer({{R, R}, {R, R}, {W, W}, {W, W}}), 2, 6},
+                 {"columns, not rows", makeBuffer({{R, W}, {R, W}}), 2, 3},
+                 {"a column runs on into the next", makeBuffer({{W, R}, {R, W}}), 2, 3},
+                 {"broken runs tie, lower number", makeBuffer({{R, W}, {W, R}}), 1, 2},
+                 {"black never doubles", makeBuffer({{K, R}, {K, K}}), 0, 3},
+                 {"no pixels", PixelBuffer{}, 0, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(DominantColourFinder(palette).counts(c.picture)[c.dominant], c.dominantCount)
             << c.what;

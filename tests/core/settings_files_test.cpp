@@ -1,14 +1,16 @@
-// The settings files: symbols (CodeUsePrint.ini), diffusion presets (Dorvel.ini) and the
-// printing window's choices (PrintInfo.ini), as written and as found.
+// The settings files: symbols (CodeUsePrint.ini), diffusion presets (Dorvel.ini), the
+// printing window's choices (PrintInfo.ini), and with EditCol.ini and the history every
+// settings file missing, empty or unreadable.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QStringEncoder>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "core/colour_table.h"
 #include "core/diffusion_presets.h"
+#include "core/history_file.h"
 #include "core/print_info_file.h"
 #include "core/symbol_settings_file.h"
 #include "core/symbol_slots.h"
@@ -182,8 +184,7 @@ TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
         {"heading without ]", with(15, "[白"), "line 16 should be a colour section's heading"},
         {"no picture heading", with(18, "<絵>"), "line 19 should be \"<画像>\""},
         {"cut short", written.mid(0, 20), "the section opened on line 16 ends early"},
-        {"a [ after", written + QStringList{"a [ b"}, "line 254 should be"},
-    };
+        {"a [ after", written + QStringList{"a [ b"}, "line 254 should be"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto checked = checkSymbolSettingsLines(c.lines);
@@ -202,25 +203,6 @@ TEST_F(SymbolSettingsFile, TellsASymbolFileFromOtherLines) {
     qInstallMessageHandler(previous);
     EXPECT_FALSE(exists);
     EXPECT_EQ(warnings, 0);
-}
-
-TEST_F(SymbolSettingsFile, ReadsAFileWrittenInCp932) {
-    QStringEncoder cp932("CP932");
-    ASSERT_TRUE(cp932.isValid());
-    QString text = QStringLiteral("ＭＳ ゴシック,0,1\r\n[黒]\r\n黒■●\r\n0,-1,-1\r\n<画像>\r\n");
-    for (int i = 0; i < 10; ++i)
-        text += QStringLiteral(",\r\n");
-    ASSERT_TRUE(writeBytes(file(), cp932.encode(text)));
-    const SymbolSettings read = reread();
-    EXPECT_EQ(read.fontName, QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(read.italic, 1);
-    EXPECT_EQ(read.colours[0].characters, QStringLiteral("黒■●"));
-    EXPECT_EQ(read.colours[0].flags, QStringLiteral("0,-1,-1"));
-    EXPECT_EQ(read.colours[1].characters, QStringLiteral("白"));
-    // Its lines, read back from CP932, are those of a symbol settings file.
-    auto lines = readTextLines(file());
-    ASSERT_TRUE(lines.ok());
-    EXPECT_TRUE(checkSymbolSettingsLines(*lines).ok());
 }
 
 TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
@@ -246,18 +228,6 @@ TEST(SymbolSlots, FlagListsSlotsAndPictureLists) {
 
 const std::array<QString, kWeightCount> kJarvisTexts = {"7", "5", "3", "5", "7", "5",
                                                         "3", "1", "3", "5", "3", "1"};
-
-TEST(DiffusionPresets, ReadsTheCurrentLineAndThePresets) {
-    const auto presets = parseDiffusionPresets({"2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1",
-                                                "soft,80,7,5,3,5,7,5,3,1,3,5,3,1", "",
-                                                "hard,100,1,0,0,0,0,0,0,0,0,0,0,0"});
-    EXPECT_EQ(presets.current.method, DiffusionMethod::Custom);
-    EXPECT_EQ(presets.current.presetName, "soft");
-    EXPECT_EQ(presets.current.rate, 80);
-    EXPECT_EQ(presets.current.weightTexts, kJarvisTexts);
-    EXPECT_EQ(presetNames(presets.presetLines), QStringList({"soft", "hard"}));
-    EXPECT_EQ(currentSettingsLine(presets.current), "2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1");
-}
 
 TEST(DiffusionPresets, BadFirstLinesFallBackToTheCreationState) {
     const DiffusionState creation;
@@ -311,7 +281,6 @@ TEST(DiffusionPresets, DuplicatesCompareRateAndWeightsAndNamesHaveNoCommas) {
 
 TEST(DiffusionPresets, SurviveWritingAndReadingBack) {
     QTemporaryDir dir;
-    EXPECT_TRUE(readDiffusionPresets(dir.path()).presetLines.isEmpty());
     DiffusionPresets presets;
     presets.current.method = DiffusionMethod::Custom;
     presets.current.presetName = "soft";
@@ -322,6 +291,16 @@ TEST(DiffusionPresets, SurviveWritingAndReadingBack) {
     const DiffusionPresets back = readDiffusionPresets(dir.path());
     EXPECT_EQ(back.current.method, DiffusionMethod::Custom);
     EXPECT_EQ(back.presetLines, presets.presetLines);
+    // The current line names its preset; empty lines between presets are skipped.
+    const auto parsed = parseDiffusionPresets({"2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1",
+                                               "soft,80,7,5,3,5,7,5,3,1,3,5,3,1", "",
+                                               "hard,100,1,0,0,0,0,0,0,0,0,0,0,0"});
+    EXPECT_EQ(parsed.current.method, DiffusionMethod::Custom);
+    EXPECT_EQ(parsed.current.presetName, "soft");
+    EXPECT_EQ(parsed.current.rate, 80);
+    EXPECT_EQ(parsed.current.weightTexts, kJarvisTexts);
+    EXPECT_EQ(presetNames(parsed.presetLines), QStringList({"soft", "hard"}));
+    EXPECT_EQ(currentSettingsLine(parsed.current), "2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1");
 }
 
 TEST(PrintInfoFile, LinesReadFieldByFieldWithFallbacks) {
@@ -341,7 +320,7 @@ TEST(PrintInfoFile, LinesReadFieldByFieldWithFallbacks) {
         {"0,0,0,0,0,0,0,1,0,1,1,1",
          "0,0,0,0,0,0,0,1,0,1,1"},  // fields beyond the known ones ignored
         {"99999999999,0,0,0,0,0,0", "1,0,0,0,0,0,0,0,0,0,0"},
-        {"1,1,1,1,1,1,1,1,2,x,7", "1,1,1,1,1,1,1,1,0,0,0"},  // the chart extras fall back to off
+        {"1,1,1,1,1,1,1,1,2,x,7", "1,1,1,1,1,1,1,1,0,0,0"}  // the chart extras fall back to off
     };
     for (const Case& c : cases) {
         EXPECT_EQ(printInfoLine(parsePrintInfo(QString::fromUtf8(c.line))), c.read) << c.line;
@@ -371,26 +350,76 @@ TEST(PrintInfoFile, RoundTripsEveryFieldThroughTheFile) {
     info.lineStyle = ChartLineStyle::Solid;
     ASSERT_TRUE(writePrintInfoFile(path, info).ok());
     EXPECT_EQ(readBytes(path), "0,1,1,0,1,1,1,0,0,0,0\r\n");
+    // Only the first line counts; LF alone and binary junk are taken in stride.
+    ASSERT_TRUE(writeBytes(path, "0,0,0,0,0,0,0\n1,1,1,1,1,1,1\n"));
+    EXPECT_EQ(printInfoLine(readPrintInfoFile(path)), "0,0,0,0,0,0,0,0,0,0,0");
+    ASSERT_TRUE(writeBytes(path, QByteArray("\x82\xA0,\xFF\x00,0", 7)));
+    EXPECT_EQ(printInfoLine(readPrintInfoFile(path)), "1,1,0,1,1,1,1,0,0,0,0");
+    EXPECT_FALSE(writePrintInfoFile(dir.filePath("missing/PrintInfo.ini"), PrintInfo{}).ok());
 }
 
-TEST(PrintInfoFile, MissingEmptyOrUnreadableFilesGiveTheDefaults) {
-    QTemporaryDir dir;
-    const PrintInfo defaults;
-    EXPECT_EQ(printInfoLine(defaults), "1,1,1,1,1,1,1,0,0,0,0");
-    EXPECT_EQ(readPrintInfoFile(dir.filePath("absent.ini")), defaults);
-    const QString empty = dir.filePath("empty.ini");
-    ASSERT_TRUE(writeBytes(empty, ""));
-    EXPECT_EQ(readPrintInfoFile(empty), defaults);
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
-    EXPECT_EQ(readPrintInfoFile(dir.filePath("folder.ini")), defaults);
-    // Only the first line counts; LF alone and binary junk are taken in stride.
-    const QString lf = dir.filePath("lf.ini");
-    ASSERT_TRUE(writeBytes(lf, "0,0,0,0,0,0,0\n1,1,1,1,1,1,1\n"));
-    EXPECT_EQ(printInfoLine(readPrintInfoFile(lf)), "0,0,0,0,0,0,0,0,0,0,0");
-    const QString junk = dir.filePath("junk.ini");
-    ASSERT_TRUE(writeBytes(junk, QByteArray("\x82\xA0,\xFF\x00,0", 7)));
-    EXPECT_EQ(printInfoLine(readPrintInfoFile(junk)), "1,1,0,1,1,1,1,0,0,0,0");
-    EXPECT_FALSE(writePrintInfoFile(dir.filePath("missing/PrintInfo.ini"), PrintInfo{}).ok());
+// Every settings file, missing, empty or present but unreadable (a folder, a link to a
+// device, a file past the size limit): each reader gives its defaults. An unreadable file
+// is reported once and its writer leaves it as it was, saying it succeeded (the user was
+// told); a missing or empty one is written.
+TEST(SettingsFiles, MissingEmptyOrUnreadableFilesGiveTheDefaultsAndUnreadableOnesStay) {
+    forgetRefusedSettingsFiles();
+    QStringList heard;
+    setSettingsRefusalNotifier([&](const QString& path, const std::string&) { heard << path; });
+    QByteArray tooLarge;
+    while (tooLarge.size() <= kMaxTextFileBytes)
+        tooLarge += "/pictures/a.bmp\r\n";
+    enum Kind { kMissing, kEmpty, kFolder, kDevice, kTooLarge };
+    for (const Kind kind : {kMissing, kEmpty, kFolder, kDevice, kTooLarge}) {
+        SCOPED_TRACE(kind);
+        QTemporaryDir dir;
+        const QString paths[] = {dir.filePath(kPrintInfoFileName), dir.filePath(kDorvelFileName),
+                                 dir.filePath(kCodeUsePrintFileName),
+                                 dir.filePath(kEditColFileName), dir.filePath("history.ini")};
+        for (const QString& path : paths) {
+            bool made = true;
+            if (kind == kEmpty || kind == kTooLarge)
+                made = writeBytes(path, kind == kEmpty ? QByteArray() : tooLarge);
+            else if (kind == kFolder)
+                made = QDir().mkdir(path);
+            else if (kind == kDevice)
+                made = QFile::link("/dev/zero", path);
+            ASSERT_TRUE(made);
+        }
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(readPrintInfoFile(paths[0]), PrintInfo{});
+            const DiffusionPresets presets = readDiffusionPresets(dir.path());
+            EXPECT_EQ(currentSettingsLine(presets.current), currentSettingsLine(DiffusionState{}));
+            EXPECT_TRUE(presets.presetLines.isEmpty());
+            SymbolSettings symbols;
+            readSymbolSettings(dir.path(), symbols);
+            EXPECT_EQ(symbols.colours[5].characters, colourName(5));
+            ColourTable table;
+            table.setUserColourComponent(0, 1);
+            table.init(dir.path());
+            EXPECT_EQ(table[kUserColourNumber].packed, 0x808080);
+            EXPECT_EQ(readHistoryFile(paths[4]).ok(), kind <= kEmpty);
+            EXPECT_TRUE(writePrintInfoFile(paths[0], PrintInfo{}).ok());
+            EXPECT_TRUE(writeDiffusionPresets(dir.path(), presets).ok());
+            EXPECT_TRUE(writeSymbolSettings(dir.path(), symbols).ok());
+            EXPECT_TRUE(table.saveUserColour(dir.path()).ok());
+            EXPECT_TRUE(writeHistoryFile(paths[4], {"/other.bmp"}).ok());
+        }
+        if (kind <= kEmpty) {
+            EXPECT_EQ(readBytes(paths[3]), "808080\r\n");
+            EXPECT_EQ(readBytes(paths[4]), "/other.bmp\r\n");
+        }
+        for (const QString& path : paths) {
+            EXPECT_EQ(heard.count(path), kind >= kFolder ? 1 : 0) << path.toStdString();
+            EXPECT_EQ(QFileInfo(path).isDir(), kind == kFolder);
+            EXPECT_EQ(QFile::symLinkTarget(path), kind == kDevice ? "/dev/zero" : "");
+            if (kind == kTooLarge) {
+                EXPECT_EQ(readBytes(path), tooLarge);
+            }
+        }
+    }
+    setSettingsRefusalNotifier({});
+    forgetRefusedSettingsFiles();
 }
 
 }  // namespace

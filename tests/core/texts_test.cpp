@@ -22,28 +22,32 @@ TEST(ParseWholeNumber, SixteenAndThirtyTwoBitsRoundHalvesToEven) {
         const char16_t* text;
         std::optional<int16_t> int16;
         std::optional<int32_t> int32;
-    } cases[] = {
-        {u"7", 7, 7},
-        {u"  -12 ", -12, -12},
-        {u"+3", 3, 3},
-        {u"2.5", 2, 2},
-        {u"3.5", 4, 4},
-        {u".5", 0, 0},
-        {u"1e2", 100, 100},
-        {u"32767.49", 32767, 32767},
-        {u"32768", {}, 32768},
-        {u"-32769", {}, -32769},
-        {u"2147483647", {}, 2147483647},
-        {u"-2147483648", {}, INT32_MIN},
-        {u"2147483648", {}, {}},
-        {u"1e300", {}, {}},
-    };
+    } cases[] = {{u"7", 7, 7},
+                 {u"  -12 ", -12, -12},
+                 {u"+3", 3, 3},
+                 {u"2.5", 2, 2},
+                 {u"3.5", 4, 4},
+                 {u".5", 0, 0},
+                 {u"1e2", 100, 100},
+                 {u"32767.49", 32767, 32767},
+                 {u"32768", {}, 32768},
+                 {u"-32769", {}, -32769},
+                 {u"2147483647", {}, 2147483647},
+                 {u"-2147483648", {}, INT32_MIN},
+                 {u"2147483648", {}, {}},
+                 {u"1e300", {}, {}}};
     for (const auto& c : cases) {
         EXPECT_EQ(parseInt16(c.text), c.int16) << text(c.text);
         EXPECT_EQ(parseInt32(c.text), c.int32) << text(c.text);
     }
+    // Blanks are trimmed from both ends and nowhere else: one character, one character
+    // with blanks after it, blanks alone.
+    for (const char16_t* seven : {u"7", u"7 ", u"7\t\u3000 ", u" \t7", u"\u30007\u3000"})
+        EXPECT_EQ(parseNumber(seven), 7.0) << text(seven);
     for (const char16_t* bad :
-         {u"", u"  ", u"abc", u"7a", u"1,5", u"--1", u"1e", u"inf", u"nan", u".", u"0x10"}) {
+         {u"", u" ", u"\u3000", u"  \t", u"7 7", u"abc", u"7a", u"1,5", u"--1", u"1e", u"inf",
+          u"nan", u".", u"0x10", u"-", u"+", u"1e+", u"7\n"}) {
+        EXPECT_FALSE(parseNumber(bad).has_value()) << text(bad);
         EXPECT_FALSE(parseInt16(bad).has_value()) << text(bad);
     }
 }
@@ -53,32 +57,30 @@ TEST(ParseWholeNumber, AtLeastTheMinimumWholeAndWithin32Bits) {
         const char16_t* text;
         int minimum;
         std::optional<int> value;
-    } cases[] = {
-        {u"12", 1, 12},
-        {u" 12 ", 1, 12},
-        {u"\u300012\t", 1, 12},
-        {u"+12", 1, 12},
-        {u"012", 1, 12},
-        {u"12.0", 1, 12},
-        {u"1e1", 1, 10},
-        {u"1", 1, 1},
-        {u"2147483647", 1, 2147483647},
-        {u"2147483647.0", 1, 2147483647},
-        {u"2147483648", 1, {}},
-        {u"1e100", 1, {}},
-        {u"0", 1, {}},
-        {u"-3", 1, {}},
-        {u"2.5", 1, {}},
-        {u"0.5", 1, {}},
-        {u"abc", 1, {}},
-        {u"12px", 1, {}},
-        {u"", 1, {}},
-        {u"１２", 1, {}},
-        {u"19", 20, {}},
-        {u"20", 20, 20},
-        {u"0", 0, 0},
-        {u"-1", 0, {}},
-    };
+    } cases[] = {{u"12", 1, 12},
+                 {u" 12 ", 1, 12},
+                 {u"\u300012\t", 1, 12},
+                 {u"+12", 1, 12},
+                 {u"012", 1, 12},
+                 {u"12.0", 1, 12},
+                 {u"1e1", 1, 10},
+                 {u"1", 1, 1},
+                 {u"2147483647", 1, 2147483647},
+                 {u"2147483647.0", 1, 2147483647},
+                 {u"2147483648", 1, {}},
+                 {u"1e100", 1, {}},
+                 {u"0", 1, {}},
+                 {u"-3", 1, {}},
+                 {u"2.5", 1, {}},
+                 {u"0.5", 1, {}},
+                 {u"abc", 1, {}},
+                 {u"12px", 1, {}},
+                 {u"", 1, {}},
+                 {u"１２", 1, {}},
+                 {u"19", 20, {}},
+                 {u"20", 20, 20},
+                 {u"0", 0, 0},
+                 {u"-1", 0, {}}};
     for (const auto& c : cases) {
         EXPECT_EQ(parseWholeNumberAtLeast(c.text, c.minimum), c.value)
             << text(c.text) << " from " << c.minimum;
@@ -92,15 +94,13 @@ TEST(FileNames, LastPieceFolderAndZigzagName) {
     const struct {
         QString path;
         QString stem, name, folder;
-    } cases[] = {
-        {"/a/b.c.bmp", "b", "b.c.bmp", "/a/"},
-        {"/a/", "", "", "/a/"},
-        {"", "", "", "/"},
-        {"plain", "plain", "plain", "/"},
-        {"/絵/cat.face.jpg", "cat", "cat.face.jpg", "/絵/"},
-        {"/x/y/", "", "", "/x/y/"},
-        {"/photo.jpg", "photo", "photo.jpg", "/"},
-    };
+    } cases[] = {{"/a/b.c.bmp", "b", "b.c.bmp", "/a/"},
+                 {"/a/", "", "", "/a/"},
+                 {"", "", "", "/"},
+                 {"plain", "plain", "plain", "/"},
+                 {"/絵/cat.face.jpg", "cat", "cat.face.jpg", "/絵/"},
+                 {"/x/y/", "", "", "/x/y/"},
+                 {"/photo.jpg", "photo", "photo.jpg", "/"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         EXPECT_EQ(getFileName(c.path, 1), c.stem);
@@ -163,10 +163,18 @@ TEST(ColourUsage, MarksFollowTheSingleLimits) {
         QString share;
         UsageMark mark;
         bool ticked;
-    } cases[] = {{"0.0099", UsageMark::Red, true},       {"0.01", UsageMark::Blue, true},
-                 {"0.05", UsageMark::Blue, true},        {"0.1", UsageMark::Black, true},
-                 {"0.1000001", UsageMark::Hidden, true}, {"0", UsageMark::Hidden, false},
-                 {"1e-05", UsageMark::Red, true},        {"x", UsageMark::Hidden, false}};
+    } cases[] = {{"0.0099", UsageMark::Red, true},
+                 // Each limit is a single: on it, the lower mark; past it, the next.
+                 {"0.009999999776482582", UsageMark::Red, true},
+                 {"0.05000000074505806", UsageMark::Blue, true},
+                 {"0.10000000149011612", UsageMark::Black, true},
+                 {"0.01", UsageMark::Blue, true},
+                 {"0.05", UsageMark::Blue, true},
+                 {"0.1", UsageMark::Black, true},
+                 {"0.1000001", UsageMark::Hidden, true},
+                 {"0", UsageMark::Hidden, false},
+                 {"1e-05", UsageMark::Red, true},
+                 {"x", UsageMark::Hidden, false}};
     for (const auto& c : cases) {
         QStringList fields(19, "0");
         fields[4] = c.share;
@@ -177,6 +185,7 @@ TEST(ColourUsage, MarksFollowTheSingleLimits) {
         EXPECT_FALSE(view->ticked[4]);
     }
     EXPECT_FALSE(colourUsageView("0,0.5,0.5").has_value());
+    EXPECT_FALSE(colourUsageView(QStringList(18, "0").join(u',')).has_value());  // one short
     EXPECT_FALSE(colourUsageView("").has_value());
 }
 
