@@ -673,10 +673,10 @@ constexpr int kPublishEvery = 32;
 // has seen, so that the caller need not look again until it wants more. A wait spins for
 // up to kSpinTime, long enough to ride out an interrupt or a page fault on the other
 // thread; a longer one (the other thread lost its core) sleeps until the publications bring
-// what is needed, and counts once in `sleeps`.
+// what is needed, and adds the time it slept to `slept`.
 constexpr auto kSpinTime = std::chrono::microseconds(50);
 
-int waitForProgress(const BandProgress& progress, int needed, int& sleeps) {
+int waitForProgress(const BandProgress& progress, int needed, std::chrono::nanoseconds& slept) {
     int seen = progress.done.load(std::memory_order_acquire);
     if (seen >= needed)
         return seen;
@@ -691,11 +691,12 @@ int waitForProgress(const BandProgress& progress, int needed, int& sleeps) {
     }
     if (seen >= needed)
         return seen;
-    ++sleeps;
+    const auto sleepFrom = std::chrono::steady_clock::now();
     while (seen < needed) {
         progress.done.wait(seen, std::memory_order_acquire);
         seen = progress.done.load(std::memory_order_acquire);
     }
+    slept += std::chrono::steady_clock::now() - sleepFrom;
     return seen;
 }
 
@@ -746,7 +747,7 @@ struct BandJob {
 template <typename Cells, typename Search>
 __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, int band,
                                                     std::array<int32_t, kColourCount>& counts,
-                                                    int& sleeps) {
+                                                    std::chrono::nanoseconds& slept) {
     const VectorRun& run = *job.run;
     Search& search = *job.search;
     PixelBuffer& pixels = *job.pixels;
@@ -787,7 +788,7 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         // up to step + kLag - 1.
         const int needed = std::min(width, step + kLag);
         if (aboveDone < needed)
-            aboveDone = waitForProgress(*above, needed, sleeps);
+            aboveDone = waitForProgress(*above, needed, slept);
         if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
             for (int j = 0; j < kBandRows; ++j)
                 colour =
@@ -817,13 +818,13 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
 // rows below it, else with the rows' lists.
 template <typename Search>
 int convertAnyBand(const BandJob<Search>& job, int band, std::array<int32_t, kColourCount>& counts,
-                   int& sleeps) {
+                   std::chrono::nanoseconds& slept) {
     const bool inside = (band + 1) * kBandRows + 2 <= job.pixels->height();
     if (inside && job.cells == CellSet::FloydSteinberg)
-        return convertBand<FloydSteinbergCells>(job, band, counts, sleeps);
+        return convertBand<FloydSteinbergCells>(job, band, counts, slept);
     if (inside && job.cells == CellSet::AllTwelve)
-        return convertBand<AllTwelveCells>(job, band, counts, sleeps);
-    return convertBand<AnyCells>(job, band, counts, sleeps);
+        return convertBand<AllTwelveCells>(job, band, counts, slept);
+    return convertBand<AnyCells>(job, band, counts, slept);
 }
 
 template <typename Search>
@@ -855,21 +856,21 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
 
     if (threads == 1) {
         int lastColour = 0;
-        int sleeps = 0;
+        std::chrono::nanoseconds slept{0};
         for (int band = 0; band < bandCount; ++band)
-            lastColour = convertAnyBand(job, band, result.counts, sleeps);
+            lastColour = convertAnyBand(job, band, result.counts, slept);
         result.lastColour = lastColour;
         return;
     }
     // The threads take the bands in order, each counting in an array of its own. A
     // wavefront pays only while its threads run at the same time: on a machine busy with
-    // other work, one that has lost its core holds up the other at every band. So once a
-    // thread has had to sleep at least kSleepsBeforeAlone times and in more than one of
-    // every kBandsPerSleep of its bands, the helpers finish the band they hold and stop, and
-    // the calling thread converts the rest alone. On an idle machine a sleep is rare (an
-    // interrupt outlasting the spin), and the threads keep going.
-    constexpr int kSleepsBeforeAlone = 16;
-    constexpr int kBandsPerSleep = 4;
+    // other work, one that has lost its core holds up the other at every band, and two threads
+    // that each sleep half their time do no more than one. So once a thread, after its
+    // first kBandsBeforeJudging bands, has slept for half the time it has run, the helpers
+    // finish the band they hold and stop, and the calling thread converts the rest alone.
+    // On an idle machine a sleep is rare and short (an interrupt outlasting the spin), and
+    // the threads keep going.
+    constexpr int kBandsBeforeJudging = 8;
     std::atomic<int> nextBand{0};
     std::atomic<bool> alone{false};
     int lastColour = 0;  // written by the thread that converts the last band
@@ -879,17 +880,19 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     std::vector<ThreadCounts> results(static_cast<size_t>(threads));
     const auto work = [&](int thread) {
         std::array<int32_t, kColourCount> counts{};
-        int sleeps = 0;
+        std::chrono::nanoseconds slept{0};
         int converted = 0;
+        const auto start = std::chrono::steady_clock::now();
         while (thread == 0 || !alone.load(std::memory_order_relaxed)) {
             const int band = nextBand.fetch_add(1, std::memory_order_relaxed);
             if (band >= bandCount)
                 break;
-            const int colour = convertAnyBand(job, band, counts, sleeps);
+            const int colour = convertAnyBand(job, band, counts, slept);
             if (band == bandCount - 1)
                 lastColour = colour;
             ++converted;
-            if (sleeps >= kSleepsBeforeAlone && sleeps * kBandsPerSleep > converted)
+            if (converted >= kBandsBeforeJudging &&
+                2 * slept > std::chrono::steady_clock::now() - start)
                 alone.store(true, std::memory_order_relaxed);
         }
         results[static_cast<size_t>(thread)].counts = counts;
