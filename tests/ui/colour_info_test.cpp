@@ -4,7 +4,7 @@
 
 #include <QFontMetricsF>
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "core/colour_table.h"
 #include "support/cli_runner.h"
 #include "ui/frm_print.h"

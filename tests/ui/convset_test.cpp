@@ -2,7 +2,7 @@
 // Dorvel.ini, the user colour's editor and eyedropper, usage marks, and colour sets chosen
 // there, edited in their own window and kept in ColourSet.ini.
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "core/colour_table.h"
 #include "support/cli_runner.h"
 #include "ui/frm_colset.h"

@@ -1,7 +1,7 @@
 // The dot editor opened from a preview: magnified blocks, painting by dragging, undo and
 // redo of strokes, the colour label and options, apply, cancel and the close box.
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "core/colour_table.h"
 #include "ui/frm_edit.h"
 

@@ -4,7 +4,7 @@
 
 #include <QMessageBox>
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "ui/dialogs.h"
 #include "ui/frm_about.h"
 #include "ui/frm_jiguzagu.h"

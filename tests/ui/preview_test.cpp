@@ -4,7 +4,7 @@
 
 #include <QWheelEvent>
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "core/colour_usage.h"
 #include "core/conversion_texts.h"
 #include "ui/frm_print.h"

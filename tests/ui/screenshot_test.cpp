@@ -12,7 +12,7 @@
 #include <QPrintDialog>
 #include <QScreen>
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "ui/dialogs.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_about.h"

@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QStyleOptionComboBox>
 
-#include "conversion_fixture.h"
+#include "ui_fixture.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_about.h"
 #include "ui/frm_edit.h"
