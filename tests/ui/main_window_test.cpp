@@ -137,26 +137,16 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     });
 }
 
-TEST(UiSingleInstance, OnlyOneLockHolderAndAnEndedHolderDoesNotCount) {
-    QTemporaryDir folder;
-    {
-        ui::SingleInstance first(folder.path());
-        EXPECT_TRUE(first.isFirst());
-        ui::SingleInstance second(folder.path());
-        EXPECT_FALSE(second.isFirst());
-    }
-    // A lock file left by a process that no longer runs.
-    ASSERT_TRUE(writeBytes(folder.filePath("kirimo.lock"),
-                           "2147480000\nkirimo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
-    ui::SingleInstance afterCrash(folder.path());
-    EXPECT_TRUE(afterCrash.isFirst());
-}
-
-TEST(UiSingleInstance, ASecondCopyEndsAtOnceWithoutTouchingSettings) {
+// One lock holder at a time; a lock left by an ended process does not count, and a
+// second copy of the program ends at once without touching settings.
+TEST(UiSingleInstance, OnlyOneLockHolderAndASecondCopyEndsAtOnce) {
     QTemporaryDir home;
     const QString runtime = makeRuntimeFolder(home.filePath("runtime"));
+    ASSERT_TRUE(writeBytes(QDir(runtime).filePath("kirimo.lock"),
+                           "2147480000\nkirimo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
     ui::SingleInstance running(runtime);
     ASSERT_TRUE(running.isFirst());
+    EXPECT_FALSE(ui::SingleInstance(runtime).isFirst());
 
     QProcess second;
     ASSERT_TRUE(runOtherCopy(second, runtime, home.path(), home.path()));
@@ -219,21 +209,9 @@ TEST_F(HistoryWindowTest, EachFileOnceAndSameNamesInTwoFoldersOpenTheirOwnFiles)
     EXPECT_EQ(names()->count(), 2);
 }
 
-TEST_F(HistoryWindowTest, ClearedHistoryLeavesAnEmptyFileAtExit) {
-    ASSERT_TRUE(writeBytes(historyFile(), "/old/one.bmp\r\n"));
-    start();
-    openThroughDialog(makePicture("a.bmp", 30, 20));
-    ASSERT_EQ(names()->count(), 2);
-    find<QPushButton>("cmdCLR")->click();
-    EXPECT_EQ(names()->count(), 0);
-    EXPECT_EQ(paths()->count(), 0);
-    EXPECT_EQ(readBytes(historyFile()), "/old/one.bmp\r\n");  // untouched until exit
-    exitProgram();
-    EXPECT_TRUE(QFile::exists(historyFile()));
-    EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
-}
-
-TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
+// Lines of mixed encodings survive a run byte for byte; a cleared history leaves the file
+// untouched until the exit, which writes it empty.
+TEST_F(HistoryWindowTest, HistoryLinesSurviveByteForByteAndClearingEmptiesTheFileAtExit) {
     const QByteArray history = QStringLiteral("/home/u/写真/ねこ.jpg\r\n").toUtf8() +
                                QByteArray("/home/u/caf\xe9/\xe9t\xe9.bmp\r\n/home/u/plain.bmp\r\n");
     const QByteArray dorvel = QByteArray("0,,100,7,0,0,3,5,1,0,0,0,0,0,0\r\n") +
@@ -247,6 +225,16 @@ TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
     exitProgram();
     EXPECT_EQ(readBytes(historyFile()), history);
     EXPECT_EQ(readBytes(settingsFile("Dorvel.ini")), dorvel);
+
+    start();
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    ASSERT_EQ(names()->count(), 4);
+    find<QPushButton>("cmdCLR")->click();
+    EXPECT_EQ(names()->count() + paths()->count(), 0);
+    EXPECT_EQ(readBytes(historyFile()), history);  // untouched until exit
+    exitProgram();
+    EXPECT_TRUE(QFile::exists(historyFile()));
+    EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
 }
 
 TEST_F(HistoryWindowTest, SettingsFilesThatCouldNotBeReadNeitherHoldTheStartNorAreWritten) {
