@@ -144,8 +144,9 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     open();
     EXPECT_EQ(shownOptions(), "0,1,1,0,1,0,1,1,0,1,0");
     check("chkPR")->click();
+    check("chkLEGEND")->click();
     a4->close();
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,1,0,1,0\r\n");
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,1,1,1,0\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Another folder's short file fills the rest with 0; a folder gone by the closing
@@ -336,7 +337,9 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     // With the cover, the legend and bold lines: a cover and a legend page more.
     for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
         check(name)->click();
-    EXPECT_EQ(pdfPageCount(print("extras.pdf")), 6);
+    const QString extras = print("extras.pdf");
+    EXPECT_EQ(pdfPageCount(extras), 6);
+    EXPECT_TRUE(pdfText(extras).section(u'\f', 0, 0).contains("cat.jpg"));  // the cover
     for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
         check(name)->click();
 

@@ -19,24 +19,13 @@
 namespace kirimo::test {
 namespace {
 
+// Relative names, dot segments and file URLs made absolute; empty arguments skipped.
 TEST(UiHandOff, PathsAreMadeAbsoluteAgainstTheStartFolder) {
-    const struct {
-        const char* argument;
-        const char* expected;
-    } cases[] = {
-        {"cat.jpg", "/start/here/cat.jpg"},
-        {"./sub/../dog.bmp", "/start/here/dog.bmp"},
-        {"/elsewhere/a b.png", "/elsewhere/a b.png"},
-        {"file:///photos/%E7%8C%AB%20one.jpg", "/photos/猫 one.jpg"},
-        {"", nullptr},  // skipped
-    };
-    QStringList arguments, expected;
-    for (const auto& c : cases) {
-        arguments << QString::fromUtf8(c.argument);
-        if (c.expected != nullptr)
-            expected << QString::fromUtf8(c.expected);
-    }
-    EXPECT_EQ(ui::absolutePicturePaths(arguments, QStringLiteral("/start/here")), expected);
+    EXPECT_EQ(ui::absolutePicturePaths({"cat.jpg", "./sub/../dog.bmp", "/elsewhere/a b.png",
+                                        "file:///photos/%E7%8C%AB%20one.jpg", ""},
+                                       QStringLiteral("/start/here")),
+              QStringList({"/start/here/cat.jpg", "/start/here/dog.bmp", "/elsewhere/a b.png",
+                           QStringLiteral("/photos/猫 one.jpg")}));
 }
 
 TEST(UiHandOff, MessagesAreReadAsPathsWithinTheirBounds) {
