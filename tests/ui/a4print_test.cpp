@@ -134,7 +134,6 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
         EXPECT_TRUE(usable()) << s.on;
     }
     EXPECT_EQ(word->currentIndex(), 0);  // the colour's switching off chose the first word
-
     // Written whole on closing, by the button or the close box, and read back.
     for (const char* name : {"chkCOLOR", "chkWHITE", "optLINE(0)", "chkCOVER", "chkBOLD10"})
         check(name)->click();
@@ -148,7 +147,6 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     a4->close();
     EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,1,1,1,0\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
-
     // Another folder's short file fills the rest with 0; a folder gone by the closing
     // cannot keep them and says so.
     const QString other = root_.filePath(QStringLiteral("other"));
@@ -163,7 +161,6 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, "設定保存");
     ASSERT_TRUE(QDir::setCurrent(pictureFolder));
-
     // The symbols button opens the colour symbols window.
     open();
     whileModal<ui::FrmPrintInfo>(check("cmdMJSET"), [](ui::FrmPrintInfo&) {});
@@ -193,7 +190,6 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
         EXPECT_EQ(pages()->item(i)->checkState(), Qt::Unchecked);
         EXPECT_TRUE(pages()->item(i)->flags() & Qt::ItemIsUserCheckable);
     }
-
     // One-dot sheets of 4 x 4 dots: 297 and 210 mm would be larger than a cell may be.
     sharedState().pictureWidth = sharedState().pictureHeight = 4;
     open("1", "1");
@@ -201,7 +197,6 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     EXPECT_EQ(a4->cellWidth(), 200);
     EXPECT_EQ(a4->cellHeight(), 199);  // 202.9 mm printable less the label band
     EXPECT_EQ(pages()->count(), 16);
-
     // A sheet size that is no number gives no cells, no pages and no printing.
     open("abc", "1");
     EXPECT_EQ(text("txtYOKOSEP")->text(), "0");
@@ -283,7 +278,6 @@ TEST_F(A4PrintTest, RefusalsComeBeforeAnyPrinterOrPreviewEachWithItsMessage) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], wide);
     printDialogs.onChoose = nullptr;
-
     // 101 x 100 dots in one-dot sheets: 10,100 pages are too many to print or preview.
     paint(101, 100, [](int, int) { return 1; });
     open("1", "1");
@@ -342,7 +336,6 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     EXPECT_TRUE(pdfText(extras).section(u'\f', 0, 0).contains("cat.jpg"));  // the cover
     for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
         check(name)->click();
-
     // Only the ticked sheets, in portrait.
     check("chkPR")->click();
     tickPages({1, 2});
@@ -354,7 +347,6 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     EXPECT_TRUE(read.contains("(2,1)") && read.contains("(1,2)")) << read.toStdString();
     EXPECT_FALSE(read.contains("(1,1)"));
     EXPECT_EQ(dialogs.messages.size(), 2u);  // the two questions
-
     // A cancelled printer dialog prints nothing and says nothing.
     const int dialogsBefore = printDialogs.printerDialogs;
     press("cmdPRTSTART");
@@ -371,7 +363,6 @@ TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) 
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("プリンタを開けません。")));
     EXPECT_TRUE(lastMessage().contains(unreachable));
     EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
-
     // A FIFO in the file's place is refused and stays a FIFO.
     const QString fifo = outFile("fifo.pdf");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -382,7 +373,6 @@ TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) 
     struct stat info {};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
-
     // A full disk: the chart does not fit a 16 KB file system, and the PDF that stood
     // there before is left whole.
     const QString full = outFile("full");
@@ -421,7 +411,6 @@ TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
     sharedState().random.seed(7);
     EXPECT_EQ(pdfText(print("printed.pdf")), shown);
     EXPECT_TRUE(dialogs.messages.empty());
-
     // A print run without a symbol font keeps the interface font.
     sharedState().symbolSettings.fontName.clear();
     print("font.pdf");

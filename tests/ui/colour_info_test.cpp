@@ -42,7 +42,6 @@ class ColourInfoTest : public ConversionTest {
         info.reset();
         ConversionTest::TearDown();
     }
-
     // The window on a converted picture in table colours, as the main window opens it.
     ui::FrmPrint& open(int width, int height, QString caption = QStringLiteral("[RGB]cat.jpg")) {
         PixelBuffer& pixels = sharedState().workPixels = *PixelBuffer::create(width, height);
@@ -109,7 +108,6 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_TRUE(get<QRadioButton>("optSAVE(0)")->isChecked());
     EXPECT_TRUE(get<QPushButton>("cmdA4")->isEnabled());
     EXPECT_TRUE(get<QLabel>("Label7")->isHidden());
-
     // A prime side lists only itself.
     open(7, 12);
     EXPECT_EQ(itemTexts(across()), QStringList{QStringLiteral("7")});
@@ -137,7 +135,6 @@ TEST_F(ColourInfoTest, SheetSizesDivideTheMap) {
         EXPECT_EQ(redLines(map()->image(), true).size(), c.verticalLines);
         EXPECT_EQ(redLines(map()->image(), false).size(), c.horizontalLines);
     }
-
     // Text that is not a whole number of at least 1 changes nothing.
     setSheet("30", "30");
     hover(45, 10);
@@ -172,7 +169,6 @@ TEST_F(ColourInfoTest, TheMouseShowsItsSheetMagnifiedAndAClickSwitchesPictures) 
     EXPECT_FALSE(hint->isHidden());
     EXPECT_EQ(text("lblPOS"), QStringLiteral("(2,1)"));
     EXPECT_EQ(view()->image(), region(source, 30, 0, 30, 30));
-
     // A click switches to the converted picture, shown from the next movement on.
     sendMouse(map(), QEvent::MouseButtonPress, QPoint(100, 10), Qt::LeftButton);
     EXPECT_EQ(view()->image(), region(source, 30, 0, 30, 30));
@@ -187,7 +183,6 @@ TEST_F(ColourInfoTest, TheMouseShowsItsSheetMagnifiedAndAClickSwitchesPictures) 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(map(), &leave);
     EXPECT_TRUE(hint->isHidden());
-
     // A new sheet size takes its proportions and starts empty.
     setSheet("60", "30");
     EXPECT_EQ(view()->size(), QSize(233, 117));
@@ -247,7 +242,6 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QByteArray report = readBytes(folder + "cat.txt");
     EXPECT_TRUE(report.startsWith(kSettingsLine.toUtf8() + "\r\n"));
-
     // Cancel: nothing is written.
     ASSERT_TRUE(writeBytes(folder + "cat.txt", "old"));
     dialogs.messages.clear();
@@ -257,7 +251,6 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     EXPECT_EQ(dialogs.messages[0], overwriteQuestion("cat"));
     EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
     EXPECT_EQ(fileCount(), 3);
-
     // No: the seconds since midnight follow the base.
     dialogs.answers = {ui::MessageAnswer::No};
     save();
@@ -266,7 +259,6 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
         EXPECT_TRUE(QFileInfo::exists(folder + "cat36000" + extension)) << extension;
     EXPECT_EQ(readBytes(folder + "cat36000.txt"), report);
     EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("（ﾌｧｲﾙ名：cat36000）")));
-
     // Yes: the earlier files are replaced.
     dialogs.answers = {ui::MessageAnswer::Yes};
     save();
@@ -294,7 +286,6 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
     sharedState().currentFileName = folder + "missing/cat.jpg";
     save();
     expectRefused("missing folder");
-
     // A sheet size that is not a whole number: nothing is asked or written.
     sharedState().currentFileName = folder + "dog.jpg";
     setSheet("abc", "30");
@@ -302,7 +293,6 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
     expectRefused("bad sheet size");
     EXPECT_EQ(dialogs.fileDialogs.size(), 2u);
     EXPECT_FALSE(QFileInfo::exists(folder + "dog.txt"));
-
     // The CSV cannot be written: the chart stays, the picture is not written.
     setSheet("30", "30");
     QDir().mkpath(folder + "dog.csv");

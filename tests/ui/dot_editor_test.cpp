@@ -1,9 +1,9 @@
 // The dot editor opened from a preview: magnified blocks, painting by dragging, undo and
 // redo of strokes, the colour label and options, apply, cancel and the close box.
 
-#include "ui_fixture.h"
 #include "core/colour_table.h"
 #include "ui/frm_edit.h"
+#include "ui_fixture.h"
 
 namespace kirimo::test {
 namespace {
@@ -77,7 +77,6 @@ TEST_F(DotEditorTest, FourTimesGivesSolidBlocksAndApplyCopiesCornersBack) {
     });
     EXPECT_TRUE(sharedState().editApplied);
     EXPECT_EQ(shownNow(), expected);
-
     // Three times: the block of the pointer, nine pixels.
     expected.at(1, 2) = kRed;
     edit(3, [&](ui::FrmEdit& editor) {

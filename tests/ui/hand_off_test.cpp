@@ -84,7 +84,6 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     ASSERT_TRUE(running.isFirst());
     QSignalSpy received(&running, &ui::SingleInstance::pathsReceived);
     running.startReceiving();
-
     // One shared megabyte for every sender: a path, then no end to it.
     QByteArray flood(1 << 20, 'x');
     flood.replace(0, 7, QByteArray("/first\0", 7));
@@ -129,7 +128,6 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     QTRY_VERIFY_WITH_TIMEOUT(received.count() >= ui::SingleInstance::kMaxConnections, 10000);
     EXPECT_EQ(received.at(0).at(0).toStringList(), QStringList{"/first"});
     EXPECT_LT(peakResidentKiB() - before, 16 * 1024);
-
     // The running copy still takes an ordinary hand-off.
     QTest::qWait(50);
     const int floods = static_cast<int>(received.count());
@@ -224,7 +222,6 @@ TEST_F(UiTest, AHandedPictureWaitsWhileTheProgramIsBusy) {
     }
     QTRY_COMPARE_WITH_TIMEOUT(sharedState().currentFileName, last, 10000);
     EXPECT_EQ(history(), QStringList{last});
-
     // A picture that cannot be read gets the open command's message.
     window->openWhenIdle(pictureFolder + QStringLiteral("/missing.bmp"));
     QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), size_t{1}, 10000);

@@ -28,7 +28,6 @@ TEST_F(UiTest, CaptionsCarryTheVersionAndEveryMenuItemHasItsCaptionAndPlace) {
     EXPECT_TRUE(dialogs.messages.empty());
     // The settings folder is created and made current at start-up.
     EXPECT_EQ(QDir::currentPath(), QDir(settingsFolder).canonicalPath());
-
     // Each menu with the items it holds, in order: "name:caption", separators by name only.
     const std::pair<const char*, const char*> menus[] = {
         {nullptr, "mnuFILE:ﾌｧｲﾙ mnuEDIT:編集 mnuOPTION:ｵﾌﾟｼｮﾝ mnuHELP:ﾍﾙﾌﾟ"},
@@ -81,7 +80,6 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSetting
     EXPECT_TRUE(sourceFrame()->isVisible());
     EXPECT_EQ(sharedState().currentFileName, second);
     EXPECT_FALSE(QFile::exists(historyFile()));
-
     // Opening a picture made its folder current; the history still goes to the settings.
     ASSERT_EQ(QDir::currentPath(), QDir(root_.filePath("other")).canonicalPath());
     exitProgram();
@@ -197,7 +195,6 @@ TEST_F(HistoryWindowTest, EachFileOnceAndSameNamesInTwoFoldersOpenTheirOwnFiles)
     EXPECT_EQ(sharedState().currentFileName, first);
     EXPECT_EQ(shown().size(), QSize(30, 20));
     EXPECT_EQ(itemTexts(paths()), (QStringList{first, second}));  // clicking adds nothing
-
     // Closing the window only hides it.
     auto* frame = qobject_cast<QMdiSubWindow*>(window->historyWindow()->parentWidget());
     ASSERT_NE(frame, nullptr);

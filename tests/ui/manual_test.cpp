@@ -36,7 +36,6 @@ TEST(Manual, HasASectionForEveryWindowAndEveryCliCommandAndEveryLinkExists) {
     QString all;
     for (const QString& page : QDir(manual).entryList({"*.html"}, QDir::Files))
         all += readAll(QDir(manual).filePath(page));
-
     // The object names of the program's windows, from the units that build them.
     const QStringList windows =
         captured(kRoot + "/src/ui", "frm_*.cpp",
@@ -45,7 +44,6 @@ TEST(Manual, HasASectionForEveryWindowAndEveryCliCommandAndEveryLinkExists) {
     for (const QString& window : windows)
         EXPECT_TRUE(all.contains(QStringLiteral("id=\"%1\"").arg(window.section(u'\n', 1))))
             << window.toStdString();
-
     // The commands kirimo-cli lists in its help.
     QProcess cli;
     cli.start(QStringLiteral(KIRIMO_CLI_PATH), {QStringLiteral("--help")});

@@ -93,7 +93,6 @@ TEST_F(PrintInfoTest, WithoutAFileEachColourOffersItsNameAndTheFontIsTheInterfac
     selectColour(2);
     EXPECT_EQ(listState(), QStringList({"赤+"}));
     EXPECT_EQ(control<QLineEdit>("txtUSEWORD(0)")->text(), QStringLiteral("赤"));
-
     // The font dialog names the symbol font; cancelled, it changes nothing.
     press("cmdFONT");
     EXPECT_EQ(control<QLabel>("lblFONT")->text(), buttonFont);
@@ -129,7 +128,6 @@ TEST_F(PrintInfoTest, StoredCharactersReadBackAndASecondStoreChangesNothing) {
     EXPECT_FALSE(box("chkITALIC")->isChecked());
     press("cmdSET");
     EXPECT_EQ(readBytes(symbolFile()), stored);
-
     // Italic alone, stored and shown again; the symbol font the charts use is italic.
     restart();
     box("chkBOLD")->setChecked(false);
@@ -156,7 +154,6 @@ TEST_F(PrintInfoTest, AddingToEveryColourAndApplyingTheChecksToAllAndCancel) {
     selectColour(5);
     EXPECT_EQ(listState(), QStringList({"黄+", "★+"}));
     EXPECT_EQ(colour(17).flags, "-1,-1,");
-
     // Cancel keeps the change for the run but not in the file.
     check(0, false);
     press("cmdESC");
@@ -189,7 +186,6 @@ TEST_F(PrintInfoTest, SortingPlacesPicturesByTheirDominantColourTenAtMost) {
     selectColour(2);
     for (int i = 0; i < 10; ++i)
         EXPECT_TRUE(shows(i)) << i;
-
     // Cancelled: nothing changes.
     press("cmdFOLDERSET");
     EXPECT_EQ(colour(1).pictures[1].path, QString());
@@ -409,7 +405,6 @@ TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(printDialogs.printerDialogs, 0);
     EXPECT_FALSE(QFile::exists(pdf));
-
     // 5,000 pages of each picture are the most one job may have.
     dialogs.messages.clear();
     pictures({{3, 2}, {2, 5}});

@@ -135,7 +135,6 @@ TEST_F(UiScreenshot, MainWindowConversionAndColourSets) {
     window->menuBar()->setActiveAction(edit->menuAction());
     grab("main_window_scrolled_menu.png");
     edit->hide();
-
     // 16 colours, Floyd&Steinberg, RGB; then 3 primaries, Jarvis,Judice&Ninke, YCC.
     sourceFrame()->setGeometry(220, 0, 500, 340);
     pick(c<QComboBox>("cboKIND"), 2);
@@ -205,7 +204,6 @@ TEST_F(UiScreenshot, ColourInformationA4ChartAndColourSymbols) {
             info.close();
         },
         menu("mnuSAVE"));
-
     // Colour 0 holds the photograph, two small pictures and, crossed out, a third.
     ColourSymbols& black = sharedState().symbolSettings.colours[0];
     black.characters = QStringLiteral("黒ABC");

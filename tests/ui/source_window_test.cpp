@@ -120,7 +120,6 @@ TEST_F(UiTest, TheResizePanelKeepsProportionsWhenLinkedAndAppliesTwentyByTwentyA
     EXPECT_EQ(sharedState().pictureHeight, 20);
     EXPECT_EQ(pixelsOf(shown()), *resizePicture(before, 20, 20));
     EXPECT_TRUE(dialogs.messages.empty());
-
     // Typed keys correct each other until the boxes agree: 5 gives 3, which gives 4.5,
     // rounded to even.
     openThroughDialog(makePicture("q.bmp", 3, 2));
@@ -338,7 +337,6 @@ TEST_F(UiTest, SaveAsWritesTheChosenNameAndAsksBeforeReplacingAFile) {
     ASSERT_EQ(dialogs.messages.size(), 5u);
     EXPECT_EQ(dialogs.messages[4].text, saved("a.bmp"));
     EXPECT_EQ(*loadPictureFile(picture), inverted);
-
     // A text file of the same base name also asks.
     dialogs.messages.clear();
     ASSERT_TRUE(writeBytes(QDir(pictureFolder).filePath("chart.txt"), "counts"));

@@ -104,7 +104,6 @@ TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsAndBadWidthsAreRefused) {
     EXPECT_EQ(in<ui::PictureSurface>("picKANSEI")->image().size(), QSize(120, 40));
     run("7");  // not a divisor: accepted, the last pair is narrower
     EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は17列に分けられます"));
-
     // A folder that cannot take the result hands nothing over.
     dialogs.messages.clear();
     QFile::remove(dmy());
@@ -136,7 +135,6 @@ TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
     run("45");
     const PixelBuffer first = written(dmy());
     EXPECT_EQ(first.width(), 180);
-
     // No: pictures, names, sizes, strips and the result to send stay.
     choose({picture("c.bmp", 50, 50, 3)});
     EXPECT_EQ(dialogs.messages.size(), 2u);
@@ -163,7 +161,6 @@ TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
     mouse(cropA, QEvent::MouseButtonRelease, {22, 17}, Qt::LeftButton);
     EXPECT_TRUE(readout->isHidden());
     EXPECT_EQ(zig->selectedSlot(), 0);
-
     // B dragged above its thumbnail: the readout goes below zero, the cut stops at 0.
     auto* cropB = in<QLabel>("lblRESIZE(1)");
     mouse(cropB, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
@@ -193,7 +190,6 @@ TEST_F(ZigzagTest, SwappingRenamesAndWritesBesideTheNewAAndSavingChecksTheName) 
     EXPECT_EQ(out.at(0, 3), tagged(2, 0, 3));
     EXPECT_EQ(out.at(20, 3), tagged(1, 0, 3));
     EXPECT_EQ(zig->handOffFolder(), other + "/");
-
     // Dotted names propose their first parts; saving checks the name.
     const QString a = picture("a.b.bmp", 20, 10, 1);
     const QString c = QDir(pictureFolder).filePath("c.jpg");
@@ -207,7 +203,6 @@ TEST_F(ZigzagTest, SwappingRenamesAndWritesBesideTheNewAAndSavingChecksTheName) 
     run("5");
     click(zig.get(), "cmdSAVE");
     EXPECT_EQ(written(QDir(pictureFolder).filePath("ac.bmp")), written(dmy()));
-
     // Refused: no name, a folder in the name, and the name of a picture being combined.
     for (const char* refused : {"", "sub/x", "a.b"}) {
         dialogs.messages.clear();
@@ -253,7 +248,6 @@ TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlotAndAnUnreadablePictureIsNamed)
     choose({c, b, a});
     EXPECT_EQ(name(), "ab");
     EXPECT_TRUE(dialogs.messages.empty());
-
     // An unreadable picture is named and its slot keeps what it had.
     const QString broken = makeBroken("broken.jpg", "not a picture");
     choose({c, broken});
