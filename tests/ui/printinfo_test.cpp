@@ -373,11 +373,11 @@ TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
     const struct {
         const char *w, *h, *sheets, *message;
     } cases[] = {
-        {"", "60", "1", ""},
-        {"abc", "60", "1", ""},
-        {"0", "60", "1", ""},
-        {"-5", "60", "1", ""},
-        {"2.5", "60", "1", ""},
+        {"", "60", "1", "1以上の整数"},
+        {"abc", "60", "1", "1以上の整数"},
+        {"0", "60", "1", "1以上の整数"},
+        {"-5", "60", "1", "1以上の整数"},
+        {"2.5", "60", "1", "1以上の整数"},
         {"1", "1", "1", "縦横とも2mm以上"},
         {"10", "1", "1", "縦横とも2mm以上"},
         {"10", "10", "5001", "印刷するﾍﾟｰｼﾞが多すぎます（10002ﾍﾟｰｼﾞ）"},
@@ -386,7 +386,7 @@ TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
         SCOPED_TRACE(std::string(c.w) + " " + c.message);
         dialogs.messages.clear();
         set(c.w, c.h, c.sheets);
-        if (*c.message == 0) {  // sizes that give no counts keep the labels
+        if (c.message[0] == '1') {  // sizes that give no counts keep the labels
             EXPECT_EQ(labels(), "横20枚、たて28枚 合計560枚印刷");
         }
         print();
