@@ -6,37 +6,35 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
-#include "conversion_fixture.h"
 #include "core/print_info_file.h"
 #include "support/cli_runner.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/twips.h"
+#include "ui_fixture.h"
 
 namespace kirimo::test {
 namespace {
 
 // Pages of a PDF that Qt wrote: one page object each.
 int pdfPageCount(const QString& path) {
-    const QString text = QString::fromLatin1(readBytes(path));
     return static_cast<int>(
-        text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s\\w])"))));
+        QString::fromLatin1(readBytes(path)).count(QRegularExpression("/Type\\s*/Page(?![s\\w])")));
 }
-// The text of a PDF as poppler reads it, page by page (pages end in a form feed).
 QString pdfText(const QString& path) {
-    return runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    return runTool("pdftotext", {path, "-"});
 }
 
-class A4PrintTest : public ConversionTest {
+class A4PrintTest : public UiTest {
   protected:
     void SetUp() override {
-        ConversionTest::SetUp();
+        UiTest::SetUp();
         environment.printDialogs = &printDialogs;
         ASSERT_TRUE(QDir::setCurrent(pictureFolder));
         // A 4 x 4 picture of table colours: black, white, red and blue quarters.
-        SharedState& state = sharedState();
         paint(4, 4, [](int x, int y) { return (y / 2) * 2 + x / 2; });
+        SharedState& state = sharedState();
         state.currentFileName = QDir(pictureFolder).filePath(QStringLiteral("cat.jpg"));
         state.random.seed(7);
         for (ColourSymbols& colour : state.symbolSettings.colours) {
@@ -47,7 +45,7 @@ class A4PrintTest : public ConversionTest {
     }
     void TearDown() override {
         a4.reset();
-        ConversionTest::TearDown();
+        UiTest::TearDown();
     }
     // The converted picture, of the table colours `colourAt` numbers.
     template <typename F>
@@ -63,11 +61,9 @@ class A4PrintTest : public ConversionTest {
         state.pictureWidth = width;
         state.pictureHeight = height;
     }
-    ui::FrmA4Print& open(const char* across = nullptr, const char* down = nullptr) {
-        if (across != nullptr) {
-            sheetWidth = QString::fromLatin1(across);
-            sheetHeight = QString::fromLatin1(down);
-        }
+    ui::FrmA4Print& open(const char* across = "2", const char* down = "2") {
+        sheetWidth = QString::fromLatin1(across);
+        sheetHeight = QString::fromLatin1(down);
         a4 = std::make_unique<ui::FrmA4Print>(
             environment,
             ui::SheetSizeTexts{[this] { return sheetWidth; }, [this] { return sheetHeight; }});
@@ -75,20 +71,14 @@ class A4PrintTest : public ConversionTest {
         QApplication::processEvents();
         return *a4;
     }
-
-    template <typename T>
-    T* control(const QString& name) const {
-        return child<T>(a4.get(), name);
-    }
     QAbstractButton* check(const char* name) const {
-        return control<QAbstractButton>(QLatin1String(name));
+        return child<QAbstractButton>(a4.get(), QLatin1String(name));
     }
-    QLineEdit* text(const char* name) const { return control<QLineEdit>(QLatin1String(name)); }
-    QListWidget* pages() const { return control<QListWidget>(QStringLiteral("lstPRDATA")); }
+    QLineEdit* text(const char* name) const { return child<QLineEdit>(a4.get(), name); }
+    QListWidget* pages() const { return child<QListWidget>(a4.get(), "lstPRDATA"); }
     void press(const char* name) const { check(name)->click(); }
     QString printInfoPath() const { return QDir(pictureFolder).filePath(kPrintInfoFileName); }
     QString outFile(const QString& name) const { return root_.filePath(name); }
-
     // The options the controls show, as PrintInfo.ini keeps them.
     QString shownOptions() const {
         QStringList fields;
@@ -105,60 +95,35 @@ class A4PrintTest : public ConversionTest {
         press("cmdPRTSTART");
         return path;
     }
-    void setCell(int across, int down) const {
-        text("txtYOKOSEP")->setText(QString::number(across));
-        text("txtTATESEP")->setText(QString::number(down));
-    }
     void tickPages(std::initializer_list<int> indexes) const {
         for (int i : indexes)
             pages()->item(i)->setCheckState(Qt::Checked);
     }
 
-    QString sheetWidth = QStringLiteral("2");
-    QString sheetHeight = QStringLiteral("2");
-    ScriptedPrintDialogs printDialogs;
+    QString sheetWidth, sheetHeight;
     std::unique_ptr<ui::FrmA4Print> a4;
 };
 
-TEST_F(A4PrintTest, OpensWithEveryOptionOnWithoutAFileAndWritesItWholeOnClosing) {
+TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControls) {
     ui::FrmA4Print& window = open();
     EXPECT_EQ(window.height(), ui::twipsToPixels(4850));
     EXPECT_EQ(shownOptions(), "1,1,1,1,1,1,1,0,0,0,0");
     EXPECT_TRUE(check("optA4(0)")->isChecked());
     EXPECT_TRUE(check("optUSEMODE(0)")->isChecked());
-    auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
-    EXPECT_EQ(word->count(), 3);
+    auto* word = child<QComboBox>(a4.get(), "cboWORD");
+    EXPECT_EQ(itemTexts(word).size(), 3);
     EXPECT_EQ(word->currentText(), "色名");
-
-    check("chkCOLOR")->click();
-    check("chkWHITE")->click();
-    check("optLINE(0)")->click();
-    press("cmdCLOSE");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1,0,0,0,0\r\n");
-
-    // Read back at the next opening; the close box writes too.
-    open();
-    EXPECT_EQ(shownOptions(), "0,1,1,0,1,0,1,0,0,0,0");
-    check("chkPR")->click();
-    a4->close();
-    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,0,0,0,0\r\n");
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(A4PrintTest, ClicksSwitchTheControlsThatDependOnThem) {
-    open();
-    auto* word = control<QComboBox>(QStringLiteral("cboWORD"));
+    // Each switch and the control it enables (or, for the line mode, shows).
     word->setCurrentIndex(2);
     const struct {
         const char *off, *on, *dependent;
-        bool hidden;  // switched off by hiding rather than disabling
+        bool hidden;
     } switches[] = {{"chkCOLOR", "chkCOLOR", "cboWORD", false},
                     {"chkLINE", "chkLINE", "picLINEMODE", true},
                     {"chkPR", "chkPR", "lstPRDATA", false},
                     {"optUSEMODE(1)", "optUSEMODE(0)", "cmdGSAVE", false}};
     for (const auto& s : switches) {
-        auto* dependent = control<QWidget>(QLatin1String(s.dependent));
+        auto* dependent = child<QWidget>(a4.get(), s.dependent);
         const auto usable = [&] {
             return s.hidden ? dependent->isVisible() : dependent->isEnabled();
         };
@@ -169,6 +134,36 @@ TEST_F(A4PrintTest, ClicksSwitchTheControlsThatDependOnThem) {
         EXPECT_TRUE(usable()) << s.on;
     }
     EXPECT_EQ(word->currentIndex(), 0);  // the colour's switching off chose the first word
+    // Written whole on closing, by the button or the close box, and read back.
+    for (const char* name : {"chkCOLOR", "chkWHITE", "optLINE(0)", "chkCOVER", "chkBOLD10"})
+        check(name)->click();
+    press("cmdCLOSE");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,1,0,1,1,0,1,0\r\n");
+    open();
+    EXPECT_EQ(shownOptions(), "0,1,1,0,1,0,1,1,0,1,0");
+    check("chkPR")->click();
+    check("chkLEGEND")->click();
+    a4->close();
+    EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,1,1,1,0\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+    // Another folder's short file fills the rest with 0; a folder gone by the closing
+    // cannot keep them and says so.
+    const QString other = root_.filePath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_TRUE(writeBytes(QDir(other).filePath(kPrintInfoFileName), "0,0,0,0,0,0,0\r\n"));
+    ASSERT_TRUE(QDir::setCurrent(other));
+    open();
+    EXPECT_EQ(shownOptions(), "0,0,0,0,0,0,0,0,0,0,0");
+    EXPECT_FALSE(child<QComboBox>(a4.get(), "cboWORD")->isEnabled());
+    ASSERT_TRUE(QDir(other).removeRecursively());
+    press("cmdCLOSE");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "設定保存");
+    ASSERT_TRUE(QDir::setCurrent(pictureFolder));
+    // The symbols button opens the colour symbols window.
+    open();
+    whileModal<ui::FrmPrintInfo>(check("cmdMJSET"), [](ui::FrmPrintInfo&) {});
 }
 
 TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
@@ -188,7 +183,6 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     EXPECT_EQ(text("txtTATESEP")->text(), "14");
     check("optA4(0)")->click();
     EXPECT_EQ(window.cellWidth(), 9);
-
     // The page list: every sheet in sheet order, none ticked.
     EXPECT_EQ(itemTexts(pages()), QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)",
                                                "(1,3)", "(2,3)", "(3,3)"}));
@@ -196,7 +190,6 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
         EXPECT_EQ(pages()->item(i)->checkState(), Qt::Unchecked);
         EXPECT_TRUE(pages()->item(i)->flags() & Qt::ItemIsUserCheckable);
     }
-
     // One-dot sheets of 4 x 4 dots: 297 and 210 mm would be larger than a cell may be.
     sharedState().pictureWidth = sharedState().pictureHeight = 4;
     open("1", "1");
@@ -204,7 +197,6 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     EXPECT_EQ(a4->cellWidth(), 200);
     EXPECT_EQ(a4->cellHeight(), 199);  // 202.9 mm printable less the label band
     EXPECT_EQ(pages()->count(), 16);
-
     // A sheet size that is no number gives no cells, no pages and no printing.
     open("abc", "1");
     EXPECT_EQ(text("txtYOKOSEP")->text(), "0");
@@ -215,36 +207,10 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     EXPECT_EQ(printDialogs.printerDialogs, 0);
 }
 
-TEST_F(A4PrintTest, ChartsOfMoreThanTenThousandPagesAreRefusedBeforeAnyWork) {
-    // 101 x 100 dots in one-dot sheets: 10,100 pages.
-    paint(101, 100, [](int, int) { return 1; });
-    open("1", "1");
-    check("chkPR")->click();
-    check("chkALLWHITE")->click();
-    for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
-        SCOPED_TRACE(button);
-        dialogs.messages.clear();
-        press(button);
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_TRUE(dialogs.messages[0].text.startsWith(
-            QStringLiteral("ﾍﾟｰｼﾞ数が多すぎます（10100ﾍﾟｰｼﾞ）。一度に印刷できるのは10000ﾍﾟｰｼﾞ")))
-            << dialogs.messages[0].text.toStdString();
-    }
-    EXPECT_EQ(printDialogs.printerDialogs, 0);
-    EXPECT_EQ(printDialogs.previews, 0);
-
-    // Two ticked sheets of them print.
-    dialogs.messages.clear();
-    check("chkPR")->click();
-    tickPages({0, 10099});
-    EXPECT_EQ(pdfPageCount(print("two.pdf")), 2);
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
     ui::FrmA4Print& window = open();
     QLineEdit* across = text("txtYOKOSEP");
-    auto* yk = control<QScrollBar>("scrYK");
+    auto* yk = child<QScrollBar>(a4.get(), "scrYK");
     const struct {
         const char* typed;
         int cell;
@@ -271,36 +237,35 @@ TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
         EXPECT_EQ(window.cellWidth(), c.cell) << c.typed << c.arrows;
         EXPECT_EQ(across->text(), QString::number(c.cell));
     }
-    control<QScrollBar>("scrTT")->setValue(5);
+    child<QScrollBar>(a4.get(), "scrTT")->setValue(5);
     EXPECT_EQ(text("txtTATESEP")->text(), "5");
     EXPECT_EQ(window.cellHeight(), 5);
 }
 
-TEST_F(A4PrintTest, TheChecksComeInOrderEachWithItsMessageAndNothingPrinted) {
+TEST_F(A4PrintTest, RefusalsComeBeforeAnyPrinterOrPreviewEachWithItsMessage) {
     const ShownMessage zero{"ｴﾗｰ", "区切り線が引けません。１枚分のdot数を調整して下さい",
                             ui::MessageIcon::None};
+    const ShownMessage wide{"ｻｲｽﾞｴﾗｰ", "横がはみ出ます", ui::MessageIcon::Exclamation};
     const struct {
         int across, down;
         ShownMessage message;
     } cases[] = {
         {0, 11, zero},
         {10, 0, zero},
-        {10, 11, {"ｻｲｽﾞｴﾗｰ", "横がはみ出ます", ui::MessageIcon::Exclamation}},
+        {10, 11, wide},
         {9, 11, {"ｻｲｽﾞｴﾗｰ", "縦がはみ出ます", ui::MessageIcon::Exclamation}},
     };
     open("30", "20");
     for (const auto& c : cases) {
         for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
             dialogs.messages.clear();
-            setCell(c.across, c.down);
+            text("txtYOKOSEP")->setText(QString::number(c.across));
+            text("txtTATESEP")->setText(QString::number(c.down));
             press(button);
             ASSERT_EQ(dialogs.messages.size(), 1u) << button;
             EXPECT_EQ(dialogs.messages[0], c.message) << button;
         }
     }
-    EXPECT_EQ(printDialogs.printerDialogs, 0);
-    EXPECT_EQ(printDialogs.previews, 0);
-
     // A printer that cannot hold the cells is refused rather than clipped: it keeps 30 mm
     // on every side, and 9 mm cells need 270 of its 237 mm.
     dialogs.messages.clear();
@@ -311,67 +276,34 @@ TEST_F(A4PrintTest, TheChecksComeInOrderEachWithItsMessageAndNothingPrinted) {
     };
     EXPECT_FALSE(QFileInfo::exists(print("narrow.pdf")));
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], cases[2].message);
+    EXPECT_EQ(dialogs.messages[0], wide);
+    printDialogs.onChoose = nullptr;
+    // 101 x 100 dots in one-dot sheets: 10,100 pages are too many to print or preview.
+    paint(101, 100, [](int, int) { return 1; });
+    open("1", "1");
+    check("chkPR")->click();
+    check("chkALLWHITE")->click();
+    for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
+        dialogs.messages.clear();
+        press(button);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(lastMessage().startsWith(
+            QStringLiteral("ﾍﾟｰｼﾞ数が多すぎます（10100ﾍﾟｰｼﾞ）。一度に印刷できるのは10000ﾍﾟｰｼﾞ")))
+            << lastMessage().toStdString();
+    }
+    EXPECT_EQ(printDialogs.printerDialogs, 1);
+    EXPECT_EQ(printDialogs.previews, 0);
+    // Two ticked sheets of them print.
+    dialogs.messages.clear();
+    check("chkPR")->click();
+    tickPages({0, 10099});
+    EXPECT_EQ(pdfPageCount(print("two.pdf")), 2);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     open();
-    check("chkPR")->click();  // every sheet but the white one, sheet (2,1)
-    // Printed to a file, the chart is offered as the picture's name in its folder.
-    QString offered;
-    printDialogs.onChoose = [&](QPrinter& printer) { offered = printer.docName(); };
-    const QString some = print("some.pdf");
-    EXPECT_EQ(offered, "cat_chart.pdf");
-    EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
-    EXPECT_EQ(printDialogs.printerDialogs, 1);
-    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
-    EXPECT_EQ(printDialogs.lastLayout.pageSize().id(), QPageSize::A4);
-    EXPECT_EQ(pdfPageCount(some), 3);
-    EXPECT_FALSE(pdfText(some).contains(QStringLiteral("(2,1)")));
-    check("chkALLWHITE")->click();
-    EXPECT_EQ(pdfPageCount(print("all.pdf")), 4);
-    EXPECT_TRUE(dialogs.messages.empty());
-
-    // Only the ticked sheets, in portrait.
-    check("chkPR")->click();
-    tickPages({1, 2});
-    check("optA4(1)")->click();
-    const QString ticked = print("ticked.pdf");
-    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Portrait);
-    EXPECT_EQ(pdfPageCount(ticked), 2);
-    const QString read = pdfText(ticked);
-    EXPECT_TRUE(read.contains(QStringLiteral("(2,1)"))) << read.toStdString();
-    EXPECT_TRUE(read.contains(QStringLiteral("(1,2)")));
-    EXPECT_FALSE(read.contains(QStringLiteral("(1,1)")));
-
-    // A cancelled printer dialog prints nothing.
-    press("cmdPRTSTART");
-    EXPECT_EQ(printDialogs.printerDialogs, 4);
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(A4PrintTest, CoverLegendAndBoldLinesAreTickedPrintedAndKept) {
-    open();
-    for (const char* name : {"chkPR", "chkALLWHITE", "chkCOVER", "chkLEGEND", "chkBOLD10"})
-        check(name)->click();
-    const QString extras = print("extras.pdf");
-    EXPECT_TRUE(dialogs.messages.empty());
-    // The cover, the four sheets and one legend page; the cover named after the picture.
-    EXPECT_EQ(pdfPageCount(extras), 6);
-    const QStringList pageTexts = pdfText(extras).split(u'\f');
-    ASSERT_GE(pageTexts.size(), 6);
-    EXPECT_TRUE(pageTexts[0].contains(QStringLiteral("cat.jpg"))) << pageTexts[0].toStdString();
-    EXPECT_TRUE(pageTexts[5].contains(QStringLiteral("凡例"))) << pageTexts[5].toStdString();
-
-    a4->close();
-    EXPECT_EQ(readBytes(printInfoPath()), "1,1,1,1,0,1,0,1,1,1,0\r\n");
-    open();
-    EXPECT_EQ(shownOptions(), "1,1,1,1,0,1,0,1,1,1,0");
-}
-
-TEST_F(A4PrintTest, NoTickedSheetSaysWhyAndOffersToPrintEverySheet) {
-    open();
-    // No: nothing is printed and no printer is asked for.
+    // No ticked sheet: it says why and offers every sheet; No prints nothing.
     dialogs.answers.push_back(ui::MessageAnswer::No);
     EXPECT_FALSE(QFileInfo::exists(print("none.pdf")));
     EXPECT_EQ(printDialogs.printerDialogs, 0);
@@ -381,24 +313,56 @@ TEST_F(A4PrintTest, NoTickedSheetSaysWhyAndOffersToPrintEverySheet) {
               "「ﾁｪｯｸのついた用紙だけ印刷」がオンで、一覧の用紙にﾁｪｯｸがありません。\n"
               "すべての用紙を印刷しますか。");
     EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNo);
-    // Yes: every sheet (but the all-white one), and the option itself stays as it was.
+    // Yes: every sheet but the white one, sheet (2,1), and the option stays on.
     printDialogs.printerFiles.clear();
     dialogs.answers.push_back(ui::MessageAnswer::Yes);
-    EXPECT_EQ(pdfPageCount(print("all.pdf")), 3);
+    // Printed to a file, the chart is offered as the picture's name in its folder.
+    QString offered;
+    printDialogs.onChoose = [&](QPrinter& printer) { offered = printer.docName(); };
+    EXPECT_EQ(pdfPageCount(print("some.pdf")), 3);
     EXPECT_TRUE(check("chkPR")->isChecked());
+    EXPECT_EQ(offered, "cat_chart.pdf");
+    EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
+    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printDialogs.lastLayout.pageSize().id(), QPageSize::A4);
+    check("chkPR")->click();
+    check("chkALLWHITE")->click();
+    EXPECT_EQ(pdfPageCount(print("all.pdf")), 4);
+    // With the cover, the legend and bold lines: a cover and a legend page more.
+    for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
+        check(name)->click();
+    const QString extras = print("extras.pdf");
+    EXPECT_EQ(pdfPageCount(extras), 6);
+    EXPECT_TRUE(pdfText(extras).section(u'\f', 0, 0).contains("cat.jpg"));  // the cover
+    for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
+        check(name)->click();
+    // Only the ticked sheets, in portrait.
+    check("chkPR")->click();
+    tickPages({1, 2});
+    check("optA4(1)")->click();
+    const QString ticked = print("ticked.pdf");
+    EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(pdfPageCount(ticked), 2);
+    const QString read = pdfText(ticked);
+    EXPECT_TRUE(read.contains("(2,1)") && read.contains("(1,2)")) << read.toStdString();
+    EXPECT_FALSE(read.contains("(1,1)"));
+    EXPECT_EQ(dialogs.messages.size(), 2u);  // the two questions
+    // A cancelled printer dialog prints nothing and says nothing.
+    const int dialogsBefore = printDialogs.printerDialogs;
+    press("cmdPRTSTART");
+    EXPECT_EQ(printDialogs.printerDialogs, dialogsBefore + 1);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) {
     open();
     check("chkPR")->click();
-    // A printer that cannot be opened.
     const QString unreachable = print("missing/folder/out.pdf");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("プリンタを開けません。")));
-    EXPECT_TRUE(dialogs.messages[0].text.contains(unreachable));
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("プリンタを開けません。")));
+    EXPECT_TRUE(lastMessage().contains(unreachable));
     EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
-
     // A FIFO in the file's place is refused and stays a FIFO.
     const QString fifo = outFile("fifo.pdf");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -409,7 +373,6 @@ TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) 
     struct stat info {};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
-
     // A full disk: the chart does not fit a 16 KB file system, and the PDF that stood
     // there before is left whole.
     const QString full = outFile("full");
@@ -434,8 +397,7 @@ TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
     open();
     check("chkPR")->click();
     check("chkALLWHITE")->click();
-    const QString first = outFile(QStringLiteral("preview1.pdf"));
-    const QString again = outFile(QStringLiteral("preview2.pdf"));
+    const QString first = outFile("preview1.pdf"), again = outFile("preview2.pdf");
     printDialogs.previewFiles = {first, again};
     press("cmdPREVIEW");
     EXPECT_EQ(printDialogs.previews, 1);
@@ -445,17 +407,10 @@ TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
     EXPECT_FALSE(shown.isEmpty());
     // Eight candidates per colour: a second plan would choose other characters.
     EXPECT_EQ(pdfText(again), shown);
-
     // The same seed gives the same pages through the printer.
     sharedState().random.seed(7);
-    const QString printed = print("printed.pdf");
-    sharedState().random.seed(7);
-    const QString previewed = outFile(QStringLiteral("preview3.pdf"));
-    printDialogs.previewFiles = {previewed};
-    press("cmdPREVIEW");
-    EXPECT_EQ(pdfText(printed), pdfText(previewed));
+    EXPECT_EQ(pdfText(print("printed.pdf")), shown);
     EXPECT_TRUE(dialogs.messages.empty());
-
     // A print run without a symbol font keeps the interface font.
     sharedState().symbolSettings.fontName.clear();
     print("font.pdf");
@@ -473,35 +428,12 @@ TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
               (ShownMessage{"Kirimo",
                             "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。",
                             ui::MessageIcon::None}));
-
     // A folder that cannot be written says so.
     sharedState().currentFileName = outFile(QStringLiteral("missing/cat.jpg"));
     press("cmdGSAVE");
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("保存できません。")));
     EXPECT_EQ(dialogs.messages[1].icon, ui::MessageIcon::Exclamation);
-}
-
-TEST_F(A4PrintTest, OptionsFollowTheCurrentFolderWithTheirControlsAndAFailedWriteIsReported) {
-    const QString other = root_.filePath(QStringLiteral("other"));
-    ASSERT_TRUE(QDir().mkpath(other));
-    ASSERT_TRUE(writeBytes(QDir(other).filePath(kPrintInfoFileName), "0,0,0,0,0,0,0\r\n"));
-    ASSERT_TRUE(QDir::setCurrent(other));
-    open();
-    EXPECT_EQ(shownOptions(), "0,0,0,0,0,0,0,0,0,0,0");
-    EXPECT_FALSE(control<QComboBox>(QStringLiteral("cboWORD"))->isEnabled());
-    EXPECT_FALSE(control<QWidget>(QStringLiteral("picLINEMODE"))->isVisible());
-    EXPECT_FALSE(pages()->isEnabled());
-    // The folder is gone when the window closes: the options cannot be kept.
-    ASSERT_TRUE(QDir(other).removeRecursively());
-    press("cmdCLOSE");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "設定保存");
-    ASSERT_TRUE(QDir::setCurrent(pictureFolder));
-
-    // The symbols button opens the colour symbols window.
-    open();
-    whileModal<ui::FrmPrintInfo>(check("cmdMJSET"), [](ui::FrmPrintInfo&) {});
 }
 
 TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {

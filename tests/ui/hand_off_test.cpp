@@ -19,24 +19,13 @@
 namespace kirimo::test {
 namespace {
 
+// Relative names, dot segments and file URLs made absolute; empty arguments skipped.
 TEST(UiHandOff, PathsAreMadeAbsoluteAgainstTheStartFolder) {
-    const struct {
-        const char* argument;
-        const char* expected;
-    } cases[] = {
-        {"cat.jpg", "/start/here/cat.jpg"},
-        {"./sub/../dog.bmp", "/start/here/dog.bmp"},
-        {"/elsewhere/a b.png", "/elsewhere/a b.png"},
-        {"file:///photos/%E7%8C%AB%20one.jpg", "/photos/猫 one.jpg"},
-        {"", nullptr},  // skipped
-    };
-    QStringList arguments, expected;
-    for (const auto& c : cases) {
-        arguments << QString::fromUtf8(c.argument);
-        if (c.expected != nullptr)
-            expected << QString::fromUtf8(c.expected);
-    }
-    EXPECT_EQ(ui::absolutePicturePaths(arguments, QStringLiteral("/start/here")), expected);
+    EXPECT_EQ(ui::absolutePicturePaths({"cat.jpg", "./sub/../dog.bmp", "/elsewhere/a b.png",
+                                        "file:///photos/%E7%8C%AB%20one.jpg", ""},
+                                       QStringLiteral("/start/here")),
+              QStringList({"/start/here/cat.jpg", "/start/here/dog.bmp", "/elsewhere/a b.png",
+                           QStringLiteral("/photos/猫 one.jpg")}));
 }
 
 TEST(UiHandOff, MessagesAreReadAsPathsWithinTheirBounds) {
@@ -95,7 +84,6 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     ASSERT_TRUE(running.isFirst());
     QSignalSpy received(&running, &ui::SingleInstance::pathsReceived);
     running.startReceiving();
-
     // One shared megabyte for every sender: a path, then no end to it.
     QByteArray flood(1 << 20, 'x');
     flood.replace(0, 7, QByteArray("/first\0", 7));
@@ -140,7 +128,6 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     QTRY_VERIFY_WITH_TIMEOUT(received.count() >= ui::SingleInstance::kMaxConnections, 10000);
     EXPECT_EQ(received.at(0).at(0).toStringList(), QStringList{"/first"});
     EXPECT_LT(peakResidentKiB() - before, 16 * 1024);
-
     // The running copy still takes an ordinary hand-off.
     QTest::qWait(50);
     const int floods = static_cast<int>(received.count());
@@ -235,7 +222,6 @@ TEST_F(UiTest, AHandedPictureWaitsWhileTheProgramIsBusy) {
     }
     QTRY_COMPARE_WITH_TIMEOUT(sharedState().currentFileName, last, 10000);
     EXPECT_EQ(history(), QStringList{last});
-
     // A picture that cannot be read gets the open command's message.
     window->openWhenIdle(pictureFolder + QStringLiteral("/missing.bmp"));
     QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), size_t{1}, 10000);

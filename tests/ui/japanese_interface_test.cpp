@@ -4,7 +4,6 @@
 
 #include <QMessageBox>
 
-#include "conversion_fixture.h"
 #include "ui/dialogs.h"
 #include "ui/frm_about.h"
 #include "ui/frm_jiguzagu.h"
@@ -12,6 +11,7 @@
 #include "ui/japanese_reasons.h"
 #include "ui/picture_dialogs.h"
 #include "ui/program_icon.h"
+#include "ui_fixture.h"
 
 namespace kirimo::test {
 namespace {
@@ -106,7 +106,6 @@ TEST_F(NewWindowsTest, NewWindowsOpenUsableInsideTheClientAreaWithTheProgramsIco
         << frameOf(preview)->geometry().width() << " x " << frameOf(preview)->geometry().height();
     EXPECT_FALSE(in<QWidget>(preview, "scrYOKO")->isHidden());
     EXPECT_FALSE(in<QWidget>(preview, "scrTATE")->isHidden());
-
     // A small picture shows whole; the state labels are there for the program only.
     openThroughDialog(makePicture("small.bmp", 120, 90));
     ui::FrmPreview* small = convert();
@@ -121,7 +120,6 @@ TEST_F(NewWindowsTest, NewWindowsOpenUsableInsideTheClientAreaWithTheProgramsIco
         EXPECT_FALSE(label->text().isEmpty());
     }
     EXPECT_EQ(in<QLabel>(small, "lblFOCUS")->text(), QStringLiteral("1"));
-
     // The history opens inside the client area too.
     trigger("mnuLAST");
     QWidget* historyFrame = window->historyWindow()->parentWidget();
@@ -129,7 +127,6 @@ TEST_F(NewWindowsTest, NewWindowsOpenUsableInsideTheClientAreaWithTheProgramsIco
     EXPECT_TRUE(area.contains(historyFrame->geometry()));
     EXPECT_GE(historyFrame->geometry().height(), 150);
     EXPECT_EQ(historyFrame->geometry().x(), 0);
-
     // Child windows and dialogs show the program's icon.
     const QImage icon = ui::programIcon().pixmap(32).toImage();
     ASSERT_FALSE(icon.isNull());

@@ -28,7 +28,6 @@ TEST_F(UiTest, CaptionsCarryTheVersionAndEveryMenuItemHasItsCaptionAndPlace) {
     EXPECT_TRUE(dialogs.messages.empty());
     // The settings folder is created and made current at start-up.
     EXPECT_EQ(QDir::currentPath(), QDir(settingsFolder).canonicalPath());
-
     // Each menu with the items it holds, in order: "name:caption", separators by name only.
     const std::pair<const char*, const char*> menus[] = {
         {nullptr, "mnuFILE:ﾌｧｲﾙ mnuEDIT:編集 mnuOPTION:ｵﾌﾟｼｮﾝ mnuHELP:ﾍﾙﾌﾟ"},
@@ -81,7 +80,6 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSetting
     EXPECT_TRUE(sourceFrame()->isVisible());
     EXPECT_EQ(sharedState().currentFileName, second);
     EXPECT_FALSE(QFile::exists(historyFile()));
-
     // Opening a picture made its folder current; the history still goes to the settings.
     ASSERT_EQ(QDir::currentPath(), QDir(root_.filePath("other")).canonicalPath());
     exitProgram();
@@ -137,26 +135,16 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
     });
 }
 
-TEST(UiSingleInstance, OnlyOneLockHolderAndAnEndedHolderDoesNotCount) {
-    QTemporaryDir folder;
-    {
-        ui::SingleInstance first(folder.path());
-        EXPECT_TRUE(first.isFirst());
-        ui::SingleInstance second(folder.path());
-        EXPECT_FALSE(second.isFirst());
-    }
-    // A lock file left by a process that no longer runs.
-    ASSERT_TRUE(writeBytes(folder.filePath("kirimo.lock"),
-                           "2147480000\nkirimo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
-    ui::SingleInstance afterCrash(folder.path());
-    EXPECT_TRUE(afterCrash.isFirst());
-}
-
-TEST(UiSingleInstance, ASecondCopyEndsAtOnceWithoutTouchingSettings) {
+// One lock holder at a time; a lock left by an ended process does not count, and a
+// second copy of the program ends at once without touching settings.
+TEST(UiSingleInstance, OnlyOneLockHolderAndASecondCopyEndsAtOnce) {
     QTemporaryDir home;
     const QString runtime = makeRuntimeFolder(home.filePath("runtime"));
+    ASSERT_TRUE(writeBytes(QDir(runtime).filePath("kirimo.lock"),
+                           "2147480000\nkirimo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
     ui::SingleInstance running(runtime);
     ASSERT_TRUE(running.isFirst());
+    EXPECT_FALSE(ui::SingleInstance(runtime).isFirst());
 
     QProcess second;
     ASSERT_TRUE(runOtherCopy(second, runtime, home.path(), home.path()));
@@ -207,7 +195,6 @@ TEST_F(HistoryWindowTest, EachFileOnceAndSameNamesInTwoFoldersOpenTheirOwnFiles)
     EXPECT_EQ(sharedState().currentFileName, first);
     EXPECT_EQ(shown().size(), QSize(30, 20));
     EXPECT_EQ(itemTexts(paths()), (QStringList{first, second}));  // clicking adds nothing
-
     // Closing the window only hides it.
     auto* frame = qobject_cast<QMdiSubWindow*>(window->historyWindow()->parentWidget());
     ASSERT_NE(frame, nullptr);
@@ -219,21 +206,9 @@ TEST_F(HistoryWindowTest, EachFileOnceAndSameNamesInTwoFoldersOpenTheirOwnFiles)
     EXPECT_EQ(names()->count(), 2);
 }
 
-TEST_F(HistoryWindowTest, ClearedHistoryLeavesAnEmptyFileAtExit) {
-    ASSERT_TRUE(writeBytes(historyFile(), "/old/one.bmp\r\n"));
-    start();
-    openThroughDialog(makePicture("a.bmp", 30, 20));
-    ASSERT_EQ(names()->count(), 2);
-    find<QPushButton>("cmdCLR")->click();
-    EXPECT_EQ(names()->count(), 0);
-    EXPECT_EQ(paths()->count(), 0);
-    EXPECT_EQ(readBytes(historyFile()), "/old/one.bmp\r\n");  // untouched until exit
-    exitProgram();
-    EXPECT_TRUE(QFile::exists(historyFile()));
-    EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
-}
-
-TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
+// Lines of mixed encodings survive a run byte for byte; a cleared history leaves the file
+// untouched until the exit, which writes it empty.
+TEST_F(HistoryWindowTest, HistoryLinesSurviveByteForByteAndClearingEmptiesTheFileAtExit) {
     const QByteArray history = QStringLiteral("/home/u/写真/ねこ.jpg\r\n").toUtf8() +
                                QByteArray("/home/u/caf\xe9/\xe9t\xe9.bmp\r\n/home/u/plain.bmp\r\n");
     const QByteArray dorvel = QByteArray("0,,100,7,0,0,3,5,1,0,0,0,0,0,0\r\n") +
@@ -247,6 +222,16 @@ TEST_F(HistoryWindowTest, LinesOfMixedEncodingsSurviveACloseByteForByte) {
     exitProgram();
     EXPECT_EQ(readBytes(historyFile()), history);
     EXPECT_EQ(readBytes(settingsFile("Dorvel.ini")), dorvel);
+
+    start();
+    openThroughDialog(makePicture("a.bmp", 30, 20));
+    ASSERT_EQ(names()->count(), 4);
+    find<QPushButton>("cmdCLR")->click();
+    EXPECT_EQ(names()->count() + paths()->count(), 0);
+    EXPECT_EQ(readBytes(historyFile()), history);  // untouched until exit
+    exitProgram();
+    EXPECT_TRUE(QFile::exists(historyFile()));
+    EXPECT_EQ(QFileInfo(historyFile()).size(), 0);
 }
 
 TEST_F(HistoryWindowTest, SettingsFilesThatCouldNotBeReadNeitherHoldTheStartNorAreWritten) {

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSet>
 
 namespace kirimo::test {
 namespace {
@@ -19,77 +18,51 @@ QString readAll(const QString& path) {
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return QString::fromUtf8(file.readAll());
 }
-
-// Every page of the manual, by file name.
-QMap<QString, QString> manualPages() {
-    QMap<QString, QString> pages;
-    const QDir folder(kRoot + QStringLiteral("/docs/manual"));
-    for (const QString& name : folder.entryList({QStringLiteral("*.html")}, QDir::Files))
-        pages.insert(name, readAll(folder.filePath(name)));
-    return pages;
-}
-
-// The object names of the program's windows, from the units that build them.
-QStringList windowNames() {
-    QStringList names;
-    const QDir folder(kRoot + QStringLiteral("/src/ui"));
-    static const QRegularExpression named(
-        QStringLiteral(R"re(setObjectName\(QStringLiteral\("(frm[A-Za-z0-9]+)"\)\))re"));
-    for (const QString& unit : folder.entryList({QStringLiteral("frm_*.cpp")}, QDir::Files)) {
-        auto matches = named.globalMatch(readAll(folder.filePath(unit)));
+// The first captures of `pattern` in every file of `folder` matching `filter`.
+QStringList captured(const QString& folder, const QString& filter, const char* pattern) {
+    QStringList found;
+    const QRegularExpression expression(QString::fromLatin1(pattern),
+                                        QRegularExpression::MultilineOption);
+    for (const QString& name : QDir(folder).entryList({filter}, QDir::Files)) {
+        auto matches = expression.globalMatch(readAll(QDir(folder).filePath(name)));
         while (matches.hasNext())
-            names.append(matches.next().captured(1));
+            found.append(name + u'\n' + matches.next().captured(1));
     }
-    return names;
+    return found;
 }
 
-// The commands kirimo-cli lists in its help.
-QStringList cliCommands() {
+TEST(Manual, HasASectionForEveryWindowAndEveryCliCommandAndEveryLinkExists) {
+    const QString manual = kRoot + QStringLiteral("/docs/manual");
+    QString all;
+    for (const QString& page : QDir(manual).entryList({"*.html"}, QDir::Files))
+        all += readAll(QDir(manual).filePath(page));
+    // The object names of the program's windows, from the units that build them.
+    const QStringList windows =
+        captured(kRoot + "/src/ui", "frm_*.cpp",
+                 R"re(setObjectName\(QStringLiteral\("(frm[A-Za-z0-9]+)"\)\))re");
+    EXPECT_GE(windows.size(), 12);
+    for (const QString& window : windows)
+        EXPECT_TRUE(all.contains(QStringLiteral("id=\"%1\"").arg(window.section(u'\n', 1))))
+            << window.toStdString();
+    // The commands kirimo-cli lists in its help.
     QProcess cli;
     cli.start(QStringLiteral(KIRIMO_CLI_PATH), {QStringLiteral("--help")});
-    EXPECT_TRUE(cli.waitForFinished(30000));
-    QStringList commands;
-    static const QRegularExpression line(QStringLiteral(R"(^  ([a-z][a-z-]*) )"));
-    for (const QString& text : QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n')) {
-        if (const auto match = line.match(text); match.hasMatch())
-            commands.append(match.captured(1));
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    static const QRegularExpression line(QStringLiteral(R"(^  ([a-z][a-z-]*) )"),
+                                         QRegularExpression::MultilineOption);
+    auto commands = line.globalMatch(QString::fromUtf8(cli.readAllStandardOutput()));
+    int count = 0;
+    for (; commands.hasNext(); ++count) {
+        const QString command = commands.next().captured(1);
+        EXPECT_TRUE(all.contains(QStringLiteral("kirimo-cli %1 ").arg(command)))
+            << command.toStdString();
     }
-    return commands;
-}
-
-TEST(Manual, HasASectionForEveryWindow) {
-    const QStringList windows = windowNames();
-    ASSERT_GE(windows.size(), 12) << windows.join(u' ').toStdString();
-    const QString all = manualPages().values().join(u'\n');
-    for (const QString& name : windows) {
-        SCOPED_TRACE(name.toStdString());
-        EXPECT_TRUE(all.contains(QStringLiteral("id=\"%1\"").arg(name)));
-    }
-}
-
-TEST(Manual, NamesEveryCommandOfKirimoCliAndItsManualPage) {
-    const QStringList commands = cliCommands();
-    ASSERT_GE(commands.size(), 8);
-    const QString all = manualPages().values().join(u'\n');
+    EXPECT_GE(count, 8);
     EXPECT_TRUE(all.contains(QStringLiteral("man kirimo-cli")));
-    for (const QString& command : commands) {
-        SCOPED_TRACE(command.toStdString());
-        EXPECT_TRUE(all.contains(QStringLiteral("kirimo-cli %1 ").arg(command)));
-    }
-}
 
-TEST(Manual, EveryPictureAndLinkItShowsExists) {
-    const QDir folder(kRoot + QStringLiteral("/docs/manual"));
-    static const QRegularExpression reference(QStringLiteral(R"re((?:src|href)="([^"#:]+)")re"));
-    const auto pages = manualPages();
-    for (auto page = pages.begin(); page != pages.end(); ++page) {
-        auto matches = reference.globalMatch(page.value());
-        while (matches.hasNext()) {
-            const QString target = matches.next().captured(1);
-            SCOPED_TRACE((page.key() + QStringLiteral(": ") + target).toStdString());
-            EXPECT_TRUE(QFile::exists(folder.filePath(target)));
-        }
-    }
+    for (const QString& link : captured(manual, "*.html", R"re((?:src|href)="([^"#:]+)")re"))
+        EXPECT_TRUE(QFile::exists(QDir(manual).filePath(link.section(u'\n', 1))))
+            << link.toStdString();
 }
 
 }  // namespace

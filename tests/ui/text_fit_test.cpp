@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QStyleOptionComboBox>
 
-#include "conversion_fixture.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_about.h"
 #include "ui/frm_edit.h"
@@ -13,6 +12,7 @@
 #include "ui/frm_printinfo.h"
 #include "ui/frm_sealprint.h"
 #include "ui/interface_language.h"
+#include "ui_fixture.h"
 
 namespace kirimo::test {
 namespace {

@@ -60,10 +60,14 @@ class ZigzagTest : public UiTest {
     std::unique_ptr<ui::FrmJiguzagu> zig;
 };
 
-TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsOfTen) {
+TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsAndBadWidthsAreRefused) {
     EXPECT_FALSE(in<QWidget>("picBUNKATU")->isEnabled());
+    choose({picture("a.bmp", 60, 40, 1)});
+    EXPECT_TRUE(strips().isEmpty());  // B is missing: no common size yet
+    click(zig.get(), "cmdRUN");
+    EXPECT_EQ(dialogs.messages.size(), 1u);
     choose({picture("a.bmp", 60, 40, 1), picture("b.bmp", 60, 40, 2)});
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(strips(), QString("1,2,3,4,5,6,10,12,15,20,30,60").split(','));
     EXPECT_EQ(in<QComboBox>("cboHABA")->currentText(), "1");
     EXPECT_EQ(label("lblSIZE(0)"), QStringLiteral("ｻｲｽﾞ：60×40"));
@@ -73,20 +77,42 @@ TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsOfTen) {
     EXPECT_FALSE(canSend());
     EXPECT_EQ(name(), "ab");
 
+    for (const char* typed : {"0", "-3", "2.5", "abc", "", "61"}) {
+        dialogs.messages.clear();
+        run(QString::fromUtf8(typed));
+        ASSERT_EQ(dialogs.messages.size(), 1u) << typed;
+        EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
+        EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+        EXPECT_FALSE(QFile::exists(dmy())) << typed;
+        EXPECT_EQ(label("lblHABA"), "");
+        EXPECT_FALSE(canSend());
+    }
     run("10");
     EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は12列に分けられます"));
     EXPECT_TRUE(canSend());
     EXPECT_EQ(thumb(2)->size(), QSize(234, 97));
+    // Strips of ten, A's first: the columns of each pair come from one strip of each.
     const PixelBuffer out = written(dmy());
-    ASSERT_EQ(out.width(), 120);
-    ASSERT_EQ(out.height(), 40);
-    for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            const int column = x / 20 * 10 + x % 10;
-            ASSERT_EQ(out.at(x, y), tagged(x % 20 < 10 ? 1 : 2, column, y)) << x << "," << y;
-        }
-    }
+    ASSERT_EQ(QSize(out.width(), out.height()), QSize(120, 40));
+    for (const auto& [x, y, tag, from] : {std::array{0, 0, 1, 0},
+                                          {9, 39, 1, 9},
+                                          {10, 5, 2, 0},
+                                          {19, 7, 2, 9},
+                                          {20, 3, 1, 10},
+                                          {119, 39, 2, 59}})
+        EXPECT_EQ(out.at(x, y), tagged(tag, from, y)) << x << "," << y;
     EXPECT_EQ(in<ui::PictureSurface>("picKANSEI")->image().size(), QSize(120, 40));
+    run("7");  // not a divisor: accepted, the last pair is narrower
+    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は17列に分けられます"));
+    // A folder that cannot take the result hands nothing over.
+    dialogs.messages.clear();
+    QFile::remove(dmy());
+    ASSERT_TRUE(QDir(pictureFolder).mkdir("dmy.bmp"));  // the name is taken by a folder
+    run("5");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("ﾌｧｲﾙ（%1）").arg(dmy())));
+    EXPECT_FALSE(canSend());
+    EXPECT_EQ(label("lblHABA"), "");
 }
 
 TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
@@ -109,7 +135,6 @@ TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
     run("45");
     const PixelBuffer first = written(dmy());
     EXPECT_EQ(first.width(), 180);
-
     // No: pictures, names, sizes, strips and the result to send stay.
     choose({picture("c.bmp", 50, 50, 3)});
     EXPECT_EQ(dialogs.messages.size(), 2u);
@@ -136,7 +161,6 @@ TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
     mouse(cropA, QEvent::MouseButtonRelease, {22, 17}, Qt::LeftButton);
     EXPECT_TRUE(readout->isHidden());
     EXPECT_EQ(zig->selectedSlot(), 0);
-
     // B dragged above its thumbnail: the readout goes below zero, the cut stops at 0.
     auto* cropB = in<QLabel>("lblRESIZE(1)");
     mouse(cropB, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
@@ -154,7 +178,7 @@ TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
     EXPECT_EQ(out.at(179, 79), tagged(2, 89, 79));
 }
 
-TEST_F(ZigzagTest, SwappingPutsBFirstRenamesAndWritesInTheNewFolderOfA) {
+TEST_F(ZigzagTest, SwappingRenamesAndWritesBesideTheNewAAndSavingChecksTheName) {
     const QString other = QDir(pictureFolder).filePath("other");
     choose({picture("left.bmp", 20, 10, 1), picture("right.bmp", 20, 10, 2, other)});
     EXPECT_EQ(name(), "leftright");
@@ -166,9 +190,7 @@ TEST_F(ZigzagTest, SwappingPutsBFirstRenamesAndWritesInTheNewFolderOfA) {
     EXPECT_EQ(out.at(0, 3), tagged(2, 0, 3));
     EXPECT_EQ(out.at(20, 3), tagged(1, 0, 3));
     EXPECT_EQ(zig->handOffFolder(), other + "/");
-}
-
-TEST_F(ZigzagTest, DottedNamesProposeTheirFirstPartsAndSaveChecksTheName) {
+    // Dotted names propose their first parts; saving checks the name.
     const QString a = picture("a.b.bmp", 20, 10, 1);
     const QString c = QDir(pictureFolder).filePath("c.jpg");
     ASSERT_TRUE(toImage(*PixelBuffer::create(20, 10)).save(c, "JPG"));
@@ -181,7 +203,6 @@ TEST_F(ZigzagTest, DottedNamesProposeTheirFirstPartsAndSaveChecksTheName) {
     run("5");
     click(zig.get(), "cmdSAVE");
     EXPECT_EQ(written(QDir(pictureFolder).filePath("ac.bmp")), written(dmy()));
-
     // Refused: no name, a folder in the name, and the name of a picture being combined.
     for (const char* refused : {"", "sub/x", "a.b"}) {
         dialogs.messages.clear();
@@ -190,37 +211,6 @@ TEST_F(ZigzagTest, DottedNamesProposeTheirFirstPartsAndSaveChecksTheName) {
         EXPECT_EQ(dialogs.messages.size(), 1u) << refused;
     }
     EXPECT_EQ(written(a).at(3, 3), tagged(1, 3, 3));
-}
-
-TEST_F(ZigzagTest, BadStripWidthsAndNoStripListAreRefusedWithoutARun) {
-    choose({picture("a.bmp", 60, 40, 1)});
-    EXPECT_TRUE(strips().isEmpty());  // B is missing: no common size yet
-    click(zig.get(), "cmdRUN");
-    EXPECT_EQ(dialogs.messages.size(), 1u);
-
-    choose({picture("a.bmp", 60, 40, 1), picture("b.bmp", 60, 40, 2)});
-    for (const char* typed : {"0", "-3", "2.5", "abc", "", "61"}) {
-        dialogs.messages.clear();
-        run(QString::fromUtf8(typed));
-        ASSERT_EQ(dialogs.messages.size(), 1u) << typed;
-        EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
-        EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
-        EXPECT_FALSE(QFile::exists(dmy())) << typed;
-        EXPECT_EQ(label("lblHABA"), "");
-        EXPECT_FALSE(canSend());
-    }
-    run("7");  // not a divisor: accepted, the last pair is narrower
-    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は17列に分けられます"));
-
-    // A folder that cannot take the result hands nothing over.
-    dialogs.messages.clear();
-    QFile::remove(dmy());
-    ASSERT_TRUE(QDir(pictureFolder).mkdir("dmy.bmp"));  // the name is taken by a folder
-    run("5");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("ﾌｧｲﾙ（%1）").arg(dmy())));
-    EXPECT_FALSE(canSend());
-    EXPECT_EQ(label("lblHABA"), "");
 }
 
 TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlotAndAnUnreadablePictureIsNamed) {
@@ -258,7 +248,6 @@ TEST_F(ZigzagTest, ClicksMenuAndDropsChooseTheSlotAndAnUnreadablePictureIsNamed)
     choose({c, b, a});
     EXPECT_EQ(name(), "ab");
     EXPECT_TRUE(dialogs.messages.empty());
-
     // An unreadable picture is named and its slot keeps what it had.
     const QString broken = makeBroken("broken.jpg", "not a picture");
     choose({c, broken});
