@@ -865,12 +865,12 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     // The threads take the bands in order, each counting in an array of its own. A
     // wavefront pays only while its threads run at the same time: on a machine busy with
     // other work, one that has lost its core holds up the other at every band, and two threads
-    // that each sleep half their time do no more than one. So once a thread, after its
-    // first kBandsBeforeJudging bands, has slept for half the time it has run, the helpers
-    // finish the band they hold and stop, and the calling thread converts the rest alone.
-    // On an idle machine a sleep is rare and short (an interrupt outlasting the spin), and
-    // the threads keep going.
-    constexpr int kBandsBeforeJudging = 8;
+    // that each sleep half their time do no more than one. So once a thread has run for
+    // kJudgeAfter and slept for half of that time, the helpers finish the band they hold
+    // and stop, and the calling thread converts the rest alone. On an idle machine sleeps
+    // are rare and short (an interrupt, or this virtual processor held for a few
+    // milliseconds), so the time is long enough that one of them does not end the wavefront.
+    constexpr auto kJudgeAfter = std::chrono::milliseconds(40);
     std::atomic<int> nextBand{0};
     std::atomic<bool> alone{false};
     int lastColour = 0;  // written by the thread that converts the last band
@@ -881,7 +881,6 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
     const auto work = [&](int thread) {
         std::array<int32_t, kColourCount> counts{};
         std::chrono::nanoseconds slept{0};
-        int converted = 0;
         const auto start = std::chrono::steady_clock::now();
         while (thread == 0 || !alone.load(std::memory_order_relaxed)) {
             const int band = nextBand.fetch_add(1, std::memory_order_relaxed);
@@ -890,9 +889,8 @@ void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
             const int colour = convertAnyBand(job, band, counts, slept);
             if (band == bandCount - 1)
                 lastColour = colour;
-            ++converted;
-            if (converted >= kBandsBeforeJudging &&
-                2 * slept > std::chrono::steady_clock::now() - start)
+            const auto ran = std::chrono::steady_clock::now() - start;
+            if (ran >= kJudgeAfter && 2 * slept > ran)
                 alone.store(true, std::memory_order_relaxed);
         }
         results[static_cast<size_t>(thread)].counts = counts;
