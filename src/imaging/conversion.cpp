@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -413,8 +414,9 @@ class Avx2RgbSearch {
             red_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(red + 16 * h));
             green_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(green + 16 * h));
             blue_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(blue + 16 * h));
-            index_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(index + 16 * h));
-            unusable_[h] = _mm256_load_si256(reinterpret_cast<const __m256i*>(unusable + 16 * h));
+            indexOrUnusable_[h] = _mm256_or_si256(
+                _mm256_load_si256(reinterpret_cast<const __m256i*>(index + 16 * h)),
+                _mm256_load_si256(reinterpret_cast<const __m256i*>(unusable + 16 * h)));
         }
     }
 
@@ -423,15 +425,7 @@ class Avx2RgbSearch {
         const __m256i vb = _mm256_broadcastw_epi16(lanes);
         const __m256i vg = _mm256_broadcastw_epi16(_mm_srli_si128(lanes, 4));
         const __m256i vr = _mm256_broadcastw_epi16(_mm_srli_si128(lanes, 8));
-        __m256i keys[2];
-        for (int h = 0; h < 2; ++h) {
-            __m256i d = _mm256_add_epi16(_mm256_abs_epi16(_mm256_sub_epi16(vg, green_[h])),
-                                         _mm256_abs_epi16(_mm256_sub_epi16(vr, red_[h])));
-            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(vb, blue_[h])));
-            keys[h] =
-                _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi16(d, 5), index_[h]), unusable_[h]);
-        }
-        const __m256i both = _mm256_min_epu16(keys[0], keys[1]);
+        const __m256i both = _mm256_min_epu16(keys(0, vb, vg, vr), keys(1, vb, vg, vr));
         const __m128i half =
             _mm_min_epu16(_mm256_castsi256_si128(both), _mm256_extracti128_si256(both, 1));
         const int key = _mm_cvtsi128_si32(_mm_minpos_epu16(half)) & 0xFFFF;
@@ -442,7 +436,16 @@ class Avx2RgbSearch {
     }
 
   private:
-    __m256i red_[2], green_[2], blue_[2], index_[2], unusable_[2];
+    // The keys of colours 16 h to 16 h + 15.
+    __attribute__((target("avx2"), always_inline)) __m256i keys(int h, __m256i vb, __m256i vg,
+                                                                __m256i vr) const {
+        __m256i d = _mm256_add_epi16(_mm256_abs_epi16(_mm256_sub_epi16(vg, green_[h])),
+                                     _mm256_abs_epi16(_mm256_sub_epi16(vr, red_[h])));
+        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(vb, blue_[h])));
+        return _mm256_or_si256(_mm256_slli_epi16(d, 5), indexOrUnusable_[h]);
+    }
+
+    __m256i red_[2], green_[2], blue_[2], indexOrUnusable_[2];
 };
 
 // Nearest colour by YCC distance, four candidates to a vector of doubles, without a branch.
@@ -537,21 +540,41 @@ struct ScalarSearchAdaptor {
     }
 };
 
-// A row of the band: its pixels, and for every diffusion cell whose row lies in the
-// picture, the start of that row, the column offset and the weight; for the kernels known
-// when compiling, also the rows y, y + 1, y + 2 and the weight of every cell by number.
+// The vector loop keeps the pixels not yet converted of three consecutive rows as doubles
+// biased by kRoundingBias = 1.5 x 2^52: a pixel's slot holds bias + blue, bias + green,
+// bias + red and bias, so a neighbour's update round(w x e + old) is one fused
+// multiply-add (bias + old + w x e is rounded once, and since a double between 2^52 and
+// 2^53 holds whole numbers only, to the nearest whole number with halves to even, the
+// rounding of the rules; the bias is even, so it does not change which is even) and the
+// clamp to 0..255 is a max and a min. Rows y, y + 1 and y + 2 use the slot rows y mod 3
+// and so on: when row y converts column x, no later row has touched column x of row y + 3
+// yet (a row trails the one above by kLag pixels and reaches two rows down at most two
+// columns ahead), so row y refills that slot with row y + 3's pixel as it goes. Two slots of
+// padding on each side take the updates that fall outside the picture, and rows below the
+// picture land in slots nobody reads again, so no update needs a test.
+constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
+constexpr int kSlotPadding = 2;
+constexpr int kSlotRows = 3;
+
+// The widest picture the vector loop takes: its slots stay below 32 MiB. Wider pictures
+// (a single long row, say) take the plain loop, which needs no memory beside the result.
+constexpr int kWidestVectorRow = 1 << 18;
+
+struct AlignedDelete {
+    void operator()(double* p) const { ::operator delete[](p, std::align_val_t{32}); }
+};
+
+// A row of the band: its pixels in the result, the slots of rows y, y + 1 and y + 2
+// (slot 0 of column 0 at kSlotPadding), and row y + 3's pixels in the result, which refill
+// row y's slots, or null below the picture.
 struct BandRow {
-    Pixel* current;
-    Pixel* cellRow[kWeightCount];
-    int cellDx[kWeightCount];
-    double cellWeight[kWeightCount];
-    int cellCount;
-    Pixel* lines[3];
-    double weight[kWeightCount];
+    Pixel* result;
+    double* slots[3];
+    const Pixel* refill;
 };
 
 // The cells of a kernel known when compiling, by number, so that the updates unroll into
-// straight code with fixed offsets; AnyCells takes the row's list instead.
+// straight code with fixed offsets; AnyCells takes the run's list instead.
 struct AnyCells {};
 struct FloydSteinbergCells {
     static constexpr int kCount = 4;
@@ -565,81 +588,130 @@ struct AllTwelveCells {
 // What every pixel of a run needs, prepared once.
 struct VectorRun {
     alignas(32) double densityRate[4];  // density x rate, exact in double; blue, green, red, 0
-    alignas(16) int32_t colourLanes[kColourCount][4];
+    alignas(32) double colourSlots[kColourCount][4];  // every colour as a biased slot
+    alignas(32) double lowest[4];                     // the bias: 0 in every lane
+    alignas(32) double highest[4];                    // bias + 255
     Pixel colourPixels[kColourCount];
+    double weight[kWeightCount];  // by cell number
+    // The cells with a positive weight, for kernels not known when compiling.
+    int cellCount = 0;
+    int cellDy[kWeightCount];
+    int cellDx[kWeightCount];
+    double cellWeight[kWeightCount];
 };
 
-// A pixel's bytes (blue, green, red, 0) as 32-bit lanes, and back with every lane clamped
-// to 0..255 (the signed saturation to 16 bits keeps the order, the unsigned one to 8 bits
-// clamps).
-__attribute__((target("avx2"), always_inline)) inline __m128i pixelLanes(const Pixel* p) {
-    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(*p)));
-}
-__attribute__((target("avx2"), always_inline)) inline void storeClamped(Pixel* p, __m128i lanes) {
-    const __m128i words = _mm_packs_epi32(lanes, lanes);
-    *p = static_cast<Pixel>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+// A pixel of the result as a slot.
+__attribute__((target("avx2"), always_inline)) inline __m256d slotOf(Pixel p) {
+    return _mm256_castsi256_pd(
+        _mm256_or_si256(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(static_cast<int>(p))),
+                        _mm256_set1_epi64x(kRoundingBiasBits)));
 }
 
-// A neighbour's update round(w x e + old) without conversions between whole numbers and
-// doubles. The neighbour's bytes go into the low bits of kRoundingBias = 1.5 x 2^52, which
-// makes the double bias + old; one fused multiply-add then gives bias + w x e + old
-// rounded once, and since a double between 2^52 and 2^53 holds whole numbers only, that
-// rounding is to the nearest whole number with halves to even, the rounding of the rules.
-// The low 32 bits of each lane are then the rounded value (negative ones in two's
-// complement), as long as it lies within +-2^31, which it always does here.
-constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
+// A slot's blue, green and red as 32-bit whole numbers: the low halves of the lanes.
+__attribute__((target("avx2"), always_inline)) inline __m128i slotLanes(__m256d slot) {
+    return _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+        _mm256_castpd_si256(slot), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+}
 
-__attribute__((target("avx2,fma"), always_inline)) inline void updateNeighbour(Pixel* n,
+__attribute__((target("avx2,fma"), always_inline)) inline void updateNeighbour(const VectorRun& run,
+                                                                               double* slot,
                                                                                __m256d weight,
                                                                                __m256d scaled) {
-    const __m256i old =
-        _mm256_or_si256(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(static_cast<int>(*n))),
-                        _mm256_set1_epi64x(kRoundingBiasBits));
-    const __m256d sum = _mm256_fmadd_pd(weight, scaled, _mm256_castsi256_pd(old));
-    const __m256i low = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(sum),
-                                                    _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
-    storeClamped(n, _mm256_castsi256_si128(low));
+    const __m256d sum = _mm256_fmadd_pd(weight, scaled, _mm256_load_pd(slot));
+    _mm256_store_pd(slot, _mm256_min_pd(_mm256_max_pd(sum, _mm256_load_pd(run.lowest)),
+                                        _mm256_load_pd(run.highest)));
 }
 
 // Converts one pixel and spreads its error. density x error x rate is formed as
 // error x (density x rate): the product density x rate of two singles is exact in double,
 // so both orders give the same single rounding of the same exact value. w x e + old is
-// exact too, so updateNeighbour rounds it exactly as the plain loop does. Near the left
-// and right edges (Checked) cells falling outside the picture are skipped.
-template <bool Checked, typename Cells, typename Search>
+// exact too, so updateNeighbour rounds it exactly as the plain loop does.
+template <typename Cells, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
-    const VectorRun& run, Search& search, const BandRow& row, int x, int width,
+    const VectorRun& run, Search& search, const BandRow& row, int x,
     std::array<int32_t, kColourCount>& counts) {
-    const __m128i current = pixelLanes(row.current + x);
-    const SearchResult found = search(current);
+    double* own = row.slots[0] + 4 * x;
+    const __m256d value = _mm256_load_pd(own);
+    const SearchResult found = search(slotLanes(value));
     const int colour = found.colour;
     ++counts[colour];
-    row.current[x] = run.colourPixels[colour];
+    row.result[x] = run.colourPixels[colour];
+    if (row.refill)
+        _mm256_store_pd(own, slotOf(row.refill[x]));
     if (!found.diffuse)
         return colour;
-    const __m256d error = _mm256_cvtepi32_pd(_mm_sub_epi32(
-        current, _mm_load_si128(reinterpret_cast<const __m128i*>(run.colourLanes[colour]))));
+    const __m256d error = _mm256_sub_pd(value, _mm256_load_pd(run.colourSlots[colour]));
     const __m256d scaled = _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
                                            _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     if constexpr (std::is_same_v<Cells, AnyCells>) {
-        for (int c = 0; c < row.cellCount; ++c) {
-            const int nx = x + row.cellDx[c];
-            if (Checked && (nx < 0 || nx >= width))
-                continue;
-            updateNeighbour(row.cellRow[c] + nx, _mm256_broadcast_sd(&row.cellWeight[c]), scaled);
+        for (int c = 0; c < run.cellCount; ++c) {
+            updateNeighbour(run, row.slots[run.cellDy[c]] + 4 * (x + run.cellDx[c]),
+                            _mm256_broadcast_sd(&run.cellWeight[c]), scaled);
         }
     } else {
 #pragma GCC unroll 12
         for (int i = 0; i < Cells::kCount; ++i) {
             const int k = Cells::kCell[i];
-            const int nx = x + kCellDx[k];
-            if (Checked && (nx < 0 || nx >= width))
-                continue;
-            updateNeighbour(row.lines[kCellDy[k]] + nx, _mm256_broadcast_sd(&row.weight[k]),
-                            scaled);
+            updateNeighbour(run, row.slots[kCellDy[k]] + 4 * (x + kCellDx[k]),
+                            _mm256_broadcast_sd(&run.weight[k]), scaled);
         }
     }
     return colour;
+}
+
+// The pixels of a full band at one step, one from each row, converted stage by stage.
+// They share nothing (a row writes at most two columns ahead of the row below, which trails
+// it by kLag), so interleaving the stages only reorders independent work; it keeps several
+// pixels' chains of dependent instructions in flight where one pixel after another would
+// queue behind the first. A pixel that is not diffused gets a scaled error of 0, which
+// leaves every neighbour as it is.
+template <int kRows, typename Cells, typename Search>
+__attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
+    const VectorRun& run, Search& search, const BandRow* rows, int step, int lag,
+    std::array<int32_t, kColourCount>& counts) {
+    __m256d value[kRows];
+    SearchResult found[kRows];
+    for (int j = 0; j < kRows; ++j)
+        value[j] = _mm256_load_pd(rows[j].slots[0] + 4 * (step - j * lag));
+    for (int j = 0; j < kRows; ++j)
+        found[j] = search(slotLanes(value[j]));
+    __m256d scaled[kRows];
+    for (int j = 0; j < kRows; ++j) {
+        const int x = step - j * lag;
+        const int colour = found[j].colour;
+        ++counts[colour];
+        rows[j].result[x] = run.colourPixels[colour];
+        if (rows[j].refill)
+            _mm256_store_pd(rows[j].slots[0] + 4 * x, slotOf(rows[j].refill[x]));
+        const __m256d error = _mm256_sub_pd(value[j], _mm256_load_pd(run.colourSlots[colour]));
+        const __m256d product =
+            _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
+                            _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+        scaled[j] = _mm256_and_pd(
+            product,
+            _mm256_castsi256_pd(_mm256_set1_epi64x(-static_cast<int64_t>(found[j].diffuse))));
+    }
+    if constexpr (std::is_same_v<Cells, AnyCells>) {
+        for (int c = 0; c < run.cellCount; ++c) {
+            const __m256d weight = _mm256_broadcast_sd(&run.cellWeight[c]);
+            for (int j = 0; j < kRows; ++j) {
+                updateNeighbour(run,
+                                rows[j].slots[run.cellDy[c]] + 4 * (step - j * lag + run.cellDx[c]),
+                                weight, scaled[j]);
+            }
+        }
+    } else {
+#pragma GCC unroll 12
+        for (int i = 0; i < Cells::kCount; ++i) {
+            const int k = Cells::kCell[i];
+            const __m256d weight = _mm256_broadcast_sd(&run.weight[k]);
+            for (int j = 0; j < kRows; ++j) {
+                updateNeighbour(run, rows[j].slots[kCellDy[k]] + 4 * (step - j * lag + kCellDx[k]),
+                                weight, scaled[j]);
+            }
+        }
+    }
+    return found[kRows - 1].colour;
 }
 
 // Rows are converted in bands of kBandRows, each row trailing the one above by kLag
@@ -735,9 +807,10 @@ CellSet cellSetOf(const Factors& factors) {
 template <typename Search>
 struct BandJob {
     const VectorRun* run;
-    const Factors* factors;
     Search* search;
     PixelBuffer* pixels;
+    double* slots;           // kSlotRows rows of slots
+    int64_t slotRowLength;   // doubles from one slot row to the next
     BandProgress* progress;  // one per band, or null on one thread
     CellSet cells;           // the kernel's cells, when known when compiling
 };
@@ -759,20 +832,11 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
     for (int j = 0; j < bandRows; ++j) {
         const int y = y0 + j;
         BandRow& row = rows[j];
-        row.current = pixels.row(y);
-        row.cellCount = 0;
+        row.result = pixels.row(y);
         for (int dy = 0; dy < 3; ++dy)
-            row.lines[dy] = y + dy < height ? pixels.row(y + dy) : nullptr;
-        for (int k = 0; k < kWeightCount; ++k)
-            row.weight[k] = static_cast<double>(job.factors->weights[k]);
-        for (int k = 0; k < kWeightCount; ++k) {
-            if (job.factors->weights[k] > 0.0f && y + kCellDy[k] < height) {
-                row.cellRow[row.cellCount] = pixels.row(y + kCellDy[k]);
-                row.cellDx[row.cellCount] = kCellDx[k];
-                row.cellWeight[row.cellCount] = static_cast<double>(job.factors->weights[k]);
-                ++row.cellCount;
-            }
-        }
+            row.slots[dy] =
+                job.slots + job.slotRowLength * ((y + dy) % kSlotRows) + 4 * kSlotPadding;
+        row.refill = y + kSlotRows < height ? pixels.row(y + kSlotRows) : nullptr;
     }
     const BandProgress* above = job.progress && band > 0 ? &job.progress[band - 1] : nullptr;
     BandProgress* own = job.progress ? &job.progress[band] : nullptr;
@@ -780,9 +844,9 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
     int published = 0;
     int colour = 0;
     const int steps = width + (bandRows - 1) * kLag;
-    // From fullFrom to fullTo every row of a full band has a pixel away from the edges.
-    const int fullFrom = (kBandRows - 1) * kLag + 2;
-    const int fullTo = width - 2;
+    // From fullFrom to fullTo every row of the band has a pixel to convert.
+    const int fullFrom = (bandRows - 1) * kLag;
+    const int fullTo = width;
     for (int step = 0; step < steps; ++step) {
         // The first row converts column `step`: the row above must have converted columns
         // up to step + kLag - 1.
@@ -790,17 +854,12 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         if (aboveDone < needed)
             aboveDone = waitForProgress(*above, needed, slept);
         if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
-            for (int j = 0; j < kBandRows; ++j)
-                colour =
-                    convertOne<false, Cells>(run, search, rows[j], step - j * kLag, width, counts);
+            colour = convertStep<kBandRows, Cells>(run, search, rows, step, kLag, counts);
         } else {
             for (int j = 0; j < bandRows; ++j) {
                 const int x = step - j * kLag;
-                if (x < 0 || x >= width)
-                    continue;
-                colour = x >= 2 && x < width - 2
-                             ? convertOne<false, Cells>(run, search, rows[j], x, width, counts)
-                             : convertOne<true, Cells>(run, search, rows[j], x, width, counts);
+                if (x >= 0 && x < width)
+                    colour = convertOne<Cells>(run, search, rows[j], x, counts);
             }
         }
         if (own) {
@@ -814,45 +873,68 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
     return colour;
 }
 
-// Converts a band with the kernel's fixed cells where every row of the band has the two
-// rows below it, else with the rows' lists.
+// Converts a band with the kernel's fixed cells where it has them, else with the run's list.
 template <typename Search>
 int convertAnyBand(const BandJob<Search>& job, int band, std::array<int32_t, kColourCount>& counts,
                    std::chrono::nanoseconds& slept) {
-    const bool inside = (band + 1) * kBandRows + 2 <= job.pixels->height();
-    if (inside && job.cells == CellSet::FloydSteinberg)
+    if (job.cells == CellSet::FloydSteinberg)
         return convertBand<FloydSteinbergCells>(job, band, counts, slept);
-    if (inside && job.cells == CellSet::AllTwelve)
+    if (job.cells == CellSet::AllTwelve)
         return convertBand<AllTwelveCells>(job, band, counts, slept);
     return convertBand<AnyCells>(job, band, counts, slept);
 }
 
 template <typename Search>
-void diffuseAvx2(const Palette& palette, const Factors& factors, Search& search,
-                 ConversionResult& result, int requestedThreads) {
+__attribute__((target("avx2"))) void diffuseAvx2(const Palette& palette, const Factors& factors,
+                                                 Search& search, ConversionResult& result,
+                                                 int requestedThreads) {
     PixelBuffer& pixels = result.pixels;
     const int width = pixels.width();
     const int height = pixels.height();
 
     VectorRun run;
+    const double bias = std::bit_cast<double>(kRoundingBiasBits);
     for (int c = 0; c < 3; ++c) {
         // Lanes run blue, green, red; densities are stored red, green, blue.
         run.densityRate[c] =
             static_cast<double>(factors.density[2 - c]) * static_cast<double>(factors.rate);
+        run.lowest[c] = bias;
+        run.highest[c] = bias + 255;
     }
     run.densityRate[3] = 0.0;
+    run.lowest[3] = bias;
+    run.highest[3] = bias;
     for (int n = 0; n < kColourCount; ++n) {
-        run.colourLanes[n][0] = palette[n].blue;
-        run.colourLanes[n][1] = palette[n].green;
-        run.colourLanes[n][2] = palette[n].red;
-        run.colourLanes[n][3] = 0;
         run.colourPixels[n] = makePixel(palette[n].red, palette[n].green, palette[n].blue);
+        _mm256_store_pd(run.colourSlots[n], slotOf(run.colourPixels[n]));
+    }
+    for (int k = 0; k < kWeightCount; ++k) {
+        run.weight[k] = static_cast<double>(factors.weights[k]);
+        if (factors.weights[k] > 0.0f) {
+            run.cellDy[run.cellCount] = kCellDy[k];
+            run.cellDx[run.cellCount] = kCellDx[k];
+            run.cellWeight[run.cellCount] = run.weight[k];
+            ++run.cellCount;
+        }
+    }
+
+    // The slots, every one first the bias (a clamped value), then rows 0 to 2 of the picture.
+    const int64_t slotRowLength = 4 * (int64_t{width} + 2 * kSlotPadding);
+    std::unique_ptr<double[], AlignedDelete> slots(static_cast<double*>(
+        ::operator new[](sizeof(double) * slotRowLength * kSlotRows, std::align_val_t{32})));
+    std::fill_n(slots.get(), slotRowLength * kSlotRows, bias);
+    for (int y = 0; y < std::min(height, kSlotRows); ++y) {
+        double* row = slots.get() + slotRowLength * y + 4 * kSlotPadding;
+        const Pixel* source = pixels.row(y);
+        for (int x = 0; x < width; ++x)
+            _mm256_store_pd(row + 4 * x, slotOf(source[x]));
     }
 
     const int bandCount = (height + kBandRows - 1) / kBandRows;
     const int threads = conversionThreadCount(requestedThreads, width, height);
     std::unique_ptr<BandProgress[]> progress(threads > 1 ? new BandProgress[bandCount] : nullptr);
-    const BandJob<Search> job{&run, &factors, &search, &pixels, progress.get(), cellSetOf(factors)};
+    const BandJob<Search> job{&run,          &search,        &pixels,           slots.get(),
+                              slotRowLength, progress.get(), cellSetOf(factors)};
 
     if (threads == 1) {
         int lastColour = 0;
@@ -928,12 +1010,21 @@ bool vectorLoopUsable() {
 #endif
 }
 
+// Whether the vector loop converts this picture.
+bool vectorLoopTakes(const PixelBuffer& pixels) {
+#if defined(__x86_64__)
+    return vectorLoopUsable() && pixels.width() <= kWidestVectorRow;
+#else
+    return false;
+#endif
+}
+
 // The diffusion loop for searches that take the components one by one.
 template <typename Search>
 void diffuseWithScalarSearch(const Palette& palette, const Factors& factors, Search& search,
                              ConversionResult& result, int threads) {
 #if defined(__x86_64__)
-    if (vectorLoopUsable()) {
+    if (vectorLoopTakes(result.pixels)) {
         ScalarSearchAdaptor<Search> adaptor{search};
         diffuseAvx2(palette, factors, adaptor, result, threads);
         return;
@@ -988,7 +1079,7 @@ void convertInPlace(ConversionResult& result, const Palette& palette,
     switch (settings.space) {
         case ColourSpace::Rgb: {
 #if defined(__x86_64__)
-            if (vectorLoopUsable()) {
+            if (vectorLoopTakes(result.pixels)) {
                 Avx2RgbSearch search(palette, settings);
                 diffuseAvx2(palette, factors, search, result, threads);
                 break;
@@ -1000,7 +1091,7 @@ void convertInPlace(ConversionResult& result, const Palette& palette,
         }
         case ColourSpace::Ycc: {
 #if defined(__x86_64__)
-            if (vectorLoopUsable()) {
+            if (vectorLoopTakes(result.pixels)) {
                 Avx2YccSearch search(palette, settings);
                 diffuseAvx2(palette, factors, search, result, threads);
                 break;
