@@ -1,16 +1,13 @@
-// The main window: caption, menu tree, exit, help, about box, single running copy, and the
-// history with its file and window.
+// The main window: caption, menu tree, exit, help, about box, and the history with its file
+// and window.
 
 #include <QMenuBar>
 #include <QSet>
-#include <QSysInfo>
 
 #include <sys/stat.h>
 
 #include "core/diffusion_presets.h"
-#include "core/history_file.h"
 #include "ui/frm_about.h"
-#include "ui/single_instance.h"
 #include "ui_fixture.h"
 
 namespace kirimo::test {
@@ -61,8 +58,6 @@ TEST_F(UiTest, CaptionsCarryTheVersionAndEveryMenuItemHasItsCaptionAndPlace) {
             last = held.indexOf(found);
         }
     }
-    for (const char* opener : {"mnuSAVE", "mnuCOLSET", "mnuJIGZAG"})
-        EXPECT_TRUE(action(QLatin1String(opener))->isEnabled()) << opener;
 }
 
 TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSettingsFolder) {
@@ -89,12 +84,14 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSetting
 }
 
 TEST_F(UiTest, StartUpReadsTheHistoryAndTheUserColourAndSeedsTheGenerator) {
-    ASSERT_TRUE(
-        writeBytes(historyFile(), "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n/p/three.bmp\n"));
+    // Quotes round a name are dropped; blank lines and quoted blanks name no file.
+    ASSERT_TRUE(writeBytes(historyFile(), "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n  \r\n\" \"\r\n\"\"\r\n"
+                                          "\"half.bmp\r\nC:\\x\\p.bmp\r\n/p/three.bmp\n"));
     ASSERT_TRUE(writeBytes(settingsFile("EditCol.ini"), "0A141E\r\n"));
     sharedState().random.seed(1);
     start();
-    EXPECT_EQ(history(), (QStringList{"/p/x,y/one.bmp", "/p/two.jpg", "/p/three.bmp"}));
+    EXPECT_EQ(history(), (QStringList{"/p/x,y/one.bmp", "/p/two.jpg", "\"half.bmp", "C:\\x\\p.bmp",
+                                      "/p/three.bmp"}));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().colourTable[17].packed, 0x1E140A);
     std::mt19937 expected(36000);  // seeded from the seconds since midnight
@@ -133,37 +130,6 @@ TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
         click(&about, "Command1");
         EXPECT_FALSE(about.isVisible());
     });
-}
-
-// One lock holder at a time; a lock left by an ended process does not count, and a
-// second copy of the program ends at once without touching settings.
-TEST(UiSingleInstance, OnlyOneLockHolderAndASecondCopyEndsAtOnce) {
-    QTemporaryDir home;
-    const QString runtime = makeRuntimeFolder(home.filePath("runtime"));
-    ASSERT_TRUE(writeBytes(QDir(runtime).filePath("kirimo.lock"),
-                           "2147480000\nkirimo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
-    ui::SingleInstance running(runtime);
-    ASSERT_TRUE(running.isFirst());
-    EXPECT_FALSE(ui::SingleInstance(runtime).isFirst());
-
-    QProcess second;
-    ASSERT_TRUE(runOtherCopy(second, runtime, home.path(), home.path()));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
-    EXPECT_FALSE(QFile::exists(home.filePath("config")));
-    EXPECT_FALSE(QFile::exists(home.filePath("history.ini")));
-    EXPECT_TRUE(running.isFirst());
-}
-
-// ---- The history
-
-TEST(UiHistoryFile, OneEntryPerLineWithQuotesDropped) {
-    EXPECT_EQ(parseHistory("C:\\x,y\\p.bmp\r\n\"/q/r s.jpg\"\r\n/a\n\n  \r\n/b"),
-              (QStringList{"C:\\x,y\\p.bmp", "/q/r s.jpg", "/a", "/b"}));
-    EXPECT_EQ(parseHistory("\"half quoted.bmp\r\n\"\""), QStringList{"\"half quoted.bmp"});
-    EXPECT_TRUE(parseHistory("").isEmpty());
-    EXPECT_TRUE(parseHistory("\" \"\r\n\"\"").isEmpty());  // quoted blanks name no file
 }
 
 class HistoryWindowTest : public UiTest {
