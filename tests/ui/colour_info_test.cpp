@@ -113,9 +113,7 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_EQ(itemTexts(across()), QStringList{QStringLiteral("7")});
     EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 3 4 6 12"));
     EXPECT_EQ(map()->size(), QSize(136, 233));
-}
-
-TEST_F(ColourInfoTest, SheetSizesDivideTheMap) {
+    // Sheet sizes divide the map.
     open(100, 70);
     const struct {
         const char *across, *down, *counts;

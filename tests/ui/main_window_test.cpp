@@ -58,6 +58,37 @@ TEST_F(UiTest, CaptionsCarryTheVersionAndEveryMenuItemHasItsCaptionAndPlace) {
             last = held.indexOf(found);
         }
     }
+    // Help reports a missing manual and a missing viewer.
+    trigger("mnuDISPHELP");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              (ShownMessage{"Kirimo", "ヘルプﾌｧｲﾙ（" + environment.manualPath + "）がありません",
+                            MessageIcon::Stop}));
+    EXPECT_TRUE(openedDocuments.empty());
+
+    QDir().mkpath(root_.filePath("manual"));
+    ASSERT_TRUE(writeBytes(environment.manualPath, "<html></html>"));
+    documentsOpen = false;
+    trigger("mnuDISPHELP");
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1],
+              (ShownMessage{"Kirimo",
+                            "HTML Helpﾌｧｲﾙが関連付けされていません。\nﾏﾆｭｱﾙ：" +
+                                QDir::toNativeSeparators(environment.manualPath),
+                            MessageIcon::Stop}));
+
+    documentsOpen = true;
+    trigger("mnuDISPHELP");
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    ASSERT_EQ(openedDocuments.size(), 2u);
+    EXPECT_EQ(openedDocuments[1], QUrl::fromLocalFile(environment.manualPath));
+
+    whileModal<ui::FrmAbout>(action("mnuABOUT"), [](ui::FrmAbout& about) {
+        EXPECT_EQ(child<QLabel>(&about, "lblVERSION")->text(), QStringLiteral("Version 1.0.0"));
+        EXPECT_TRUE(child<QLabel>(&about, "lblLEGAL")->text().contains("Kirimo"));
+        click(&about, "Command1");
+        EXPECT_FALSE(about.isVisible());
+    });
 }
 
 TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSettingsFolder) {
@@ -96,40 +127,6 @@ TEST_F(UiTest, StartUpReadsTheHistoryAndTheUserColourAndSeedsTheGenerator) {
     EXPECT_EQ(sharedState().colourTable[17].packed, 0x1E140A);
     std::mt19937 expected(36000);  // seeded from the seconds since midnight
     EXPECT_EQ(sharedState().random(), expected());
-}
-
-TEST_F(UiTest, HelpReportsAMissingManualAndAMissingViewer) {
-    start();
-    trigger("mnuDISPHELP");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
-              (ShownMessage{"Kirimo", "ヘルプﾌｧｲﾙ（" + environment.manualPath + "）がありません",
-                            MessageIcon::Stop}));
-    EXPECT_TRUE(openedDocuments.empty());
-
-    QDir().mkpath(root_.filePath("manual"));
-    ASSERT_TRUE(writeBytes(environment.manualPath, "<html></html>"));
-    documentsOpen = false;
-    trigger("mnuDISPHELP");
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1],
-              (ShownMessage{"Kirimo",
-                            "HTML Helpﾌｧｲﾙが関連付けされていません。\nﾏﾆｭｱﾙ：" +
-                                QDir::toNativeSeparators(environment.manualPath),
-                            MessageIcon::Stop}));
-
-    documentsOpen = true;
-    trigger("mnuDISPHELP");
-    EXPECT_EQ(dialogs.messages.size(), 2u);
-    ASSERT_EQ(openedDocuments.size(), 2u);
-    EXPECT_EQ(openedDocuments[1], QUrl::fromLocalFile(environment.manualPath));
-
-    whileModal<ui::FrmAbout>(action("mnuABOUT"), [](ui::FrmAbout& about) {
-        EXPECT_EQ(child<QLabel>(&about, "lblVERSION")->text(), QStringLiteral("Version 1.0.0"));
-        EXPECT_TRUE(child<QLabel>(&about, "lblLEGAL")->text().contains("Kirimo"));
-        click(&about, "Command1");
-        EXPECT_FALSE(about.isVisible());
-    });
 }
 
 class HistoryWindowTest : public UiTest {
