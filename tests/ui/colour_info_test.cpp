@@ -91,7 +91,7 @@ class ColourInfoTest : public ConversionTest {
     std::unique_ptr<ui::FrmPrint> info;
 };
 
-TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
+TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivideTheMap) {
     open(120, 80);
     EXPECT_EQ(text("lblSIZE"), QStringLiteral("120×80"));
     EXPECT_EQ(info->sheetWidthText(), QStringLiteral("120"));

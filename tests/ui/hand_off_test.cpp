@@ -71,14 +71,6 @@ long peakResidentKiB() {
     return usage.ru_maxrss;
 }
 
-// A sender that writes `message` as fast as the running copy takes it, without Qt, so
-// that its own memory is not counted.
-struct RawSender {
-    int fd = -1;
-    qsizetype sent = 0;
-    bool done = false;
-};
-
 TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     QTemporaryDir folder;
     ui::SingleInstance running(folder.path());
@@ -93,38 +85,35 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
 
+    // Senders without Qt, so that their own memory is not counted: socket, bytes sent.
     const long before = peakResidentKiB();
-    std::vector<RawSender> senders(300);
-    for (RawSender& sender : senders) {
-        sender.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ASSERT_GE(sender.fd, 0);
+    std::vector<std::pair<int, qsizetype>> senders(300);
+    for (auto& [fd, sent] : senders) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(fd, 0);
         // Connected one at a time, so that each is handled or refused before the next.
-        while (::connect(sender.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        while (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
             ASSERT_EQ(errno, EAGAIN) << std::strerror(errno);
             QCoreApplication::processEvents();
         }
         QCoreApplication::processEvents();
     }
-    for (bool busy = true; busy;) {
+    // Each writes as fast as the running copy takes it, until all of it went or the
+    // running copy closed the connection (sent set to -1).
+    for (bool busy = true; busy; QCoreApplication::processEvents()) {
         busy = false;
-        for (RawSender& sender : senders) {
-            if (sender.done)
+        for (auto& [fd, sent] : senders) {
+            if (sent < 0 || sent == flood.size())
                 continue;
-            const ssize_t n = ::send(sender.fd, flood.constData() + sender.sent,
-                                     static_cast<size_t>(flood.size() - sender.sent),
-                                     MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n > 0)
-                sender.sent += n;
-            else if (n < 0 && errno != EAGAIN)
-                sender.done = true;  // closed by the running copy
-            if (sender.sent == flood.size())
-                sender.done = true;
-            busy = busy || !sender.done;
+            const ssize_t n =
+                ::send(fd, flood.constData() + sent, static_cast<size_t>(flood.size() - sent),
+                       MSG_DONTWAIT | MSG_NOSIGNAL);
+            sent = n > 0 ? sent + n : n < 0 && errno != EAGAIN ? -1 : sent;
+            busy = busy || (sent >= 0 && sent < flood.size());
         }
-        QCoreApplication::processEvents();
     }
-    for (const RawSender& sender : senders)
-        ::close(sender.fd);
+    for (const auto& sender : senders)
+        ::close(sender.first);
     // Connections cut at their limit still hand over the paths they completed.
     QTRY_VERIFY_WITH_TIMEOUT(received.count() >= ui::SingleInstance::kMaxConnections, 10000);
     EXPECT_EQ(received.at(0).at(0).toStringList(), QStringList{"/first"});

@@ -16,7 +16,7 @@ namespace {
 using ui::MessageButtons;
 using ui::MessageIcon;
 
-TEST_F(UiTest, CaptionsCarryTheVersionAndEveryMenuItemHasItsCaptionAndPlace) {
+TEST_F(UiTest, CaptionsMenuTreeHelpAndAbout) {
     start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kirimo　Ver 1.0.0"));
     EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
@@ -116,8 +116,9 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSetting
 
 TEST_F(UiTest, StartUpReadsTheHistoryAndTheUserColourAndSeedsTheGenerator) {
     // Quotes round a name are dropped; blank lines and quoted blanks name no file.
-    ASSERT_TRUE(writeBytes(historyFile(), "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n  \r\n\" \"\r\n\"\"\r\n"
-                                          "\"half.bmp\r\nC:\\x\\p.bmp\r\n/p/three.bmp\n"));
+    ASSERT_TRUE(writeBytes(historyFile(),
+                           "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n  \r\n\" \"\r\n\"\"\r\n"
+                           "\"half.bmp\r\nC:\\x\\p.bmp\r\n/p/three.bmp\n"));
     ASSERT_TRUE(writeBytes(settingsFile("EditCol.ini"), "0A141E\r\n"));
     sharedState().random.seed(1);
     start();

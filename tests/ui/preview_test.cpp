@@ -49,7 +49,9 @@ class PreviewTest : public ConversionTest {
         dialogs.fileAnswers = {path};
         return newPreview([this] { trigger("mnuOPENDOT"); });
     }
-    QString usage(ui::FrmPreview* preview) const { return child<QLabel>(preview, "lblINFO")->text(); }
+    QString usage(ui::FrmPreview* preview) const {
+        return child<QLabel>(preview, "lblINFO")->text();
+    }
 
     QString folder;  // of the photograph, ending with a separator
 };

@@ -144,12 +144,12 @@ TEST_F(TextFitTest, EveryWindowShowsItsTextsWhole) {
     whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [&](ui::FrmPrintInfo& symbols) {
         expectFits(&symbols);
         // The sticker window comes filled with the colour's pictures.
-        whileModal<ui::FrmSealPrint>(symbols.findChild<QPushButton*>("cmdSEALPRINT"),
-                                     [&](ui::FrmSealPrint& seal) {
-                                         EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(1)")),
-                                                   QStringList{sharedState().currentFileName});
-                                         expectFits(&seal);
-                                     });
+        whileModal<ui::FrmSealPrint>(
+            symbols.findChild<QPushButton*>("cmdSEALPRINT"), [&](ui::FrmSealPrint& seal) {
+                EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(1)")),
+                          QStringList{sharedState().currentFileName});
+                expectFits(&seal);
+            });
     });
 
     whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [&](ui::FrmJiguzagu& zigzag) {
