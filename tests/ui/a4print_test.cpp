@@ -9,7 +9,6 @@
 #include "core/print_info_file.h"
 #include "support/cli_runner.h"
 #include "ui/frm_a4print.h"
-#include "ui/frm_print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/twips.h"
 #include "ui_fixture.h"
@@ -434,21 +433,6 @@ TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("保存できません。")));
     EXPECT_EQ(dialogs.messages[1].icon, ui::MessageIcon::Exclamation);
-}
-
-TEST_F(A4PrintTest, TheColourInformationWindowOpensItOnItsSheetSize) {
-    ASSERT_NE(startAndConvert(makePicture(QStringLiteral("cat.bmp"), 70, 50)), nullptr);
-    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint& info) {
-        child<QComboBox>(&info, "cboYOKO")->setEditText("30");
-        child<QComboBox>(&info, "cboTATE")->setEditText("20");
-        whileModal<ui::FrmA4Print>(child<QPushButton>(&info, "cmdA4"), [](ui::FrmA4Print& shown) {
-            EXPECT_EQ(shown.cellWidth(), 9);
-            EXPECT_EQ(shown.cellHeight(), 9);
-            EXPECT_EQ(child<QListWidget>(&shown, "lstPRDATA")->count(), 9);
-        });
-    });
-    // Closed, it kept its options next to the picture.
-    EXPECT_TRUE(QFileInfo(printInfoPath()).isFile());
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ class ColourInfoTest : public ConversionTest {
     std::unique_ptr<ui::FrmPrint> info;
 };
 
-TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
+TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivideTheMap) {
     open(120, 80);
     EXPECT_EQ(text("lblSIZE"), QStringLiteral("120×80"));
     EXPECT_EQ(info->sheetWidthText(), QStringLiteral("120"));
@@ -113,9 +113,7 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSide) {
     EXPECT_EQ(itemTexts(across()), QStringList{QStringLiteral("7")});
     EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 3 4 6 12"));
     EXPECT_EQ(map()->size(), QSize(136, 233));
-}
-
-TEST_F(ColourInfoTest, SheetSizesDivideTheMap) {
+    // Sheet sizes divide the map.
     open(100, 70);
     const struct {
         const char *across, *down, *counts;
@@ -264,6 +262,11 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     save();
     EXPECT_EQ(readBytes(folder + "cat.txt"), report);
     EXPECT_EQ(fileCount(), 6);
+    // Saving leaves the window open; "閉じる" closes it and writes nothing.
+    EXPECT_TRUE(info->isVisible());
+    get<QPushButton>("cmdPRTEND")->click();
+    EXPECT_FALSE(info->isVisible());
+    EXPECT_EQ(fileCount(), 6);
 }
 
 TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
@@ -301,26 +304,6 @@ TEST_F(ColourInfoSaveTest, AChosenNameAndEveryFailure) {
     expectRefused("unwritable CSV");
     EXPECT_TRUE(QFileInfo(folder + "dog.txt").isFile());
     EXPECT_FALSE(QFileInfo::exists(folder + "dog.bmp"));
-}
-
-// Through the menu, the window takes the active preview's picture; closed, it writes
-// nothing, and saved, it writes the three reports (their contents are the report
-// command's, which the command-line tests pin).
-TEST_F(ColourInfoTest, TheMenuOpensItOnThePreviewsPictureAndItSavesBesideThePicture) {
-    ui::FrmPreview* preview = startAndConvert(makePicture("cat.face.bmp", 100, 70));
-    ASSERT_NE(preview, nullptr);
-    for (const char* button : {"cmdPRTEND", "cmdSAVE"}) {
-        whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& shown) {
-            EXPECT_EQ(shown.convertedPicture(), picture(preview->surface()));
-            EXPECT_TRUE(child<QLabel>(&shown, "lblFILENAME(0)")->text().endsWith("cat"));
-            click(&shown, button);
-            EXPECT_EQ(shown.isVisible(), QLatin1String(button) == "cmdSAVE");  // saving stays
-        });
-    }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("保存しました。")));
-    EXPECT_EQ(QDir(pictureFolder).entryList(QDir::Files).join(u' '),
-              QStringLiteral("cat.bmp cat.csv cat.face.bmp cat.txt"));
 }
 
 }  // namespace

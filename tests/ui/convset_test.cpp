@@ -50,10 +50,23 @@ TEST_F(ConversionTest, CreationState) {
     EXPECT_EQ(c<QLabel>("lblR")->text(), QStringLiteral("80"));
 }
 
-TEST_F(ConversionTest, PaletteKindsAndReset) {
+TEST_F(ConversionTest, UsageMarksPaletteKindsAndReset) {
     start();
-    conv()->showColorUsage(QStringLiteral("0,0.005,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0.995"));
+    conv()->showColorUsage(
+        QStringLiteral("5,0.0099,0.01,0.05,0.1,0.1000001,0,0,0,0,0,0,0,0,0,0,0,0,0.7299"));
+    const QColor expected[] = {Qt::red, Qt::blue, Qt::blue, Qt::black};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_FALSE(mark(k)->isHidden()) << k;
+        EXPECT_EQ(mark(k)->palette().color(QPalette::WindowText), expected[k]) << k;
+    }
+    EXPECT_TRUE(mark(4)->isHidden());
+    EXPECT_TRUE(mark(5)->isHidden());
+    EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 17}));
+    // Fewer than 19 fields change nothing.
+    conv()->showColorUsage(QStringLiteral("0,0,0,0"));
+    EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 17}));
     EXPECT_FALSE(mark(0)->isHidden());
+    // Another palette takes the marks away.
     auto* kind = c<QComboBox>("cboKIND");
     pick(kind, 4);
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4}));
@@ -91,6 +104,11 @@ TEST_F(ConversionTest, FixedMethodsResetRateAndLockTheWeights) {
     EXPECT_EQ(weightTexts(), kJarvis);
     mode(0)->click();
     EXPECT_EQ(weightTexts(), kWeights);
+    // Closing the program writes the method and rate.
+    mode(2)->click();
+    rate()->setValue(33);
+    exitProgram();
+    EXPECT_EQ(dorvelLines().value(0), QStringLiteral("2,,33,") + kWeights);
 }
 
 TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
@@ -188,14 +206,6 @@ TEST_F(ConversionTest, StoredSettingsSelectTheirMethod) {
     }
 }
 
-TEST_F(ConversionTest, ClosingTheProgramWritesDorvel) {
-    start();
-    mode(2)->click();
-    rate()->setValue(33);
-    exitProgram();
-    EXPECT_EQ(dorvelLines().value(0), QStringLiteral("2,,33,") + kWeights);
-}
-
 TEST_F(ConversionTest, ColourEditorAndEyedropper) {
     const QString path = makePictureOf("spot.bmp", 4, 3, [](int x, int y) {
         return x == 2 && y == 1 ? makePixel(130, 200, 10) : makePixel(255, 255, 255);
@@ -227,24 +237,6 @@ TEST_F(ConversionTest, ColourEditorAndEyedropper) {
     c<QScrollBar>("scrG")->setValue(10);
     c<QPushButton>("cmdEDITCOLSAVE")->click();
     EXPECT_EQ(readBytes(settingsFile("EditCol.ini")), QByteArray("800A80\r\n"));
-}
-
-TEST_F(ConversionTest, UsageMarksFollowTheShares) {
-    start();
-    conv()->showColorUsage(
-        QStringLiteral("5,0.0099,0.01,0.05,0.1,0.1000001,0,0,0,0,0,0,0,0,0,0,0,0,0.7299"));
-    const QColor expected[] = {Qt::red, Qt::blue, Qt::blue, Qt::black};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_FALSE(mark(k)->isHidden()) << k;
-        EXPECT_EQ(mark(k)->palette().color(QPalette::WindowText), expected[k]) << k;
-    }
-    EXPECT_TRUE(mark(4)->isHidden());
-    EXPECT_TRUE(mark(5)->isHidden());
-    EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 17}));
-    // Fewer than 19 fields change nothing.
-    conv()->showColorUsage(QStringLiteral("0,0,0,0"));
-    EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 17}));
-    EXPECT_FALSE(mark(0)->isHidden());
 }
 
 // ---- Colour sets

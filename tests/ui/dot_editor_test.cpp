@@ -25,8 +25,8 @@ class DotEditorTest : public UiTest {
     }
     // Opens the editor at `zoom` and runs `work` on it while it is shown.
     void edit(int zoom, const std::function<void(ui::FrmEdit&)>& work) {
-        in<QComboBox>(preview, "cboBAI")->setCurrentIndex(zoom - 2);
-        whileModal<ui::FrmEdit>(in<QPushButton>(preview, "cmdEDIT"), work);
+        child<QComboBox>(preview, "cboBAI")->setCurrentIndex(zoom - 2);
+        whileModal<ui::FrmEdit>(child<QPushButton>(preview, "cmdEDIT"), work);
     }
     static ui::PictureSurface* canvas(ui::FrmEdit& editor) {
         return editor.findChild<ui::PictureSurface*>(QStringLiteral("picPREVIEW"));

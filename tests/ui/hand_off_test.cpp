@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QLocalSocket>
 #include <QSignalSpy>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -70,14 +71,6 @@ long peakResidentKiB() {
     return usage.ru_maxrss;
 }
 
-// A sender that writes `message` as fast as the running copy takes it, without Qt, so
-// that its own memory is not counted.
-struct RawSender {
-    int fd = -1;
-    qsizetype sent = 0;
-    bool done = false;
-};
-
 TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     QTemporaryDir folder;
     ui::SingleInstance running(folder.path());
@@ -92,38 +85,35 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
 
+    // Senders without Qt, so that their own memory is not counted: socket, bytes sent.
     const long before = peakResidentKiB();
-    std::vector<RawSender> senders(300);
-    for (RawSender& sender : senders) {
-        sender.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ASSERT_GE(sender.fd, 0);
+    std::vector<std::pair<int, qsizetype>> senders(300);
+    for (auto& [fd, sent] : senders) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(fd, 0);
         // Connected one at a time, so that each is handled or refused before the next.
-        while (::connect(sender.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        while (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
             ASSERT_EQ(errno, EAGAIN) << std::strerror(errno);
             QCoreApplication::processEvents();
         }
         QCoreApplication::processEvents();
     }
-    for (bool busy = true; busy;) {
+    // Each writes as fast as the running copy takes it, until all of it went or the
+    // running copy closed the connection (sent set to -1).
+    for (bool busy = true; busy; QCoreApplication::processEvents()) {
         busy = false;
-        for (RawSender& sender : senders) {
-            if (sender.done)
+        for (auto& [fd, sent] : senders) {
+            if (sent < 0 || sent == flood.size())
                 continue;
-            const ssize_t n = ::send(sender.fd, flood.constData() + sender.sent,
-                                     static_cast<size_t>(flood.size() - sender.sent),
-                                     MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n > 0)
-                sender.sent += n;
-            else if (n < 0 && errno != EAGAIN)
-                sender.done = true;  // closed by the running copy
-            if (sender.sent == flood.size())
-                sender.done = true;
-            busy = busy || !sender.done;
+            const ssize_t n =
+                ::send(fd, flood.constData() + sent, static_cast<size_t>(flood.size() - sent),
+                       MSG_DONTWAIT | MSG_NOSIGNAL);
+            sent = n > 0 ? sent + n : n < 0 && errno != EAGAIN ? -1 : sent;
+            busy = busy || (sent >= 0 && sent < flood.size());
         }
-        QCoreApplication::processEvents();
     }
-    for (const RawSender& sender : senders)
-        ::close(sender.fd);
+    for (const auto& sender : senders)
+        ::close(sender.first);
     // Connections cut at their limit still hand over the paths they completed.
     QTRY_VERIFY_WITH_TIMEOUT(received.count() >= ui::SingleInstance::kMaxConnections, 10000);
     EXPECT_EQ(received.at(0).at(0).toStringList(), QStringList{"/first"});
@@ -137,14 +127,31 @@ TEST(UiHandOff, FloodedConnectionsCostABoundedAmountOfMemory) {
     EXPECT_EQ(received.last().at(0).toStringList(), QStringList{"/after.bmp"});
 }
 
-TEST(UiHandOff, AConnectionThatStallsIsClosed) {
+// Left behind by a copy that crashed, the socket is taken over by the next first copy;
+// paths sent while it still starts arrive once it receives, and stalled connections close.
+TEST(UiHandOff, PathsSentBeforeTheRunningCopyListensArriveAndStalledConnectionsClose) {
     QTemporaryDir folder;
+    ASSERT_TRUE(writeBytes(folder.filePath("kirimo.socket"), "stale"));
     ui::SingleInstance running(folder.path());
     ASSERT_TRUE(running.isFirst());
-    running.setConnectionTimeout(100);
     QSignalSpy received(&running, &ui::SingleInstance::pathsReceived);
-    running.startReceiving();
+    const ui::SingleInstance later(folder.path());
+    ASSERT_FALSE(later.isFirst());
+    const QStringList paths = {QStringLiteral("/pictures/猫 1.jpg"), QStringLiteral("/b.bmp")};
+    ASSERT_TRUE(later.sendPaths(paths));
+    ASSERT_TRUE(later.sendPaths({QStringLiteral("/second.bmp")}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received.count(), 0);
 
+    running.startReceiving();
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 2, 10000);
+    EXPECT_EQ(received.at(0).at(0).toStringList(), paths);
+    EXPECT_EQ(received.at(1).at(0).toStringList(), QStringList{"/second.bmp"});
+    ASSERT_TRUE(later.sendPaths({}));  // an empty message opens nothing
+    QTest::qWait(100);
+    EXPECT_EQ(received.count(), 2);
+
+    running.setConnectionTimeout(100);
     std::vector<std::unique_ptr<QLocalSocket>> stalled;
     for (int i = 0; i < ui::SingleInstance::kMaxConnections; ++i) {
         stalled.push_back(std::make_unique<QLocalSocket>());
@@ -155,58 +162,49 @@ TEST(UiHandOff, AConnectionThatStallsIsClosed) {
     }
     for (const auto& socket : stalled)
         QTRY_COMPARE_WITH_TIMEOUT(socket->state(), QLocalSocket::UnconnectedState, 10000);
-    EXPECT_EQ(received.count(), 0);
-    // Their places are free again.
-    const ui::SingleInstance later(folder.path());
-    ASSERT_TRUE(later.sendPaths({QStringLiteral("/next.bmp")}));
-    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 10000);
-}
-
-TEST(UiHandOff, PathsReachTheRunningCopyAlsoWhenSentBeforeItListens) {
-    QTemporaryDir folder;
-    // Left behind by a copy that crashed: the next first copy listens in its place.
-    ASSERT_TRUE(writeBytes(folder.filePath("kirimo.socket"), "stale"));
-    ui::SingleInstance running(folder.path());
-    ASSERT_TRUE(running.isFirst());
-    QSignalSpy received(&running, &ui::SingleInstance::pathsReceived);
-
-    const ui::SingleInstance later(folder.path());
-    ASSERT_FALSE(later.isFirst());
-    const QStringList paths = {QStringLiteral("/pictures/猫 1.jpg"), QStringLiteral("/b.bmp")};
-    // Sent while the running copy is still starting: it arrives once receiving starts.
-    ASSERT_TRUE(later.sendPaths(paths));
-    ASSERT_TRUE(later.sendPaths({QStringLiteral("/second.bmp")}));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(received.count(), 0);
-
-    running.startReceiving();
-    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 2, 10000);
-    EXPECT_EQ(received.at(0).at(0).toStringList(), paths);
-    EXPECT_EQ(received.at(1).at(0).toStringList(), QStringList{"/second.bmp"});
-    // An empty message opens nothing.
-    ASSERT_TRUE(later.sendPaths({}));
-    QTest::qWait(100);
     EXPECT_EQ(received.count(), 2);
+    ASSERT_TRUE(later.sendPaths({QStringLiteral("/next.bmp")}));  // their places are free again
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 3, 10000);
 }
 
-TEST_F(UiTest, ASecondStartHandsItsPictureToTheRunningCopy) {
-    const QString runtime = makeRuntimeFolder(root_.filePath(QStringLiteral("runtime")));
+// A lock left by an ended process does not count; a second copy hands its picture, named
+// relative to its start folder, to the running copy and ends at once without touching
+// settings.
+TEST_F(UiTest, ASecondStartHandsItsPictureToTheRunningCopyAndEnds) {
+    const QString runtime = root_.filePath(QStringLiteral("runtime"));  // as the platform makes it
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(writeBytes(QDir(runtime).filePath("kirimo.lock"),
+                           "2147480000\nkirimo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
     ui::SingleInstance running(runtime);
     ASSERT_TRUE(running.isFirst());
+    EXPECT_FALSE(ui::SingleInstance(runtime).isFirst());
     start();
     QObject::connect(&running, &ui::SingleInstance::pathsReceived, window.get(),
                      [this](const QStringList& paths) { window->openWhenIdle(paths.first()); });
     running.startReceiving();
     const QString other = makePicture(QStringLiteral("other.bmp"), 5, 3);
 
-    QProcess second;  // in the picture's folder: the name is given relative to it
-    ASSERT_TRUE(runOtherCopy(second, runtime, root_.path(), pictureFolder, {"other.bmp"}));
+    QProcess second;  // with its own runtime, settings and home folders
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("XDG_CONFIG_HOME", root_.filePath("config"));
+    env.insert("HOME", root_.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(pictureFolder);
+    second.start(QStringLiteral(KIRIMO_APP_PATH), {"other.bmp"});
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
 
     QTRY_COMPARE_WITH_TIMEOUT(sharedState().currentFileName, other, 10000);
-    EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像[other.bmp]（5×3）  "));
+    EXPECT_EQ(source()->windowTitle(), caption("other.bmp", 5, 3));
     EXPECT_EQ(history(), QStringList{other});
     EXPECT_FALSE(QFile::exists(root_.filePath("config")));
+    EXPECT_FALSE(QFile::exists(root_.filePath("history.ini")));
+    EXPECT_TRUE(running.isFirst());
 }
 
 TEST_F(UiTest, AHandedPictureWaitsWhileTheProgramIsBusy) {

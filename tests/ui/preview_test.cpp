@@ -49,7 +49,9 @@ class PreviewTest : public ConversionTest {
         dialogs.fileAnswers = {path};
         return newPreview([this] { trigger("mnuOPENDOT"); });
     }
-    QString usage(ui::FrmPreview* preview) const { return in<QLabel>(preview, "lblINFO")->text(); }
+    QString usage(ui::FrmPreview* preview) const {
+        return child<QLabel>(preview, "lblINFO")->text();
+    }
 
     QString folder;  // of the photograph, ending with a separator
 };
@@ -74,7 +76,7 @@ TEST_F(PreviewTest, AConversionOpensAPreviewOfTheEnginesResult) {
     EXPECT_EQ(picture(preview->surface()), expected->pixels);
     EXPECT_EQ(sharedState().workPixels, expected->pixels);
     EXPECT_EQ(usage(preview), usageString(*expected, 9, 7));
-    EXPECT_EQ(in<QComboBox>(preview, "cboBAI")->currentText(), QStringLiteral("2倍"));
+    EXPECT_EQ(child<QComboBox>(preview, "cboBAI")->currentText(), QStringLiteral("2倍"));
     EXPECT_TRUE(frameOf(preview)->isVisible());
     // Exactly the used colours stay ticked.
     std::vector<int> used;
@@ -134,7 +136,7 @@ TEST_F(PreviewTest, ActivationReloadsItsSourceWithoutAHistoryEntry) {
     const auto [first, second] = twoPreviews();
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(in<QLabel>(second, "lblFOCUS")->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QLabel>(second, "lblFOCUS")->text(), QStringLiteral("1"));
 
     window->mdiArea()->setActiveSubWindow(frameOf(first));
     QApplication::processEvents();
@@ -142,8 +144,8 @@ TEST_F(PreviewTest, ActivationReloadsItsSourceWithoutAHistoryEntry) {
     EXPECT_EQ(shown().size(), QSize(12, 8));
     EXPECT_TRUE(history().isEmpty());
     EXPECT_EQ(sharedState().activePreviewCaption, first->windowTitle());
-    EXPECT_EQ(in<QLabel>(first, "lblFOCUS")->text(), QStringLiteral("1"));
-    EXPECT_EQ(in<QLabel>(second, "lblFOCUS")->text(), QStringLiteral("0"));
+    EXPECT_EQ(child<QLabel>(first, "lblFOCUS")->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QLabel>(second, "lblFOCUS")->text(), QStringLiteral("0"));
     // The usage of the activated preview shows again on the conversion window.
     const auto view = colourUsageView(first->usage());
     ASSERT_TRUE(view.has_value());
@@ -180,7 +182,11 @@ TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {
     sharedState().workPixels = PixelBuffer{};
     sharedState().pictureWidth = 0;
     dialogs.messages.clear();
-    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint&) {});
+    whileModal<ui::FrmPrint>(action("mnuSAVE"), [](ui::FrmPrint& shown) {
+        EXPECT_TRUE((child<QLabel>(&shown, "lblFILENAME(0)")->text() +
+                     child<QLabel>(&shown, "lblFILENAME(1)")->text())
+                        .endsWith(")a"));  // named after the preview's picture
+    });
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().workPixels, picture(preview->surface()));
     EXPECT_EQ(sharedState().pictureWidth, 12);
@@ -203,7 +209,7 @@ TEST_F(PreviewTest, MagnificationChangesOnlyTheView) {
     const QString before = usage(preview);
     frameOf(preview)->resize(300, 250);
     auto* surface = preview->surface();
-    auto* across = in<QScrollBar>(preview, "scrYOKO");
+    auto* across = child<QScrollBar>(preview, "scrYOKO");
     // Ctrl + "+" steps up, Ctrl + "-" down, Ctrl + 0 back to actual size.
     const std::pair<int, int> keys[] = {
         {Qt::Key_Plus, 2}, {Qt::Key_Equal, 3}, {Qt::Key_Semicolon, 4}, {Qt::Key_Minus, 3},
@@ -314,8 +320,8 @@ TEST_F(PreviewTest, ADotPictureOpensInTheColourSetInUse) {
     ASSERT_NE(reopened, nullptr);
     ASSERT_TRUE(reopened->colourSetTable().has_value());
     EXPECT_EQ(reopened->colourSetTable()->colourSetId(), QStringLiteral("perler"));
-    EXPECT_EQ(in<QLabel>(reopened, "lblCOLSET")->text(),
-              in<QLabel>(converted, "lblCOLSET")->text());
+    EXPECT_EQ(child<QLabel>(reopened, "lblCOLSET")->text(),
+              child<QLabel>(converted, "lblCOLSET")->text());
     EXPECT_EQ(usage(reopened), usage(converted));
 }
 

@@ -157,6 +157,7 @@ TEST_F(PrintInfoTest, AddingToEveryColourAndApplyingTheChecksToAllAndCancel) {
     // Cancel keeps the change for the run but not in the file.
     check(0, false);
     press("cmdESC");
+    EXPECT_FALSE(symbols->isVisible());
     EXPECT_EQ(colour(5).flags, "0,-1");
     EXPECT_FALSE(QFileInfo::exists(symbolFile()));
 }
@@ -250,25 +251,6 @@ TEST_F(PrintInfoTest, DroppedPicturesFillTheFreeSlotsAndStickerPrintingAsksForTh
     ASSERT_EQ(handed.size(), 2u);
     EXPECT_EQ(handed[0].fileName, QStringLiteral("a.bmp"));
     EXPECT_EQ(handed[1].path, b);
-}
-
-TEST_F(PrintInfoTest, TheMenuOpensItAndItOpensTheStickerWindowFilled) {
-    start();
-    const QString a = makePicture("a.bmp", 3, 2);
-    const QString b = makePicture("b.bmp", 2, 2);
-    whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [&](ui::FrmPrintInfo& shown) {
-        shown.selectColour(3);
-        shown.dropFiles({a, b});
-        whileModal<ui::FrmSealPrint>(
-            child<QPushButton>(&shown, "cmdSEALPRINT"), [&](ui::FrmSealPrint& seal) {
-                EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(0)")),
-                          QStringList({"a.bmp", "b.bmp"}));
-                EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(1)")), QStringList({a, b}));
-                click(&seal, "cmdCLOSE");
-            });
-        click(&shown, "cmdESC");
-        EXPECT_FALSE(shown.isVisible());
-    });
 }
 
 // ---- The sticker window

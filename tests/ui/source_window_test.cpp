@@ -183,10 +183,7 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndUndoRedoAndRestoreTakeThemBack)
     trigger("mnuUNDO");
     EXPECT_EQ(pixelsOf(shown()), rotateClockwise(original));
     EXPECT_EQ(action("mnuUNDO")->shortcut(), QKeySequence(QKeySequence::Undo));
-}
-
-TEST_F(UiTest, TheUndoHistoryIsBoundedAndEndsWithThePicture) {
-    start();
+    // The undo history is bounded and ends with the picture.
     openThroughDialog(makePicture("a.bmp", 40, 30));
     ui::PictureHistory& steps = source()->history();
     const qint64 picture = shown().sizeInBytes();

@@ -126,20 +126,30 @@ TEST_F(TextFitTest, EveryWindowShowsItsTextsWhole) {
     ui::FrmPreview* preview = convert();
     ASSERT_NE(preview, nullptr);
     expectFits(preview);
-    whileModal<ui::FrmEdit>(in<QPushButton>(preview, "cmdEDIT"),
+    whileModal<ui::FrmEdit>(child<QPushButton>(preview, "cmdEDIT"),
                             [&](ui::FrmEdit& editor) { expectFits(&editor); });
 
     whileModal<ui::FrmPrint>(action("mnuSAVE"), [&](ui::FrmPrint& info) {
         expectFits(&info);
-        whileModal<ui::FrmA4Print>(info.findChild<QPushButton*>("cmdA4"),
-                                   [&](ui::FrmA4Print& a4) { expectFits(&a4); });
+        // The A4 window takes the sheet size: 2 x 2 sheets of 30 x 20 (3 x 2 if swapped).
+        child<QComboBox>(&info, "cboYOKO")->setEditText("30");
+        child<QComboBox>(&info, "cboTATE")->setEditText("20");
+        whileModal<ui::FrmA4Print>(info.findChild<QPushButton*>("cmdA4"), [&](ui::FrmA4Print& a4) {
+            EXPECT_EQ(child<QListWidget>(&a4, "lstPRDATA")->count(), 4);
+            expectFits(&a4);
+        });
     });
 
     sharedState().symbolSettings.colours[0].pictures[0] = {sharedState().currentFileName, true};
     whileModal<ui::FrmPrintInfo>(action("mnuCOLSET"), [&](ui::FrmPrintInfo& symbols) {
         expectFits(&symbols);
-        whileModal<ui::FrmSealPrint>(symbols.findChild<QPushButton*>("cmdSEALPRINT"),
-                                     [&](ui::FrmSealPrint& seal) { expectFits(&seal); });
+        // The sticker window comes filled with the colour's pictures.
+        whileModal<ui::FrmSealPrint>(
+            symbols.findChild<QPushButton*>("cmdSEALPRINT"), [&](ui::FrmSealPrint& seal) {
+                EXPECT_EQ(itemTexts(child<QListWidget>(&seal, "lstFILE(1)")),
+                          QStringList{sharedState().currentFileName});
+                expectFits(&seal);
+            });
     });
 
     whileModal<ui::FrmJiguzagu>(action("mnuJIGZAG"), [&](ui::FrmJiguzagu& zigzag) {

@@ -256,27 +256,6 @@ inline QString caption(const QString& name, int width, int height) {
     return QStringLiteral("元画像[%1]（%2×%3）  ").arg(name).arg(width).arg(height);
 }
 
-// A runtime folder only its owner may enter, as the platform makes it.
-inline QString makeRuntimeFolder(const QString& path) {
-    QDir().mkpath(path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-// Starts the program as another copy with its own runtime, settings and home folders, in
-// `folder` with `arguments`, and waits for it to end.
-inline bool runOtherCopy(QProcess& copy, const QString& runtime, const QString& home,
-                         const QString& folder, const QStringList& arguments = {}) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime);
-    env.insert("XDG_CONFIG_HOME", QDir(home).filePath("config"));
-    env.insert("HOME", home);
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    copy.setProcessEnvironment(env);
-    copy.setWorkingDirectory(folder);
-    copy.start(QStringLiteral(KIRIMO_APP_PATH), arguments);
-    return copy.waitForFinished(60000);
-}
-
 // Drags the files over the widget and drops them there, as the platform delivers it.
 inline void dropFiles(QWidget* target, const QStringList& paths) {
     QMimeData mime;
@@ -386,12 +365,8 @@ class UiTest : public ::testing::Test {
     ui::FrmConvset* conv() const { return window->conversionWindow(); }
     QMdiSubWindow* convFrame() const { return frameOf(conv()); }
     template <typename T>
-    T* in(QWidget* owner, const QString& name) const {
-        return child<T>(owner, name);
-    }
-    template <typename T>
     T* c(const QString& name) const {
-        return in<T>(conv(), name);
+        return child<T>(conv(), name);
     }
     QCheckBox* use(int k) const { return c<QCheckBox>(QStringLiteral("chkUSECOL(%1)").arg(k)); }
     QLabel* mark(int k) const { return c<QLabel>(QStringLiteral("lblPER(%1)").arg(k)); }
