@@ -664,25 +664,33 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
 // it by kLag), so interleaving the stages only reorders independent work; it keeps several
 // pixels' chains of dependent instructions in flight where one pixel after another would
 // queue behind the first. A pixel that is not diffused gets a scaled error of 0, which
-// leaves every neighbour as it is.
-template <int kRows, typename Cells, typename Search>
+// leaves every neighbour as it is. The band starts on a multiple of kSlotRows, so row j's
+// slots lie in ring[j mod 3], ring[(j + 1) mod 3] and ring[(j + 2) mod 3], each given at
+// column `step`, and every slot's address is a fixed offset from one of the three.
+template <int kRows, int kRowLag, typename Cells, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
-    const VectorRun& run, Search& search, const BandRow* rows, int step, int lag,
-    std::array<int32_t, kColourCount>& counts) {
+    const VectorRun& run, Search& search, const BandRow* rows, double* const ring[kSlotRows],
+    int step, std::array<int32_t, kColourCount>& counts) {
+    const auto slot = [ring](int j, int dy, int dx) {
+        return ring[(j + dy) % kSlotRows] + 4 * (dx - j * kRowLag);
+    };
     __m256d value[kRows];
     SearchResult found[kRows];
+#pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j)
-        value[j] = _mm256_load_pd(rows[j].slots[0] + 4 * (step - j * lag));
+        value[j] = _mm256_load_pd(slot(j, 0, 0));
+#pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j)
         found[j] = search(slotLanes(value[j]));
     __m256d scaled[kRows];
+#pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j) {
-        const int x = step - j * lag;
+        const int x = step - j * kRowLag;
         const int colour = found[j].colour;
         ++counts[colour];
         rows[j].result[x] = run.colourPixels[colour];
         if (rows[j].refill)
-            _mm256_store_pd(rows[j].slots[0] + 4 * x, slotOf(rows[j].refill[x]));
+            _mm256_store_pd(slot(j, 0, 0), slotOf(rows[j].refill[x]));
         const __m256d error = _mm256_sub_pd(value[j], _mm256_load_pd(run.colourSlots[colour]));
         const __m256d product =
             _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
@@ -694,21 +702,18 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
     if constexpr (std::is_same_v<Cells, AnyCells>) {
         for (int c = 0; c < run.cellCount; ++c) {
             const __m256d weight = _mm256_broadcast_sd(&run.cellWeight[c]);
-            for (int j = 0; j < kRows; ++j) {
-                updateNeighbour(run,
-                                rows[j].slots[run.cellDy[c]] + 4 * (step - j * lag + run.cellDx[c]),
-                                weight, scaled[j]);
-            }
+#pragma GCC unroll 16
+            for (int j = 0; j < kRows; ++j)
+                updateNeighbour(run, slot(j, run.cellDy[c], run.cellDx[c]), weight, scaled[j]);
         }
     } else {
 #pragma GCC unroll 12
         for (int i = 0; i < Cells::kCount; ++i) {
             const int k = Cells::kCell[i];
             const __m256d weight = _mm256_broadcast_sd(&run.weight[k]);
-            for (int j = 0; j < kRows; ++j) {
-                updateNeighbour(run, rows[j].slots[kCellDy[k]] + 4 * (step - j * lag + kCellDx[k]),
-                                weight, scaled[j]);
-            }
+#pragma GCC unroll 16
+            for (int j = 0; j < kRows; ++j)
+                updateNeighbour(run, slot(j, kCellDy[k], kCellDx[k]), weight, scaled[j]);
         }
     }
     return found[kRows - 1].colour;
@@ -726,8 +731,9 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
 // pinned Jarvis,Judice&Ninke checksums change). Inside a band, where the rows take turns
 // within a step, a lag of 4 would do; between threads the wait asks for x + 4 done.
 // Like the plain loop, it works in the result itself.
-constexpr int kBandRows = 4;
+constexpr int kBandRows = 6;
 constexpr int kLag = 5;
+static_assert(kBandRows % kSlotRows == 0, "a band starts at the first row of the slots");
 
 // The same lag holds between bands, which lets bands run on several threads as a
 // wavefront: band b + 1's first row follows band b's last row kLag pixels behind, waiting
@@ -838,6 +844,9 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
                 job.slots + job.slotRowLength * ((y + dy) % kSlotRows) + 4 * kSlotPadding;
         row.refill = y + kSlotRows < height ? pixels.row(y + kSlotRows) : nullptr;
     }
+    double* ringAtZero[kSlotRows];
+    for (int k = 0; k < kSlotRows; ++k)
+        ringAtZero[k] = job.slots + job.slotRowLength * k + 4 * kSlotPadding;
     const BandProgress* above = job.progress && band > 0 ? &job.progress[band - 1] : nullptr;
     BandProgress* own = job.progress ? &job.progress[band] : nullptr;
     int aboveDone = above ? 0 : width;  // pixels of the row above known to be converted
@@ -854,7 +863,9 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         if (aboveDone < needed)
             aboveDone = waitForProgress(*above, needed, slept);
         if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
-            colour = convertStep<kBandRows, Cells>(run, search, rows, step, kLag, counts);
+            double* const ring[kSlotRows] = {ringAtZero[0] + 4 * step, ringAtZero[1] + 4 * step,
+                                             ringAtZero[2] + 4 * step};
+            colour = convertStep<kBandRows, kLag, Cells>(run, search, rows, ring, step, counts);
         } else {
             for (int j = 0; j < bandRows; ++j) {
                 const int x = step - j * kLag;
