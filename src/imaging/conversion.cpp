@@ -540,33 +540,49 @@ struct ScalarSearchAdaptor {
     }
 };
 
-// The vector loop keeps the pixels not yet converted of three consecutive rows as doubles
-// biased by kRoundingBias = 1.5 x 2^52: a pixel's slot holds bias + blue, bias + green,
-// bias + red and bias, so a neighbour's update round(w x e + old) is one fused
+// The vector loop keeps the pixels not yet converted of kSlotRows consecutive rows as
+// doubles biased by kRoundingBias = 1.5 x 2^52: a pixel's slot holds bias + blue,
+// bias + green, bias + red and bias, so a neighbour's update round(w x e + old) is one fused
 // multiply-add (bias + old + w x e is rounded once, and since a double between 2^52 and
 // 2^53 holds whole numbers only, to the nearest whole number with halves to even, the
 // rounding of the rules; the bias is even, so it does not change which is even) and the
-// clamp to 0..255 is a max and a min. Rows y, y + 1 and y + 2 use the slot rows y mod 3
-// and so on: when row y converts column x, no later row has touched column x of row y + 3
-// yet (a row trails the one above by kLag pixels and reaches two rows down at most two
-// columns ahead), so row y refills that slot with row y + 3's pixel as it goes. Two slots of
-// padding on each side take the updates that fall outside the picture, and rows below the
-// picture land in slots nobody reads again, so no update needs a test.
+// clamp to 0..255 is a max and a min. Row y uses slot row y mod kSlotRows: when row y
+// converts column x, no later row has touched column x of row y + kSlotRows yet (a row
+// trails the one above by kLag pixels and reaches two rows down at most two columns
+// ahead), so row y refills that slot with row y + kSlotRows's pixel as it goes. The slots
+// of a column lie together, so every slot a band's step touches is a fixed offset from one
+// pointer. Two columns of padding on each side take the updates that fall outside the
+// picture, and rows below the picture land in slots nobody reads again, so no update needs
+// a test.
 constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
 constexpr int kSlotPadding = 2;
-constexpr int kSlotRows = 3;
 
-// The widest picture the vector loop takes: its slots stay below 32 MiB. Wider pictures
-// (a single long row, say) take the plain loop, which needs no memory beside the result.
-constexpr int kWidestVectorRow = 1 << 18;
+// Rows are converted in bands of kBandRows, each row trailing the one above by kLag
+// pixels; see convertBand. The slots hold two bands, so that two threads converting
+// neighbouring bands share only the two rows below the upper band.
+constexpr int kBandRows = 6;
+constexpr int kLag = 5;
+constexpr int kSlotRows = 2 * kBandRows;
+constexpr int kColumnDoubles = 4 * kSlotRows;  // from one column's slots to the next
+
+// The vector loop's slots take 384 bytes per column. It converts pictures for which that
+// is at most a quarter of the picture, or little; a wide picture of few rows takes the
+// plain loop, which needs no memory beside the result.
+bool slotsFit(const PixelBuffer& pixels) {
+    constexpr int64_t kLittle = int64_t{256} << 10;
+    const int64_t slotBytes =
+        int64_t{kColumnDoubles} * sizeof(double) * (pixels.width() + 2 * kSlotPadding);
+    // A quarter of the picture's four bytes a pixel is one byte a pixel.
+    return slotBytes <= kLittle || slotBytes <= static_cast<int64_t>(pixels.size());
+}
 
 struct AlignedDelete {
     void operator()(double* p) const { ::operator delete[](p, std::align_val_t{32}); }
 };
 
-// A row of the band: its pixels in the result, the slots of rows y, y + 1 and y + 2
-// (slot 0 of column 0 at kSlotPadding), and row y + 3's pixels in the result, which refill
-// row y's slots, or null below the picture.
+// A row of the band: its pixels in the result, the slots of column 0 of rows y, y + 1 and
+// y + 2, and row y + kSlotRows's pixels in the result, which refill row y's slots, or null
+// below the picture.
 struct BandRow {
     Pixel* result;
     double* slots[3];
@@ -630,7 +646,7 @@ template <typename Cells, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
     const VectorRun& run, Search& search, const BandRow& row, int x,
     std::array<int32_t, kColourCount>& counts) {
-    double* own = row.slots[0] + 4 * x;
+    double* own = row.slots[0] + kColumnDoubles * x;
     const __m256d value = _mm256_load_pd(own);
     const SearchResult found = search(slotLanes(value));
     const int colour = found.colour;
@@ -645,14 +661,14 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
                                            _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     if constexpr (std::is_same_v<Cells, AnyCells>) {
         for (int c = 0; c < run.cellCount; ++c) {
-            updateNeighbour(run, row.slots[run.cellDy[c]] + 4 * (x + run.cellDx[c]),
+            updateNeighbour(run, row.slots[run.cellDy[c]] + kColumnDoubles * (x + run.cellDx[c]),
                             _mm256_broadcast_sd(&run.cellWeight[c]), scaled);
         }
     } else {
 #pragma GCC unroll 12
         for (int i = 0; i < Cells::kCount; ++i) {
             const int k = Cells::kCell[i];
-            updateNeighbour(run, row.slots[kCellDy[k]] + 4 * (x + kCellDx[k]),
+            updateNeighbour(run, row.slots[kCellDy[k]] + kColumnDoubles * (x + kCellDx[k]),
                             _mm256_broadcast_sd(&run.weight[k]), scaled);
         }
     }
@@ -664,15 +680,15 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
 // it by kLag), so interleaving the stages only reorders independent work; it keeps several
 // pixels' chains of dependent instructions in flight where one pixel after another would
 // queue behind the first. A pixel that is not diffused gets a scaled error of 0, which
-// leaves every neighbour as it is. The band starts on a multiple of kSlotRows, so row j's
-// slots lie in ring[j mod 3], ring[(j + 1) mod 3] and ring[(j + 2) mod 3], each given at
-// column `step`, and every slot's address is a fixed offset from one of the three.
-template <int kRows, int kRowLag, typename Cells, typename Search>
+// leaves every neighbour as it is. The band's first row uses slot row kFirstSlotRow, so
+// every slot of the step lies at a fixed offset from `column`, the slots of column `step`.
+template <int kRows, int kRowLag, int kFirstSlotRow, typename Cells, typename Search>
 __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
-    const VectorRun& run, Search& search, const BandRow* rows, double* const ring[kSlotRows],
-    int step, std::array<int32_t, kColourCount>& counts) {
-    const auto slot = [ring](int j, int dy, int dx) {
-        return ring[(j + dy) % kSlotRows] + 4 * (dx - j * kRowLag);
+    const VectorRun& run, Search& search, const BandRow* rows, double* column, int step,
+    std::array<int32_t, kColourCount>& counts) {
+    const auto slot = [column](int j, int dy, int dx) {
+        return column + kColumnDoubles * (dx - j * kRowLag) +
+               4 * ((kFirstSlotRow + j + dy) % kSlotRows);
     };
     __m256d value[kRows];
     SearchResult found[kRows];
@@ -731,9 +747,6 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
 // pinned Jarvis,Judice&Ninke checksums change). Inside a band, where the rows take turns
 // within a step, a lag of 4 would do; between threads the wait asks for x + 4 done.
 // Like the plain loop, it works in the result itself.
-constexpr int kBandRows = 6;
-constexpr int kLag = 5;
-static_assert(kBandRows % kSlotRows == 0, "a band starts at the first row of the slots");
 
 // The same lag holds between bands, which lets bands run on several threads as a
 // wavefront: band b + 1's first row follows band b's last row kLag pixels behind, waiting
@@ -815,15 +828,14 @@ struct BandJob {
     const VectorRun* run;
     Search* search;
     PixelBuffer* pixels;
-    double* slots;           // kSlotRows rows of slots
-    int64_t slotRowLength;   // doubles from one slot row to the next
+    double* slots;           // the slots of column 0
     BandProgress* progress;  // one per band, or null on one thread
     CellSet cells;           // the kernel's cells, when known when compiling
 };
 
 // Converts one band; with threads, waiting for the band above where it would catch up.
 // Returns the colour of the band's bottom-right pixel, which it converts last.
-template <typename Cells, typename Search>
+template <typename Cells, int kFirstSlotRow, typename Search>
 __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, int band,
                                                     std::array<int32_t, kColourCount>& counts,
                                                     std::chrono::nanoseconds& slept) {
@@ -840,13 +852,9 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         BandRow& row = rows[j];
         row.result = pixels.row(y);
         for (int dy = 0; dy < 3; ++dy)
-            row.slots[dy] =
-                job.slots + job.slotRowLength * ((y + dy) % kSlotRows) + 4 * kSlotPadding;
+            row.slots[dy] = job.slots + 4 * ((y + dy) % kSlotRows);
         row.refill = y + kSlotRows < height ? pixels.row(y + kSlotRows) : nullptr;
     }
-    double* ringAtZero[kSlotRows];
-    for (int k = 0; k < kSlotRows; ++k)
-        ringAtZero[k] = job.slots + job.slotRowLength * k + 4 * kSlotPadding;
     const BandProgress* above = job.progress && band > 0 ? &job.progress[band - 1] : nullptr;
     BandProgress* own = job.progress ? &job.progress[band] : nullptr;
     int aboveDone = above ? 0 : width;  // pixels of the row above known to be converted
@@ -863,9 +871,8 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         if (aboveDone < needed)
             aboveDone = waitForProgress(*above, needed, slept);
         if (bandRows == kBandRows && step >= fullFrom && step < fullTo) {
-            double* const ring[kSlotRows] = {ringAtZero[0] + 4 * step, ringAtZero[1] + 4 * step,
-                                             ringAtZero[2] + 4 * step};
-            colour = convertStep<kBandRows, kLag, Cells>(run, search, rows, ring, step, counts);
+            colour = convertStep<kBandRows, kLag, kFirstSlotRow, Cells>(
+                run, search, rows, job.slots + kColumnDoubles * step, step, counts);
         } else {
             for (int j = 0; j < bandRows; ++j) {
                 const int x = step - j * kLag;
@@ -885,14 +892,23 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
 }
 
 // Converts a band with the kernel's fixed cells where it has them, else with the run's list.
+template <int kFirstSlotRow, typename Search>
+int convertCellsBand(const BandJob<Search>& job, int band,
+                     std::array<int32_t, kColourCount>& counts, std::chrono::nanoseconds& slept) {
+    if (job.cells == CellSet::FloydSteinberg)
+        return convertBand<FloydSteinbergCells, kFirstSlotRow>(job, band, counts, slept);
+    if (job.cells == CellSet::AllTwelve)
+        return convertBand<AllTwelveCells, kFirstSlotRow>(job, band, counts, slept);
+    return convertBand<AnyCells, kFirstSlotRow>(job, band, counts, slept);
+}
+
+// Bands alternate between the two halves of the slots.
 template <typename Search>
 int convertAnyBand(const BandJob<Search>& job, int band, std::array<int32_t, kColourCount>& counts,
                    std::chrono::nanoseconds& slept) {
-    if (job.cells == CellSet::FloydSteinberg)
-        return convertBand<FloydSteinbergCells>(job, band, counts, slept);
-    if (job.cells == CellSet::AllTwelve)
-        return convertBand<AllTwelveCells>(job, band, counts, slept);
-    return convertBand<AnyCells>(job, band, counts, slept);
+    if (band % 2 == 1)
+        return convertCellsBand<kBandRows>(job, band, counts, slept);
+    return convertCellsBand<0>(job, band, counts, slept);
 }
 
 template <typename Search>
@@ -929,23 +945,24 @@ __attribute__((target("avx2"))) void diffuseAvx2(const Palette& palette, const F
         }
     }
 
-    // The slots, every one first the bias (a clamped value), then rows 0 to 2 of the picture.
-    const int64_t slotRowLength = 4 * (int64_t{width} + 2 * kSlotPadding);
-    std::unique_ptr<double[], AlignedDelete> slots(static_cast<double*>(
-        ::operator new[](sizeof(double) * slotRowLength * kSlotRows, std::align_val_t{32})));
-    std::fill_n(slots.get(), slotRowLength * kSlotRows, bias);
+    // The slots, every one first the bias (a clamped value), then the picture's first rows.
+    const int64_t slotCount = int64_t{kColumnDoubles} * (width + 2 * kSlotPadding);
+    std::unique_ptr<double[], AlignedDelete> slots(
+        static_cast<double*>(::operator new[](sizeof(double) * slotCount, std::align_val_t{32})));
+    std::fill_n(slots.get(), slotCount, bias);
+    double* const columnZero = slots.get() + kColumnDoubles * kSlotPadding;
     for (int y = 0; y < std::min(height, kSlotRows); ++y) {
-        double* row = slots.get() + slotRowLength * y + 4 * kSlotPadding;
+        double* row = columnZero + 4 * y;
         const Pixel* source = pixels.row(y);
         for (int x = 0; x < width; ++x)
-            _mm256_store_pd(row + 4 * x, slotOf(source[x]));
+            _mm256_store_pd(row + kColumnDoubles * x, slotOf(source[x]));
     }
 
     const int bandCount = (height + kBandRows - 1) / kBandRows;
     const int threads = conversionThreadCount(requestedThreads, width, height);
     std::unique_ptr<BandProgress[]> progress(threads > 1 ? new BandProgress[bandCount] : nullptr);
-    const BandJob<Search> job{&run,          &search,        &pixels,           slots.get(),
-                              slotRowLength, progress.get(), cellSetOf(factors)};
+    const BandJob<Search> job{&run,       &search,        &pixels,
+                              columnZero, progress.get(), cellSetOf(factors)};
 
     if (threads == 1) {
         int lastColour = 0;
@@ -1024,7 +1041,7 @@ bool vectorLoopUsable() {
 // Whether the vector loop converts this picture.
 bool vectorLoopTakes(const PixelBuffer& pixels) {
 #if defined(__x86_64__)
-    return vectorLoopUsable() && pixels.width() <= kWidestVectorRow;
+    return vectorLoopUsable() && slotsFit(pixels);
 #else
     return false;
 #endif
