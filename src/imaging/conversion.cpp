@@ -568,12 +568,13 @@ constexpr int kColumnDoubles = 4 * kSlotRows;  // from one column's slots to the
 // The vector loop's slots take 384 bytes per column. It converts pictures for which that
 // is at most a quarter of the picture, or little; a wide picture of few rows takes the
 // plain loop, which needs no memory beside the result.
+int64_t slotBytes(const PixelBuffer& pixels) {
+    return int64_t{kColumnDoubles} * sizeof(double) * (pixels.width() + 2 * kSlotPadding);
+}
 bool slotsFit(const PixelBuffer& pixels) {
     constexpr int64_t kLittle = int64_t{256} << 10;
-    const int64_t slotBytes =
-        int64_t{kColumnDoubles} * sizeof(double) * (pixels.width() + 2 * kSlotPadding);
     // A quarter of the picture's four bytes a pixel is one byte a pixel.
-    return slotBytes <= kLittle || slotBytes <= static_cast<int64_t>(pixels.size());
+    return slotBytes(pixels) <= kLittle || slotBytes(pixels) <= static_cast<int64_t>(pixels.size());
 }
 
 struct AlignedDelete {
@@ -1047,6 +1048,18 @@ bool vectorLoopTakes(const PixelBuffer& pixels) {
 #endif
 }
 
+// What the CIE answers may take, as the pixel count RememberedSearch sizes its table by
+// (at most two bytes a pixel): less the vector loop's slots, so that both together stay
+// within half the picture.
+size_t rememberedBudget(const PixelBuffer& pixels) {
+    int64_t budget = static_cast<int64_t>(pixels.size());
+#if defined(__x86_64__)
+    if (vectorLoopTakes(pixels))
+        budget -= slotBytes(pixels) / 2;
+#endif
+    return static_cast<size_t>(std::max<int64_t>(budget, 0));
+}
+
 // The diffusion loop for searches that take the components one by one.
 template <typename Search>
 void diffuseWithScalarSearch(const Palette& palette, const Factors& factors, Search& search,
@@ -1133,7 +1146,7 @@ void convertInPlace(ConversionResult& result, const Palette& palette,
             const CieSearch cie(palette, settings.usable);
             RememberedSearch search(
                 CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
-                result.pixels.size());
+                rememberedBudget(result.pixels));
             diffuseWithScalarSearch(palette, factors, search, result, threads);
             break;
         }
