@@ -558,8 +558,8 @@ constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
 constexpr int kSlotPadding = 2;
 
 // Rows are converted in bands of kBandRows, each row trailing the one above by kLag
-// pixels; see convertBand. The slots hold two bands, so that two threads converting
-// neighbouring bands share only the two rows below the upper band.
+// pixels (see the notes before BandProgress). The slots hold two bands, so that two threads
+// converting neighbouring bands share only the two rows below the upper band.
 constexpr int kBandRows = 6;
 constexpr int kLag = 5;
 constexpr int kSlotRows = 2 * kBandRows;
@@ -747,7 +747,7 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
 // y's from (x + 4, y), and the roundings and clamps could differ (with a lag of 3 the
 // pinned Jarvis,Judice&Ninke checksums change). Inside a band, where the rows take turns
 // within a step, a lag of 4 would do; between threads the wait asks for x + 4 done.
-// Like the plain loop, it works in the result itself.
+// Pixels not yet converted live in the slots; the result receives each palette colour.
 
 // The same lag holds between bands, which lets bands run on several threads as a
 // wavefront: band b + 1's first row follows band b's last row kLag pixels behind, waiting
