@@ -1,17 +1,14 @@
 // Fuzz target for picture loading: any bytes give a picture of an allowed size or an error.
-// Inputs of more than a few megapixels are skipped so that each run stays small; large
-// pictures are the unit tests' business. Some readers (GIF with a zero-height screen, for
-// one) declare no size, so those inputs are first decoded under a small allocation limit.
+// Inputs of more than a few megapixels are skipped (small_picture_guard.h).
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QImageReader>
 #include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
 #include "core/picture_file.h"
+#include "small_picture_guard.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir folder;
@@ -21,20 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     file.close();
-    {
-        constexpr int64_t kMostPixels = 4'000'000;
-        QImageReader probe(path);
-        const QSize declared = probe.size();
-        if (declared.isValid() && !declared.isEmpty()) {
-            if (int64_t{declared.width()} * declared.height() > kMostPixels)
-                return 0;
-        } else {
-            QImageReader::setAllocationLimit(kMostPixels * 4 / (1024 * 1024));
-            const QImage decoded = probe.read();
-            if (decoded.isNull() || int64_t{decoded.width()} * decoded.height() > kMostPixels)
-                return 0;
-        }
-    }
+    if (tooLargeForFuzzing(path))
+        return 0;
     auto picture = kirimo::loadPictureFile(path);
     if (picture.ok() && (picture->empty() ||
                          !kirimo::PixelBuffer::sizeAllowed(picture->width(), picture->height()))) {
