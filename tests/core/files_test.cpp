@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,16 +22,9 @@
 namespace kirimo {
 namespace {
 
+using test::randomPicture;
 using test::readBytes;
 using test::writeBytes;
-
-PixelBuffer gradient(int width, int height) {
-    PixelBuffer buffer = *PixelBuffer::create(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            buffer.at(x, y) = makePixel((x * 37) & 0xFF, (y * 91) & 0xFF, (x * y * 13) & 0xFF);
-    return buffer;
-}
 
 TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
     QImage surface(3, 2, QImage::Format_RGB32);
@@ -47,7 +39,7 @@ TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
     EXPECT_EQ(buffer.at(2, 1), 0x00010203u);
     EXPECT_EQ(buffer.at(1, 0), 0u);
     // Writing what was read leaves the picture unchanged.
-    QImage shaded = toImage(gradient(7, 5));
+    QImage shaded = toImage(randomPicture(7, 5, 7));
     const QImage before = shaded.copy();
     ASSERT_EQ(readPixels(shaded, buffer), 5);
     EXPECT_EQ(writePixels(shaded, buffer), 5);
@@ -55,7 +47,7 @@ TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
     // Surfaces of another format are refused.
     QImage argb(2, 2, QImage::Format_ARGB32);
     EXPECT_EQ(readPixels(argb, buffer), 0);
-    EXPECT_EQ(writePixels(argb, gradient(2, 2)), 0);
+    EXPECT_EQ(writePixels(argb, randomPicture(2, 2, 2)), 0);
 }
 
 // Every picture that can be written can be read again: an odd width (rows are padded),
@@ -65,7 +57,7 @@ TEST(PictureFile, BmpIsWrittenAs24BitsAndReadsBackPixelForPixel) {
     const QString path = dir.filePath("g.bmp");
     PixelBuffer large = *PixelBuffer::create(6000, 6000, 0x00123456u);
     large.at(5999, 5999) = 0x00ABCDEFu;
-    for (const PixelBuffer& original : {gradient(13, 7), large}) {
+    for (const PixelBuffer& original : {randomPicture(13, 7, 13), large}) {
         ASSERT_TRUE(savePictureBmp(path, original).ok());
         const QByteArray bytes = readBytes(path);
         ASSERT_GT(bytes.size(), 30);
@@ -131,9 +123,10 @@ QByteArray bmpHeader(int width, int height, int bits, int compression, int offse
 // waiting.
 TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
     QTemporaryDir dir;
-    ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), gradient(40, 30)).ok());
-    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.jpg"), "JPEG", 90));
-    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.png")));
+    ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), randomPicture(40, 30, 40)).ok());
+    ASSERT_TRUE(
+        QImage(toImage(randomPicture(64, 48, 64))).save(dir.filePath("full.jpg"), "JPEG", 90));
+    ASSERT_TRUE(QImage(toImage(randomPicture(64, 48, 64))).save(dir.filePath("full.png")));
     const QByteArray bmp = readBytes(dir.filePath("full.bmp"));
     const QByteArray jpeg = readBytes(dir.filePath("full.jpg"));
     const QByteArray png = readBytes(dir.filePath("full.png"));
@@ -230,7 +223,7 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
 TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.bmp");
-    const PixelBuffer small = gradient(2, 2);
+    const PixelBuffer small = randomPicture(2, 2, 2);
     ASSERT_TRUE(savePictureBmp(path, small).ok());
     const QByteArray before = readBytes(path);
     // Limit the size of files this process may write, so the new, larger bitmap cannot
@@ -241,17 +234,12 @@ TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
     rlimit limited = old;
     limited.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const auto result = savePictureBmp(path, gradient(200, 200));
+    const auto result = savePictureBmp(path, randomPicture(200, 200, 200));
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.bmp"}));
-}
-
-// A name with bytes that are not UTF-8, made in `dir` by its bytes.
-QString bytesName(const QTemporaryDir& dir, const QByteArray& name) {
-    return decodePath(QFile::encodeName(dir.path()) + '/' + name);
 }
 
 TEST(PathBytes, EveryByteSequenceComesBackExactlyAndReadably) {
@@ -276,6 +264,12 @@ TEST(PathBytes, EveryByteSequenceComesBackExactlyAndReadably) {
         EXPECT_EQ(encodePath(path), c.bytes);
         EXPECT_EQ(displayPath(path), c.shown);
     }
+    // A dialog's lossy name (0xFF shown as U+FFFD) finds its file again.
+    QTemporaryDir dir;
+    const QString output = decodePath(QFile::encodeName(dir.path()) + "/out\xFF.bmp");
+    ASSERT_TRUE(writeFileAtomically(output, QByteArray("x")).ok());
+    EXPECT_TRUE(isRegularFile(output));
+    EXPECT_EQ(recoverLossyPath(QFile::decodeName(encodePath(output))), output);
 }
 
 TEST(SafeWrites, OnlyAbsentOrRegularTargetsAreWrittenAndOthersStayAsTheyWere) {
@@ -331,13 +325,11 @@ TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {
     QTemporaryDir dir;
     const QString input = dir.filePath("in.bmp");
     ASSERT_TRUE(writeBytes(input, "picture"));
-    const QString hardLink = dir.filePath("hard.bmp");
-    ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(hardLink).constData()),
-              0);
     const QString softLink = dir.filePath("soft.bmp");
     ASSERT_TRUE(QFile::link(input, softLink));
     protectInputs({dir.filePath("./in.bmp")});
-    for (const QString& path : {input, hardLink, softLink}) {
+    // (A hard link to it is refused too; the cli's refusals check that.)
+    for (const QString& path : {input, softLink}) {
         SCOPED_TRACE(path.toStdString());
         auto written = writeFileAtomically(path, QByteArray("pdf"));
         ASSERT_FALSE(written.ok());
@@ -347,43 +339,6 @@ TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {
     EXPECT_TRUE(writeFileAtomically(dir.filePath("other.bmp"), QByteArray("x")).ok());
     forgetProtectedInputs();
     EXPECT_TRUE(writeFileAtomically(softLink, QByteArray("now")).ok());
-}
-
-TEST(SafeWrites, AFullDiskFailsTheWriteAndKeepsTheEarlierFile) {
-    QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
-    const QString path = dir.filePath("o.pdf");
-    ASSERT_TRUE(writeFileAtomically(path, QByteArray(100 * 1024, 'a')).ok());
-    // Small writes, as a PDF writer makes them, past the free space.
-    auto written = writeFileAtomically(path, [](QIODevice& device) {
-        for (int i = 0; i < 400; ++i)
-            device.write(QByteArray(1000, 'b'));
-        return true;
-    });
-    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    const QByteArray kept = readBytes(path);
-    ::umount(mountPoint.constData());
-    ASSERT_FALSE(written.ok());
-    EXPECT_NE(written.error().find("the disk is full"), std::string::npos) << written.error();
-    EXPECT_EQ(kept, QByteArray(100 * 1024, 'a'));
-    EXPECT_EQ(left, QStringList{"o.pdf"});
-}
-
-TEST(SafeWrites, NamesThatAreNotUtf8KeepTheirBytes) {
-    QTemporaryDir dir;
-    const QString input = bytesName(dir, "pic\x94\x4C.bmp");  // CP932
-    const QString output = bytesName(dir, "out\xFF.bmp");
-    ASSERT_TRUE(savePictureBmp(input, test::randomPicture(3, 2, 5)).ok());
-    auto loaded = loadPictureFile(input);
-    ASSERT_TRUE(loaded.ok()) << loaded.error();
-    ASSERT_TRUE(savePictureBmp(output, *loaded).ok());
-    EXPECT_TRUE(isRegularFile(output));
-    struct stat info {};
-    EXPECT_EQ(::stat((QFile::encodeName(dir.path()) + "/out\xFF.bmp").constData(), &info), 0);
-    // A dialog's lossy name finds its file again.
-    EXPECT_EQ(recoverLossyPath(QFile::decodeName(encodePath(output))), output);
 }
 
 TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
