@@ -237,13 +237,13 @@ const std::array<QString, kWeightCount> kJarvisTexts = {"7", "5", "3", "5", "7",
 
 TEST(DiffusionPresets, BadFirstLinesFallBackToTheCreationState) {
     const DiffusionState creation;
-    EXPECT_EQ(parseDiffusionPresets({"7,x,50"}).current.method, DiffusionMethod::Custom);
     struct Case {
         QString line;
         DiffusionMethod method;
         int rate;
     };
-    const Case cases[] = {{"", DiffusionMethod::FloydSteinberg, 100},
+    const Case cases[] = {{"7,x,50", DiffusionMethod::Custom, 50},
+                          {"", DiffusionMethod::FloydSteinberg, 100},
                           {"-1,n,50,9", DiffusionMethod::FloydSteinberg, 50},
                           {"abc", DiffusionMethod::FloydSteinberg, 100},
                           {"1,,500", DiffusionMethod::JarvisJudiceNinke, 100},
