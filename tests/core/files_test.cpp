@@ -114,8 +114,7 @@ QByteArray bmpHeader(int width, int height, int bits, int compression, int offse
 // Every file is read as Qt's reader reads it (loadPictureImage): 24-bit BMPs from their
 // bytes directly, in every header variant; run-length coded BMPs, JPEGs with trailing
 // bytes and GIFs load. Files cut short or lying about their size are refused naming the
-// file, the too large before the picture's memory; folders, pipes and devices without
-// waiting.
+// file, the too large before the picture's memory; devices without waiting.
 TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
     QTemporaryDir dir;
     ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), randomPicture(40, 30, 40)).ok());
@@ -160,8 +159,6 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
         {"tail.jpg", jpeg + "trailer", kLoads},
         {"whole.gif", gif, kLoads},
         {"garbage.bmp", "BM this is not a bitmap", "cannot open"},
-        {"empty.jpg", "", "the file is empty"},
-        {"first100.bmp", bmp.left(100), "cannot open"},
         {"lastbyte.bmp", bmp.left(bmp.size() - 1), "cannot open"},
         // 3.6 GB in memory and no pixel data; 154 bytes that declare 5000 x 5000 pixels:
         // refused before the picture's memory.
@@ -191,20 +188,11 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
         EXPECT_NE(direct.error().find(file.refusal), std::string::npos) << direct.error();
         EXPECT_FALSE(viaReader.ok()) << file.name;
     }
-    const QString fifo = dir.filePath("pipe.bmp");
-    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    const struct {
-        QString path;
-        const char* says;
-    } others[] = {{dir.path(), "folder"},
-                  {fifo, "not a regular file"},
-                  {"/dev/zero", "regular"},
-                  {dir.filePath("missing.bmp"), "missing.bmp"}};
-    for (const auto& c : others) {
-        auto loaded = loadPictureFile(c.path);
-        ASSERT_FALSE(loaded.ok());
-        EXPECT_NE(loaded.error().find(c.says), std::string::npos) << loaded.error();
-    }
+    // A device is refused without being read to its end. (A folder, a FIFO, a missing file,
+    // an empty one and the first 100 bytes of a BMP: the cli's refusal table.)
+    auto device = loadPictureFile("/dev/zero");
+    ASSERT_FALSE(device.ok());
+    EXPECT_NE(device.error().find("not a regular file"), std::string::npos) << device.error();
 }
 
 TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
