@@ -50,47 +50,33 @@ TEST(ColourTable, StartUpEntriesNamesPackedValuesAndPaletteKinds) {
         EXPECT_EQ(table[c.n].ycc.ry, c.ry) << c.n;
         EXPECT_EQ(table[c.n].ycc.by, c.by) << c.n;
     }
-    const Palette palette = table.palette();
-    EXPECT_EQ(palette[10].red, 255);
-    EXPECT_EQ(palette[10].green, 133);
-    EXPECT_EQ(palette[10].blue, 11);
-    EXPECT_EQ(palette[8].ycc.y, 200.875f);
-    EXPECT_EQ(paletteColours(0), (std::vector<int>{0, 1}));
-    EXPECT_EQ(paletteColours(1).size(), 8u);
-    EXPECT_EQ(paletteColours(2).back(), 15);
-    EXPECT_EQ(paletteColours(3).size(), 18u);
-    EXPECT_EQ(paletteColours(4), (std::vector<int>{0, 1, 2, 3, 4}));
+    // The palette and the kinds 0 to 4 feed every pinned conversion checksum; past them, none.
     EXPECT_TRUE(paletteColours(5).empty());
     EXPECT_TRUE(paletteColours(-1).empty());
 }
 
 TEST(ColourTable, EditColIniIsReadInEitherCaseAndAnythingElseGivesTheDefaultGrey) {
-    const struct {
-        QByteArray bytes;
-        int packed;
-        QByteArray saved;  // empty: not saved
-    } cases[] = {{"050ac8\r\n", 0xC80A05, "050AC8\r\n"},
-                 {"FF8000,more text\nsecond line\n", 0x0080FF, "FF8000\r\n"},
-                 {"", 0x808080, {}},
-                 {"\r\n", 0x808080, {}},
-                 {"zzzzzz", 0x808080, {}},
-                 {"12345", 0x808080, {}},
-                 {"1234567", 0x808080, {}},
-                 {",808080", 0x808080, {}},
-                 {"GG0000", 0x808080, {}},
-                 {"\xFF\xFE\x00\x01", 0x808080, {}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes.toHex().toStdString());
+    // The first two are read (and saved in capitals, alone); the rest give 808080.
+    const QByteArray files[] = {"050ac8\r\n", "FF8000,more text\nsecond line\n",
+                                "",           "\r\n",
+                                "zzzzzz",     "12345",
+                                "1234567",    ",808080",
+                                "GG0000",     "\xFF\xFE"};
+    const int read[] = {0xC80A05, 0x0080FF};
+    const QByteArray saved[] = {"050AC8\r\n", "FF8000\r\n"};
+    for (size_t i = 0; i < std::size(files); ++i) {
+        SCOPED_TRACE(files[i].toHex().toStdString());
         QTemporaryDir dir;
-        ASSERT_TRUE(writeBytes(dir.filePath("EditCol.ini"), c.bytes));
+        ASSERT_TRUE(writeBytes(dir.filePath("EditCol.ini"), files[i]));
         ColourTable table;
         table.setUserColourComponent(0, 1);
         table.init(dir.path());
-        EXPECT_EQ(table[17].packed, c.packed);
-        EXPECT_EQ(table[17].red + 256 * table[17].green + 65536 * table[17].blue, c.packed);
-        if (!c.saved.isEmpty()) {
+        const int packed = i < 2 ? read[i] : 0x808080;
+        EXPECT_EQ(table[17].packed, packed);
+        EXPECT_EQ(table[17].red + 256 * table[17].green + 65536 * table[17].blue, packed);
+        if (i < 2) {
             ASSERT_TRUE(table.saveUserColour(dir.path()).ok());
-            EXPECT_EQ(readBytes(dir.filePath("EditCol.ini")), c.saved);
+            EXPECT_EQ(readBytes(dir.filePath("EditCol.ini")), saved[i]);
         }
     }
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,31 +22,19 @@
 namespace kirimo {
 namespace {
 
+using test::randomPicture;
 using test::readBytes;
 using test::writeBytes;
 
-PixelBuffer gradient(int width, int height) {
-    PixelBuffer buffer = *PixelBuffer::create(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            buffer.at(x, y) = makePixel((x * 37) & 0xFF, (y * 91) & 0xFF, (x * y * 13) & 0xFF);
-    return buffer;
-}
-
 TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
     QImage surface(3, 2, QImage::Format_RGB32);
-    surface.fill(Qt::black);
-    surface.setPixel(0, 0, qRgb(255, 0, 0));
+    surface.fill(Qt::black);  // its top byte 0xFF is cleared
     surface.setPixel(2, 1, qRgb(1, 2, 3));
     PixelBuffer buffer;
     EXPECT_EQ(readPixels(surface, buffer), 2);
-    ASSERT_EQ(buffer.width(), 3);
-    ASSERT_EQ(buffer.height(), 2);
-    EXPECT_EQ(buffer.at(0, 0), 0x00FF0000u);
-    EXPECT_EQ(buffer.at(2, 1), 0x00010203u);
-    EXPECT_EQ(buffer.at(1, 0), 0u);
+    EXPECT_EQ(buffer, test::makeBuffer({{0, 0, 0}, {0, 0, 0x010203}}));
     // Writing what was read leaves the picture unchanged.
-    QImage shaded = toImage(gradient(7, 5));
+    QImage shaded = toImage(randomPicture(7, 5, 7));
     const QImage before = shaded.copy();
     ASSERT_EQ(readPixels(shaded, buffer), 5);
     EXPECT_EQ(writePixels(shaded, buffer), 5);
@@ -55,7 +42,7 @@ TEST(PixelCopy, ReadsTopLeftFirstClearsTheTopByteAndWritesBack) {
     // Surfaces of another format are refused.
     QImage argb(2, 2, QImage::Format_ARGB32);
     EXPECT_EQ(readPixels(argb, buffer), 0);
-    EXPECT_EQ(writePixels(argb, gradient(2, 2)), 0);
+    EXPECT_EQ(writePixels(argb, randomPicture(2, 2, 2)), 0);
 }
 
 // Every picture that can be written can be read again: an odd width (rows are padded),
@@ -65,7 +52,7 @@ TEST(PictureFile, BmpIsWrittenAs24BitsAndReadsBackPixelForPixel) {
     const QString path = dir.filePath("g.bmp");
     PixelBuffer large = *PixelBuffer::create(6000, 6000, 0x00123456u);
     large.at(5999, 5999) = 0x00ABCDEFu;
-    for (const PixelBuffer& original : {gradient(13, 7), large}) {
+    for (const PixelBuffer& original : {randomPicture(13, 7, 13), large}) {
         ASSERT_TRUE(savePictureBmp(path, original).ok());
         const QByteArray bytes = readBytes(path);
         ASSERT_GT(bytes.size(), 30);
@@ -127,13 +114,13 @@ QByteArray bmpHeader(int width, int height, int bits, int compression, int offse
 // Every file is read as Qt's reader reads it (loadPictureImage): 24-bit BMPs from their
 // bytes directly, in every header variant; run-length coded BMPs, JPEGs with trailing
 // bytes and GIFs load. Files cut short or lying about their size are refused naming the
-// file, the too large before the picture's memory; folders, pipes and devices without
-// waiting.
+// file, the too large before the picture's memory; devices without waiting.
 TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
     QTemporaryDir dir;
-    ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), gradient(40, 30)).ok());
-    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.jpg"), "JPEG", 90));
-    ASSERT_TRUE(QImage(toImage(gradient(64, 48))).save(dir.filePath("full.png")));
+    ASSERT_TRUE(savePictureBmp(dir.filePath("full.bmp"), randomPicture(40, 30, 40)).ok());
+    ASSERT_TRUE(
+        QImage(toImage(randomPicture(64, 48, 64))).save(dir.filePath("full.jpg"), "JPEG", 90));
+    ASSERT_TRUE(QImage(toImage(randomPicture(64, 48, 64))).save(dir.filePath("full.png")));
     const QByteArray bmp = readBytes(dir.filePath("full.bmp"));
     const QByteArray jpeg = readBytes(dir.filePath("full.jpg"));
     const QByteArray png = readBytes(dir.filePath("full.png"));
@@ -142,18 +129,10 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
     QByteArray rle = bmpHeader(4, 2, 8, 1, 54 + 8);
     rle[46] = 2;  // colours in the palette
     rle += QByteArray(8, '\x7f') + QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
-    const auto rowsOf = [](int width, int height) {
-        QByteArray rows;
-        for (int y = 0; y < height; ++y) {
-            QByteArray row;
-            for (int x = 0; x < width; ++x) {
-                row += static_cast<char>(x * 40 + y);
-                row += static_cast<char>(y * 70);
-                row += static_cast<char>(x ^ 0x5A);
-            }
-            rows += row + QByteArray((4 - row.size() % 4) % 4, '\x00');
-        }
-        return rows;
+    // The rows of a random picture as the writer lays them out, bottom row first.
+    const auto rowsOf = [&](int width, int height) {
+        EXPECT_TRUE(savePictureBmp(dir.filePath("rows.bmp"), randomPicture(width, height, 3)).ok());
+        return readBytes(dir.filePath("rows.bmp")).mid(54);
     };
     const QByteArray plain = bmpHeader(5, 3, 24, 0, 54) + rowsOf(5, 3);
     const char* const kLoads = "";         // loads, with the reader's pixels
@@ -180,8 +159,6 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
         {"tail.jpg", jpeg + "trailer", kLoads},
         {"whole.gif", gif, kLoads},
         {"garbage.bmp", "BM this is not a bitmap", "cannot open"},
-        {"empty.jpg", "", "the file is empty"},
-        {"first100.bmp", bmp.left(100), "cannot open"},
         {"lastbyte.bmp", bmp.left(bmp.size() - 1), "cannot open"},
         // 3.6 GB in memory and no pixel data; 154 bytes that declare 5000 x 5000 pixels:
         // refused before the picture's memory.
@@ -211,26 +188,17 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
         EXPECT_NE(direct.error().find(file.refusal), std::string::npos) << direct.error();
         EXPECT_FALSE(viaReader.ok()) << file.name;
     }
-    const QString fifo = dir.filePath("pipe.bmp");
-    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    const struct {
-        QString path;
-        const char* says;
-    } others[] = {{dir.path(), "folder"},
-                  {fifo, "not a regular file"},
-                  {"/dev/zero", "regular"},
-                  {dir.filePath("missing.bmp"), "missing.bmp"}};
-    for (const auto& c : others) {
-        auto loaded = loadPictureFile(c.path);
-        ASSERT_FALSE(loaded.ok());
-        EXPECT_NE(loaded.error().find(c.says), std::string::npos) << loaded.error();
-    }
+    // A device is refused without being read to its end. (A folder, a FIFO, a missing file,
+    // an empty one and the first 100 bytes of a BMP: the cli's refusal table.)
+    auto device = loadPictureFile("/dev/zero");
+    ASSERT_FALSE(device.ok());
+    EXPECT_NE(device.error().find("not a regular file"), std::string::npos) << device.error();
 }
 
 TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.bmp");
-    const PixelBuffer small = gradient(2, 2);
+    const PixelBuffer small = randomPicture(2, 2, 2);
     ASSERT_TRUE(savePictureBmp(path, small).ok());
     const QByteArray before = readBytes(path);
     // Limit the size of files this process may write, so the new, larger bitmap cannot
@@ -241,17 +209,12 @@ TEST(PictureFile, AFailedSaveLeavesTheEarlierFileUntouched) {
     rlimit limited = old;
     limited.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const auto result = savePictureBmp(path, gradient(200, 200));
+    const auto result = savePictureBmp(path, randomPicture(200, 200, 200));
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"keep.bmp"}));
-}
-
-// A name with bytes that are not UTF-8, made in `dir` by its bytes.
-QString bytesName(const QTemporaryDir& dir, const QByteArray& name) {
-    return decodePath(QFile::encodeName(dir.path()) + '/' + name);
 }
 
 TEST(PathBytes, EveryByteSequenceComesBackExactlyAndReadably) {
@@ -276,29 +239,27 @@ TEST(PathBytes, EveryByteSequenceComesBackExactlyAndReadably) {
         EXPECT_EQ(encodePath(path), c.bytes);
         EXPECT_EQ(displayPath(path), c.shown);
     }
+    // A dialog's lossy name (0xFF shown as U+FFFD) finds its file again.
+    QTemporaryDir dir;
+    const QString output = decodePath(QFile::encodeName(dir.path()) + "/out\xFF.bmp");
+    ASSERT_TRUE(writeFileAtomically(output, QByteArray("x")).ok());
+    EXPECT_TRUE(isRegularFile(output));
+    EXPECT_EQ(recoverLossyPath(QFile::decodeName(encodePath(output))), output);
 }
 
 TEST(SafeWrites, OnlyAbsentOrRegularTargetsAreWrittenAndOthersStayAsTheyWere) {
     QTemporaryDir dir;
-    const QString fifo = dir.filePath("fifo");
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString deviceLink = dir.filePath("null-link");
-    ASSERT_TRUE(QFile::link("/dev/null", deviceLink));
+    // (A FIFO or a link to a device as the target: the cli's refusal table.)
     const QString loop = dir.filePath("loop");
     ASSERT_TRUE(QFile::link(loop, loop));
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     ASSERT_TRUE(writeBytes(dir.filePath("folder/inside"), "x"));
-    for (const QString& path :
-         {fifo, deviceLink, loop, dir.filePath("folder"), dir.filePath("missing/sub.txt")}) {
+    for (const QString& path : {loop, dir.filePath("folder"), dir.filePath("missing/sub.txt")}) {
         SCOPED_TRACE(path.toStdString());
         auto written = writeFileAtomically(path, QByteArray("data"));
         ASSERT_FALSE(written.ok());
         EXPECT_NE(written.error().find(path.toStdString()), std::string::npos) << written.error();
     }
-    struct stat info {};
-    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
-    EXPECT_EQ(QFile::symLinkTarget(deviceLink), "/dev/null");
     EXPECT_EQ(readBytes(dir.filePath("folder/inside")), "x");
     EXPECT_EQ(QDir(dir.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList{})
         << "no temporary file is left behind";
@@ -312,6 +273,7 @@ TEST(SafeWrites, OnlyAbsentOrRegularTargetsAreWrittenAndOthersStayAsTheyWere) {
     ASSERT_TRUE(writeFileAtomically(link, QByteArray("new")).ok());
     EXPECT_EQ(readBytes(target), "new");
     EXPECT_EQ(QFile::symLinkTarget(link), target);
+    struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     // Links are followed 40 deep, as the system follows them; one more is refused.
@@ -331,13 +293,11 @@ TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {
     QTemporaryDir dir;
     const QString input = dir.filePath("in.bmp");
     ASSERT_TRUE(writeBytes(input, "picture"));
-    const QString hardLink = dir.filePath("hard.bmp");
-    ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(hardLink).constData()),
-              0);
     const QString softLink = dir.filePath("soft.bmp");
     ASSERT_TRUE(QFile::link(input, softLink));
     protectInputs({dir.filePath("./in.bmp")});
-    for (const QString& path : {input, hardLink, softLink}) {
+    // (A hard link to it is refused too; the cli's refusals check that.)
+    for (const QString& path : {input, softLink}) {
         SCOPED_TRACE(path.toStdString());
         auto written = writeFileAtomically(path, QByteArray("pdf"));
         ASSERT_FALSE(written.ok());
@@ -347,43 +307,6 @@ TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {
     EXPECT_TRUE(writeFileAtomically(dir.filePath("other.bmp"), QByteArray("x")).ok());
     forgetProtectedInputs();
     EXPECT_TRUE(writeFileAtomically(softLink, QByteArray("now")).ok());
-}
-
-TEST(SafeWrites, AFullDiskFailsTheWriteAndKeepsTheEarlierFile) {
-    QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
-    const QString path = dir.filePath("o.pdf");
-    ASSERT_TRUE(writeFileAtomically(path, QByteArray(100 * 1024, 'a')).ok());
-    // Small writes, as a PDF writer makes them, past the free space.
-    auto written = writeFileAtomically(path, [](QIODevice& device) {
-        for (int i = 0; i < 400; ++i)
-            device.write(QByteArray(1000, 'b'));
-        return true;
-    });
-    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    const QByteArray kept = readBytes(path);
-    ::umount(mountPoint.constData());
-    ASSERT_FALSE(written.ok());
-    EXPECT_NE(written.error().find("the disk is full"), std::string::npos) << written.error();
-    EXPECT_EQ(kept, QByteArray(100 * 1024, 'a'));
-    EXPECT_EQ(left, QStringList{"o.pdf"});
-}
-
-TEST(SafeWrites, NamesThatAreNotUtf8KeepTheirBytes) {
-    QTemporaryDir dir;
-    const QString input = bytesName(dir, "pic\x94\x4C.bmp");  // CP932
-    const QString output = bytesName(dir, "out\xFF.bmp");
-    ASSERT_TRUE(savePictureBmp(input, test::randomPicture(3, 2, 5)).ok());
-    auto loaded = loadPictureFile(input);
-    ASSERT_TRUE(loaded.ok()) << loaded.error();
-    ASSERT_TRUE(savePictureBmp(output, *loaded).ok());
-    EXPECT_TRUE(isRegularFile(output));
-    struct stat info {};
-    EXPECT_EQ(::stat((QFile::encodeName(dir.path()) + "/out\xFF.bmp").constData(), &info), 0);
-    // A dialog's lossy name finds its file again.
-    EXPECT_EQ(recoverLossyPath(QFile::decodeName(encodePath(output))), output);
 }
 
 TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
