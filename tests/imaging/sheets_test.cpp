@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -104,35 +103,6 @@ TEST(ColourNumberMap, AsksOnceForEachDistinctPixelValueAndRefusesOtherNumbers) {
         test::makeBuffer({{makePixel(0, 0, 1), makePixel(0, 0, 18)}}), blueAsColour);
     ASSERT_FALSE(refused.ok());
     EXPECT_NE(refused.error().find("0x000012"), std::string::npos);
-}
-
-TEST(SheetCounts, CountOnlyTheDotsInsideEachSheetAndAddUpToThePicture) {
-    // Column x holds colour x % 18, so a sheet's counts follow from its columns alone.
-    PixelBuffer picture = filledBuffer(100, 70, 0);
-    for (int y = 0; y < 70; ++y) {
-        for (int x = 0; x < 100; ++x)
-            picture.at(x, y) = makePixel(0, 0, x % 18);
-    }
-    auto map = ColourNumberMap::create(picture, blueAsColour);
-    ASSERT_TRUE(map.ok());
-    const SheetGrid grid = makeGrid(100, 70, 30, 30);
-    const std::vector<ColourCounts> counts = countSheets(*map, grid);
-    ASSERT_EQ(counts.size(), 12u);
-    // Sheet (4, 3): columns 90 to 99 (colours 0 to 9), rows 60 to 69.
-    ColourCounts corner{};
-    for (int k = 0; k <= 9; ++k)
-        corner[k] = 10;
-    EXPECT_EQ(counts[11], corner);
-    ColourCounts sum{};
-    for (const ColourCounts& sheet : counts) {
-        for (int k = 0; k < kColourCount; ++k)
-            sum[k] += sheet[k];
-    }
-    const ColourCounts whole = countPicture(*map);
-    EXPECT_EQ(sum, whole);
-    EXPECT_EQ(std::accumulate(whole.begin(), whole.end(), 0), 7000);
-    EXPECT_EQ(whole[0], 6 * 70);  // columns 0, 18, 36, 54, 72, 90
-    EXPECT_EQ(whole[17], 5 * 70);
 }
 
 // Pixels name their picture (1 = A, 2 = B) and position, never 0 (black).
