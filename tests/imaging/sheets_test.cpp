@@ -29,15 +29,27 @@ std::string placed(const Sheet& s) {
            std::to_string(s.height);
 }
 
-TEST(DivisorList, ListsEveryDivisorFromTwoUpToTheSideAscending) {
-    EXPECT_EQ(divisorList(120),
-              (std::vector<int>{2, 3, 4, 5, 6, 8, 10, 12, 15, 20, 24, 30, 40, 60, 120}));
-    EXPECT_EQ(divisorList(80), (std::vector<int>{2, 4, 5, 8, 10, 16, 20, 40, 80}));
-    EXPECT_EQ(divisorList(97), std::vector<int>{97});
-    EXPECT_TRUE(divisorList(1).empty());
-    EXPECT_TRUE(divisorList(0).empty());
+// Two lists of divisors, ascending: the strip widths from 1, the sheet sides from 2.
+TEST(Divisors, StripWidthsFromOneAndSheetSidesFromTwoAscending) {
+    const struct {
+        int width;
+        std::vector<int> widths;
+    } cases[] = {{120, {1, 2, 3, 4, 5, 6, 8, 10, 12, 15, 20, 24, 30, 40, 60, 120}},
+                 {80, {1, 2, 4, 5, 8, 10, 16, 20, 40, 80}},
+                 {60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
+                 {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
+                 {97, {1, 97}},
+                 {1, {1}},
+                 {0, {}},
+                 {-4, {}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
+        const auto fromTwo = c.widths.begin() + (c.widths.empty() ? 0 : 1);
+        EXPECT_EQ(divisorList(c.width), std::vector<int>(fromTwo, c.widths.end())) << c.width;
+    }
     // The largest int is prime; no step may overflow on the way.
     EXPECT_EQ(divisorList(INT_MAX), std::vector<int>{INT_MAX});
+    EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
 }
 
 TEST(SheetGrid, SheetsInRowOrderClippedToThePicture) {
@@ -209,20 +221,7 @@ TEST(ZigzagCropOffsets, StripCountsRoundHalvesUpAndOffsetsScaleFromTheThumbnail)
     EXPECT_FALSE(cropReadoutAlong(1e12, 1, 100000).ok());
 }
 
-TEST(ZigzagStripWidths, AreTheDivisorsOfTheCommonWidthAscending) {
-    const struct {
-        int width;
-        std::vector<int> widths;
-    } cases[] = {{60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
-                 {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
-                 {97, {1, 97}},
-                 {1, {1}},
-                 {0, {}},
-                 {-4, {}}};
-    for (const auto& c : cases)
-        EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
-    EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
-    // The common size scaled onto the thumbnail.
+TEST(ZigzagCropRectangle, TheCommonSizeScaledOntoTheThumbnail) {
     EXPECT_EQ(*cropRectangleSide(117, 90, 100), 105);  // 105.3
     EXPECT_EQ(*cropRectangleSide(97, 80, 85), 91);     // 91.29
     EXPECT_EQ(*cropRectangleSide(97, 80, 80), 97);
