@@ -15,6 +15,7 @@
 #include "printing/chart_extras.h"
 #include "printing/chart_images.h"
 #include "printing/chart_plan.h"
+#include "support/cli_runner.h"
 #include "support/test_support.h"
 
 namespace kirimo::printing {
@@ -39,20 +40,14 @@ TextExtent fixedPixels(const TextFont&, const QString& text) {
     return {(text == "." ? 4 : 12) * kMmPerPixel, 16 * kMmPerPixel};
 }
 
-QImage filled(QColor colour, int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
 struct Fixture {
     ColourTable table;
     SymbolSettings symbols;
     std::deque<double> draws;  // scripted random numbers; 0 once they run out
     int drawn = 0;
     std::vector<QString> loads;
-    QImage red = filled(Qt::red, 2, 2);
-    QImage blue = filled(Qt::blue, 3, 1);
+    QImage red = test::oddPictures().first;  // the pictures "red.bmp" and "blue.bmp" hold
+    QImage blue = test::oddPictures().second;
     Fixture() {
         for (int k = 0; k < kColourCount; ++k) {
             symbols.colours[k].characters = colourName(k);
