@@ -24,6 +24,12 @@ class CliFolder : public ::testing::Test {
         EXPECT_TRUE(savePictureBmp(path(name), picture).ok()) << name.toStdString();
         return path(name);
     }
+    // Runs kirimo-cli, expecting it to succeed.
+    static CliRun runOk(const QStringList& args) {
+        CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, 0) << args.join(' ').toStdString() << ": " << run.err.toStdString();
+        return run;
+    }
     static PixelBuffer load(const QString& file) {
         auto loaded = loadPictureFile(file);
         EXPECT_TRUE(loaded.ok()) << (loaded.ok() ? "" : loaded.error());

@@ -33,10 +33,9 @@ PixelBuffer shaded(int width, int height, int seed) {
 TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
     const PixelBuffer picture = shaded(9, 6, 0);
     const QString input = save("in.bmp", picture);
-    const auto run = runCli({"convert", input, path("out.bmp"), "--palette", "18", "--space", "ycc",
-                             "--method", "jjn", "--rate", "80", "--density", "10,20,5",
-                             "--user-colour", "3366CC", "--usage"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto run = runOk({"convert", input, path("out.bmp"), "--palette", "18", "--space", "ycc",
+                            "--method", "jjn", "--rate", "80", "--density", "10,20,5",
+                            "--user-colour", "3366CC", "--usage"});
     ColourTable table;
     table.setUserColourComponent(0, 0x33);
     table.setUserColourComponent(1, 0x66);
@@ -51,10 +50,8 @@ TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
     EXPECT_EQ(load(path("out.bmp")), expected.pixels);
     EXPECT_EQ(run.out.trimmed(), usageString(expected, 9, 6));
     // Chosen colours and weights of one's own: only 黒, 白 and 青 appear.
-    ASSERT_EQ(runCli({"convert", input, path("three.bmp"), "--colours", "0,1,3", "--weights",
-                      "1,0,0,0,1,0,0,0,0,0,0,0"})
-                  .exitCode,
-              0);
+    runOk({"convert", input, path("three.bmp"), "--colours", "0,1,3", "--weights",
+           "1,0,0,0,1,0,0,0,0,0,0,0"});
     const PixelBuffer three = load(path("three.bmp"));
     for (size_t i = 0; i < three.size(); ++i) {
         const Pixel p = three.data()[i];
@@ -65,9 +62,8 @@ TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
 TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
     const PixelBuffer big = shaded(100, 70, 2);  // in 30 x 30 sheets: 4 x 3 sheets
     const QString base = path("chart");
-    const auto run = runCli({"convert", save("big.bmp", big), path("dots.bmp"), "--palette", "16",
-                             "--rate", "90", "--sheet", "30x30", "--report", base});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    runOk({"convert", save("big.bmp", big), path("dots.bmp"), "--palette", "16", "--rate", "90",
+           "--sheet", "30x30", "--report", base});
     const QStringList text = QString::fromUtf8(test::readBytes(base + ".txt")).split("\r\n");
     ASSERT_EQ(text.size(), 1 + 12 * 32 + 2 + 1);  // sheets of a heading, 30 lines and counts
     EXPECT_EQ(text[0], "RGB[90]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
@@ -102,8 +98,7 @@ TEST_F(Commands, ReportFillsTheSettingsLineFromItsFlagsAndWarnsAboutForeignDots)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.settings);
-        const auto run = runCli(QStringList{"report", input, path("cat")} + c.flags);
-        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const auto run = runOk(QStringList{"report", input, path("cat")} + c.flags);
         EXPECT_EQ(run.err.contains("warning: 1 of 15 dots are not colours of the colour table"),
                   c.lines == 19)
             << run.err.toStdString();
@@ -125,10 +120,9 @@ TEST_F(Commands, ReportFillsTheSettingsLineFromItsFlagsAndWarnsAboutForeignDots)
 TEST_F(Commands, EditAppliesEveryOperationInOrder) {
     const PixelBuffer picture = shaded(30, 22, 1);
     const auto run =
-        runCli({"edit", save("in.bmp", picture), path("out.bmp"), "rotate-cw", "mirror", "flip",
-                "rotate-ccw", "resize=45x25", "sharpen-weak", "sharpen-medium", "sharpen-strong",
-                "blur", "average", "median", "emboss", "outline", "invert", "resize=21x20"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        runOk({"edit", save("in.bmp", picture), path("out.bmp"), "rotate-cw", "mirror", "flip",
+               "rotate-ccw", "resize=45x25", "sharpen-weak", "sharpen-medium", "sharpen-strong",
+               "blur", "average", "median", "emboss", "outline", "invert", "resize=21x20"});
     EXPECT_TRUE(run.out.isEmpty());
     PixelBuffer expected =
         rotateCounterClockwise(flipVertical(mirrorHorizontal(rotateClockwise(picture))));
@@ -163,19 +157,11 @@ TEST_F(Commands, ZigzagInterleavesCutsToTheSmallerSidesAndSaysTheStripCount) {
     for (const auto& c : cases) {
         const PixelBuffer a = shaded(c.a.width(), c.a.height(), seed++);
         const PixelBuffer b = shaded(c.b.width(), c.b.height(), seed++);
-        const auto run = runCli(
+        const auto run = runOk(
             QStringList{"zigzag", save("a.bmp", a), save("b.bmp", b), path("zig.bmp")} + c.flags);
-        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(run.out, QString::fromUtf8(c.says));
-        const PixelBuffer result = load(path("zig.bmp"));
-        EXPECT_EQ(result, *interleaveStrips(a, b, c.request));
-        EXPECT_EQ(result.width(), 2 * c.request.commonWidth);
-        EXPECT_EQ(result.height(), c.request.commonHeight);
+        EXPECT_EQ(load(path("zig.bmp")), *interleaveStrips(a, b, c.request));
     }
-    // The last pair holds one column of each: A's column 63 + 5, B's column 63.
-    const PixelBuffer result = load(path("zig.bmp"));
-    EXPECT_EQ(result.at(126, 0), shaded(70, 45, 6).at(68, 4));
-    EXPECT_EQ(result.at(127, 0), shaded(64, 50, 7).at(63, 0));
 }
 
 TEST_F(Commands, SortListsEachPictureInOrderAndNamesTheUnreadable) {
@@ -188,18 +174,16 @@ TEST_F(Commands, SortListsEachPictureInOrderAndNamesTheUnreadable) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, QStringLiteral("3\t青\t%1\n2\t赤\t%2\n").arg(blue, red));
     EXPECT_TRUE(run.err.contains(broken)) << run.err.toStdString();
-    EXPECT_EQ(runCli({"sort", red}).exitCode, 0);
+    runOk({"sort", red});
 }
 
 // A colour set's beads: listed by colour-sets, the only colours of a photograph converted
 // in the set (by its id, or by the window's ColourSet.ini with the automatic binding), and
 // named in the report's beads file and the chart's legend.
 TEST_F(Commands, AColourSetsBeadsAreListedUsedCountedAndNamed) {
-    const auto list = runCli({"colour-sets"});
-    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
-    const QStringList rows = list.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList rows = runOk({"colour-sets"}).out.split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(rows.size(), 15);
-    EXPECT_TRUE(rows.contains("hama\tHama midi (5 mm)\t92")) << list.out.toStdString();
+    EXPECT_TRUE(rows.contains("hama\tHama midi (5 mm)\t92")) << rows.join('|').toStdString();
     const QStringList bound = runCli({"colour-sets", "hama"}).out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(bound.size(), 18);
     EXPECT_EQ(bound[0], "0\t黒\tH18\tBlack\t" + bound[0].section('\t', 4));
@@ -222,11 +206,9 @@ TEST_F(Commands, AColourSetsBeadsAreListedUsedCountedAndNamed) {
          {QStringList{"--colour-set", "hama"}, QStringList{"--colour-set-file", file}}) {
         SCOPED_TRACE(set.join(' ').toStdString());
         const QString output = path(set[0].mid(2) + ".bmp");
-        const auto run =
-            runCli(QStringList{"convert", KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg", output,
-                               "--palette", "18", "--space", "cie"} +
-                   set);
-        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        runOk(QStringList{"convert", KIRIMO_TEST_DATA_DIR "/../../samples/cat.jpg", output,
+                          "--palette", "18", "--space", "cie"} +
+              set);
         const PixelBuffer result = load(output);
         std::set<QString> used;
         for (size_t i = 0; i < result.size(); ++i) {
@@ -238,9 +220,7 @@ TEST_F(Commands, AColourSetsBeadsAreListedUsedCountedAndNamed) {
     }
     EXPECT_EQ(test::readBytes(dots), test::readBytes(path("colour-set-file.bmp")));
     // The beads file: each bead of the set with its count and the sheets it is on.
-    const auto report =
-        runCli({"report", dots, path("r"), "--sheet", "40x40", "--colour-set", "hama"});
-    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    runOk({"report", dots, path("r"), "--sheet", "40x40", "--colour-set", "hama"});
     for (const char* ext : {".txt", ".csv", ".bmp"})
         EXPECT_TRUE(QFile::exists(path(QStringLiteral("r") + ext))) << ext;
     auto beadLines = readTextLines(path("r_beads.csv"));
@@ -262,10 +242,8 @@ TEST_F(Commands, AColourSetsBeadsAreListedUsedCountedAndNamed) {
     }
     EXPECT_EQ(total, int64_t{picture.width()} * picture.height());
     // The chart's legend names the same beads.
-    ASSERT_EQ(runCli({"chart", dots, path("cat.pdf"), "--sheet", "40x40", "--pages", "1,1",
-                      "--legend", "--colour-set", "hama"})
-                  .exitCode,
-              0);
+    runOk({"chart", dots, path("cat.pdf"), "--sheet", "40x40", "--pages", "1,1", "--legend",
+           "--colour-set", "hama"});
     const QString legend = test::runTool("pdftotext", {"-f", "2", path("cat.pdf"), "-"});
     for (const QString& code : codes)
         EXPECT_TRUE(legend.contains(code)) << code.toStdString();

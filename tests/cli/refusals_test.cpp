@@ -94,16 +94,12 @@ const Refusal kRefusals[] = {
     {"chart", {"--margin", "0", "--cell", "99x104"}, "縦がはみ出ます"},
     {"chart", {"--margin", "0", "--portrait", "--cell", "71x10"}, "横がはみ出ます"},
     {"chart", {"--cell", "99x10"}, "横がはみ出ます"},
-    {"chart", {"--margin", "51"}, "--margin must be a whole number"},
-    {"chart", {"--margin", "-1"}, "--margin must be a whole number"},
     {"chart on", {"--sheet", "0x2"}, "--sheet"},
     {"chart", {"--cell", "2.5x3"}, "--cell"},
     {"chart", {"--lines", "wavy"}, "--lines"},
     {"chart", {"--bold-every", "0"}, "--bold-every"},
     {"chart", {"--bold-every", "2", "--lines", "none"}, "needs grid lines"},
     {"chart", {"--pages", "1,1;3,1"}, "\"3,1\" names no sheet"},
-    {"chart", {"--pages", "1,0"}, "names no sheet"},
-    {"chart", {"--pages", "0,1"}, "names no sheet"},
     {"chart", {"--pages", "1,3"}, "\"1,3\" names no sheet"},
     {"chart", {"--pages", "1,1;a,b"}, "\"a,b\" is malformed"},
     {"chart", {"--pages", "1;2"}, "\"1\" is malformed"},
@@ -134,12 +130,6 @@ const Refusal kRefusals[] = {
     // convert
     {"", {"convert", "@in.bmp"}, "expected INPUT"},
     {"convert", {"--palette", "7"}, "--palette"},
-    {"convert", {"--rate", "101"}, "--rate"},
-    {"convert", {"--rate", "5.5"}, "--rate"},
-    {"convert", {"--rate", "-1"}, "--rate"},
-    {"convert", {"--density", "10,10"}, "--density"},
-    {"convert", {"--density", "10,51,10"}, "--density"},
-    {"convert", {"--density", "0,-1,0"}, "--density"},
     {"convert", {"--weights", "1,2,3"}, "--weights"},
     {"convert", {"--weights", "1,0,0,0,0,0,0,0,0,0,0,40000"}, "40000"},
     {"convert", {"--weights", "1,0,0,0,0,0,0,0,0,0,0,x"}, "\"x\""},
@@ -174,12 +164,6 @@ const Refusal kRefusals[] = {
     {"", {"report", "@dots.bmp", "", "--sheet", "5x5"}, "names no file"},
     {"", {"report", "@dots.bmp", "@folder/", "--sheet", "5x5"}, "names no file"},
     {"", {"report", "@dots.bmp", "@folder", "--sheet", "5x5"}, "names no file"},
-    {"report", {"--sheet", "0x30"}, "--sheet"},
-    {"report", {"--sheet", "3x0"}, "--sheet"},
-    {"report", {"--sheet", "-3x-3"}, "--sheet"},
-    {"report", {"--sheet", "30"}, "--sheet"},
-    {"report", {"--sheet", "2.5x3"}, "--sheet"},
-    {"report", {"--sheet", "99999999999x1"}, "--sheet"},
     {"report", {}, "--sheet"},
     {"report", {"--sheet", "2x2", "--sheet", "3x3"}, "twice"},
     {"report", {"extra", "--sheet", "2x2"}, "expected CONVERTED.bmp, BASE and --sheet WxH"},
@@ -191,25 +175,11 @@ const Refusal kRefusals[] = {
     {"", {"report", "@dots.bmp", "@no/such/folder/r", "--sheet", "2x2"}, "no/such/folder/r.txt", 1},
     // edit: the output stays as it was
     {"edit", {"flip", "sharpen"}, "unknown operation"},
-    {"edit", {"resize=19x400"}, "at least 20"},
-    {"edit", {"resize=400x19"}, "at least 20"},
-    {"edit", {"resize=40"}, "WxH"},
-    {"edit", {"resize=40x"}, "WxH"},
-    {"edit", {"resize=+40x40"}, "WxH"},
-    {"edit", {"resize=40x40.5"}, "WxH"},
-    {"edit", {"resize= 40x40"}, "WxH"},
-    {"edit", {"resize=-40x40"}, "WxH"},
-    {"edit", {"resize=99999999999x40"}, "WxH"},
     {"edit", {"resize=60000x60000"}, "too large"},
     {"", {"edit", "@missing.bmp", "@earlier.bmp", "flip"}, "missing.bmp"},
     {"edit", {}, "usage"},
     {"", {"edit", "@in.bmp", "@earlier.png", "flip"}, ".bmp"},
     // zigzag
-    {"zigzag", {"--strip", "0"}, "positive whole number"},
-    {"zigzag", {"--strip", "-4"}, "positive whole number"},
-    {"zigzag", {"--strip", "2.5"}, "positive whole number"},
-    {"zigzag", {"--strip", "abc"}, "positive whole number"},
-    {"zigzag", {"--strip", ""}, "positive whole number"},
     {"zigzag", {}, "usage"},
     {"zigzag", {"--strip", "5", "--offset-a", "1;2"}, "X,Y"},
     {"zigzag", {"--strip", "5", "--offset-b", "1,"}, "X,Y"},
@@ -221,19 +191,12 @@ const Refusal kRefusals[] = {
     {"zigzag", {"--strip", "21"}, "wider than the common width of the two pictures (20 pixels)"},
     // stickers
     {"", {"stickers", "@o.pdf"}, "expected OUT.pdf and at least one PICTURE"},
-    {"stickers", {"--size", "0x10"}, "--size"},
-    {"stickers", {"--size", "10x0"}, "--size"},
-    {"stickers", {"--size", "10"}, "--size"},
     {"stickers",
      {"--size", "211x10"},
      "211x10 mm does not fit inside the page's margin (199x286 mm)"},
     {"stickers", {"--size", "10x211", "--landscape"}, "(286x199 mm)"},
-    {"stickers", {"--sheets", "0"}, "--sheets"},
-    {"stickers", {"--sheets", "x"}, "--sheets"},
     {"stickers", {"--frame"}, "--frame"},
     {"stickers", {"--margin", "51"}, "from 0 to 50"},
-    {"stickers", {"--size", "200x10"}, "(199x286 mm)"},
-    {"stickers", {"--size", "10x287"}, "(199x286 mm)"},
     {"stickers", {"@missing.bmp"}, "missing.bmp"},
     {"stickers", {"@broken.jpg"}, "broken.jpg"},
     {"stickers", {"--sheets", "10001"}, "would have 10001 pages, more than the 10000"},
@@ -246,8 +209,39 @@ const Refusal kRefusals[] = {
     {"", {"colour-sets", "bogus"}, "the known ones are: artkal_a"},
 };
 
+// Values of one flag, each refused with the same message ("resize=" takes its value joined).
+const struct {
+    const char* base;
+    QString flag;
+    QStringList values;
+    const char* says;
+} kRefusedValues[] = {
+    {"chart", "--margin", {"51", "-1"}, "--margin must be a whole number"},
+    {"chart", "--pages", {"1,0", "0,1"}, "names no sheet"},
+    {"convert", "--rate", {"101", "5.5", "-1"}, "--rate"},
+    {"convert", "--density", {"10,10", "10,51,10", "0,-1,0"}, "--density"},
+    {"report", "--sheet", {"0x30", "3x0", "-3x-3", "30", "2.5x3", "99999999999x1"}, "--sheet"},
+    {"edit", "resize=", {"19x400", "400x19"}, "at least 20"},
+    {"edit",
+     "resize=",
+     {"40", "40x", "+40x40", "40x40.5", " 40x40", "-40x40", "99999999999x40"},
+     "WxH"},
+    {"zigzag", "--strip", {"0", "-4", "2.5", "abc", ""}, "positive whole number"},
+    {"stickers", "--size", {"0x10", "10x0", "10"}, "--size"},
+    {"stickers", "--size", {"200x10", "10x287"}, "(199x286 mm)"},
+    {"stickers", "--sheets", {"0", "x"}, "--sheets"},
+};
+
 TEST_F(Refusals, OneMessageTheStatusAndNothingWritten) {
     std::vector<Refusal> all(std::begin(kRefusals), std::end(kRefusals));
+    for (const auto& c : kRefusedValues) {
+        for (const QString& value : c.values) {
+            all.push_back(
+                {c.base,
+                 c.flag.endsWith('=') ? QStringList{c.flag + value} : QStringList{c.flag, value},
+                 c.says});
+        }
+    }
     // Each command with its output put in the place of a device, a FIFO or its input.
     for (const auto& [target, says] : {std::pair{"@fifo.bmp", "not a regular file"},
                                        {"@device.bmp", "not a regular file"},
@@ -345,11 +339,8 @@ TEST_F(Refusals, TheLimitsThemselvesAreAccepted) {
         {"zigzag", {"--strip", "20"}},
         {"zigzag", {"--strip", "20", "--offset-a", "-2147483648,0"}},
     };
-    for (const auto& [base, args] : cases) {
-        const auto run = test::runCli(expand(baseArgs(base) + args));
-        EXPECT_EQ(run.exitCode, 0)
-            << base << " " << args.join(' ').toStdString() << ": " << run.err.toStdString();
-    }
+    for (const auto& [base, args] : cases)
+        runOk(expand(baseArgs(base) + args));
 }
 
 // On a full disk a run says so with status 1: a PDF that could not be written whole

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -30,15 +29,27 @@ std::string placed(const Sheet& s) {
            std::to_string(s.height);
 }
 
-TEST(DivisorList, ListsEveryDivisorFromTwoUpToTheSideAscending) {
-    EXPECT_EQ(divisorList(120),
-              (std::vector<int>{2, 3, 4, 5, 6, 8, 10, 12, 15, 20, 24, 30, 40, 60, 120}));
-    EXPECT_EQ(divisorList(80), (std::vector<int>{2, 4, 5, 8, 10, 16, 20, 40, 80}));
-    EXPECT_EQ(divisorList(97), std::vector<int>{97});
-    EXPECT_TRUE(divisorList(1).empty());
-    EXPECT_TRUE(divisorList(0).empty());
+// Two lists of divisors, ascending: the strip widths from 1, the sheet sides from 2.
+TEST(Divisors, StripWidthsFromOneAndSheetSidesFromTwoAscending) {
+    const struct {
+        int width;
+        std::vector<int> widths;
+    } cases[] = {{120, {1, 2, 3, 4, 5, 6, 8, 10, 12, 15, 20, 24, 30, 40, 60, 120}},
+                 {80, {1, 2, 4, 5, 8, 10, 16, 20, 40, 80}},
+                 {60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
+                 {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
+                 {97, {1, 97}},
+                 {1, {1}},
+                 {0, {}},
+                 {-4, {}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
+        const auto fromTwo = c.widths.begin() + (c.widths.empty() ? 0 : 1);
+        EXPECT_EQ(divisorList(c.width), std::vector<int>(fromTwo, c.widths.end())) << c.width;
+    }
     // The largest int is prime; no step may overflow on the way.
     EXPECT_EQ(divisorList(INT_MAX), std::vector<int>{INT_MAX});
+    EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
 }
 
 TEST(SheetGrid, SheetsInRowOrderClippedToThePicture) {
@@ -104,35 +115,6 @@ TEST(ColourNumberMap, AsksOnceForEachDistinctPixelValueAndRefusesOtherNumbers) {
         test::makeBuffer({{makePixel(0, 0, 1), makePixel(0, 0, 18)}}), blueAsColour);
     ASSERT_FALSE(refused.ok());
     EXPECT_NE(refused.error().find("0x000012"), std::string::npos);
-}
-
-TEST(SheetCounts, CountOnlyTheDotsInsideEachSheetAndAddUpToThePicture) {
-    // Column x holds colour x % 18, so a sheet's counts follow from its columns alone.
-    PixelBuffer picture = filledBuffer(100, 70, 0);
-    for (int y = 0; y < 70; ++y) {
-        for (int x = 0; x < 100; ++x)
-            picture.at(x, y) = makePixel(0, 0, x % 18);
-    }
-    auto map = ColourNumberMap::create(picture, blueAsColour);
-    ASSERT_TRUE(map.ok());
-    const SheetGrid grid = makeGrid(100, 70, 30, 30);
-    const std::vector<ColourCounts> counts = countSheets(*map, grid);
-    ASSERT_EQ(counts.size(), 12u);
-    // Sheet (4, 3): columns 90 to 99 (colours 0 to 9), rows 60 to 69.
-    ColourCounts corner{};
-    for (int k = 0; k <= 9; ++k)
-        corner[k] = 10;
-    EXPECT_EQ(counts[11], corner);
-    ColourCounts sum{};
-    for (const ColourCounts& sheet : counts) {
-        for (int k = 0; k < kColourCount; ++k)
-            sum[k] += sheet[k];
-    }
-    const ColourCounts whole = countPicture(*map);
-    EXPECT_EQ(sum, whole);
-    EXPECT_EQ(std::accumulate(whole.begin(), whole.end(), 0), 7000);
-    EXPECT_EQ(whole[0], 6 * 70);  // columns 0, 18, 36, 54, 72, 90
-    EXPECT_EQ(whole[17], 5 * 70);
 }
 
 // Pixels name their picture (1 = A, 2 = B) and position, never 0 (black).
@@ -239,20 +221,7 @@ TEST(ZigzagCropOffsets, StripCountsRoundHalvesUpAndOffsetsScaleFromTheThumbnail)
     EXPECT_FALSE(cropReadoutAlong(1e12, 1, 100000).ok());
 }
 
-TEST(ZigzagStripWidths, AreTheDivisorsOfTheCommonWidthAscending) {
-    const struct {
-        int width;
-        std::vector<int> widths;
-    } cases[] = {{60, {1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60}},
-                 {36, {1, 2, 3, 4, 6, 9, 12, 18, 36}},
-                 {97, {1, 97}},
-                 {1, {1}},
-                 {0, {}},
-                 {-4, {}}};
-    for (const auto& c : cases)
-        EXPECT_EQ(zigzagStripWidths(c.width), c.widths) << c.width;
-    EXPECT_EQ(zigzagStripWidths(2147483646).back(), 2147483646);
-    // The common size scaled onto the thumbnail.
+TEST(ZigzagCropRectangle, TheCommonSizeScaledOntoTheThumbnail) {
     EXPECT_EQ(*cropRectangleSide(117, 90, 100), 105);  // 105.3
     EXPECT_EQ(*cropRectangleSide(97, 80, 85), 91);     // 91.29
     EXPECT_EQ(*cropRectangleSide(97, 80, 80), 97);

@@ -52,13 +52,7 @@ TEST(ReportColours, EveryDotGetsItsColourNumberAndCountLinesNameThem) {
     EXPECT_EQ(map.at(1, 1), 16);
     for (const auto& [x, y] : {std::pair{2, 0}, {0, 1}, {2, 1}})
         EXPECT_EQ(map.at(x, y), getColorNumber(pixelToColourValue(picture.at(x, y)), table));
-    // Count lines name only the colours present, in ColourNumber order.
-    ColourCounts counts{};
-    counts[1] = 30;
-    counts[0] = 12;
-    EXPECT_EQ(countLine(counts), QStringLiteral("黒＝12,白＝30,"));
-    counts[17] = 1;
-    EXPECT_EQ(countLine(counts), QStringLiteral("黒＝12,白＝30,自＝1,"));
+    // No colours, no count line (the report tests below have count lines of some).
     EXPECT_EQ(countLine(ColourCounts{}), QString());
 }
 
@@ -106,20 +100,6 @@ TEST_F(HundredBySeventy, EverySheetChartedInOrderWithPartialSheetsPadded) {
     EXPECT_TRUE(csv[5].startsWith(QStringLiteral("1,2,")));
     for (const QString& line : csv)
         EXPECT_EQ(line.split(u',').size(), 20) << line.toStdString();
-}
-
-TEST_F(HundredBySeventy, ASheetLargerThanThePictureGivesOneSheet) {
-    auto report = textReportLines(kDefaultSettingsLine, mapOf(picture_), gridOf(picture_, 120, 75));
-    ASSERT_TRUE(report.ok());
-    ASSERT_EQ(report->size(), 1 + 1 + 75 + 1 + 2);
-    EXPECT_EQ(report->at(1), sheetHeading(1, 1));
-    EXPECT_EQ(report->at(71).size(), 100);  // chart rows 70, then 5 empty ones
-    EXPECT_TRUE(report->at(72).isEmpty());
-    EXPECT_TRUE(report->at(76).isEmpty());
-    EXPECT_EQ(report->at(77), report->last());  // the one sheet is the whole picture
-    const QStringList csv = csvReportLines(mapOf(picture_), gridOf(picture_, 120, 75));
-    ASSERT_EQ(csv.size(), 2);
-    EXPECT_TRUE(csv[1].startsWith(QStringLiteral("1,1,420,420,")));
 }
 
 TEST_F(HundredBySeventy, RefusesMillionsOfEmptyLinesAndAGridOfAnotherPicture) {
