@@ -71,6 +71,9 @@ void JarvisRgb18OneThread(benchmark::State& s) {
 void FloydSteinbergYcc18(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Ycc, 3, kirimo::kFloydSteinbergWeights);
 }
+void FloydSteinbergYcc18OneThread(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Ycc, 3, kirimo::kFloydSteinbergWeights, 1);
+}
 void FloydSteinbergCie18(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Cie, 3, kirimo::kFloydSteinbergWeights);
 }
@@ -131,6 +134,7 @@ BENCHMARK(JarvisRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(JarvisRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergYcc18)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloydSteinbergYcc18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergCie18)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace

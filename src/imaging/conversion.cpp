@@ -501,24 +501,11 @@ class Avx2YccSearch {
         const __m256d py = _mm256_set1_pd(static_cast<double>(y));
         const __m256d pu = _mm256_set1_pd(static_cast<double>(static_cast<float>(r) - y));
         const __m256d pv = _mm256_set1_pd(static_cast<double>(static_cast<float>(b) - y));
-        __m256d keys[kGroups];
-        for (int i = 0; i < kGroups; ++i) {
-            const __m256d du = _mm256_sub_pd(pu, u_[i]);
-            const __m256d dy = _mm256_sub_pd(py, y_[i]);
-            const __m256d dv = _mm256_sub_pd(pv, v_[i]);
-            const __m256d d = _mm256_add_pd(
-                _mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)), _mm256_mul_pd(dv, dv));
-            __m256d whole = _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-            if (i == 0) {
-                whole = _mm256_blend_pd(
-                    whole, _mm256_round_pd(d, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC), 0x1);
-            }
-            // whole x 32 + key is a whole number below 2^53: exact in one rounding.
-            keys[i] = _mm256_fmadd_pd(whole, _mm256_set1_pd(32.0), key_[i]);
-        }
         static_assert(kGroups == 5);
-        __m256d smallest = _mm256_min_pd(_mm256_min_pd(keys[0], keys[1]),
-                                         _mm256_min_pd(_mm256_min_pd(keys[2], keys[3]), keys[4]));
+        __m256d smallest =
+            _mm256_min_pd(_mm256_min_pd(keys(0, py, pu, pv), keys(1, py, pu, pv)),
+                          _mm256_min_pd(_mm256_min_pd(keys(2, py, pu, pv), keys(3, py, pu, pv)),
+                                        keys(4, py, pu, pv)));
         smallest = _mm256_min_pd(smallest, _mm256_permute2f128_pd(smallest, smallest, 0x01));
         smallest = _mm256_min_pd(smallest, _mm256_permute_pd(smallest, 0x5));
         const int key = _mm_cvttsd_si32(_mm256_castpd256_pd128(smallest));
@@ -527,6 +514,24 @@ class Avx2YccSearch {
     }
 
   private:
+    // The keys of the colours of group i: the rounded distance x 32 + the colour's key
+    // (colour 0, first in group 0, with its distance rounded up).
+    __attribute__((target("avx2,fma"), always_inline)) __m256d keys(int i, __m256d py, __m256d pu,
+                                                                    __m256d pv) const {
+        const __m256d du = _mm256_sub_pd(pu, u_[i]);
+        const __m256d dy = _mm256_sub_pd(py, y_[i]);
+        const __m256d dv = _mm256_sub_pd(pv, v_[i]);
+        const __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(du, du), _mm256_mul_pd(dy, dy)),
+                                        _mm256_mul_pd(dv, dv));
+        __m256d whole = _mm256_round_pd(d, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+        if (i == 0) {
+            whole = _mm256_blend_pd(
+                whole, _mm256_round_pd(d, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC), 0x1);
+        }
+        // whole x 32 + key is a whole number below 2^53: exact in one rounding.
+        return _mm256_fmadd_pd(whole, _mm256_set1_pd(32.0), key_[i]);
+    }
+
     __m256d y_[kGroups], u_[kGroups], v_[kGroups], key_[kGroups];
     double red_[256], green_[256], blue_[256];
 };
