@@ -547,7 +547,7 @@ struct ScalarSearchAdaptor {
 };
 
 // The vector loop keeps the pixels not yet converted of kSlotRows consecutive rows as
-// doubles biased by kRoundingBias = 1.5 x 2^52: a pixel's slot holds bias + blue,
+// doubles biased by 1.5 x 2^52 (kRoundingBiasBits): a pixel's slot holds bias + blue,
 // bias + green, bias + red and bias, so a neighbour's update round(w x e + old) is one fused
 // multiply-add (bias + old + w x e is rounded once, and since a double between 2^52 and
 // 2^53 holds whole numbers only, to the nearest whole number with halves to even, the
@@ -613,7 +613,7 @@ struct VectorRun {
     alignas(32) double densityRate[4];  // density x rate, exact in double; blue, green, red, 0
     alignas(32) double colourSlots[kColourCount][4];  // every colour as a biased slot
     alignas(32) double lowest[4];                     // the bias: 0 in every lane
-    alignas(32) double highest[4];                    // bias + 255
+    alignas(32) double highest[4];                    // bias + 255; the bias in lane 3
     Pixel colourPixels[kColourCount];
     double weight[kWeightCount];  // by cell number
     // The cells with a positive weight, for kernels not known when compiling.
