@@ -464,8 +464,9 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
         QImage view(reinterpret_cast<uchar*>(buffer->data()), declared.width(), declared.height(),
                     declared.width() * 4, QImage::Format_RGB32);
         const bool decoded = reader.read(&view);
-        if (decoded && view.constBits() == reinterpret_cast<const uchar*>(buffer->data()) &&
-            view.size() == declared && view.format() == QImage::Format_RGB32) {
+        const bool inBuffer = view.constBits() == reinterpret_cast<const uchar*>(buffer->data());
+        if (decoded && inBuffer && view.size() == declared &&
+            view.format() == QImage::Format_RGB32) {
             const int width = buffer->width();
             forEachRowBand(buffer->height(), width, 0, [&](int first, int end) {
                 for (int y = first; y < end; ++y) {
@@ -476,12 +477,19 @@ Result<PixelBuffer> loadPictureFile(const QString& path) {
             });
             return std::move(*buffer);
         }
-        // Another format, an applied rotation or a failure: the reader's own image.
-        auto image = checkDecoded(decoded ? view.copy() : QImage(), reader, path);
+        // Another format, an applied rotation or a failure: the reader's own image. Where
+        // the reader made a new one (a rotation, a frame larger than declared) it is taken as
+        // it is, and the buffer goes before the pixels are copied, so that no more than two
+        // pictures' worth is held at once.
+        QImage own = !decoded ? QImage() : inBuffer ? view.copy() : view;
+        view = QImage();
+        *buffer = PixelBuffer();
+        auto image = checkDecoded(std::move(own), reader, path);
         if (!image)
             return makeError(image.error());
         PixelBuffer copied;
-        readPixels(*image, copied);
+        if (readPixels(*image, copied) != image->height())
+            return makeError("cannot open " + describe(path) + ": out of memory");
         return copied;
     }
     auto image = checkDecoded(reader.read(), reader, path);

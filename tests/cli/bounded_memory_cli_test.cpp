@@ -2,6 +2,8 @@
 // writes: its peak memory, measured on runs long enough for a whole-document plan to show,
 // stays under a bound that such a plan would pass.
 
+#include <QBuffer>
+
 #include "cli/cli_test.h"
 #include "core/symbol_settings_file.h"
 #include "core/text_file.h"
@@ -75,6 +77,29 @@ TEST_F(BoundedMemory, ReportOfOneDotSheetsIsWrittenLineByLine) {
     ASSERT_TRUE(csv);
     EXPECT_EQ(csv->size(), 1 + 200000);
     EXPECT_EQ(csv->last().left(8), QStringLiteral("500,400,"));
+}
+
+// A photograph turned by its EXIF orientation is decoded into an image of the reader's
+// own: it is taken as it is, and the buffer made for the declared size goes before the
+// pixels are copied. Copying it once more beside that buffer held one picture more.
+TEST_F(BoundedMemory, ATurnedPhotographIsNotCopiedAgain) {
+    QImage photo(3000, 2000, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+    QByteArray jpeg;
+    QBuffer out(&jpeg);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && photo.save(&out, "JPG", 90));
+    // The orientation segment (turn 90 degrees) of a small turned photograph, after SOI.
+    const QByteArray small =
+        test::readBytes(KIRIMO_TEST_DATA_DIR "/landscape_4x2_exif_rotate90.jpg");
+    ASSERT_EQ(small.mid(2, 2), QByteArray("\xFF\xE1"));
+    jpeg.insert(2, small.mid(2, 36));
+    ASSERT_TRUE(test::writeBytes(path("turned.jpg"), jpeg));
+    const auto run = test::runCliMeasured({"edit", path("turned.jpg"), path("out.bmp"), "flip"});
+    expectBounded(run, path("out.bmp"), 104);  // 93 MB; 115 MB with the extra copy
+    const QImage turned(path("out.bmp"));
+    EXPECT_EQ(turned.size(), QSize(2000, 3000));
 }
 
 }  // namespace
