@@ -394,6 +394,10 @@ void diffuse(const Palette& palette, const Factors& factors, Search& search,
 // all usable colours at once.
 #if defined(__x86_64__)
 
+// The bias of the vector loop's slots (see below): 1.5 x 2^52.
+constexpr int64_t kRoundingBiasBits = 0x4338000000000000;
+constexpr double kRoundingBias = std::bit_cast<double>(kRoundingBiasBits);
+
 // Nearest colour by RGB distance with 16-bit lanes. Each lane holds the key
 // distance * 32 + ColourNumber, so the smallest key is the nearest colour with the lowest
 // number, exactly what a scan with a strict comparison finds.
@@ -483,24 +487,25 @@ class Avx2YccSearch {
             v_[g] = _mm256_load_pd(v + 4 * g);
             key_[g] = _mm256_load_pd(key + 4 * g);
         }
-        for (int c = 0; c < 256; ++c) {
-            red_[c] = 0.299 * c;
-            green_[c] = 0.587 * c;
-            blue_[c] = 0.114 * c;
-        }
     }
 
-    // lanes: the pixel's blue, green and red as 32-bit whole numbers.
-    __attribute__((target("avx2,fma"))) SearchResult operator()(__m128i lanes) const {
-        const int b = _mm_cvtsi128_si32(lanes);
-        const int g = _mm_extract_epi32(lanes, 1);
-        const int r = _mm_extract_epi32(lanes, 2);
-        // Y summed from the same products in the same order as rgbToYcc; R - Y and B - Y
-        // are exact in double, so one single-precision subtraction rounds them the same.
-        const float y = static_cast<float>(green_[g] + red_[r] + blue_[b]);
-        const __m256d py = _mm256_set1_pd(static_cast<double>(y));
-        const __m256d pu = _mm256_set1_pd(static_cast<double>(static_cast<float>(r) - y));
-        const __m256d pv = _mm256_set1_pd(static_cast<double>(static_cast<float>(b) - y));
+    // slot: the pixel's blue, green and red and 0, each plus kRoundingBias.
+    __attribute__((target("avx2,fma"), always_inline)) SearchResult operator()(__m256d slot) const {
+        // The components times the weights are the products rgbToYcc sums, and Y is summed
+        // in its order, green + red + blue. R - Y and B - Y are single-precision
+        // subtractions of exact singles, as there.
+        const __m256d components = _mm256_sub_pd(slot, _mm256_set1_pd(kRoundingBias));
+        const __m256d products =
+            _mm256_mul_pd(components, _mm256_setr_pd(0.114, 0.587, 0.299, 0.0));
+        const __m128d blueGreen = _mm256_castpd256_pd128(products);
+        const __m128d greenRed =
+            _mm_add_sd(_mm_unpackhi_pd(blueGreen, blueGreen), _mm256_extractf128_pd(products, 1));
+        const __m128 y = _mm_cvtsd_ss(_mm_setzero_ps(), _mm_add_sd(greenRed, blueGreen));
+        const __m256d differences = _mm256_cvtps_pd(
+            _mm_sub_ps(_mm256_cvtpd_ps(components), _mm_broadcastss_ps(y)));  // B - Y, _, R - Y
+        const __m256d py = _mm256_broadcastsd_pd(_mm_cvtss_sd(_mm_setzero_pd(), y));
+        const __m256d pu = _mm256_permute4x64_pd(differences, 0xAA);
+        const __m256d pv = _mm256_broadcastsd_pd(_mm256_castpd256_pd128(differences));
         static_assert(kGroups == 5);
         __m256d smallest =
             _mm256_min_pd(_mm256_min_pd(keys(0, py, pu, pv), keys(1, py, pu, pv)),
@@ -533,7 +538,6 @@ class Avx2YccSearch {
     }
 
     __m256d y_[kGroups], u_[kGroups], v_[kGroups], key_[kGroups];
-    double red_[256], green_[256], blue_[256];
 };
 
 // Lets the vector loop use a search that takes the components one by one.
@@ -560,7 +564,6 @@ struct ScalarSearchAdaptor {
 // pointer. Two columns of padding on each side take the updates that fall outside the
 // picture, and rows below the picture land in slots nobody reads again, so no update needs
 // a test.
-constexpr int64_t kRoundingBiasBits = 0x4338000000000000;  // 1.5 x 2^52
 constexpr int kSlotPadding = 2;
 
 // Rows are converted in bands of kBandRows, each row trailing the one above by kLag
@@ -636,6 +639,17 @@ __attribute__((target("avx2"), always_inline)) inline __m128i slotLanes(__m256d 
         _mm256_castpd_si256(slot), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
 }
 
+// The answer of a search for a slot's pixel: from the slot itself where the search takes
+// one, else from its components.
+template <typename Search>
+__attribute__((target("avx2,fma"), always_inline)) inline SearchResult searchSlot(Search& search,
+                                                                                  __m256d slot) {
+    if constexpr (requires { search(slot); })
+        return search(slot);
+    else
+        return search(slotLanes(slot));
+}
+
 __attribute__((target("avx2,fma"), always_inline)) inline void updateNeighbour(const VectorRun& run,
                                                                                double* slot,
                                                                                __m256d weight,
@@ -655,7 +669,7 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
     std::array<int32_t, kColourCount>& counts) {
     double* own = row.slots[0] + kColumnDoubles * x;
     const __m256d value = _mm256_load_pd(own);
-    const SearchResult found = search(slotLanes(value));
+    const SearchResult found = searchSlot(search, value);
     const int colour = found.colour;
     ++counts[colour];
     row.result[x] = run.colourPixels[colour];
@@ -704,7 +718,7 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
         value[j] = _mm256_load_pd(slot(j, 0, 0));
 #pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j)
-        found[j] = search(slotLanes(value[j]));
+        found[j] = searchSlot(search, value[j]);
     __m256d scaled[kRows];
 #pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j) {
@@ -927,7 +941,7 @@ __attribute__((target("avx2"))) void diffuseAvx2(const Palette& palette, const F
     const int height = pixels.height();
 
     VectorRun run;
-    const double bias = std::bit_cast<double>(kRoundingBiasBits);
+    const double bias = kRoundingBias;
     for (int c = 0; c < 3; ++c) {
         // Lanes run blue, green, red; densities are stored red, green, blue.
         run.densityRate[c] =
