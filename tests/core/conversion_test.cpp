@@ -24,7 +24,6 @@ namespace kirimo {
 namespace {
 
 using test::filledBuffer;
-using test::makeBuffer;
 using test::randomPicture;
 
 ConversionSettings withPalette(int kind, ColourSpace space = ColourSpace::Rgb) {
@@ -35,7 +34,7 @@ ConversionSettings withPalette(int kind, ColourSpace space = ColourSpace::Rgb) {
     return settings;
 }
 
-constexpr int kMono = 0, kEight = 1, kEighteen = 3;
+constexpr int kEight = 1, kEighteen = 3;
 constexpr ColourSpace kRgb = ColourSpace::Rgb, kYcc = ColourSpace::Ycc, kCie = ColourSpace::Cie;
 
 // Worked examples, and the fallbacks when colours are switched off (kind -1: none usable).
@@ -133,49 +132,6 @@ TEST(ConvertPicture, MatchesThePlainRulesOnManyPicturesAndSettings) {
     }
 }
 
-// Diffusion on one or two rows, in black and white, where one misstep flips a dot.
-TEST(ConvertPicture, DiffusionEdgeCases) {
-    const Palette palette = ColourTable().palette();
-    const auto grey = [](int v) { return makePixel(v, v, v); };
-    const struct {
-        const char* what;
-        std::array<int16_t, kWeightCount> weights;
-        int density;
-        PixelBuffer picture;
-        PixelBuffer expected;
-    } cases[] = {
-        // (0,0) 10 goes black with error 10; (1,0) 100 gets 7 x 10 and turns white; (0,1)
-        // 140 would turn black if the negative cell took anything.
-        {"weights summing to zero are not normalised",
-         {7, 0, 0, 0, -7, 0, 0, 0, 0, 0, 0, 0},
-         10,
-         makeBuffer({{grey(10), grey(100)}, {grey(140), grey(0)}}),
-         makeBuffer({{0, 0xFFFFFF}, {0xFFFFFF, 0}})},
-        // Only (x + 2, y): the first pixel's error (120) would turn the second white if it
-        // were redistributed.
-        {"errors falling off the picture are lost",
-         {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         10,
-         makeBuffer({{grey(120), grey(100)}}),
-         makeBuffer({{0, 0}})},
-        // 120 goes black with error 600 after scaling; the neighbour saturates at 255 and,
-        // being white, passes on nothing, so the third pixel keeps its own colour.
-        {"diffused values are clamped at the neighbour",
-         {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         50,
-         makeBuffer({{grey(120), grey(200), grey(100)}}),
-         makeBuffer({{0, 0xFFFFFF, 0}})},
-    };
-    for (const auto& c : cases) {
-        ConversionSettings settings = withPalette(kMono);
-        settings.weights = c.weights;
-        settings.density = {c.density, c.density, c.density};
-        auto result = convertPicture(c.picture, palette, settings);
-        ASSERT_TRUE(result.ok()) << c.what;
-        EXPECT_EQ(result->pixels, c.expected) << c.what;
-    }
-}
-
 // Rates 0 to 100 and densities 0 to 50, each limit taken and the next step refused.
 TEST(ConvertPicture, RefusesEmptyPicturesAndSettingsBeyondTheirLimits) {
     const Palette palette = ColourTable().palette();
@@ -219,14 +175,14 @@ std::vector<Trial> trials() {
     for (int round = 0; round < 24; ++round) {
         Trial t{ColourTable().palette(), {}};
         PaletteColour& user = t.palette[kUserColourNumber];
+        auto channel = [&] { return static_cast<int>(rng() % 256); };
         if (round % 3 == 0) {
             const PaletteColour& twin = t.palette[rng() % kUserColourNumber];
             user.red = twin.red, user.green = twin.green, user.blue = twin.blue;
         } else if (round % 3 == 1) {
-            user.red = user.green = user.blue = static_cast<int>(rng() % 256);
+            user.red = user.green = user.blue = channel();
         } else {
-            user.red = static_cast<int>(rng() % 256), user.green = static_cast<int>(rng() % 256),
-            user.blue = static_cast<int>(rng() % 256);
+            user.red = channel(), user.green = channel(), user.blue = channel();
         }
         user.ycc = rgbToYcc(user.red, user.green, user.blue);
         for (bool& u : t.usable)
@@ -241,17 +197,14 @@ std::vector<Trial> trials() {
 std::vector<Rgb> hardPixels(const Palette& palette, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<Rgb> out;
-    for (int i = 0; i < 3000; ++i) {
-        out.push_back({static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
-                       static_cast<int>(rng() % 256)});
-    }
-    for (const PaletteColour& c : palette) {
-        for (int d = 0; d < 27; ++d) {
-            auto step = [](int v, int s) { return std::clamp(v + s, 0, 255); };
+    auto channel = [&] { return static_cast<int>(rng() % 256); };
+    for (int i = 0; i < 3000; ++i)
+        out.push_back({channel(), channel(), channel()});
+    auto step = [](int v, int s) { return std::clamp(v + s, 0, 255); };
+    for (const PaletteColour& c : palette)
+        for (int d = 0; d < 27; ++d)
             out.push_back(
                 {step(c.red, d % 3 - 1), step(c.green, d / 3 % 3 - 1), step(c.blue, d / 9 - 1)});
-        }
-    }
     for (int v = 0; v < 256; ++v)
         out.push_back({v, v, v});
     return out;
@@ -513,6 +466,72 @@ TEST(ConversionChecksums, PhotographResultsArePinnedAndPartMatchesTheRules) {
         }
         expectAsTheRules(part, settingsOf(c), i);
     }
+}
+
+// The conversion on several threads (bands of rows in a wavefront) gives the bytes of the
+// plain one-thread loop, also where the picture is narrower than the lag between rows or
+// has a single row or column, and with more threads than bands.
+constexpr std::array<int16_t, kWeightCount> kWide = {3, 5, 2, 4, 6, 1, 2, 1, 3, 2, 4, 1};
+
+TEST(ThreadedConversion, SameBytesAsThePlainLoopOnEveryShape) {
+    const Palette palette = ColourTable().palette();
+    const struct {
+        int width, height;
+    } shapes[] = {
+        {1, 1},   {1, 37},   {37, 1}, {2, 29}, {4, 23},  // narrower than the lag
+        {5, 9},   {6, 17},   {9, 8},                     // about the lag, whole and partial bands
+        {64, 33}, {301, 26},                             // wide enough for the threads to overlap
+    };
+    const struct {
+        ColourSpace space;
+        std::array<int16_t, kWeightCount> weights;
+        int rate;
+    } runs[] = {
+        {ColourSpace::Rgb, kFloydSteinbergWeights, 100},
+        {ColourSpace::Rgb, kWide, 87},
+        {ColourSpace::Ycc, kJarvisJudiceNinkeWeights, 100},
+        {ColourSpace::Cie, kFloydSteinbergWeights, 64},
+    };
+    int seed = 0;
+    for (const auto& shape : shapes) {
+        const PixelBuffer picture = randomPicture(shape.width, shape.height, ++seed);
+        for (const auto& run : runs) {
+            ConversionSettings settings = withPalette(kEighteen, run.space);
+            settings.weights = run.weights;
+            settings.rate = run.rate;
+            settings.density = {10, 13, 7};
+            setVectorConversionAllowed(false);
+            auto plain = convertPicture(picture, palette, settings, 1);
+            setVectorConversionAllowed(true);
+            ASSERT_TRUE(plain.ok()) << plain.error();
+            for (int threads : {1, 2, 3, 8}) {
+                auto threaded = convertPicture(picture, palette, settings, threads);
+                ASSERT_TRUE(threaded.ok()) << threaded.error();
+                const auto where = testing::Message()
+                                   << shape.width << " x " << shape.height << ", space "
+                                   << static_cast<int>(run.space) << ", " << threads << " threads";
+                ASSERT_EQ(threaded->pixels, plain->pixels) << where;
+                EXPECT_EQ(threaded->counts, plain->counts) << where;
+                EXPECT_EQ(threaded->lastColour, plain->lastColour) << where;
+            }
+        }
+    }
+}
+
+// Converting in the picture's own memory gives what converting a copy gives, and takes
+// the picture's top bytes off as the copy does.
+TEST(ThreadedConversion, InPlaceMatchesACopy) {
+    const Palette palette = ColourTable().palette();
+    const ConversionSettings settings = withPalette(kEight);
+    PixelBuffer picture = randomPicture(41, 19, 5);
+    for (size_t i = 0; i < picture.size(); i += 3)
+        picture.data()[i] |= 0xFF000000u;
+    auto copied = convertPicture(picture, palette, settings, 2);
+    auto inPlace = convertPicture(std::move(picture), palette, settings, 2);
+    ASSERT_TRUE(copied.ok() && inPlace.ok());
+    EXPECT_EQ(inPlace->pixels, copied->pixels);
+    EXPECT_EQ(inPlace->counts, copied->counts);
+    EXPECT_FALSE(convertPicture(PixelBuffer(), palette, settings).ok());
 }
 
 }  // namespace

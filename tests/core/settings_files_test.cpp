@@ -49,37 +49,32 @@ class SymbolSettingsFile : public ::testing::Test {
 
 TEST_F(SymbolSettingsFile, TheColourNameGoesFirstAndASecondWriteChangesNothing) {
     // Without a file every colour offers its own name, used; the font stays.
-    settings.fontName = QStringLiteral("kept");
+    settings.fontName = "kept";
     readSymbolSettings(folder.path(), settings);
-    EXPECT_EQ(settings.fontName, QStringLiteral("kept"));
-    for (int k = 0; k < kColourCount; ++k) {
-        EXPECT_EQ(settings.colours[k].characters, colourName(k));
-        EXPECT_TRUE(flagIsUsed(settings.colours[k].flags, 0));
-    }
-    settings.fontName = QStringLiteral("IPAexGothic");
+    EXPECT_EQ(settings.fontName, "kept");
+    for (int k = 0; k < kColourCount; ++k)
+        EXPECT_TRUE(settings.colours[k].characters == colourName(k) &&
+                    flagIsUsed(settings.colours[k].flags, 0))
+            << k;
+    settings.fontName = "IPAexGothic";
     settings.bold = 5;
-    settings.colours[0].characters = QStringLiteral("ABC");
-    settings.colours[0].flags = QStringLiteral("-1,0,-1");
-    settings.colours[17].characters = QStringLiteral("xyz");
+    settings.colours[0].characters = "ABC";
+    settings.colours[0].flags = "-1,0,-1";
+    settings.colours[17].characters = "xyz";
     putColourNamesFirst(settings);
     ASSERT_TRUE(writeSymbolSettings(folder.path(), settings).ok());
     const QStringList lines = *readTextLines(file());
     ASSERT_EQ(lines.size(), 1 + 18 * 14);
-    EXPECT_EQ(lines[0], QStringLiteral("IPAexGothic,1,0"));
-    QStringList expected = {QStringLiteral("[黒]"), QStringLiteral("黒ABC"),
-                            QStringLiteral("0,-1,0,-1"), QStringLiteral("<画像>")};
-    for (int i = 0; i < 10; ++i)
-        expected << QStringLiteral(",");
-    EXPECT_EQ(lines.mid(1, 14), expected);
-    EXPECT_EQ(lines.mid(1 + 17 * 14, 3),
-              QStringList({QStringLiteral("[]"), QStringLiteral("xyz"), QStringLiteral("1")}));
-    EXPECT_EQ(lines[1 + 2 * 14 + 1], QStringLiteral("赤")) << "already first: unchanged";
+    EXPECT_EQ(lines[0], "IPAexGothic,1,0");
+    EXPECT_EQ(lines.mid(1, 14),
+              QStringList({"[黒]", "黒ABC", "0,-1,0,-1", "<画像>"}) + QStringList(10, ","));
+    EXPECT_EQ(lines.mid(1 + 17 * 14, 3), QStringList({"[]", "xyz", "1"}));
+    EXPECT_EQ(lines[1 + 2 * 14 + 1], "赤") << "already first: unchanged";
     EXPECT_TRUE(readBytes(file()).contains("\r\n"));
     SymbolSettings read = reread();
-    EXPECT_EQ(read.colours[0].characters, QStringLiteral("黒ABC"));
-    const bool flags[] = {false, true, false, true};
+    EXPECT_EQ(read.colours[0].characters, "黒ABC");
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(flagIsUsed(read.colours[0].flags, i), flags[i]) << i;
+        EXPECT_EQ(flagIsUsed(read.colours[0].flags, i), i % 2 == 1) << i;
     EXPECT_EQ(read.bold, 1);
     const QByteArray first = readBytes(file());
     putColourNamesFirst(read);
@@ -93,10 +88,8 @@ TEST_F(SymbolSettingsFile, UsedSlotsComeFirstAndMissingPicturesAreDropped) {
     settings.colours[3].pictures[3] = {b, true};
     settings.colours[3].pictures[5] = {c, false};
     settings.colours[4].pictures[1] = {QDir(folder.path()).filePath("gone.bmp"), true};
-    QStringList expected = {a + ",-1", b + ",-1", c + ",0"};
-    for (int i = 0; i < 7; ++i)
-        expected << QStringLiteral(",");
-    EXPECT_EQ(section(3).mid(4), expected);
+    EXPECT_EQ(section(3).mid(4),
+              QStringList({a + ",-1", b + ",-1", c + ",0"}) + QStringList(7, ","));
     ASSERT_TRUE(writeSymbolSettings(folder.path(), settings).ok());
     const SymbolSettings read = reread();
     const auto& got = read.colours[3].pictures;
@@ -138,18 +131,15 @@ TEST_F(SymbolSettingsFile, ShortAndOverlongFilesStillGiveEveryColourASymbol) {
     const auto exists = [](const QString&) { return true; };
     // Cut inside the second section: its string is read, its pictures stay free. Lines
     // are taken by position, so a short first section would swallow the next heading.
-    QStringList cutLines = {"F,0,0", "[黒]", "AB", "-1,-1", "<画像>"};
-    for (int i = 0; i < 10; ++i)
-        cutLines << ",";
-    cutLines << "[白]"
-             << "W";
     SymbolSettings cut;
-    parseSymbolSettings(cutLines, cut, exists);
-    EXPECT_EQ(cut.colours[0].characters, QStringLiteral("AB"));
-    EXPECT_EQ(cut.colours[1].characters, QStringLiteral("W"));
+    parseSymbolSettings(QStringList({"F,0,0", "[黒]", "AB", "-1,-1", "<画像>"}) +
+                            QStringList(10, ",") + QStringList({"[白]", "W"}),
+                        cut, exists);
+    EXPECT_EQ(cut.colours[0].characters, "AB");
+    EXPECT_EQ(cut.colours[1].characters, "W");
     EXPECT_TRUE(cut.colours[1].flags.isEmpty());
-    EXPECT_EQ(cut.colours[2].characters, QStringLiteral("赤"));
-    EXPECT_EQ(cut.colours[17].flags, QStringLiteral("1"));
+    EXPECT_EQ(cut.colours[2].characters, "赤");
+    EXPECT_EQ(cut.colours[17].flags, "1");
     // Twenty sections: the last two are read past and ignored; the font line after them
     // still counts.
     QStringList lines;
@@ -162,9 +152,9 @@ TEST_F(SymbolSettingsFile, ShortAndOverlongFilesStillGiveEveryColourASymbol) {
     lines << "Late,0,1";
     SymbolSettings many;
     parseSymbolSettings(lines, many, exists);
-    EXPECT_EQ(many.colours[17].characters, QStringLiteral("17"));
-    EXPECT_EQ(many.colours[17].pictures[9].path, QStringLiteral("p9"));
-    EXPECT_EQ(many.fontName, QStringLiteral("Late"));
+    EXPECT_EQ(many.colours[17].characters, "17");
+    EXPECT_EQ(many.colours[17].pictures[9].path, "p9");
+    EXPECT_EQ(many.fontName, "Late");
     EXPECT_EQ(many.italic, 1);
 }
 
@@ -253,11 +243,9 @@ TEST(DiffusionPresets, BadFirstLinesFallBackToTheCreationState) {
         EXPECT_EQ(state.method, c.method) << c.line.toStdString();
         EXPECT_EQ(state.rate, c.rate) << c.line.toStdString();
     }
-    const DiffusionState shortLine = parseDiffusionPresets({"2,p,60,1,2"}).current;
-    EXPECT_EQ(shortLine.weightTexts[0], "1");
-    EXPECT_EQ(shortLine.weightTexts[1], "2");
-    EXPECT_EQ(shortLine.weightTexts[2], creation.weightTexts[2]);
-    EXPECT_EQ(shortLine.weightTexts[11], creation.weightTexts[11]);
+    auto weights = creation.weightTexts;
+    weights[0] = "1", weights[1] = "2";
+    EXPECT_EQ(parseDiffusionPresets({"2,p,60,1,2"}).current.weightTexts, weights);
 }
 
 TEST(DiffusionPresets, DuplicatesCompareRateAndWeightsAndNamesHaveNoCommas) {

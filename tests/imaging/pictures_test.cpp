@@ -31,9 +31,8 @@ TEST(PixelBuffer, RowsTopFirstChannelOrderAndSizesThatFit) {
     EXPECT_EQ(buffer.data()[5], 4u);
     EXPECT_EQ(buffer.row(1), buffer.data() + 3);
     EXPECT_EQ(makePixel(255, 0, 0), 0x00FF0000u);
-    EXPECT_EQ(pixelRed(0x00123456u), 0x12);
-    EXPECT_EQ(pixelGreen(0x00123456u), 0x34);
-    EXPECT_EQ(pixelBlue(0x00123456u), 0x56);
+    const Pixel p = 0x00123456u;
+    EXPECT_EQ(std::tuple(pixelRed(p), pixelGreen(p), pixelBlue(p)), std::tuple(0x12, 0x34, 0x56));
     EXPECT_EQ(pixelToColourValue(0x00123456u), 0x563412);
     EXPECT_EQ(colourValueToPixel(0x563412), 0x00123456u);
     // Sizes whose byte count overflows are refused before allocating.
@@ -241,7 +240,7 @@ TEST(WeightedFilters, FlatPicturesInsideAndAtTheBorder) {
         EXPECT_EQ(top.data()[i] >> 24, 0u);
 }
 
-TEST(Median, MatchesSortingNineKeysForEverySizeAndRemovesALoneBrightPixel) {
+TEST(Median, MatchesSortingNineKeysOrderedByBlueFirstForEverySize) {
     const PixelBuffer pictures[] = {
         randomPicture(1, 1, 11),  randomPicture(1, 7, 12),   randomPicture(7, 1, 13),
         randomPicture(2, 2, 14),  randomPicture(3, 3, 15),   randomPicture(2, 9, 16),
@@ -255,17 +254,10 @@ TEST(Median, MatchesSortingNineKeysForEverySizeAndRemovesALoneBrightPixel) {
     EXPECT_EQ(applyMedianFilter(spot), filledBuffer(5, 5, grey(20)));
     // A single pixel stays, its top byte cleared.
     EXPECT_EQ(applyMedianFilter(makeBuffer({{0xAB123456u}})).at(0, 0), 0x00123456u);
-}
-
-TEST(Median, OrdersByBlueFirst) {
-    // By key (blue counts most): four of lowRed < one of blueOne < four of blueTwo, so the
-    // fifth is blueOne. Ordered as 0x00RRGGBB numbers the fifth would be blueTwo.
-    const Pixel lowRed = makePixel(1, 0, 0);
-    const Pixel blueOne = makePixel(0, 0, 1);
-    const Pixel blueTwo = makePixel(0, 0, 2);
-    const PixelBuffer picture = makeBuffer(
-        {{lowRed, blueTwo, lowRed}, {blueTwo, blueOne, blueTwo}, {lowRed, blueTwo, lowRed}});
-    EXPECT_EQ(applyMedianFilter(picture).at(1, 1), blueOne);
+    // Blue counts most: four of r < one of b1 < four of b2, so the fifth is b1. Ordered as
+    // 0x00RRGGBB numbers the fifth would be b2.
+    const Pixel r = makePixel(1, 0, 0), b1 = makePixel(0, 0, 1), b2 = makePixel(0, 0, 2);
+    EXPECT_EQ(applyMedianFilter(makeBuffer({{r, b2, r}, {b2, b1, b2}, {r, b2, r}})).at(1, 1), b1);
 }
 
 // Each pixel names its own position, so a result shows where every pixel came from.

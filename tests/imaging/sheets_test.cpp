@@ -204,21 +204,27 @@ TEST(ZigzagCropOffsets, StripCountsRoundHalvesUpAndOffsetsScaleFromTheThumbnail)
     EXPECT_EQ(*zigzagStripCount(3, 4), 2);    // 1.5
     EXPECT_EQ(*zigzagStripCount(5, 4), 3);    // 2.5
     EXPECT_EQ(*zigzagStripCount(2, 5), 1);    // 0.8
-    // Offsets round halves to even and stop at zero.
-    EXPECT_EQ(*cropOffsetAlong(58.5, 117, 100), 50);
-    EXPECT_EQ(*cropOffsetAlong(1, 4, 10), 2);  // 2.5
-    EXPECT_EQ(*cropOffsetAlong(3, 4, 10), 8);  // 7.5
-    EXPECT_EQ(*cropOffsetAlong(-20, 117, 100), 0);
-    EXPECT_FALSE(cropOffsetAlong(10, 0, 100).ok());
-    EXPECT_FALSE(cropOffsetAlong(1e12, 1, 100000).ok());
-    // The readout floors where the offset rounds.
-    // 7 / 97 x 80 = 5.77: the readout shows 5, the run cuts at 6.
-    EXPECT_EQ(*cropReadoutAlong(7, 97, 80), 5);
-    EXPECT_EQ(*cropOffsetAlong(7, 97, 80), 6);
-    EXPECT_EQ(*cropReadoutAlong(58.5, 117, 100), 50);
-    EXPECT_EQ(*cropReadoutAlong(-3, 117, 100), -3);  // -2.56, kept below zero
-    EXPECT_FALSE(cropReadoutAlong(1, 0, 100).ok());
-    EXPECT_FALSE(cropReadoutAlong(1e12, 1, 100000).ok());
+    // Offsets round halves to even and stop at zero; the readout floors and goes below zero;
+    // both hold the whole 32-bit range.
+    const struct {
+        double position, thumbnail;
+        int picture, offset, readout;  // -1000: refused
+    } cases[] = {{58.5, 117, 100, 50, 50},
+                 {1, 4, 10, 2, 2},
+                 {3, 4, 10, 8, 7},
+                 {7, 97, 80, 6, 5},
+                 {-20, 117, 100, 0, -18},
+                 {-3, 117, 100, 0, -3},
+                 {10, 0, 100, -1000, -1000},
+                 {1e12, 1, 100000, -1000, -1000},
+                 {2147483647, 1, 1, 2147483647, 2147483647},
+                 {-2147483648.0, 1, 1, 0, INT32_MIN}};
+    for (const auto& c : cases) {
+        const auto offset = cropOffsetAlong(c.position, c.thumbnail, c.picture);
+        const auto readout = cropReadoutAlong(c.position, c.thumbnail, c.picture);
+        EXPECT_EQ(offset.ok() ? *offset : -1000, c.offset) << c.position << "/" << c.thumbnail;
+        EXPECT_EQ(readout.ok() ? *readout : -1000, c.readout) << c.position << "/" << c.thumbnail;
+    }
 }
 
 TEST(ZigzagCropRectangle, TheCommonSizeScaledOntoTheThumbnail) {
