@@ -72,6 +72,12 @@ struct Fixture {
     Result<PagePlan> plan(const PixelBuffer& picture, SheetSize sheet, const ChartOptions& o) {
         return planChart(picture, sheet, o, context());
     }
+    // The plan of a chart that must be made.
+    PagePlan planned(const PixelBuffer& picture, SheetSize sheet, const ChartOptions& o) {
+        auto made = plan(picture, sheet, o);
+        EXPECT_TRUE(made) << (made ? "" : made.error());
+        return made ? std::move(*made) : PagePlan{};
+    }
 };
 
 // Options as a print run would take them: the largest cell, grid on.
@@ -97,6 +103,20 @@ QStringList textsOf(const Page& page) {
     for (const TextItem& t : itemsOf<TextItem>(page))
         texts << t.text;
     return texts;
+}
+
+// A page's texts as "text points colour x,y", in millimetres to 0.01.
+QStringList described(const Page& page) {
+    QStringList lines;
+    for (const TextItem& t : itemsOf<TextItem>(page)) {
+        lines << QString("%1 %2 %3 %4,%5")
+                     .arg(t.text)
+                     .arg(t.font.pointSize)
+                     .arg(t.colour.name())
+                     .arg(t.position.x(), 0, 'f', 2)
+                     .arg(t.position.y(), 0, 'f', 2);
+    }
+    return lines;
 }
 
 // 5 x 3 dots in four colours, sheets of 2 x 2: a grid of 3 x 2 sheets, (2,2) and (3,2) white.
@@ -141,9 +161,8 @@ TEST(ChartLayout, LargestCellPageListAndChecks) {
     Fixture f;
     ChartOptions o = options({2, 2});
     o.cell = {0, 500};
-    auto plan = f.plan(filledBuffer(2, 2, B), {2, 2}, o);
-    ASSERT_FALSE(plan);
-    EXPECT_EQ(plan.error(), "区切り線が引けません。１枚分のdot数を調整して下さい");
+    EXPECT_EQ(f.plan(filledBuffer(2, 2, B), {2, 2}, o).error(),
+              "区切り線が引けません。１枚分のdot数を調整して下さい");
     EXPECT_FALSE(f.plan(PixelBuffer(), {2, 2}, options({2, 2})));
     EXPECT_FALSE(f.plan(filledBuffer(2, 2, B), {0, 2}, options({1, 2})));
     ChartContext noMeasure = f.context();
@@ -268,13 +287,12 @@ TEST(ChartLayout, CharacterSizeRuleAndCandidates) {
 
 TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
     Fixture f;
-    auto plan = f.plan(makeBuffer({{B, R}, {W, B}}), {2, 2}, options({2, 2}));
-    ASSERT_TRUE(plan) << plan.error();
-    ASSERT_EQ(plan->pages.size(), 1u);
-    EXPECT_EQ(plan->orientation, PageOrientation::Landscape);
+    const PagePlan plan = f.planned(makeBuffer({{B, R}, {W, B}}), {2, 2}, options({2, 2}));
+    ASSERT_EQ(plan.pages.size(), 1u);
+    EXPECT_EQ(plan.orientation, PageOrientation::Landscape);
     // Rows, then columns, of cells of 148 x 103 mm below the 4 mm band.
     std::vector<QLineF> lines;
-    for (const LineItem& l : itemsOf<LineItem>(plan->pages[0]))
+    for (const LineItem& l : itemsOf<LineItem>(plan.pages[0]))
         lines.emplace_back(l.from, l.to);
     EXPECT_EQ(lines, (std::vector<QLineF>{{0, 4, 296, 4},
                                           {0, 107, 296, 107},
@@ -282,7 +300,7 @@ TEST(ChartPlan, SingleSheetHasNoLabelAndItsGridStartsBelowTheBand) {
                                           {0, 4, 0, 210},
                                           {148, 4, 148, 210},
                                           {296, 4, 296, 210}}));
-    EXPECT_EQ(textsOf(plan->pages[0]), QStringList({"黒", "赤", "白", "黒"}));  // no label
+    EXPECT_EQ(textsOf(plan.pages[0]), QStringList({"黒", "赤", "白", "黒"}));  // no label
 }
 
 TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
@@ -292,38 +310,25 @@ TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
     ChartOptions o = options({2, 1}, false);
     o.cell = {10, 20};
     o.colour = true;
-    f.draws = {1.0, 0.5};  // 赤 takes one of one candidate with the second draw
-    auto plan = f.plan(makeBuffer({{B, R}, {W, W}}), {2, 1}, o);
-    ASSERT_TRUE(plan) << plan.error();
-    ASSERT_EQ(plan->pages.size(), 2u);
-    const auto texts = itemsOf<TextItem>(plan->pages[0]);
-    ASSERT_EQ(texts.size(), 3u);
-    // The label, in the symbol font at 9 points, black, at (0, 0).
-    EXPECT_EQ(texts[0].text, "(1,1)");
-    EXPECT_EQ(texts[0].font, (TextFont{"Symbol Font", 9, false, false}));
-    EXPECT_EQ(texts[0].position, QPointF(0, 0));
-    // The fixed metrics reach 18 x 10 mm at 25 points: round(24 x 0.9) = 22, half 11.
-    EXPECT_EQ(texts[1].font.pointSize, 11);
-    EXPECT_EQ(texts[1].text, "B");  // a draw of 1 still picks the last candidate
-    EXPECT_DOUBLE_EQ(texts[1].position.x(), (10 - 4.4) / 2);
-    EXPECT_DOUBLE_EQ(texts[1].position.y(), 4 + (20 - 5.5) / 2);
-    EXPECT_EQ(texts[1].colour, QColor(Qt::black));
-    EXPECT_EQ(texts[2].colour, QColor(255, 0, 0));
-    EXPECT_DOUBLE_EQ(texts[2].position.x(), 10 + (10 - 4.4) / 2);
-    // White dots print black text even in colour, or nothing with noWhite.
-    const auto white = itemsOf<TextItem>(plan->pages[1]);
-    ASSERT_EQ(white.size(), 3u);
-    EXPECT_EQ(white[1].colour, QColor(Qt::black));
-    o.noWhite = true;
-    EXPECT_EQ(itemsOf<TextItem>(f.plan(makeBuffer({{B, R}, {W, W}}), {2, 1}, o)->pages[1]).size(),
-              1u);  // the label alone
+    f.draws = {1.0, 0.5};  // a draw of 1 still picks the last candidate
+    const PixelBuffer picture = makeBuffer({{B, R}, {W, W}});
+    const PagePlan plan = f.planned(picture, {2, 1}, o);
+    ASSERT_EQ(plan.pages.size(), 2u);
+    // The label at 9 points at (0, 0). The fixed metrics reach 18 x 10 mm at 25 points:
+    // round(24 x 0.9) = 22, half 11, so the cells' text is 4.4 x 5.5 mm, centred in its cell
+    // below the band. White dots print black text even in colour.
+    EXPECT_EQ(described(plan.pages[0]),
+              QStringList({"(1,1) 9 #000000 0.00,0.00", "B 11 #000000 2.80,11.25",
+                           "赤 11 #ff0000 12.80,11.25"}));
+    EXPECT_EQ(described(plan.pages[1]).value(1), "白 11 #000000 2.80,11.25");
+    EXPECT_EQ(itemsOf<TextItem>(plan.pages[0])[0].font, (TextFont{"Symbol Font", 9, false, false}));
+    o.noWhite = true;  // white dots print nothing
+    EXPECT_EQ(textsOf(f.planned(picture, {2, 1}, o).pages[1]), QStringList{"(1,2)"});
     // A colour without candidates prints "."; without a symbol font, the fallback.
     o.colour = false;
     f.symbols.colours[2].flags = "0";
     f.symbols.fontName.clear();
-    plan = f.plan(makeBuffer({{B, R}}), {2, 1}, o);
-    ASSERT_TRUE(plan);
-    const auto plain = itemsOf<TextItem>(plan->pages[0]);
+    const auto plain = itemsOf<TextItem>(f.planned(makeBuffer({{B, R}}), {2, 1}, o).pages[0]);
     ASSERT_EQ(plain.size(), 2u);
     EXPECT_EQ(plain[1].text, ".");
     EXPECT_EQ(plain[1].colour, QColor(Qt::black));
@@ -332,33 +337,31 @@ TEST(ChartPlan, CellTextIsCentredSizedAndColoured) {
 
 TEST(ChartPlan, FilledCellsTakeTheirDotsColourWithTextThatReads) {
     Fixture f;
-    const ColourTable& t = f.table;
     const int colours[] = {5, 14, 16, 1};  // 黄, 紺, 銀 and 白 in a row of one sheet
+    const auto rgb = [&](int x) {
+        const ColourEntry& e = f.table[colours[x]];
+        return QColor(e.red, e.green, e.blue);
+    };
     PixelBuffer dots = filledBuffer(4, 1, 0);
     for (int x = 0; x < 4; ++x)
-        dots.at(x, 0) = makePixel(t[colours[x]].red, t[colours[x]].green, t[colours[x]].blue);
+        dots.at(x, 0) = rgb(x).rgb() & 0xFFFFFF;
     ChartOptions o = options({4, 1});
     o.colour = o.fillColour = true;
-    auto plan = f.plan(dots, {4, 1}, o);
-    ASSERT_TRUE(plan.ok()) << plan.error();
-    const Page& page = plan->pages[0];
+    const Page page = f.planned(dots, {4, 1}, o).pages.at(0);
+    // White stays unfilled; the fills come before the grid, which lies on top of them.
     const auto fills = itemsOf<FilledRectItem>(page);
-    ASSERT_EQ(fills.size(), 3u) << "white stays unfilled";
-    const auto texts = itemsOf<TextItem>(page);
-    ASSERT_EQ(texts.size(), 4u);
-    const QColor ink[] = {Qt::black, Qt::white, Qt::black, Qt::black};
-    for (size_t x = 0; x < 4; ++x) {
-        EXPECT_EQ(texts[x].colour, ink[x]) << x;
-        if (x < 3) {
-            const ColourEntry& e = t[colours[x]];
-            EXPECT_EQ(fills[x].fill, QColor(e.red, e.green, e.blue));
-            EXPECT_EQ(fills[x].rect, QRectF(x * o.cell.width, 4, o.cell.width, o.cell.height));
-        }
-    }
-    // The fills come before the grid, which lies on top of them.
+    ASSERT_EQ(fills.size(), 3u);
     EXPECT_TRUE(std::holds_alternative<FilledRectItem>(page.items.front()));
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(fills[x].fill, rgb(x));
+        EXPECT_EQ(fills[x].rect, QRectF(x * o.cell.width, 4, o.cell.width, o.cell.height));
+    }
+    QStringList ink;
+    for (const TextItem& t : itemsOf<TextItem>(page))
+        ink << t.colour.name();
+    EXPECT_EQ(ink, QStringList({"#000000", "#ffffff", "#000000", "#000000"}));
     o.fillColour = false;
-    EXPECT_TRUE(itemsOf<FilledRectItem>(f.plan(dots, {4, 1}, o)->pages[0]).empty());
+    EXPECT_TRUE(itemsOf<FilledRectItem>(f.planned(dots, {4, 1}, o).pages[0]).empty());
 }
 
 TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
@@ -374,12 +377,11 @@ TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     // Black dots on two pages, then red, then blue (its picture cannot be loaded).
     const PixelBuffer picture = makeBuffer({{B, B, B, R}, {R, 0x0000FF, B, W}});
     f.draws = {0.7, 0.9, 0.1, 0.3};
-    auto plan = f.plan(picture, {2, 1}, o);
-    ASSERT_TRUE(plan) << plan.error();
-    ASSERT_EQ(plan->pages.size(), 4u);
+    const PagePlan plan = f.planned(picture, {2, 1}, o);
+    ASSERT_EQ(plan.pages.size(), 4u);
     QStringList cells;
     std::vector<QRectF> rects;
-    for (const Page& page : plan->pages) {
+    for (const Page& page : plan.pages) {
         for (const PictureItem& p : itemsOf<PictureItem>(page)) {
             cells << (p.image.cacheKey() == f.red.cacheKey() ? "red" : "blue");
             rects.push_back(p.rect);
@@ -389,24 +391,21 @@ TEST(ChartPlan, PicturesAlternateAcrossPagesAndOneServesEveryDot) {
     // on the next pages; red has one picture for every dot.
     EXPECT_EQ(cells, QStringList({"blue", "red", "blue", "red", "red", "red"}));
     ASSERT_GE(rects.size(), 2u);
-    EXPECT_EQ(rects[0], QRectF(0, 4, 9.8, 19.8));
     EXPECT_EQ(rects[1], QRectF(10, 4, 9.8, 19.8));
     // Each file is loaded once; the one that cannot be loaded leaves its cell empty.
     EXPECT_EQ(f.loads, (std::vector<QString>{"blue.bmp", "red.bmp", "missing.bmp"}));
     // A colour without pictures prints its name (白: black in colour mode), or nothing
     // with noWhite.
-    EXPECT_EQ(textsOf(plan->pages[3]), QStringList({"(2,2)", "白"}));
+    EXPECT_EQ(textsOf(plan.pages[3]), QStringList({"(2,2)", "白"}));
     o.noWhite = true;
-    EXPECT_EQ(textsOf(f.plan(picture, {2, 1}, o)->pages[3]), QStringList{"(2,2)"});
+    EXPECT_EQ(textsOf(f.planned(picture, {2, 1}, o).pages[3]), QStringList{"(2,2)"});
 }
 
 TEST(ChartExtras, EveryNthGridLineIsWide) {
     Fixture f;
     ChartOptions o = options({12, 3});
     o.boldEvery = 5;
-    auto plan = f.plan(filledBuffer(12, 3, B), {12, 3}, o);
-    ASSERT_TRUE(plan) << plan.error();
-    const auto lines = itemsOf<LineItem>(plan->pages[0]);
+    const auto lines = itemsOf<LineItem>(f.planned(filledBuffer(12, 3, B), {12, 3}, o).pages.at(0));
     ASSERT_EQ(lines.size(), 4u + 13u);  // 4 across, then 13 down
     for (size_t j = 0; j < 4; ++j)
         EXPECT_EQ(lines[j].widthMm, j == 0 ? kBoldLineWidthMm : 0.0) << "row line " << j;
@@ -487,67 +486,52 @@ TEST(ChartPages, CountKnownFirstIsThePagesMadeOneByOne) {
     const struct {
         const char* name;
         bool cover, legend, skipWhite;
-        std::vector<bool> checked;  // empty: every sheet
+        const char* checked;  // "1" for each sheet checked, "0" for the others; "": every sheet
         int64_t pages;
         const char* sheets;  // the labels of the sheets made
     } cases[] = {
-        {"every sheet", false, false, false, {}, 6, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
-        {"cover and legend", true, true, false, {}, 8, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
-        {"white sheets left out", false, false, true, {}, 4, "(1,1)(2,1)(3,1)(1,2)"},
-        {"checked sheets",
-         false,
-         true,
-         false,
-         {true, false, true, false, false, true},
-         4,
-         "(1,1)(3,1)(3,2)"},
-        {"checked and white", true, false, true, {false, true, false, true, true}, 3, "(2,1)(1,2)"},
-        {"nothing at all", false, false, true, {false, false, false, false, true}, 0, ""},
-        {"nothing checked", false, false, false, {false}, 0, ""},
+        {"every sheet", false, false, false, "", 6, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
+        {"cover and legend", true, true, false, "", 8, "(1,1)(2,1)(3,1)(1,2)(2,2)(3,2)"},
+        {"white sheets left out", false, false, true, "", 4, "(1,1)(2,1)(3,1)(1,2)"},
+        {"checked sheets", false, true, false, "101001", 4, "(1,1)(3,1)(3,2)"},
+        {"checked and white", true, false, true, "01011", 3, "(2,1)(1,2)"},
+        {"nothing at all", false, false, true, "00001", 0, ""},
+        {"nothing checked", false, false, false, "0", 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f;
+        f.symbols.colours[0].characters = QStringLiteral("●■");
+        f.symbols.colours[0].flags = QStringLiteral("1,1");
+        f.draws.assign(10, 0.9);
         ChartOptions o = options({2, 2});
         o.cover = c.cover;
         o.legend = c.legend;
         o.skipWhitePages = c.skipWhite;
-        o.printOnlyChecked = !c.checked.empty();
-        o.checkedPages = c.checked;
+        o.printOnlyChecked = *c.checked != '\0';
+        for (const char* k = c.checked; *k; ++k)
+            o.checkedPages.push_back(*k == '1');
         const PixelBuffer picture = fourColours();  // the pages read it as they are made
         auto pages = ChartPages::create(picture, {2, 2}, o, f.context());
         ASSERT_TRUE(pages) << pages.error();
         EXPECT_EQ(pages->pageCount(), c.pages);
+        EXPECT_EQ(f.drawn, 0);  // nothing drawn before the pages are made
         int64_t made = 0;
         QString sheets;
         while (auto page = pages->next()) {
             ++made;
             if (const QString first = textsOf(*page).value(0); first.startsWith(u'('))
                 sheets += first;
+            // Sheet (1,1), made first: three 黒 and one 赤, one number drawn for each.
+            if (made == 1 + c.cover && sheets == "(1,1)") {
+                EXPECT_EQ(f.drawn, 4);
+                EXPECT_EQ(textsOf(*page).value(1), "■");
+            }
         }
         EXPECT_EQ(made, c.pages);
         EXPECT_EQ(sheets, c.sheets);
         EXPECT_FALSE(pages->next());
     }
-}
-
-TEST(ChartPages, RandomNumbersAreDrawnAsEachPageIsMade) {
-    Fixture f;
-    f.symbols.colours[0].characters = QStringLiteral("●■");
-    f.symbols.colours[0].flags = QStringLiteral("1,1");
-    f.draws.assign(10, 0.9);
-    ChartOptions o = options({2, 2});
-    o.cover = true;
-    const PixelBuffer picture = fourColours();
-    auto pages = ChartPages::create(picture, {2, 2}, o, f.context());
-    ASSERT_TRUE(pages);
-    EXPECT_EQ(f.drawn, 0);       // nothing drawn before the pages are made
-    ASSERT_TRUE(pages->next());  // the cover draws nothing
-    EXPECT_EQ(f.drawn, 0);
-    auto sheet = pages->next();  // sheet (1,1): three 黒 and one 赤, one number each
-    ASSERT_TRUE(sheet);
-    EXPECT_EQ(f.drawn, 4);
-    EXPECT_EQ(itemsOf<TextItem>(*sheet)[1].text, "■");
 }
 
 // A chart of more than 10,000 pages, and more than 10,000 chart images, are refused.
@@ -614,35 +598,38 @@ TEST(ChartImages, PlanPerSheetWithoutWhiteDots) {
     Fixture f;
     f.symbols.colours[2].flags = "0";  // 赤 without candidates: "."
     const PixelBuffer picture = makeBuffer({{B, W, R}, {W, B, W}, {R, R, R}});
-    auto images =
-        planChartImages(picture, {2, 2}, PageOrientation::Landscape, true, f.context(fixedPixels));
+    const auto plan = [&](PageOrientation orientation, bool colour, TextMeasure measure) {
+        return planChartImages(picture, {2, 2}, orientation, colour, f.context(measure));
+    };
+    auto images = plan(PageOrientation::Landscape, true, fixedPixels);
     ASSERT_TRUE(images) << images.error();
-    EXPECT_EQ(images->widthPx, 12 * 210);
-    EXPECT_EQ(images->heightPx, 16 * 297);
+    EXPECT_EQ(QSize(images->widthPx, images->heightPx), QSize(12 * 210, 16 * 297));
     EXPECT_EQ(images->suffixes, QStringList({"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"}));
     ASSERT_EQ(images->plan.pages.size(), 4u);
-    const auto& first = images->plan.pages[0].items;
-    ASSERT_EQ(first.size(), 2u);  // the two black dots; white stays empty
-    const auto& dot = std::get<TextItem>(first[1]);
-    EXPECT_EQ(dot.text, "黒");
-    EXPECT_EQ(dot.font, (TextFont{"Symbol Font", 9, false, false}));
-    EXPECT_NEAR(dot.position.x() / kMmPerPixel, 12, 1e-9);
-    EXPECT_NEAR(dot.position.y() / kMmPerPixel, 16, 1e-9);
-    const auto& dotRed = std::get<TextItem>(images->plan.pages[1].items[0]);
-    EXPECT_EQ(dotRed.text, ".");
-    EXPECT_NEAR(dotRed.position.x() / kMmPerPixel, 4, 1e-9);  // (12 - 4) / 2
-    EXPECT_EQ(dotRed.colour, QColor(255, 0, 0));
+    // The two black dots of the first sheet, white staying empty; in pixels of the surface.
+    // "." is centred: (12 - 4) / 2.
+    const auto inPixels = [](const Page& page) {
+        QStringList texts;
+        for (const TextItem& t : itemsOf<TextItem>(page))
+            texts << QString("%1 %2 %3,%4")
+                         .arg(t.text, t.colour.name())
+                         .arg(t.position.x() / kMmPerPixel, 0, 'f', 2)
+                         .arg(t.position.y() / kMmPerPixel, 0, 'f', 2);
+        return texts;
+    };
+    EXPECT_EQ(inPixels(images->plan.pages[0]),
+              QStringList({"黒 #000000 0.00,0.00", "黒 #000000 12.00,16.00"}));
+    EXPECT_EQ(inPixels(images->plan.pages[1]), QStringList({". #ff0000 4.00,0.00"}));
+    EXPECT_EQ(itemsOf<TextItem>(images->plan.pages[0])[1].font,
+              (TextFont{"Symbol Font", 9, false, false}));
     EXPECT_EQ(images->plan.pages[2].items.size(), 2u);
     EXPECT_EQ(f.drawn, 2);  // only dots with candidates draw a number
-    images =
-        planChartImages(picture, {2, 2}, PageOrientation::Portrait, false, f.context(fixedPixels));
+    images = plan(PageOrientation::Portrait, false, fixedPixels);
     ASSERT_TRUE(images);
-    EXPECT_EQ(images->widthPx, 12 * 297);
-    EXPECT_EQ(images->heightPx, 16 * 210);
+    EXPECT_EQ(QSize(images->widthPx, images->heightPx), QSize(12 * 297, 16 * 210));
     EXPECT_EQ(std::get<TextItem>(images->plan.pages[1].items[0]).colour, QColor(Qt::black));
-    const TextMeasure nothing = [](const TextFont&, const QString&) { return TextExtent{}; };
-    EXPECT_FALSE(
-        planChartImages(picture, {2, 2}, PageOrientation::Portrait, false, f.context(nothing)));
+    EXPECT_FALSE(plan(PageOrientation::Portrait, false,
+                      [](const TextFont&, const QString&) { return TextExtent{}; }));
 }
 
 // Pixels of the image inside [x0, x1) x [y0, y1) that pass `test`.
