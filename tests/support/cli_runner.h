@@ -44,16 +44,6 @@ inline QString runTool(const QString& program, const QStringList& args) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// A picture read back from a PDF has the size and the colours of the one put in.
-inline void expectSamePixels(const QImage& back, const QImage& original) {
-    const QImage rgb = back.convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(rgb.size(), original.size());
-    for (int y = 0; y < rgb.height(); ++y) {
-        for (int x = 0; x < rgb.width(); ++x)
-            EXPECT_EQ(rgb.pixel(x, y) & 0xFFFFFF, original.pixel(x, y) & 0xFFFFFF) << x << "," << y;
-    }
-}
-
 // Two small pictures of odd sizes and uneven colours, 3 x 2 and 2 x 5.
 inline std::pair<QImage, QImage> oddPictures() {
     QImage a(3, 2, QImage::Format_RGB32);
