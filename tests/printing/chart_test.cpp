@@ -21,6 +21,7 @@
 namespace kirimo::printing {
 namespace {
 
+using test::countPixels;
 using test::filledBuffer;
 using test::makeBuffer;
 
@@ -632,37 +633,36 @@ TEST(ChartImages, PlanPerSheetWithoutWhiteDots) {
                       [](const TextFont&, const QString&) { return TextExtent{}; }));
 }
 
-// Pixels of the image inside [x0, x1) x [y0, y1) that pass `test`.
-template <typename Test>
-int countPixels(const QImage& image, int x0, int y0, int x1, int y1, Test test) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x)
-            n += test(image.pixel(x, y)) ? 1 : 0;
-    }
-    return n;
-}
-
+// A plan's images and those made one at a time are the same files, in sheet order.
 TEST(ChartImages, SavedWholeInSheetOrder) {
     QTemporaryDir dir;
-    Fixture f;
+    Fixture f, g;
     const PixelBuffer picture =
         makeBuffer({{B, W, W, W}, {W, W, W, R}, {W, W, W, W}, {W, W, W, W}});
-    auto images = planChartImages(picture, {2, 2}, PageOrientation::Landscape, true,
-                                  f.context(chartImageTextMeasure()));
-    ASSERT_TRUE(images) << images.error();
-    auto saved = saveChartImages(*images, chartImageBase(dir.filePath("cat.jpg"), QTime(10, 0)));
-    ASSERT_TRUE(saved) << saved.error();
-    const QStringList names = {"(1,1)", "(2,1)", "(1,2)", "(2,2)"};
+    auto plan = planChartImages(picture, {2, 2}, PageOrientation::Landscape, true,
+                                f.context(chartImageTextMeasure()));
+    auto images = ChartImages::create(picture, {2, 2}, PageOrientation::Landscape, true,
+                                      g.context(chartImageTextMeasure()));
+    ASSERT_TRUE(plan && images);
+    EXPECT_EQ(images->count(), 4);
+    EXPECT_EQ(images->fileBytes(), 54 + (images->widthPx() * 3 + 3) / 4 * 4 * images->heightPx());
+    auto saved = saveChartImages(*plan, chartImageBase(dir.filePath("cat.jpg"), QTime(10, 0)));
+    auto streamed = saveChartImages(*images, dir.filePath("one"));
+    ASSERT_TRUE(saved && streamed);
     ASSERT_EQ(saved->size(), 4);
-    for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(streamed->size(), 4);
+    const QStringList names = {"(1,1)", "(2,1)", "(1,2)", "(2,2)"};
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ((*saved)[i], dir.filePath("cat.jpg_Cnv36000" + names[i] + ".bmp"));
+        EXPECT_EQ((*streamed)[i], dir.filePath("one" + names[i] + ".bmp"));
+        EXPECT_EQ(test::readBytes((*saved)[i]), test::readBytes((*streamed)[i])) << i;
+    }
     auto first = loadPictureImage((*saved)[0]);
     auto second = loadPictureImage((*saved)[1]);
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->size(), QSize(images->widthPx, images->heightPx));
-    const int cw = images->widthPx / 210;
-    const int ch = images->heightPx / 297;
+    EXPECT_EQ(first->size(), QSize(plan->widthPx, plan->heightPx));
+    const int cw = plan->widthPx / 210;
+    const int ch = plan->heightPx / 297;
     auto notWhite = [](QRgb p) { return (p & 0xFFFFFF) != 0xFFFFFF; };
     auto black = [](QRgb p) { return qRed(p) < 100 && qGreen(p) < 100 && qBlue(p) < 100; };
     auto red = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 120 && qBlue(p) < 120; };
@@ -673,22 +673,14 @@ TEST(ChartImages, SavedWholeInSheetOrder) {
     EXPECT_GT(countPixels(*second, cw, ch, 2 * cw, 2 * ch, red), 5);
     EXPECT_EQ(countPixels(*second, 0, 0, cw, 2 * ch, notWhite), 0);
     // A file that cannot be written stops the save with an error naming it.
-    auto failed = saveChartImages(*images, dir.filePath("missing/base"));
+    auto failed = saveChartImages(*plan, dir.filePath("missing/base"));
     ASSERT_FALSE(failed);
     EXPECT_NE(failed.error().find("missing"), std::string::npos);
 }
 
+// A row of twelve images, (n,1) taken by a folder: the images before it stay and are named,
+// each up to ten of them, the first and last of more; nothing is drawn before they are made.
 TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
-    Fixture f;
-    const PixelBuffer picture = makeBuffer({{B, R, B}, {R, B, R}});
-    auto images = ChartImages::create(picture, {1, 1}, PageOrientation::Landscape, false,
-                                      f.context(chartImageTextMeasure()));
-    ASSERT_TRUE(images) << images.error();
-    EXPECT_EQ(images->count(), 6);
-    EXPECT_EQ(images->suffix(4), "(2,2).bmp");
-    EXPECT_EQ(images->fileBytes(), 54 + (images->widthPx() * 3 + 3) / 4 * 4 * images->heightPx());
-    // The image (n,1) of a row of twelve is taken by a folder: the images before it stay and
-    // are named, each up to ten of them, the first and last of more.
     const TextMeasure onePixel = [](const TextFont&, const QString&) {
         return TextExtent{kMmPerPixel, kMmPerPixel};
     };
@@ -702,7 +694,7 @@ TEST(ChartImages, MadeOneAtATimeAndAFailedSaveNamesTheFilesWritten) {
         ASSERT_TRUE(made);
         const QString base = dir.filePath("img");
         ASSERT_TRUE(checkChartImagesFit(*made, base));
-        EXPECT_EQ(g.drawn, 0);  // nothing drawn before the images are made
+        EXPECT_EQ(g.drawn, 0);
         ASSERT_TRUE(QDir(dir.path()).mkdir(QString("img(%1,1).bmp").arg(blocked)));
         QStringList heard;
         auto saved = saveChartImages(*made, base, [&](const QString& path) { heard << path; });

@@ -23,12 +23,7 @@ constexpr double kDpi = 254.0;  // 10 pixels per mm
 
 // Dark pixels of the image inside [x0, x1) x [y0, y1).
 int darkPixels(const QImage& image, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x)
-            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
-    }
-    return n;
+    return test::countPixels(image, x0, y0, x1, y1, [](QRgb p) { return qGray(p) < 128; });
 }
 
 // A 3 x 2 picture of uneven colours.

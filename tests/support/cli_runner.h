@@ -44,6 +44,17 @@ inline QString runTool(const QString& program, const QStringList& args) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// Pixels of the image inside [x0, x1) x [y0, y1) that pass `test`.
+template <typename Test>
+int countPixels(const QImage& image, int x0, int y0, int x1, int y1, Test test) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x)
+            n += test(image.pixel(x, y)) ? 1 : 0;
+    }
+    return n;
+}
+
 // Two small pictures of odd sizes and uneven colours, 3 x 2 and 2 x 5.
 inline std::pair<QImage, QImage> oddPictures() {
     QImage a(3, 2, QImage::Format_RGB32);
