@@ -1,6 +1,7 @@
 // The A4 chart and the chart images as page plans, computed with fixed text metrics and
 // scripted random numbers, without a printer; the images also saved as bitmaps.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -24,6 +25,7 @@ namespace {
 using test::countPixels;
 using test::filledBuffer;
 using test::makeBuffer;
+using testing::HasSubstr;
 
 constexpr Pixel B = 0x000000;  // 黒
 constexpr Pixel W = 0xFFFFFF;  // 白
@@ -546,8 +548,7 @@ TEST(ChartPages, DocumentsOfMoreThanTenThousandPagesOrImagesAreRefused) {
         auto pages = ChartPages::create(c.picture, {1, 1}, o, f.context());
         EXPECT_EQ(!pages, c.refused);
         if (!pages) {
-            EXPECT_NE(pages.error().find("more than the 10000 pages"), std::string::npos)
-                << pages.error();
+            EXPECT_THAT(pages.error(), HasSubstr("more than the 10000 pages"));
         }
         if (c.cover || c.checkFew)
             continue;
@@ -558,10 +559,8 @@ TEST(ChartPages, DocumentsOfMoreThanTenThousandPagesOrImagesAreRefused) {
         auto fits = checkChartImagesFit(*images, "/no/such/folder/img");
         EXPECT_EQ(!fits, c.refused);
         if (!fits) {
-            EXPECT_NE(
-                fits.error().find(std::to_string(images->count()) + " files, more than the 10000"),
-                std::string::npos)
-                << fits.error();
+            EXPECT_THAT(fits.error(),
+                        HasSubstr(std::to_string(images->count()) + " files, more than the 10000"));
         }
         EXPECT_EQ(f.drawn, 0);
     }
@@ -574,7 +573,7 @@ TEST(ChartPages, DocumentsOfMoreThanTenThousandPagesOrImagesAreRefused) {
     if (QStorageInfo(dir.path()).bytesAvailable() < int64_t{10000} * most->fileBytes()) {
         auto fits = checkChartImagesFit(*most, dir.filePath("img"));
         ASSERT_FALSE(fits);
-        EXPECT_NE(fits.error().find("free"), std::string::npos) << fits.error();
+        EXPECT_THAT(fits.error(), HasSubstr("free"));
     }
 }
 
@@ -658,7 +657,7 @@ TEST(ChartImages, SavedWholeInSheetOrder) {
     // A file that cannot be written stops the save with an error naming it.
     auto failed = saveChartImages(*plan, dir.filePath("missing/base"));
     ASSERT_FALSE(failed);
-    EXPECT_NE(failed.error().find("missing"), std::string::npos);
+    EXPECT_THAT(failed.error(), HasSubstr("missing"));
 }
 
 // A row of twelve images, (n,1) taken by a folder: the images before it stay and are named,

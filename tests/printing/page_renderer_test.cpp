@@ -1,6 +1,7 @@
 // The renderer: millimetres to device pixels, the text's top-left convention, lines,
 // lossless pictures, and PDF files read back with poppler's tools.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -166,8 +167,7 @@ TEST(PageRenderer, PdfIsWrittenAsPagesComeAndAFailedWriteStopsIt) {
             ASSERT_TRUE(test::writeBytes(path, device.bytes));
             EXPECT_EQ(test::pdfPages(path), 40);
         } else {
-            EXPECT_NE(painted.error().find(std::strerror(ENOSPC)), std::string::npos)
-                << painted.error();
+            EXPECT_THAT(painted.error(), testing::HasSubstr(std::strerror(ENOSPC)));
             EXPECT_LT(pages.made, 40);  // the pages after the failed write are not made
         }
     }
