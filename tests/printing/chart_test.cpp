@@ -108,16 +108,16 @@ QStringList textsOf(const Page& page) {
     return texts;
 }
 
-// A page's texts as "text points colour x,y", in millimetres to 0.01.
-QStringList described(const Page& page) {
+// A page's texts as "text points colour x,y", in millimetres (or units of `unitMm`) to 0.01.
+QStringList described(const Page& page, double unitMm = 1) {
     QStringList lines;
     for (const TextItem& t : itemsOf<TextItem>(page)) {
         lines << QString("%1 %2 %3 %4,%5")
                      .arg(t.text)
                      .arg(t.font.pointSize)
                      .arg(t.colour.name())
-                     .arg(t.position.x(), 0, 'f', 2)
-                     .arg(t.position.y(), 0, 'f', 2);
+                     .arg(t.position.x() / unitMm, 0, 'f', 2)
+                     .arg(t.position.y() / unitMm, 0, 'f', 2);
     }
     return lines;
 }
@@ -589,22 +589,13 @@ TEST(ChartImages, PlanPerSheetWithoutWhiteDots) {
     EXPECT_EQ(QSize(images->widthPx, images->heightPx), QSize(12 * 210, 16 * 297));
     EXPECT_EQ(images->suffixes, QStringList({"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"}));
     ASSERT_EQ(images->plan.pages.size(), 4u);
-    // The two black dots of the first sheet, white staying empty; in pixels of the surface.
-    // "." is centred: (12 - 4) / 2.
-    const auto inPixels = [](const Page& page) {
-        QStringList texts;
-        for (const TextItem& t : itemsOf<TextItem>(page))
-            texts << QString("%1 %2 %3,%4")
-                         .arg(t.text, t.colour.name())
-                         .arg(t.position.x() / kMmPerPixel, 0, 'f', 2)
-                         .arg(t.position.y() / kMmPerPixel, 0, 'f', 2);
-        return texts;
-    };
-    EXPECT_EQ(inPixels(images->plan.pages[0]),
-              QStringList({"黒 #000000 0.00,0.00", "黒 #000000 12.00,16.00"}));
-    EXPECT_EQ(inPixels(images->plan.pages[1]), QStringList({". #ff0000 4.00,0.00"}));
-    EXPECT_EQ(itemsOf<TextItem>(images->plan.pages[0])[1].font,
-              (TextFont{"Symbol Font", 9, false, false}));
+    // The two black dots of the first sheet, white staying empty, in the symbol font at 9
+    // points; in pixels of the surface, "." centred: (12 - 4) / 2.
+    EXPECT_EQ(described(images->plan.pages[0], kMmPerPixel),
+              QStringList({"黒 9 #000000 0.00,0.00", "黒 9 #000000 12.00,16.00"}));
+    EXPECT_EQ(described(images->plan.pages[1], kMmPerPixel),
+              QStringList({". 9 #ff0000 4.00,0.00"}));
+    EXPECT_EQ(itemsOf<TextItem>(images->plan.pages[0])[1].font.family, "Symbol Font");
     EXPECT_EQ(images->plan.pages[2].items.size(), 2u);
     EXPECT_EQ(f.drawn, 2);  // only dots with candidates draw a number
     images = plan(PageOrientation::Portrait, false, fixedPixels);
