@@ -37,9 +37,9 @@ TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
                             "--method", "jjn", "--rate", "80", "--density", "10,20,5",
                             "--user-colour", "3366CC", "--usage"});
     ColourTable table;
-    table.setUserColourComponent(0, 0x33);
-    table.setUserColourComponent(1, 0x66);
-    table.setUserColourComponent(2, 0xCC);
+    const int user[] = {0x33, 0x66, 0xCC};
+    for (int c = 0; c < 3; ++c)
+        table.setUserColourComponent(c, user[c]);
     ConversionSettings settings;
     settings.space = ColourSpace::Ycc;
     settings.weights = kJarvisJudiceNinkeWeights;
@@ -49,26 +49,18 @@ TEST_F(Commands, ConvertWritesTheEngineResultAndPrintsTheUsage) {
     const ConversionResult expected = test::referenceConversion(picture, table.palette(), settings);
     EXPECT_EQ(load(path("out.bmp")), expected.pixels);
     EXPECT_EQ(run.out.trimmed(), usageString(expected, 9, 6));
-    // Chosen colours and weights of one's own: only 黒, 白 and 青 appear.
+    // Chosen colours and weights of one's own: only 黒, 白 and 青 appear. The report of its
+    // 3 x 2 sheets has them in its settings line and the dot picture beside it.
     runOk({"convert", input, path("three.bmp"), "--colours", "0,1,3", "--weights",
-           "1,0,0,0,1,0,0,0,0,0,0,0"});
+           "1,0,0,0,1,0,0,0,0,0,0,0", "--rate", "90", "--sheet", "4x4", "--report", path("r")});
     const PixelBuffer three = load(path("three.bmp"));
-    for (size_t i = 0; i < three.size(); ++i) {
-        const Pixel p = three.data()[i];
-        EXPECT_TRUE(p == 0 || p == 0xFFFFFF || p == 0x0000FF) << std::hex << p;
-    }
-}
-
-TEST_F(Commands, ConvertWithAReportWritesTheSheetsOfTheConvertedPicture) {
-    const PixelBuffer big = shaded(100, 70, 2);  // in 30 x 30 sheets: 4 x 3 sheets
-    const QString base = path("chart");
-    runOk({"convert", save("big.bmp", big), path("dots.bmp"), "--palette", "16", "--rate", "90",
-           "--sheet", "30x30", "--report", base});
-    const QStringList text = QString::fromUtf8(test::readBytes(base + ".txt")).split("\r\n");
-    ASSERT_EQ(text.size(), 1 + 12 * 32 + 2 + 1);  // sheets of a heading, 30 lines and counts
-    EXPECT_EQ(text[0], "RGB[90]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%");
-    EXPECT_EQ(QString::fromUtf8(test::readBytes(base + ".csv")).split("\r\n").size(), 1 + 12 + 1);
-    EXPECT_EQ(load(path("dots.bmp")), load(base + ".bmp"));
+    EXPECT_EQ(std::set<Pixel>(three.data(), three.data() + three.size()),
+              (std::set<Pixel>{0, 0xFFFFFF, 0x0000FF}));
+    auto text = readTextLines(path("r.txt"));
+    ASSERT_TRUE(text && QFile::exists(path("r.csv")));
+    EXPECT_EQ(text->size(), 1 + 6 * 6 + 2);  // sheets of a heading, four lines and a blank
+    EXPECT_EQ(text->first(), "RGB[90]1)0)0)0)1)0)0)0)0)0)0)0)R100%G100%B100%");
+    EXPECT_EQ(load(path("r.bmp")), three);
 }
 
 // The layout of the report files is the report tests'; here, what the flags put in them.
@@ -80,21 +72,19 @@ TEST_F(Commands, ReportFillsTheSettingsLineFromItsFlagsAndWarnsAboutForeignDots)
     const struct {
         QStringList flags;
         int lines;
-        const char *settings, *last, *csvLast;
+        const char *settings, *last;
     } cases[] = {
         // As a packed value, the dot in 0A141E is nearest to 橙 (FF850B), not to 自 (808080).
         {{"--sheet", "3x2"},
          19,
          "RGB[100]7)0)0)3)5)1)0)0)0)0)0)0)R100%G100%B100%",
-         "黒＝7,白＝7,橙＝1,",
-         "2,2,0,1,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0"},
+         "黒＝7,白＝7,橙＝1,"},
         // With it as the user colour, it is counted as 自.
         {{"--sheet", "5x3", "--space", "ycc", "--rate", "50", "--method", "jjn", "--density",
           "1,20,50", "--user-colour", "0a141e", "--palette", "18"},
          8,
          "YCC[50]7)5)3)5)7)5)3)1)3)5)3)1)R10%G200%B500%",
-         "黒＝7,白＝7,自＝1,",
-         "1,1,7,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1"},
+         "黒＝7,白＝7,自＝1,"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.settings);
@@ -103,13 +93,10 @@ TEST_F(Commands, ReportFillsTheSettingsLineFromItsFlagsAndWarnsAboutForeignDots)
                   c.lines == 19)
             << run.err.toStdString();
         auto text = readTextLines(path("cat.txt"));
-        auto csv = readTextLines(path("cat.csv"));
-        ASSERT_TRUE(text.ok() && csv.ok());
+        ASSERT_TRUE(text.ok() && QFile::exists(path("cat.csv")));
         ASSERT_EQ(text->size(), c.lines);
         EXPECT_EQ(text->first(), c.settings);
         EXPECT_EQ(text->last(), QString::fromUtf8(c.last));
-        EXPECT_EQ(csv->first(), "横,縦,黒,白,赤,青,草,黄,水,緑,桃,茶,橙,紫,菖,深,紺,金,銀,自");
-        EXPECT_EQ(csv->last(), c.csvLast);
         EXPECT_EQ(load(path("cat.bmp")), picture);
     }
     auto text = readTextLines(path("cat.txt"));
@@ -139,29 +126,13 @@ TEST_F(Commands, EditAppliesEveryOperationInOrder) {
 }
 
 TEST_F(Commands, ZigzagInterleavesCutsToTheSmallerSidesAndSaysTheStripCount) {
-    const struct {
-        QSize a, b;
-        QStringList flags;
-        ZigzagRequest request;
-        const char* says;
-    } cases[] = {
-        {{60, 40}, {60, 40}, {"--strip", "10"}, {60, 40, 10, {}, {}}, "用紙は12列に分けられます\n"},
-        // 128 / 7 = 18.3; a negative offset counts as 0.
-        {{70, 45},
-         {64, 50},
-         {"--offset-b", "-3,-2", "--strip", "7", "--offset-a", "5,4"},
-         {64, 45, 7, {5, 4}, {0, 0}},
-         "用紙は18列に分けられます\n"},
-    };
-    int seed = 4;
-    for (const auto& c : cases) {
-        const PixelBuffer a = shaded(c.a.width(), c.a.height(), seed++);
-        const PixelBuffer b = shaded(c.b.width(), c.b.height(), seed++);
-        const auto run = runOk(
-            QStringList{"zigzag", save("a.bmp", a), save("b.bmp", b), path("zig.bmp")} + c.flags);
-        EXPECT_EQ(run.out, QString::fromUtf8(c.says));
-        EXPECT_EQ(load(path("zig.bmp")), *interleaveStrips(a, b, c.request));
-    }
+    const PixelBuffer a = shaded(70, 45, 4);
+    const PixelBuffer b = shaded(64, 50, 5);
+    const auto run = runOk({"zigzag", save("a.bmp", a), save("b.bmp", b), path("zig.bmp"),
+                            "--offset-b", "-3,-2", "--strip", "7", "--offset-a", "5,4"});
+    // 128 / 7 = 18.3; a negative offset counts as 0.
+    EXPECT_EQ(run.out, "用紙は18列に分けられます\n");
+    EXPECT_EQ(load(path("zig.bmp")), *interleaveStrips(a, b, {64, 45, 7, {5, 4}, {0, 0}}));
 }
 
 TEST_F(Commands, SortListsEachPictureInOrderAndNamesTheUnreadable) {
@@ -221,8 +192,6 @@ TEST_F(Commands, AColourSetsBeadsAreListedUsedCountedAndNamed) {
     EXPECT_EQ(test::readBytes(dots), test::readBytes(path("colour-set-file.bmp")));
     // The beads file: each bead of the set with its count and the sheets it is on.
     runOk({"report", dots, path("r"), "--sheet", "40x40", "--colour-set", "hama"});
-    for (const char* ext : {".txt", ".csv", ".bmp"})
-        EXPECT_TRUE(QFile::exists(path(QStringLiteral("r") + ext))) << ext;
     auto beadLines = readTextLines(path("r_beads.csv"));
     ASSERT_TRUE(beadLines.ok()) << beadLines.error();
     ASSERT_GE(beadLines->size(), 2);

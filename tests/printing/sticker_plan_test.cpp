@@ -23,11 +23,9 @@ TEST(StickerPlan, CountsAreWholeCellsOfThePrintableArea) {
         {{200, 287}, 1, 1, {200, 287}, "横200枚、たて287枚", "合計57400枚印刷"},
     };
     for (const Case& c : cases) {
-        const auto counts = stickerCounts(c.area, c.w, c.h);
-        ASSERT_TRUE(counts);
-        EXPECT_EQ(*counts, c.counts);
-        EXPECT_EQ(stickerGridLabel(*counts), QString::fromUtf8(c.grid));
-        EXPECT_EQ(stickerTotalLabel(*counts), QString::fromUtf8(c.total));
+        EXPECT_EQ(stickerCounts(c.area, c.w, c.h), c.counts);
+        EXPECT_EQ(stickerGridLabel(c.counts), QString::fromUtf8(c.grid));
+        EXPECT_EQ(stickerTotalLabel(c.counts), QString::fromUtf8(c.total));
     }
     EXPECT_FALSE(stickerCounts({200, 200}, 0, 10));
     EXPECT_FALSE(stickerCounts({200, 200}, 10, -1));
@@ -66,11 +64,9 @@ TEST(StickerPlan, PicturesFillCellsLessAGapAndCutLinesStartAtTheEdges) {
                                           {0, 0, 200, 0},
                                           {0, 50, 200, 50}}));
     ASSERT_EQ(pictures.size(), 6u);
-    for (int c = 0, i = 0; c < 3; ++c) {  // columns outside, rows inside
-        for (int r = 0; r < 2; ++r, ++i) {
-            EXPECT_EQ(pictures[i].rect, QRectF(60.0 * c, 50.0 * r, 59, 49));
-            EXPECT_EQ(pictures[i].image, picture);
-        }
+    for (int i = 0; i < 6; ++i) {  // columns outside, rows inside
+        EXPECT_EQ(pictures[i].rect, QRectF(60.0 * (i / 2), 50.0 * (i % 2), 59, 49));
+        EXPECT_EQ(pictures[i].image, picture);
     }
     options.cutLines = false;
     EXPECT_EQ(planStickerSheet(picture, {200, 120}, options).items.size(), 6u);
@@ -97,8 +93,7 @@ TEST(StickerPlan, SheetsPerPictureInTurnMadeAsAskedForAndSidesNeedRoom) {
     options.sheets = 0;
     EXPECT_TRUE(planStickers({a}, {297, 210}, options).pages.empty());
     EXPECT_EQ(stickerPageCount(3, INT32_MAX), int64_t{3} * INT32_MAX);
-    EXPECT_EQ(stickerPageCount(3, 0), 0);
-    EXPECT_EQ(stickerPageCount(0, 5), 0);
+    EXPECT_EQ(stickerPageCount(3, 0) + stickerPageCount(0, 5), 0);
     const struct {
         int w, h;
         bool room;

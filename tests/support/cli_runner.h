@@ -44,14 +44,15 @@ inline QString runTool(const QString& program, const QStringList& args) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// A picture read back from a PDF has the size and the colours of the one put in.
-inline void expectSamePixels(const QImage& back, const QImage& original) {
-    const QImage rgb = back.convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(rgb.size(), original.size());
-    for (int y = 0; y < rgb.height(); ++y) {
-        for (int x = 0; x < rgb.width(); ++x)
-            EXPECT_EQ(rgb.pixel(x, y) & 0xFFFFFF, original.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+// Pixels of the image inside [x0, x1) x [y0, y1) that pass `test`.
+template <typename Test>
+int countPixels(const QImage& image, int x0, int y0, int x1, int y1, Test test) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x)
+            n += test(image.pixel(x, y)) ? 1 : 0;
     }
+    return n;
 }
 
 // Two small pictures of odd sizes and uneven colours, 3 x 2 and 2 x 5.
