@@ -156,8 +156,7 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     EXPECT_FALSE(child<QComboBox>(a4.get(), "cboWORD")->isEnabled());
     ASSERT_TRUE(QDir(other).removeRecursively());
     press("cmdCLOSE");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "設定保存");
+    EXPECT_EQ(onlyMessage().title, "設定保存");
     ASSERT_TRUE(QDir::setCurrent(pictureFolder));
     // The symbols button opens the colour symbols window.
     open();
@@ -200,8 +199,7 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     EXPECT_EQ(text("txtYOKOSEP")->text(), "0");
     EXPECT_EQ(pages()->count(), 0);
     press("cmdPRTSTART");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "ｴﾗｰ");
+    EXPECT_EQ(onlyMessage().title, "ｴﾗｰ");
     EXPECT_EQ(printDialogs.printerDialogs, 0);
 }
 
@@ -278,8 +276,7 @@ TEST_F(A4PrintTest, RefusalsComeBeforeAnyPrinterOrPreviewEachWithItsMessage) {
     for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
         dialogs.messages.clear();
         press(button);
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_TRUE(lastMessage().startsWith(
+        EXPECT_TRUE(onlyMessage().text.startsWith(
             QStringLiteral("ﾍﾟｰｼﾞ数が多すぎます（10100ﾍﾟｰｼﾞ）。一度に印刷できるのは10000ﾍﾟｰｼﾞ")))
             << lastMessage().toStdString();
     }

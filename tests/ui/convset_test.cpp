@@ -140,8 +140,7 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
             EXPECT_EQ(dorvelLines().last(),
                       step.name + QStringLiteral(",80,7,5,3,5,7,5,3,1,3,5,3,") + step.weight12);
         } else {
-            ASSERT_EQ(dialogs.messages.size(), 1u);
-            EXPECT_EQ(dialogs.messages[0].title, QString::fromUtf8(step.title));
+            EXPECT_EQ(onlyMessage().title, QString::fromUtf8(step.title));
             EXPECT_TRUE(lastMessage().contains(QString::fromUtf8(step.text)));
         }
     }

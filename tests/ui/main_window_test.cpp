@@ -99,9 +99,8 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSetting
     openThroughDialog(second);
     dialogs.answers.push_back(ui::MessageAnswer::No);
     trigger("mnuEND");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], (ShownMessage{"終了確認", "「Kirimo」を終了しますか。",
-                                                 MessageIcon::Exclamation, MessageButtons::YesNo}));
+    EXPECT_EQ(onlyMessage(), (ShownMessage{"終了確認", "「Kirimo」を終了しますか。",
+                                           MessageIcon::Exclamation, MessageButtons::YesNo}));
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(sourceFrame()->isVisible());
     EXPECT_EQ(sharedState().currentFileName, second);

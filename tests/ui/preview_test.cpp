@@ -127,8 +127,7 @@ TEST_F(PreviewTest, BadWeightsOrAnEmptyPictureStopBeforeAnythingChanges) {
     dialogs.messages.clear();
     source()->surface()->clearToSize(0, 5);
     EXPECT_EQ(convert(), nullptr);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("大きさが０")));
+    EXPECT_TRUE(onlyMessage().text.contains(QStringLiteral("大きさが０")));
     EXPECT_EQ(window->findChildren<ui::FrmPreview*>().size(), 1);
 }
 
@@ -165,8 +164,7 @@ TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {
     trigger("mnuSAVE");
     const ShownMessage convertFirst{"Kirimo", "画像を１つ選んで変換して下さい。",
                                     MessageIcon::Exclamation};
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], convertFirst);
+    EXPECT_EQ(onlyMessage(), convertFirst);
 
     const auto [preview, second] = twoPreviews();
     ASSERT_NE(preview, nullptr);
@@ -198,8 +196,7 @@ TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {
     frameOf(second)->close();
     QApplication::processEvents();
     trigger("mnuSAVE");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], convertFirst);
+    EXPECT_EQ(onlyMessage(), convertFirst);
 }
 
 TEST_F(PreviewTest, MagnificationChangesOnlyTheView) {
@@ -281,8 +278,7 @@ TEST_F(PreviewTest, ASavedAndReopenedDotPictureGivesTheSameDotsAndUsage) {
     dialogs.answers = {ui::MessageAnswer::No};
     dialogs.fileAnswers = {folder + "dots.bmp"};
     trigger("mnuSAVEDOT");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("上書き確認"));
+    EXPECT_EQ(onlyMessage().title, QStringLiteral("上書き確認"));
     EXPECT_EQ(readBytes(folder + "dots.bmp"), "kept");
 }
 
@@ -293,8 +289,7 @@ TEST_F(PreviewTest, APictureWithForeignDotsIsRefusedWithTheirCount) {
         return x == 1 && y > 0 ? makePixel(1, 2, 3) : black;
     });
     EXPECT_EQ(openDot(photo), nullptr);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().contains(QStringLiteral("12 ﾄﾞｯﾄのうち 2 ﾄﾞｯﾄが色の表にない色")))
+    EXPECT_TRUE(onlyMessage().text.contains(QStringLiteral("12 ﾄﾞｯﾄのうち 2 ﾄﾞｯﾄが色の表にない色")))
         << lastMessage().toStdString();
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("「画像の選択」")));
     EXPECT_TRUE(window->findChildren<ui::FrmPreview*>().isEmpty());
@@ -312,8 +307,7 @@ TEST_F(PreviewTest, ADotPictureOpensInTheColourSetInUse) {
     // Bead colours are no colours of the standard table.
     chooseSet(QStringLiteral("標準"));
     EXPECT_EQ(openDot(folder + "perler.bmp"), nullptr);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().contains(QStringLiteral("ﾄﾞｯﾄが色の表にない色")));
+    EXPECT_TRUE(onlyMessage().text.contains(QStringLiteral("ﾄﾞｯﾄが色の表にない色")));
     // In the set they were made in, they open as the set's colours.
     chooseSet(QStringLiteral("Perler"));
     ui::FrmPreview* reopened = openDot(folder + "perler.bmp");

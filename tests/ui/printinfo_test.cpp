@@ -179,8 +179,7 @@ TEST_F(PrintInfoTest, SortingPlacesPicturesByTheirDominantColourTenAtMost) {
         for (const PictureSlot& s : colour(k).pictures)
             EXPECT_NE(s.path, chosen[11]) << "the eleventh red picture has no slot";
     }
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(broken));
+    EXPECT_TRUE(onlyMessage().text.contains(broken));
     selectColour(2);
     for (int i = 0; i < 10; ++i)
         EXPECT_TRUE(shows(i)) << i;
@@ -211,9 +210,8 @@ TEST_F(PrintInfoTest, PopUpMenuLoadsCutsPastesAndMarks) {
     EXPECT_TRUE(colour(0).pictures[8].isFree());
     EXPECT_FALSE(shows(8));
     menu(9, "mnuPASTE");  // slot 9 is taken: answered No
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], (ShownMessage{"画像ｾｯﾄ", "現在の設定と置き換えますか？",
-                                                 MessageIcon::Exclamation, MessageButtons::YesNo}));
+    EXPECT_EQ(onlyMessage(), (ShownMessage{"画像ｾｯﾄ", "現在の設定と置き換えますか？",
+                                           MessageIcon::Exclamation, MessageButtons::YesNo}));
     EXPECT_EQ(colour(0).pictures[9].path, b);
     dialogs.answers.push_back(MessageAnswer::Yes);
     menu(9, "mnuPASTE");

@@ -53,7 +53,7 @@ namespace kirimo::test {
 struct ShownMessage {
     QString title;
     QString text;
-    ui::MessageIcon icon;
+    ui::MessageIcon icon = ui::MessageIcon::None;
     ui::MessageButtons buttons = ui::MessageButtons::Ok;
     bool operator==(const ShownMessage&) const = default;
 };
@@ -319,6 +319,11 @@ class UiTest : public ::testing::Test {
     // The text of the last message shown, or nothing.
     QString lastMessage() const {
         return dialogs.messages.empty() ? QString() : dialogs.messages.back().text;
+    }
+    // The last message shown, which must be the only one.
+    ShownMessage onlyMessage() const {
+        EXPECT_EQ(dialogs.messages.size(), 1u);
+        return dialogs.messages.empty() ? ShownMessage{} : dialogs.messages.back();
     }
     // Opens path through the open command, as if chosen in its dialog.
     void openThroughDialog(const QString& path) {
