@@ -410,8 +410,7 @@ TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
     const QString base = QDir(pictureFolder).filePath(QStringLiteral("cat.jpg_Cnv36000"));
     for (const char* suffix : {"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"})
         EXPECT_TRUE(QFileInfo(base + QLatin1String(suffix)).isFile()) << suffix;
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
+    EXPECT_EQ(onlyMessage(),
               (ShownMessage{"Kirimo",
                             "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。",
                             ui::MessageIcon::None}));

@@ -233,8 +233,7 @@ class ColourInfoSaveTest : public ColourInfoTest {
 
 TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     save();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
+    EXPECT_EQ(onlyMessage(),
               (ShownMessage{"Kirimo", savedText(folder, "cat"), ui::MessageIcon::None}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QByteArray report = readBytes(folder + "cat.txt");

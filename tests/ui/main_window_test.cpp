@@ -60,8 +60,7 @@ TEST_F(UiTest, CaptionsMenuTreeHelpAndAbout) {
     }
     // Help reports a missing manual and a missing viewer.
     trigger("mnuDISPHELP");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
+    EXPECT_EQ(onlyMessage(),
               (ShownMessage{"Kirimo", "ヘルプﾌｧｲﾙ（" + environment.manualPath + "）がありません",
                             MessageIcon::Stop}));
     EXPECT_TRUE(openedDocuments.empty());

@@ -171,8 +171,7 @@ TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {
     window->loadPictureFile(makePicture("c.bmp", 30, 20), false);
     frameOf(preview)->resize(300, 300);
     doubleClick(preview->surface());
-    EXPECT_EQ(sharedState().pictureWidth, 12);
-    EXPECT_EQ(sharedState().pictureHeight, 8);
+    EXPECT_EQ(pictureSize(), QSize(12, 8));
     EXPECT_LT(frameOf(preview)->width(), 300);
 
     window->mdiArea()->setActiveSubWindow(frameOf(preview));
@@ -187,8 +186,7 @@ TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {
     });
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(sharedState().workPixels, picture(preview->surface()));
-    EXPECT_EQ(sharedState().pictureWidth, 12);
-    EXPECT_EQ(sharedState().pictureHeight, 8);
+    EXPECT_EQ(pictureSize(), QSize(12, 8));
     const auto frames = window->mdiArea()->subWindowList(QMdiArea::CreationOrder);
     EXPECT_EQ(frames.value(sharedState().selectedPreviewIndex), frameOf(preview));
     // Closed, the previews cannot be found any more.

@@ -221,8 +221,7 @@ TEST_F(PrintInfoTest, DroppedPicturesFillTheFreeSlotsAndStickerPrintingAsksForTh
     open();
     auto* seal = control<QPushButton>("cmdSEALPRINT");
     seal->click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
+    EXPECT_EQ(onlyMessage(),
               (ShownMessage{"Kirimo", "画像ﾌｧｲﾙを設定して下さい。", MessageIcon::Exclamation}));
 
     selectColour(4);

@@ -316,6 +316,7 @@ class UiTest : public ::testing::Test {
     QMdiSubWindow* sourceFrame() const { return frameOf(source()); }
     const QImage& shown() const { return source()->surface()->image(); }
     QStringList history() const { return window->historyWindow()->entries(); }
+    QSize pictureSize() const { return {sharedState().pictureWidth, sharedState().pictureHeight}; }
     // The text of the last message shown, or nothing.
     QString lastMessage() const {
         return dialogs.messages.empty() ? QString() : dialogs.messages.back().text;
