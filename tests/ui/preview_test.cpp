@@ -150,13 +150,6 @@ TEST_F(PreviewTest, ActivationReloadsItsSourceWithoutAHistoryEntry) {
     ASSERT_TRUE(view.has_value());
     for (int k = 0; k < kColourCount; ++k)
         EXPECT_EQ(use(k)->isChecked(), view->ticked[k]) << k;
-    // A preview of the current file reloads nothing: the inverted picture stays.
-    find<QPushButton>("cmdREVERSE")->click();
-    const PixelBuffer inverted = pixelsOf(shown());
-    window->mdiArea()->setActiveSubWindow(frameOf(source()));
-    window->mdiArea()->setActiveSubWindow(frameOf(first));
-    QApplication::processEvents();
-    EXPECT_EQ(pixelsOf(shown()), inverted);
 }
 
 TEST_F(PreviewTest, DoubleClickAndColourInformationTakeThePreviewsPicture) {

@@ -267,7 +267,7 @@ class ZigzagHandOff : public UiTest {
     QString b;
 };
 
-TEST_F(ZigzagHandOff, SendOpensDmyAndASecondSendOfThatPathDoesNotReload) {
+TEST_F(ZigzagHandOff, OnlySendHandsDmyToTheMainWindow) {
     start();
     a = makePicture("a.bmp", 60, 40);
     b = makePicture("b.bmp", 60, 40);
@@ -285,14 +285,7 @@ TEST_F(ZigzagHandOff, SendOpensDmyAndASecondSendOfThatPathDoesNotReload) {
     combine("10", [](ui::FrmJiguzagu& zig) { click(&zig, "cmdSEND"); });
     EXPECT_EQ(sharedState().currentFileName, dmy);
     EXPECT_EQ(history(), QStringList{dmy});
-    const QImage first = shown();
-    EXPECT_EQ(first.size(), QSize(120, 40));
-
-    combine("60", [](ui::FrmJiguzagu& zig) { click(&zig, "cmdSEND"); });
-    EXPECT_EQ(sharedState().currentFileName, dmy);
-    EXPECT_EQ(shown(), first);  // the same path is not read again
-    EXPECT_NE(toImage(*loadPictureFile(dmy)), first);
-    EXPECT_EQ(history(), QStringList{dmy});
+    EXPECT_EQ(shown().size(), QSize(120, 40));
 }
 
 }  // namespace
