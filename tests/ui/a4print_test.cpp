@@ -1,8 +1,6 @@
 // The A4 chart window: its options and PrintInfo.ini, the cell size, the checks before
 // printing, printing and previewing into PDF files, and the sheets saved as bitmaps.
 
-#include <QRegularExpression>
-
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -16,11 +14,6 @@
 namespace kirimo::test {
 namespace {
 
-// Pages of a PDF that Qt wrote: one page object each.
-int pdfPageCount(const QString& path) {
-    return static_cast<int>(
-        QString::fromLatin1(readBytes(path)).count(QRegularExpression("/Type\\s*/Page(?![s\\w])")));
-}
 QString pdfText(const QString& path) {
     return runTool("pdftotext", {path, "-"});
 }

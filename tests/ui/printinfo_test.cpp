@@ -2,10 +2,7 @@
 // automatic sorting, CodeUsePrint.ini written by "設定" and read at start-up) and the
 // sticker window it opens (counts from the printable area, printing into PDF files).
 
-#include <QRegularExpression>
-
 #include "core/symbol_settings_file.h"
-#include "support/cli_runner.h"
 #include "ui/frm_printinfo.h"
 #include "ui/frm_sealprint.h"
 #include "ui_fixture.h"
@@ -284,10 +281,6 @@ class SealPrintTest : public UiTest {
         control<QListWidget>("lstFILE(0)")->selectAll();
     }
     void print() const { click(seal.get(), "cmdPRINT"); }
-    int pages() const {
-        const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(runTool("pdfinfo", {pdf}));
-        return m.hasMatch() ? m.captured(1).toInt() : -1;
-    }
 
     std::unique_ptr<ui::FrmSealPrint> seal;
     QString pdf;
@@ -333,7 +326,7 @@ TEST_F(SealPrintTest, CountsFollowThePrintableAreaAndTheSelectedPicturesPrint) {
     EXPECT_EQ(offered, "a_stickers.pdf");
     EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(pages(), 4);  // two sheets each of a and c
+    EXPECT_EQ(pdfPageCount(pdf), 4);  // two sheets each of a and c
 }
 
 TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
@@ -370,7 +363,7 @@ TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
     set("2", "200", "2");
     print();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(pages(), 4);
+    EXPECT_EQ(pdfPageCount(pdf), 4);
 }
 
 }  // namespace

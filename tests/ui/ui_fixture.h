@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -193,6 +194,11 @@ inline PixelBuffer picture(const ui::PictureSurface* surface) {
     PixelBuffer pixels;
     surface->readPixels(pixels);
     return pixels;
+}
+// Pages of a PDF that Qt wrote: one page object each.
+inline int pdfPageCount(const QString& path) {
+    return static_cast<int>(
+        QString::fromLatin1(readBytes(path)).count(QRegularExpression("/Type\\s*/Page(?![s\\w])")));
 }
 inline QMdiSubWindow* frameOf(QWidget* widget) {
     return qobject_cast<QMdiSubWindow*>(widget->parentWidget());
