@@ -1,8 +1,6 @@
 // The A4 chart window: its options and PrintInfo.ini, the cell size, the checks before
 // printing, printing and previewing into PDF files, and the sheets saved as bitmaps.
 
-#include <QRegularExpression>
-
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -16,11 +14,6 @@
 namespace kirimo::test {
 namespace {
 
-// Pages of a PDF that Qt wrote: one page object each.
-int pdfPageCount(const QString& path) {
-    return static_cast<int>(
-        QString::fromLatin1(readBytes(path)).count(QRegularExpression("/Type\\s*/Page(?![s\\w])")));
-}
 QString pdfText(const QString& path) {
     return runTool("pdftotext", {path, "-"});
 }
@@ -107,8 +100,7 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     ui::FrmA4Print& window = open();
     EXPECT_EQ(window.height(), ui::twipsToPixels(4850));
     EXPECT_EQ(shownOptions(), "1,1,1,1,1,1,1,0,0,0,0");
-    EXPECT_TRUE(check("optA4(0)")->isChecked());
-    EXPECT_TRUE(check("optUSEMODE(0)")->isChecked());
+    EXPECT_TRUE(check("optA4(0)")->isChecked() && check("optUSEMODE(0)")->isChecked());
     auto* word = child<QComboBox>(a4.get(), "cboWORD");
     EXPECT_EQ(itemTexts(word).size(), 3);
     EXPECT_EQ(word->currentText(), "色名");
@@ -146,8 +138,8 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     a4->close();
     EXPECT_EQ(readBytes(printInfoPath()), "0,1,1,0,0,0,1,1,1,1,0\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
-    // Another folder's short file fills the rest with 0; a folder gone by the closing
-    // cannot keep them and says so.
+    // Another folder's file is read; a folder gone by the closing cannot keep the options
+    // and says so.
     const QString other = root_.filePath(QStringLiteral("other"));
     ASSERT_TRUE(QDir().mkpath(other));
     ASSERT_TRUE(writeBytes(QDir(other).filePath(kPrintInfoFileName), "0,0,0,0,0,0,0\r\n"));
@@ -157,31 +149,32 @@ TEST_F(A4PrintTest, OptionsStartOnAreKeptInTheCurrentFolderAndSwitchTheirControl
     EXPECT_FALSE(child<QComboBox>(a4.get(), "cboWORD")->isEnabled());
     ASSERT_TRUE(QDir(other).removeRecursively());
     press("cmdCLOSE");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "設定保存");
+    EXPECT_EQ(onlyMessage().title, "設定保存");
     ASSERT_TRUE(QDir::setCurrent(pictureFolder));
     // The symbols button opens the colour symbols window.
     open();
     whileModal<ui::FrmPrintInfo>(check("cmdMJSET"), [](ui::FrmPrintInfo&) {});
 }
 
+// The largest cell itself is the chart layout's; here, that the window asks for it with
+// the printer's page in each orientation and shows it within 0 to 200.
 TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
+    const auto cells = [this] {
+        return QStringLiteral("%1x%2 %3x%4")
+            .arg(a4->cellWidth())
+            .arg(a4->cellHeight())
+            .arg(text("txtYOKOSEP")->text(), text("txtTATESEP")->text());
+    };
     sharedState().pictureWidth = 70;
     sharedState().pictureHeight = 50;
     // The default printer here prints to PDF with 10 pt margins: 289.9 x 202.9 mm in
-    // landscape, less the 3 mm label band, hold 30 x 20 cells of 9 x 9 mm (the page itself
-    // would allow 9 x 10, and then the last row would fall off).
-    ui::FrmA4Print& window = open("30", "20");
-    EXPECT_EQ(text("txtYOKOSEP")->text(), "9");
-    EXPECT_EQ(text("txtTATESEP")->text(), "9");
-    EXPECT_EQ(window.cellWidth(), 9);
-    EXPECT_EQ(window.cellHeight(), 9);
+    // landscape, less the 3 mm label band, hold 30 x 20 cells of 9 x 9 mm.
+    open("30", "20");
+    EXPECT_EQ(cells(), "9x9 9x9");
     check("optA4(1)")->click();
-    EXPECT_EQ(window.cellWidth(), 6);
-    EXPECT_EQ(window.cellHeight(), 14);
-    EXPECT_EQ(text("txtTATESEP")->text(), "14");
+    EXPECT_EQ(cells(), "6x14 6x14");
     check("optA4(0)")->click();
-    EXPECT_EQ(window.cellWidth(), 9);
+    EXPECT_EQ(cells(), "9x9 9x9");
     // The page list: every sheet in sheet order, none ticked.
     EXPECT_EQ(itemTexts(pages()), QStringList({"(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)",
                                                "(1,3)", "(2,3)", "(3,3)"}));
@@ -192,17 +185,14 @@ TEST_F(A4PrintTest, TheCellSizeStartsAtItsLargestForEachOrientation) {
     // One-dot sheets of 4 x 4 dots: 297 and 210 mm would be larger than a cell may be.
     sharedState().pictureWidth = sharedState().pictureHeight = 4;
     open("1", "1");
-    EXPECT_EQ(text("txtYOKOSEP")->text(), "200");
-    EXPECT_EQ(a4->cellWidth(), 200);
-    EXPECT_EQ(a4->cellHeight(), 199);  // 202.9 mm printable less the label band
+    EXPECT_EQ(cells(), "200x199 200x199");  // 202.9 mm printable less the label band
     EXPECT_EQ(pages()->count(), 16);
     // A sheet size that is no number gives no cells, no pages and no printing.
     open("abc", "1");
     EXPECT_EQ(text("txtYOKOSEP")->text(), "0");
     EXPECT_EQ(pages()->count(), 0);
     press("cmdPRTSTART");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "ｴﾗｰ");
+    EXPECT_EQ(onlyMessage().title, "ｴﾗｰ");
     EXPECT_EQ(printDialogs.printerDialogs, 0);
 }
 
@@ -210,31 +200,25 @@ TEST_F(A4PrintTest, TextBoxesAndSpinControlsKeepTheCellSizeInStep) {
     ui::FrmA4Print& window = open();
     QLineEdit* across = text("txtYOKOSEP");
     auto* yk = child<QScrollBar>(a4.get(), "scrYK");
-    const struct {
-        const char* typed;
-        int cell;
-    } steps[] = {{"12", 12},  {"12.4", 12}, {"12.5", 12}, {"13.5", 14}, {"abc", 14},
-                 {"201", 14}, {"-1", 14},   {"0", 0},     {"200", 200}};
-    for (const auto& step : steps) {
-        across->setText(QString::fromUtf8(step.typed));
-        EXPECT_EQ(window.cellWidth(), step.cell) << step.typed;
-        EXPECT_EQ(yk->value(), step.cell) << step.typed;
-        EXPECT_EQ(across->text(), QString::fromUtf8(step.typed));  // what was typed stays
-    }
-    // The upper arrow raises the value, the lower one lowers it, within 0 to 200.
     const QPoint up(yk->width() / 2, 3);
     const QPoint down(yk->width() / 2, yk->height() - 3);
+    // Typed text, then clicks on the upper (+) and lower (-) arrows, within 0 to 200.
+    // Without clicks, what was typed stays as it was.
     const struct {
         const char *typed, *arrows;
         int cell;
-    } clicks[] = {
-        {"20", "+", 21}, {"20", "--", 18}, {"200", "+", 200}, {"200", "-", 199}, {"0", "-", 0}};
-    for (const auto& c : clicks) {
+    } steps[] = {{"12", "", 12},    {"12.4", "", 12}, {"12.5", "", 12}, {"13.5", "", 14},
+                 {"abc", "", 14},   {"201", "", 14},  {"-1", "", 14},   {"0", "", 0},
+                 {"200", "", 200},  {"20", "+", 21},  {"20", "--", 18}, {"200", "+", 200},
+                 {"200", "-", 199}, {"0", "-", 0}};
+    for (const auto& c : steps) {
+        SCOPED_TRACE(std::string(c.typed) + c.arrows);
         across->setText(QString::fromLatin1(c.typed));
         for (const char* arrow = c.arrows; *arrow != 0; ++arrow)
             QTest::mouseClick(yk, Qt::LeftButton, {}, *arrow == '+' ? up : down);
-        EXPECT_EQ(window.cellWidth(), c.cell) << c.typed << c.arrows;
-        EXPECT_EQ(across->text(), QString::number(c.cell));
+        EXPECT_EQ(window.cellWidth(), c.cell);
+        EXPECT_EQ(yk->value(), c.cell);
+        EXPECT_EQ(across->text(), *c.arrows ? QString::number(c.cell) : QString(c.typed));
     }
     child<QScrollBar>(a4.get(), "scrTT")->setValue(5);
     EXPECT_EQ(text("txtTATESEP")->text(), "5");
@@ -274,10 +258,10 @@ TEST_F(A4PrintTest, RefusalsComeBeforeAnyPrinterOrPreviewEachWithItsMessage) {
         printer.setPageMargins(QMarginsF(30, 30, 30, 30), QPageLayout::Millimeter);
     };
     EXPECT_FALSE(QFileInfo::exists(print("narrow.pdf")));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], wide);
+    EXPECT_EQ(dialogs.messages, std::vector<ShownMessage>{wide});
     printDialogs.onChoose = nullptr;
-    // 101 x 100 dots in one-dot sheets: 10,100 pages are too many to print or preview.
+    // 101 x 100 dots in one-dot sheets: 10,100 pages are too many to print or preview;
+    // two ticked sheets of them print.
     paint(101, 100, [](int, int) { return 1; });
     open("1", "1");
     check("chkPR")->click();
@@ -285,14 +269,11 @@ TEST_F(A4PrintTest, RefusalsComeBeforeAnyPrinterOrPreviewEachWithItsMessage) {
     for (const char* button : {"cmdPRTSTART", "cmdPREVIEW"}) {
         dialogs.messages.clear();
         press(button);
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_TRUE(lastMessage().startsWith(
+        EXPECT_TRUE(onlyMessage().text.startsWith(
             QStringLiteral("ﾍﾟｰｼﾞ数が多すぎます（10100ﾍﾟｰｼﾞ）。一度に印刷できるのは10000ﾍﾟｰｼﾞ")))
             << lastMessage().toStdString();
     }
-    EXPECT_EQ(printDialogs.printerDialogs, 1);
-    EXPECT_EQ(printDialogs.previews, 0);
-    // Two ticked sheets of them print.
+    EXPECT_EQ(std::pair(printDialogs.printerDialogs, printDialogs.previews), std::pair(1, 0));
     dialogs.messages.clear();
     check("chkPR")->click();
     tickPages({0, 10099});
@@ -422,8 +403,7 @@ TEST_F(A4PrintTest, SavesEverySheetsChartAsABitmapNamedAfterThePicture) {
     const QString base = QDir(pictureFolder).filePath(QStringLiteral("cat.jpg_Cnv36000"));
     for (const char* suffix : {"(1,1).bmp", "(2,1).bmp", "(1,2).bmp", "(2,2).bmp"})
         EXPECT_TRUE(QFileInfo(base + QLatin1String(suffix)).isFile()) << suffix;
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
+    EXPECT_EQ(onlyMessage(),
               (ShownMessage{"Kirimo",
                             "元画像と同じﾌｫﾙﾀﾞに「cat.jpg_Cnv36000」というﾌｧｲﾙ名で保存しました。",
                             ui::MessageIcon::None}));

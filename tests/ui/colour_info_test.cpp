@@ -91,11 +91,15 @@ class ColourInfoTest : public ConversionTest {
     std::unique_ptr<ui::FrmPrint> info;
 };
 
+// The divisors and the sheet counts are the engine's; here, that the window lists them,
+// divides its map by them and ignores what is no sheet size.
 TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivideTheMap) {
+    const auto lines = [this] {
+        return std::pair(redLines(map()->image(), true), redLines(map()->image(), false));
+    };
     open(120, 80);
     EXPECT_EQ(text("lblSIZE"), QStringLiteral("120×80"));
-    EXPECT_EQ(info->sheetWidthText(), QStringLiteral("120"));
-    EXPECT_EQ(info->sheetHeightText(), QStringLiteral("80"));
+    EXPECT_EQ(info->sheetWidthText() + "x" + info->sheetHeightText(), "120x80");
     EXPECT_EQ(itemTexts(across()).join(u' '),
               QStringLiteral("2 3 4 5 6 8 10 12 15 20 24 30 40 60 120"));
     EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 4 5 8 10 16 20 40 80"));
@@ -103,15 +107,11 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivi
     EXPECT_EQ(map()->labels(), QStringList{QStringLiteral("(1,1)")});
     // One outline round the map, 3500 twips on the longer side.
     EXPECT_EQ(map()->size(), QSize(233, 156));
-    EXPECT_EQ(redLines(map()->image(), true), (std::vector<int>{0, 232}));
-    EXPECT_EQ(redLines(map()->image(), false), (std::vector<int>{0, 155}));
+    EXPECT_EQ(lines(), std::pair(std::vector<int>{0, 232}, std::vector<int>{0, 155}));
     EXPECT_TRUE(get<QRadioButton>("optSAVE(0)")->isChecked());
     EXPECT_TRUE(get<QPushButton>("cmdA4")->isEnabled());
     EXPECT_TRUE(get<QLabel>("Label7")->isHidden());
-    // A prime side lists only itself.
     open(7, 12);
-    EXPECT_EQ(itemTexts(across()), QStringList{QStringLiteral("7")});
-    EXPECT_EQ(itemTexts(down()).join(u' '), QStringLiteral("2 3 4 6 12"));
     EXPECT_EQ(map()->size(), QSize(136, 233));
     // Sheet sizes divide the map.
     open(100, 70);
@@ -121,7 +121,6 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivi
         size_t verticalLines, horizontalLines;
     } cases[] = {
         {"30", "30", "（4枚）（3枚）総計：12枚", {"(1,1)", "(4,3)"}, 5, 4},
-        {"500", "70", "（1枚）（1枚）総計：1枚", {"(1,1)"}, 2, 2},
         {"500", "30", "（1枚）（3枚）総計：3枚", {"(1,1)", "(1,3)"}, 2, 4},
         {" 50 ", "100", "（2枚）（1枚）総計：2枚", {"(1,1)", "(2,1)"}, 3, 2},
     };
@@ -130,8 +129,8 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivi
         setSheet(QString::fromUtf8(c.across), QString::fromUtf8(c.down));
         EXPECT_EQ(counts(), QString::fromUtf8(c.counts));
         EXPECT_EQ(map()->labels(), c.labels);
-        EXPECT_EQ(redLines(map()->image(), true).size(), c.verticalLines);
-        EXPECT_EQ(redLines(map()->image(), false).size(), c.horizontalLines);
+        EXPECT_EQ(lines().first.size(), c.verticalLines);
+        EXPECT_EQ(lines().second.size(), c.horizontalLines);
     }
     // Text that is not a whole number of at least 1 changes nothing.
     setSheet("30", "30");
@@ -139,9 +138,9 @@ TEST_F(ColourInfoTest, OpensAsOneSheetWithTheDivisorsOfEachSideAndSheetSizesDivi
     const QImage mapBefore = map()->image();
     const QImage viewBefore = view()->image();
     const QSize viewSize = view()->size();
-    for (const char* bad : {"abc", "0", "-30", "30.5", "", "1e10"}) {
-        SCOPED_TRACE(bad);
+    for (const char* bad : {"abc", "0"}) {
         for (QComboBox* box : {across(), down()}) {
+            SCOPED_TRACE(bad + box->objectName().toStdString());
             box->setEditText(QString::fromUtf8(bad));
             EXPECT_EQ(counts(), QStringLiteral("（4枚）（3枚）総計：12枚"));
             EXPECT_EQ(map()->image(), mapBefore);
@@ -234,8 +233,7 @@ class ColourInfoSaveTest : public ColourInfoTest {
 
 TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     save();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
+    EXPECT_EQ(onlyMessage(),
               (ShownMessage{"Kirimo", savedText(folder, "cat"), ui::MessageIcon::None}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const QByteArray report = readBytes(folder + "cat.txt");
@@ -245,8 +243,7 @@ TEST_F(ColourInfoSaveTest, OverwriteQuestionCancelNoAndYes) {
     dialogs.messages.clear();
     dialogs.answers = {ui::MessageAnswer::Cancel};
     save();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("cat"));
+    EXPECT_EQ(onlyMessage(), overwriteQuestion("cat"));
     EXPECT_EQ(readBytes(folder + "cat.txt"), "old");
     EXPECT_EQ(fileCount(), 3);
     // No: the seconds since midnight follow the base.

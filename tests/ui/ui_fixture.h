@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,7 +54,7 @@ namespace kirimo::test {
 struct ShownMessage {
     QString title;
     QString text;
-    ui::MessageIcon icon;
+    ui::MessageIcon icon = ui::MessageIcon::None;
     ui::MessageButtons buttons = ui::MessageButtons::Ok;
     bool operator==(const ShownMessage&) const = default;
 };
@@ -194,6 +195,11 @@ inline PixelBuffer picture(const ui::PictureSurface* surface) {
     surface->readPixels(pixels);
     return pixels;
 }
+// Pages of a PDF that Qt wrote: one page object each.
+inline int pdfPageCount(const QString& path) {
+    return static_cast<int>(
+        QString::fromLatin1(readBytes(path)).count(QRegularExpression("/Type\\s*/Page(?![s\\w])")));
+}
 inline QMdiSubWindow* frameOf(QWidget* widget) {
     return qobject_cast<QMdiSubWindow*>(widget->parentWidget());
 }
@@ -316,9 +322,15 @@ class UiTest : public ::testing::Test {
     QMdiSubWindow* sourceFrame() const { return frameOf(source()); }
     const QImage& shown() const { return source()->surface()->image(); }
     QStringList history() const { return window->historyWindow()->entries(); }
+    QSize pictureSize() const { return {sharedState().pictureWidth, sharedState().pictureHeight}; }
     // The text of the last message shown, or nothing.
     QString lastMessage() const {
         return dialogs.messages.empty() ? QString() : dialogs.messages.back().text;
+    }
+    // The last message shown, which must be the only one.
+    ShownMessage onlyMessage() const {
+        EXPECT_EQ(dialogs.messages.size(), 1u);
+        return dialogs.messages.empty() ? ShownMessage{} : dialogs.messages.back();
     }
     // Opens path through the open command, as if chosen in its dialog.
     void openThroughDialog(const QString& path) {
