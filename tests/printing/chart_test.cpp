@@ -453,6 +453,19 @@ TEST(ChartExtras, CoverAndLegendShowThePictureTheSheetGridAndTheReportsTotals) {
     EXPECT_EQ(textsOf(cover), QStringList({"cat.bmp", "大きさ：5×3 ﾄﾞｯﾄ　1枚：2×2 ﾄﾞｯﾄ　3×2＝6枚",
                                            "(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)",
                                            "色別の数", "黒＝3", "白＝7", "赤＝3", "黄＝2"}));
+    // The counts three to a row across the area, each beside its swatch.
+    std::vector<QPointF> countsAt;
+    bool counts = false;
+    for (const TextItem& t : itemsOf<TextItem>(cover)) {
+        if (counts)
+            countsAt.push_back(t.position);
+        counts = counts || t.text == "色別の数";
+    }
+    ASSERT_EQ(countsAt.size(), 4u);
+    for (size_t i = 0; i < countsAt.size(); ++i) {
+        EXPECT_DOUBLE_EQ(countsAt[i].x(), kExtraMarginMm + kSwatchMm + 2 + (i % 3) * 277.0 / 3);
+        EXPECT_DOUBLE_EQ(countsAt[i].y(), countsAt[0].y() + (i / 3) * kCountRowMm);
+    }
     // The legend below its headings: a row per colour of its name, symbols, count and sheets,
     // each column at its x in millimetres.
     const Page& legend = plan->pages.back();

@@ -245,6 +245,7 @@ TEST(ReportNaming, TheAutomaticBaseAppendsTheSecondsAndSkipsTakenNames) {
     ASSERT_TRUE(base.ok());
     EXPECT_EQ(*base, QStringLiteral("cat36002"));
     EXPECT_FALSE(automaticBase(target, QTime()).ok());
+    EXPECT_EQ(*automaticBase(target, QTime(0, 0)), QStringLiteral("cat0"));  // midnight is a time
     // A thousand names are tried: the last of them is found, and none after it.
     for (int seconds = 36002; seconds < 36999; ++seconds)
         ASSERT_TRUE(test::writeBytes(dir.filePath(QString("cat%1.txt").arg(seconds)), "x"));
