@@ -158,6 +158,10 @@ TEST(PictureFile, ReadsAsTheReaderAndRefusesUnreadableFilesNamingThem) {
         {"rows_short.bmp", plain.left(plain.size() - 2), kAsTheReader},
         {"rle.bmp", rle, kLoads},
         {"tail.jpg", jpeg + "trailer", kLoads},
+        // An empty comment and a restart marker between segments end nothing.
+        {"empty_comment.jpg", jpeg.left(2) + QByteArray("\xFF\xFE\x00\x02", 4) + jpeg.mid(2),
+         kLoads},
+        {"restart_marker.jpg", jpeg.left(2) + "\xFF\xD7" + jpeg.mid(2), kLoads},
         {"whole.gif", gif, kLoads},
         {"garbage.bmp", "BM this is not a bitmap", "cannot open"},
         {"lastbyte.bmp", bmp.left(bmp.size() - 1), "cannot open"},
