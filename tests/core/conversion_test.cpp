@@ -84,7 +84,10 @@ TEST(Ciede2000, PublishedTestPairs) {
                           {{50.0, 2.5, 0.0}, {73.0, 25.0, -18.0}, 27.1492},
                           {{50.0, 2.5, 0.0}, {61.0, -5.0, 29.0}, 22.8977},
                           {{50.0, 2.5, 0.0}, {56.0, -27.0, -3.0}, 31.9030},
-                          {{60.2574, -34.0099, 36.2677}, {60.4626, -34.1751, 39.4387}, 1.2644}};
+                          {{60.2574, -34.0099, 36.2677}, {60.4626, -34.1751, 39.4387}, 1.2644},
+                          // Hues exactly half a turn apart: the mean hue is their plain mean.
+                          {{50.0, 10.0, 0.0}, {50.0, -10.0, 0.0}, 26.0273},
+                          {{50.0, 0.0, 10.0}, {50.0, 0.0, -10.0}, 17.4409}};
     for (const Pair& p : pairs) {
         EXPECT_NEAR(ciede2000(p.first, p.second), p.expected, 0.00005) << p.expected;
         EXPECT_NEAR(ciede2000(p.second, p.first), p.expected, 0.00005) << p.expected;
