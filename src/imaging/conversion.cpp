@@ -492,8 +492,9 @@ class Avx2YccSearch {
     // slot: the pixel's blue, green and red and 0, each plus kRoundingBias.
     __attribute__((target("avx2,fma"), always_inline)) SearchResult operator()(__m256d slot) const {
         // The components times the weights are the products rgbToYcc sums, and Y is summed
-        // in its order, green + red + blue. R - Y and B - Y are single-precision
-        // subtractions of exact singles, as there.
+        // in its order, green + red + blue. rgbToYcc forms R - Y and B - Y in double and
+        // rounds them to single; the differences are exact in double, so one
+        // single-precision subtraction rounds them the same.
         const __m256d components = _mm256_sub_pd(slot, _mm256_set1_pd(kRoundingBias));
         const __m256d products =
             _mm256_mul_pd(components, _mm256_setr_pd(0.114, 0.587, 0.299, 0.0));
