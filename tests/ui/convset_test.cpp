@@ -139,6 +139,7 @@ TEST_F(ConversionTest, PresetsAreSavedRefusedChosenAndKept) {
             EXPECT_TRUE(dialogs.messages.empty());
             EXPECT_EQ(dorvelLines().last(),
                       step.name + QStringLiteral(",80,7,5,3,5,7,5,3,1,3,5,3,") + step.weight12);
+            EXPECT_EQ(presets()->currentIndex(), presets()->findText(step.name));  // chosen
         } else {
             EXPECT_EQ(onlyMessage().title, QString::fromUtf8(step.title));
             EXPECT_TRUE(lastMessage().contains(QString::fromUtf8(step.text)));
