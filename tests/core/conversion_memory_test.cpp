@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "core/colour_table.h"
 #include "imaging/conversion.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -19,20 +21,18 @@ std::atomic<long long> liveBytes{0};
 std::atomic<long long> peakBytes{0};
 
 // Every block carries, just before the address handed out, the start of what malloc gave
-// and the size asked for, which the tally counts. The array and non-throwing forms
-// (std::stable_sort's buffer comes from one) call these by default, so every block is
-// released by the allocator that made it.
+// and the size asked for, which the tally counts.
 struct BlockHeader {
     void* start;
     size_t bytes;
 };
 
-void* allocate(size_t bytes, size_t alignment) {
+void* tryAllocate(size_t bytes, size_t alignment) {
     const size_t align = std::max(alignment, alignof(std::max_align_t));
     void* start =
         bytes > (size_t{1} << 48) ? nullptr : std::malloc(bytes + align + sizeof(BlockHeader));
     if (start == nullptr)
-        throw std::bad_alloc();
+        return nullptr;
     const auto first = reinterpret_cast<uintptr_t>(start) + sizeof(BlockHeader);
     const uintptr_t block = (first + align - 1) / align * align;
     *(reinterpret_cast<BlockHeader*>(block) - 1) = {start, bytes};
@@ -43,6 +43,13 @@ void* allocate(size_t bytes, size_t alignment) {
         }
     }
     return reinterpret_cast<void*>(block);
+}
+
+void* allocate(size_t bytes, size_t alignment) {
+    void* block = tryAllocate(bytes, alignment);
+    if (block == nullptr)
+        throw std::bad_alloc();
+    return block;
 }
 
 void release(void* block) {
@@ -56,19 +63,68 @@ void release(void* block) {
 
 }  // namespace
 
+// Every form is replaced, the array ones too: under AddressSanitizer they are its own rather
+// than calls of the single forms, and a block must be released by the allocator that made it.
 void* operator new(size_t bytes) {
+    return allocate(bytes, 0);
+}
+void* operator new[](size_t bytes) {
     return allocate(bytes, 0);
 }
 void* operator new(size_t bytes, std::align_val_t alignment) {
     return allocate(bytes, static_cast<size_t>(alignment));
 }
+void* operator new[](size_t bytes, std::align_val_t alignment) {
+    return allocate(bytes, static_cast<size_t>(alignment));
+}
+// The non-throwing forms too (std::stable_sort's buffer comes from one), so that every
+// block is released by the allocator that made it.
+void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, 0);
+}
+void* operator new[](size_t bytes, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, 0);
+}
+void* operator new(size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, static_cast<size_t>(alignment));
+}
+void* operator new[](size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, static_cast<size_t>(alignment));
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    release(block);
+}
 void operator delete(void* block) noexcept {
+    release(block);
+}
+void operator delete[](void* block) noexcept {
     release(block);
 }
 void operator delete(void* block, size_t) noexcept {
     release(block);
 }
+void operator delete[](void* block, size_t) noexcept {
+    release(block);
+}
 void operator delete(void* block, std::align_val_t) noexcept {
+    release(block);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    release(block);
+}
+void operator delete(void* block, size_t, std::align_val_t) noexcept {
+    release(block);
+}
+void operator delete[](void* block, size_t, std::align_val_t) noexcept {
     release(block);
 }
 
