@@ -497,7 +497,7 @@ class Avx2YccSearch {
         // single-precision subtraction rounds them the same.
         const __m256d components = _mm256_sub_pd(slot, _mm256_set1_pd(kRoundingBias));
         const __m256d products =
-            _mm256_mul_pd(components, _mm256_setr_pd(0.114, 0.587, 0.299, 0.0));
+            _mm256_mul_pd(components, _mm256_setr_pd(kLumaBlue, kLumaGreen, kLumaRed, 0.0));
         const __m128d blueGreen = _mm256_castpd256_pd128(products);
         const __m128d greenRed =
             _mm_add_sd(_mm_unpackhi_pd(blueGreen, blueGreen), _mm256_extractf128_pd(products, 1));
