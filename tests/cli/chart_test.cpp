@@ -20,16 +20,12 @@ QString pdfText(const QString& pdf, int page) {
 
 class ChartCli : public test::CliFolder {
   protected:
-    // 5 x 3 dots in colours (x + 5y) % 17: in sheets of 3 x 2, four sheets, three partial.
+    // 5 x 3 dots: in sheets of 3 x 2, four sheets, three partial.
     void SetUp() override {
         CliFolder::SetUp();
-        input = save("converted.bmp",
-                     test::tableColours(5, 3, [](int x, int y) { return (x + 5 * y) % 17; }));
-        const auto [a, b] = test::oddPictures();
-        ASSERT_TRUE(savePictureBmp(path("a.bmp"), a));
-        ASSERT_TRUE(savePictureBmp(path("b.bmp"), b));
+        saveChartInputs();
     }
-    QString input;
+    const QString input = path("dots.bmp");
 };
 
 TEST_F(ChartCli, TheFlagsPickThePagesThePaperAndWhatTheCellsShow) {
@@ -42,7 +38,7 @@ TEST_F(ChartCli, TheFlagsPickThePagesThePaperAndWhatTheCellsShow) {
     // margin nothing of any page lies in it.
     runOk({"chart", input, pdf, "--sheet", "3x2", "--cover", "--legend", "--bold-every", "2"});
     ASSERT_EQ(pdfPages(pdf), 6);
-    EXPECT_TRUE(pdfText(pdf, 1).contains("converted.bmp"));
+    EXPECT_TRUE(pdfText(pdf, 1).contains("dots.bmp"));
     EXPECT_TRUE(pdfText(pdf, 6).contains(QStringLiteral("1枚")));
     for (int page = 1; page <= 6; ++page) {
         for (const test::PdfWord& w : pdfWords(pdf, page))

@@ -16,6 +16,18 @@
 
 namespace kirimo::test {
 
+// A converted picture: every dot the colour `colour` of the table's.
+inline PixelBuffer tableColours(int width, int height, int (*colour)(int x, int y)) {
+    const ColourTable table;
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const ColourEntry& e = table[colour(x, y)];
+            picture.at(x, y) = makePixel(e.red, e.green, e.blue);
+        }
+    return picture;
+}
+
 class CliFolder : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -23,6 +35,12 @@ class CliFolder : public ::testing::Test {
     QString save(const QString& name, const PixelBuffer& picture) const {
         EXPECT_TRUE(savePictureBmp(path(name), picture).ok()) << name.toStdString();
         return path(name);
+    }
+    // dots.bmp: 5 x 3 dots in the colours (x + 5 y) % 17; a.bmp and b.bmp: the odd pictures.
+    void saveChartInputs() const {
+        save("dots.bmp", tableColours(5, 3, [](int x, int y) { return (x + 5 * y) % 17; }));
+        const auto [a, b] = oddPictures();
+        EXPECT_TRUE(savePictureBmp(path("a.bmp"), a) && savePictureBmp(path("b.bmp"), b));
     }
     // Runs kirimo-cli, expecting it to succeed.
     static CliRun runOk(const QStringList& args) {
@@ -48,17 +66,5 @@ class CliFolder : public ::testing::Test {
     }
     QTemporaryDir dir;
 };
-
-// A converted picture: every dot the colour (x + 5 y) % 17 of the table's, or `colour`.
-inline PixelBuffer tableColours(int width, int height, int (*colour)(int x, int y)) {
-    const ColourTable table;
-    PixelBuffer picture = filledBuffer(width, height, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const ColourEntry& e = table[colour(x, y)];
-            picture.at(x, y) = makePixel(e.red, e.green, e.blue);
-        }
-    return picture;
-}
 
 }  // namespace kirimo::test

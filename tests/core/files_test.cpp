@@ -295,26 +295,6 @@ TEST(SafeWrites, OnlyAbsentOrRegularTargetsAreWrittenAndOthersStayAsTheyWere) {
     EXPECT_EQ(readBytes(target), "deep");
 }
 
-TEST(SafeWrites, AProtectedInputIsNotReplacedUnderAnyOfItsNames) {
-    QTemporaryDir dir;
-    const QString input = dir.filePath("in.bmp");
-    ASSERT_TRUE(writeBytes(input, "picture"));
-    const QString softLink = dir.filePath("soft.bmp");
-    ASSERT_TRUE(QFile::link(input, softLink));
-    protectInputs({dir.filePath("./in.bmp")});
-    // (A hard link to it is refused too; the cli's refusals check that.)
-    for (const QString& path : {input, softLink}) {
-        SCOPED_TRACE(path.toStdString());
-        auto written = writeFileAtomically(path, QByteArray("pdf"));
-        ASSERT_FALSE(written.ok());
-        EXPECT_NE(written.error().find("it is the input"), std::string::npos) << written.error();
-    }
-    EXPECT_EQ(readBytes(input), "picture");
-    EXPECT_TRUE(writeFileAtomically(dir.filePath("other.bmp"), QByteArray("x")).ok());
-    forgetProtectedInputs();
-    EXPECT_TRUE(writeFileAtomically(softLink, QByteArray("now")).ok());
-}
-
 TEST(SettingsFiles, HistoryLinesThatAreNotUtf8GoBackAsTheyWere) {
     QTemporaryDir dir;
     const QString path = dir.filePath("history.ini");

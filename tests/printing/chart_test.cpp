@@ -454,18 +454,10 @@ TEST(ChartExtras, CoverAndLegendShowThePictureTheSheetGridAndTheReportsTotals) {
                                            "(1,1)", "(2,1)", "(3,1)", "(1,2)", "(2,2)", "(3,2)",
                                            "色別の数", "黒＝3", "白＝7", "赤＝3", "黄＝2"}));
     // The counts three to a row across the area, each beside its swatch.
-    std::vector<QPointF> countsAt;
-    bool counts = false;
-    for (const TextItem& t : itemsOf<TextItem>(cover)) {
-        if (counts)
-            countsAt.push_back(t.position);
-        counts = counts || t.text == "色別の数";
-    }
-    ASSERT_EQ(countsAt.size(), 4u);
-    for (size_t i = 0; i < countsAt.size(); ++i) {
-        EXPECT_DOUBLE_EQ(countsAt[i].x(), kExtraMarginMm + kSwatchMm + 2 + (i % 3) * 277.0 / 3);
-        EXPECT_DOUBLE_EQ(countsAt[i].y(), countsAt[0].y() + (i / 3) * kCountRowMm);
-    }
+    // 10 mm margin, 4 mm swatch and 2 mm gap, then 277 / 3 mm apart; rows 6 mm apart.
+    EXPECT_EQ(described(cover).mid(9),
+              QStringList({"黒＝3 10 #000000 16.00,148.00", "白＝7 10 #000000 108.33,148.00",
+                           "赤＝3 10 #000000 200.67,148.00", "黄＝2 10 #000000 16.00,154.00"}));
     // The legend below its headings: a row per colour of its name, symbols, count and sheets,
     // each column at its x in millimetres.
     const Page& legend = plan->pages.back();
