@@ -63,31 +63,70 @@ void release(void* block) {
 
 }  // namespace
 
-// Every form is replaced, the array and the non-throwing ones too: under AddressSanitizer
-// they are its own rather than calls of the single forms (std::stable_sort's buffer comes
-// from a non-throwing one), and a block must be released by the allocator that made it.
-// clang-format off
-void* operator new(size_t bytes) { return allocate(bytes, 0); }
-void* operator new[](size_t bytes) { return allocate(bytes, 0); }
-void* operator new(size_t bytes, std::align_val_t a) { return allocate(bytes, size_t(a)); }
-void* operator new[](size_t bytes, std::align_val_t a) { return allocate(bytes, size_t(a)); }
-void* operator new(size_t bytes, const std::nothrow_t&) noexcept { return tryAllocate(bytes, 0); }
-void* operator new[](size_t bytes, const std::nothrow_t&) noexcept { return tryAllocate(bytes, 0); }
-void* operator new(size_t bytes, std::align_val_t a, const std::nothrow_t&) noexcept { return tryAllocate(bytes, size_t(a)); }
-void* operator new[](size_t bytes, std::align_val_t a, const std::nothrow_t&) noexcept { return tryAllocate(bytes, size_t(a)); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { release(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { release(block); }
-void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept { release(block); }
-void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept { release(block); }
-void operator delete(void* block) noexcept { release(block); }
-void operator delete[](void* block) noexcept { release(block); }
-void operator delete(void* block, size_t) noexcept { release(block); }
-void operator delete[](void* block, size_t) noexcept { release(block); }
-void operator delete(void* block, std::align_val_t) noexcept { release(block); }
-void operator delete[](void* block, std::align_val_t) noexcept { release(block); }
-void operator delete(void* block, size_t, std::align_val_t) noexcept { release(block); }
-void operator delete[](void* block, size_t, std::align_val_t) noexcept { release(block); }
-// clang-format on
+// Every form is replaced, the array ones too: under AddressSanitizer they are its own rather
+// than calls of the single forms, and a block must be released by the allocator that made it.
+void* operator new(size_t bytes) {
+    return allocate(bytes, 0);
+}
+void* operator new[](size_t bytes) {
+    return allocate(bytes, 0);
+}
+void* operator new(size_t bytes, std::align_val_t alignment) {
+    return allocate(bytes, static_cast<size_t>(alignment));
+}
+void* operator new[](size_t bytes, std::align_val_t alignment) {
+    return allocate(bytes, static_cast<size_t>(alignment));
+}
+// The non-throwing forms too (std::stable_sort's buffer comes from one), so that every
+// block is released by the allocator that made it.
+void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, 0);
+}
+void* operator new[](size_t bytes, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, 0);
+}
+void* operator new(size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, static_cast<size_t>(alignment));
+}
+void* operator new[](size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return tryAllocate(bytes, static_cast<size_t>(alignment));
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
+    release(block);
+}
+void operator delete(void* block) noexcept {
+    release(block);
+}
+void operator delete[](void* block) noexcept {
+    release(block);
+}
+void operator delete(void* block, size_t) noexcept {
+    release(block);
+}
+void operator delete[](void* block, size_t) noexcept {
+    release(block);
+}
+void operator delete(void* block, std::align_val_t) noexcept {
+    release(block);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    release(block);
+}
+void operator delete(void* block, size_t, std::align_val_t) noexcept {
+    release(block);
+}
+void operator delete[](void* block, size_t, std::align_val_t) noexcept {
+    release(block);
+}
 
 namespace kirimo {
 namespace {
