@@ -18,16 +18,22 @@ CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount
         if (usable[n])
             order_[count_++] = n;
     }
-    std::copy(order_, order_ + count_, lanes_);
-    std::stable_sort(lanes_, lanes_ + count_,
+    std::copy(order_, order_ + count_, sorted_);
+    std::stable_sort(sorted_, sorted_ + count_,
                      [this](int x, int y) { return labs_[x].l < labs_[y].l; });
-    for (int g = 0; g < kLanes / kGroup; ++g) {
-        const int last = std::min(count_, (g + 1) * kGroup) - 1;
-        groupTop_[g] = last < 0 ? 0.0f : static_cast<float>(labs_[lanes_[last]].l);
+    std::fill(std::begin(laneColour_), std::end(laneColour_), -1);
+    groupCount_ = (count_ + kGroup - 1) / kGroup;
+    for (int g = 0, next = 0; g < groupCount_; ++g) {
+        const int size = count_ / groupCount_ + (g < count_ % groupCount_ ? 1 : 0);
+        for (int k = 0; k < size; ++k) {
+            laneColour_[g * kGroup + k] = sorted_[next++];
+            usedLanes_ |= 1u << (g * kGroup + k);
+        }
+        groupTop_[g] = static_cast<float>(labs_[sorted_[next - 1]].l);
     }
     for (int i = 0; i < kLanes; ++i) {
-        const bool unused = i >= count_;
-        const int n = unused ? 0 : lanes_[i];
+        const bool unused = laneColour_[i] < 0;
+        const int n = unused ? 0 : laneColour_[i];
         const bool grey = unused || chromas_[n] == 0.0;
         l_[i] = unused ? 0.0f : static_cast<float>(labs_[n].l);
         c_[i] = unused ? 0.0f : static_cast<float>(chromas_[n]);
@@ -451,9 +457,7 @@ __attribute__((target("avx2,fma"))) unsigned CieSearch::candidates(const Lab& la
                                                                    float* out) const {
     static_assert(kLanes == 3 * kGroup);
     const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_, past_};
-    const int groupCount = (count_ + kGroup - 1) / kGroup;
-    return estimateCandidates(pixelTerms(lab), colours, groupCount, groupTop_, out) &
-           ((1u << count_) - 1);
+    return estimateCandidates(pixelTerms(lab), colours, groupCount_, groupTop_, out) & usedLanes_;
 }
 
 __attribute__((target("avx2,fma"))) void CieSearch::estimate(
@@ -463,8 +467,10 @@ __attribute__((target("avx2,fma"))) void CieSearch::estimate(
     const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_, past_};
     constexpr int kAll[] = {0, 1, 2};
     estimateGroups<3>(pixel, colours, kAll, e);
-    for (int i = 0; i < count_; ++i)
-        out[i] = e[i];
+    for (int lane = 0, i = 0; lane < kLanes; ++lane) {
+        if (laneColour_[lane] >= 0)
+            out[i++] = e[lane];
+    }
 }
 
 // Every colour's difference lies within its estimate's margin, so a colour whose lowest
@@ -480,19 +486,19 @@ CieChoice CieSearch::estimated(int red, int green, int blue) const {
     alignas(32) float e[kLanes];
     unsigned bits = candidates(srgbToLabNear(red, green, blue), e);
     if (bits == 0)
-        bits = (1u << count_) - 1;  // only if every estimate failed
+        bits = usedLanes_;  // only if every estimate failed
     // One colour left, surely apart from the pixel's colour: no difference to compute.
     if ((bits & (bits - 1)) == 0) {
         const int i = __builtin_ctz(bits);
         if (e[i] - estimateMargin(e[i]) > 0)
-            return {lanes_[i], true};
+            return {laneColour_[i], true};
     }
     const Lab lab = srgbToLab(red, green, blue);
     const double chroma = labChroma(lab);
     int best = -1;
     double bestDist = 0;
     for (; bits != 0; bits &= bits - 1) {
-        const int n = lanes_[__builtin_ctz(bits)];
+        const int n = laneColour_[__builtin_ctz(bits)];
         const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
         if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
             best = n;

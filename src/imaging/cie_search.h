@@ -45,7 +45,7 @@ class CieSearch {
     static constexpr int kLanes = 24;
     void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
     int usableCount() const { return count_; }
-    int laneColour(int i) const { return lanes_[i]; }
+    int laneColour(int i) const { return sorted_[i]; }
 
     // How far an estimate may be from the computed difference, at most: far more than the
     // estimate's error, so that the choice never depends on its last digits.
@@ -62,14 +62,18 @@ class CieSearch {
     std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};  // the usable colours, in increasing order
     int count_ = 0;
-    // The usable colours for the estimates, from the darkest to the lightest (equal ones in
-    // increasing order), so that a group of kGroup lanes spans a narrow range of lightness;
-    // the lightest of each group.
-    int lanes_[kColourCount]{};
+    // The usable colours from the darkest to the lightest (equal ones in increasing order),
+    // shared out evenly over as few groups of kGroup lanes as hold them, so that each group
+    // spans a narrow range of lightness: the colour of each lane (-1 for none), a bit for
+    // each lane that holds one, the number of groups and the lightest colour of each.
+    int sorted_[kColourCount]{};
+    int laneColour_[kLanes]{};
+    unsigned usedLanes_ = 0;
+    int groupCount_ = 0;
     float groupTop_[kLanes / kGroup]{};
-    // The same colours, eight to a vector, in single precision: lightness, chroma, the
+    // The lanes' colours, eight to a vector, in single precision: lightness, chroma, the
     // direction (a, b) / chroma, 1 for a colour without chroma (a = b = 0) else 0, and
-    // +infinity in the lanes past the last colour else 0.
+    // +infinity in the lanes without a colour else 0.
     alignas(32) float l_[kLanes]{};
     alignas(32) float c_[kLanes]{};
     alignas(32) float aUnit_[kLanes]{};
