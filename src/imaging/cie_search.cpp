@@ -18,22 +18,9 @@ CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount
         if (usable[n])
             order_[count_++] = n;
     }
-    std::copy(order_, order_ + count_, sorted_);
-    std::stable_sort(sorted_, sorted_ + count_,
-                     [this](int x, int y) { return labs_[x].l < labs_[y].l; });
-    std::fill(std::begin(laneColour_), std::end(laneColour_), -1);
-    groupCount_ = (count_ + kGroup - 1) / kGroup;
-    for (int g = 0, next = 0; g < groupCount_; ++g) {
-        const int size = count_ / groupCount_ + (g < count_ % groupCount_ ? 1 : 0);
-        for (int k = 0; k < size; ++k) {
-            laneColour_[g * kGroup + k] = sorted_[next++];
-            usedLanes_ |= 1u << (g * kGroup + k);
-        }
-        groupTop_[g] = static_cast<float>(labs_[sorted_[next - 1]].l);
-    }
     for (int i = 0; i < kLanes; ++i) {
-        const bool unused = laneColour_[i] < 0;
-        const int n = unused ? 0 : laneColour_[i];
+        const bool unused = i >= count_;
+        const int n = unused ? 0 : order_[i];
         const bool grey = unused || chromas_[n] == 0.0;
         l_[i] = unused ? 0.0f : static_cast<float>(labs_[n].l);
         c_[i] = unused ? 0.0f : static_cast<float>(chromas_[n]);
@@ -141,12 +128,11 @@ struct Lanes {
         for (int i = 0; i < N; ++i)
             v[i] = x;
     }
-    // The groups' vectors of eight from p.
-    KIRIMO_SIMD static Lanes load(const float* p, const int* groups) {
+    KIRIMO_SIMD static Lanes load(const float* p) {
         Lanes r;
 #pragma GCC unroll 4
         for (int i = 0; i < N; ++i)
-            r.v[i] = _mm256_load_ps(p + 8 * groups[i]);
+            r.v[i] = _mm256_load_ps(p + 8 * i);
         return r;
     }
 
@@ -272,20 +258,19 @@ KIRIMO_SIMD PixelTerms pixelTerms(const Lab& lab) {
 
 // The colours' terms, eight to a vector.
 struct ColourLanes {
-    const float *lightness, *chroma, *aUnit, *bUnit, *grey, *past;
+    const float *lightness, *chroma, *aUnit, *bUnit, *grey;
 };
 
-// The estimates of the colours of N groups of eight; -1 where unreliable.
+// The estimates of the first 8 N colours; -1 where unreliable.
 template <int N>
-KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& colours,
-                                   const int* groups) {
+KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& colours) {
     using W = Lanes<N>;
     constexpr double k25To7 = 6103515625.0;
     const W l1 = pixel.l, c1 = pixel.c, a1Unit = pixel.aUnit, b1Unit = pixel.bUnit,
             grey1 = pixel.grey;
-    const W l2 = W::load(colours.lightness, groups), c2 = W::load(colours.chroma, groups);
-    const W a2Unit = W::load(colours.aUnit, groups), b2Unit = W::load(colours.bUnit, groups);
-    const W grey2 = W::load(colours.grey, groups);
+    const W l2 = W::load(colours.lightness), c2 = W::load(colours.chroma);
+    const W a2Unit = W::load(colours.aUnit), b2Unit = W::load(colours.bUnit);
+    const W grey2 = W::load(colours.grey);
     const W one = splat(1.0), half = splat(0.5);
 
     const W meanC = (c1 + c2) * half;
@@ -354,94 +339,31 @@ KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& c
     return select(unreliable, splat(-1.0), e);
 }
 
-// The estimates of N groups of colours, stored to out, with the lowest and the highest
-// difference each allows: any for an unreliable estimate, none in a lane without a colour.
+// Stores the estimates of the first 8 N colours in out and returns, a bit for each, the
+// colours that may be the nearest: those whose lowest possible difference is not above the
+// lowest highest possible difference of a colour. `past` is +infinity in lanes that hold
+// no colour, else 0.
 template <int N>
-struct GroupEstimates {
-    Lanes<N> low, high;
-};
-
-template <int N>
-KIRIMO_SIMD GroupEstimates<N> estimateGroups(const PixelTerms& pixel, const ColourLanes& colours,
-                                             const int* groups, float* out) {
+KIRIMO_SIMD unsigned estimateCandidates(const PixelTerms& pixel, const ColourLanes& colours,
+                                        const float* past, float* out) {
     using W = Lanes<N>;
-    const W v = estimateLanes<N>(pixel, colours, groups);
-    for (int i = 0; i < N; ++i)
-        _mm256_store_ps(out + 8 * groups[i], v.v[i]);
+    const W v = estimateLanes<N>(pixel, colours);
     const W infinity = splat(std::numeric_limits<double>::infinity());
     const W reliable = notLess(v, splat(0.0));
     const W margin = fused(splat(CieSearch::kMarginPart), v, splat(CieSearch::kMarginBase));
-    return {select(reliable, v - margin, splat(0.0) - infinity),
-            select(reliable, v + margin, infinity) + W::load(colours.past, groups)};
-}
-
-// The smallest lane of N vectors, in every lane.
-template <int N>
-KIRIMO_SIMD V smallestOf(const Lanes<N>& x) {
-    V m = x.v[0];
+    const W low = select(reliable, v - margin, splat(0.0) - infinity);
+    const W high = select(reliable, v + margin, infinity) + W::load(past);
+    V lowestHigh = high.v[0];
     for (int i = 1; i < N; ++i)
-        m = _mm256_min_ps(m, x.v[i]);
-    return smallestLane(m);
-}
-
-// A bit for each colour of the groups whose lowest difference is not above `highest`.
-template <int N>
-KIRIMO_SIMD unsigned notAbove(const Lanes<N>& low, V highest, const int* groups) {
+        lowestHigh = _mm256_min_ps(lowestHigh, high.v[i]);
+    lowestHigh = smallestLane(lowestHigh);
     unsigned bits = 0;
     for (int i = 0; i < N; ++i) {
-        const V mayBe = _mm256_cmp_ps(low.v[i], highest, _CMP_LE_OQ);
-        bits |= static_cast<unsigned>(_mm256_movemask_ps(mayBe)) << (8 * groups[i]);
+        _mm256_store_ps(out + 8 * i, v.v[i]);
+        const V mayBe = _mm256_cmp_ps(low.v[i], lowestHigh, _CMP_LE_OQ);
+        bits |= static_cast<unsigned>(_mm256_movemask_ps(mayBe)) << (8 * i);
     }
     return bits;
-}
-
-// Whether the lightness term alone puts every colour of a group above `highest`. The
-// difference is the root of l^2 + c^2 + h^2 + rt c h with |rt| < 2, so it is at least |l|,
-// the lightness difference over its weight; the estimates' margin covers single precision.
-KIRIMO_SIMD bool lightnessRulesOut(const PixelTerms& pixel, const ColourLanes& colours, int group,
-                                   V highest) {
-    const V l2 = _mm256_load_ps(colours.lightness + 8 * group);
-    const V mean = (pixel.l + l2) * splat(0.5);
-    const V off = (mean - splat(50.0)) * (mean - splat(50.0));
-    const V weight = splat(1.0) + splat(0.015) * off / _mm256_sqrt_ps(splat(20.0) + off);
-    const V l = _mm256_andnot_ps(splat(-0.0), l2 - pixel.l) / weight;
-    const V low =
-        _mm256_fmsub_ps(splat(1.0 - CieSearch::kMarginPart), l, splat(CieSearch::kMarginBase)) +
-        _mm256_load_ps(colours.past + 8 * group);
-    return _mm256_cvtss_f32(smallestLane(low)) > _mm256_cvtss_f32(highest);
-}
-
-// The colours that may be the nearest, a bit for each: those whose lowest possible
-// difference is not above the lowest highest possible difference of a colour. The group
-// of the pixel's lightness is estimated first; the others only where their lightness
-// leaves them a chance.
-KIRIMO_SIMD unsigned estimateCandidates(const PixelTerms& pixel, const ColourLanes& colours,
-                                        int groupCount, const float* groupTop, float* out) {
-    int home[1] = {groupCount - 1};
-    for (int g = 0; g + 1 < groupCount; ++g) {
-        if (_mm256_cvtss_f32(pixel.l) <= groupTop[g]) {
-            home[0] = g;
-            break;
-        }
-    }
-    const GroupEstimates<1> first = estimateGroups<1>(pixel, colours, home, out);
-    V highest = smallestOf(first.high);
-    int rest[2], restCount = 0;
-    for (int g = 0; g < groupCount; ++g) {
-        if (g != home[0] && !lightnessRulesOut(pixel, colours, g, highest))
-            rest[restCount++] = g;
-    }
-    if (restCount == 2) {
-        const GroupEstimates<2> more = estimateGroups<2>(pixel, colours, rest, out);
-        highest = _mm256_min_ps(highest, smallestOf(more.high));
-        return notAbove(first.low, highest, home) | notAbove(more.low, highest, rest);
-    }
-    if (restCount == 1) {
-        const GroupEstimates<1> more = estimateGroups<1>(pixel, colours, rest, out);
-        highest = _mm256_min_ps(highest, smallestOf(more.high));
-        return notAbove(first.low, highest, home) | notAbove(more.low, highest, rest);
-    }
-    return notAbove(first.low, highest, home);
 }
 
 #undef KIRIMO_SIMD
@@ -456,21 +378,23 @@ bool CieSearch::estimatesAvailable() {
 __attribute__((target("avx2,fma"))) unsigned CieSearch::candidates(const Lab& lab,
                                                                    float* out) const {
     static_assert(kLanes == 3 * kGroup);
-    const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_, past_};
-    return estimateCandidates(pixelTerms(lab), colours, groupCount_, groupTop_, out) & usedLanes_;
+    const PixelTerms pixel = pixelTerms(lab);
+    const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_};
+    unsigned bits;
+    if (count_ <= kGroup)
+        bits = estimateCandidates<1>(pixel, colours, past_, out);
+    else if (count_ <= 2 * kGroup)
+        bits = estimateCandidates<2>(pixel, colours, past_, out);
+    else
+        bits = estimateCandidates<3>(pixel, colours, past_, out);
+    return bits & ((1u << count_) - 1);
 }
 
-__attribute__((target("avx2,fma"))) void CieSearch::estimate(
-    const Lab& lab, std::array<double, kLanes>& out) const {
+void CieSearch::estimate(const Lab& lab, std::array<double, kLanes>& out) const {
     alignas(32) float e[kLanes];
-    const PixelTerms pixel = pixelTerms(lab);
-    const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_, past_};
-    constexpr int kAll[] = {0, 1, 2};
-    estimateGroups<3>(pixel, colours, kAll, e);
-    for (int lane = 0, i = 0; lane < kLanes; ++lane) {
-        if (laneColour_[lane] >= 0)
-            out[i++] = e[lane];
-    }
+    candidates(lab, e);
+    for (int i = 0; i < count_; ++i)
+        out[i] = e[i];
 }
 
 // Every colour's difference lies within its estimate's margin, so a colour whose lowest
@@ -486,19 +410,19 @@ CieChoice CieSearch::estimated(int red, int green, int blue) const {
     alignas(32) float e[kLanes];
     unsigned bits = candidates(srgbToLabNear(red, green, blue), e);
     if (bits == 0)
-        bits = usedLanes_;  // only if every estimate failed
+        bits = (1u << count_) - 1;  // only if every estimate failed
     // One colour left, surely apart from the pixel's colour: no difference to compute.
     if ((bits & (bits - 1)) == 0) {
         const int i = __builtin_ctz(bits);
         if (e[i] - estimateMargin(e[i]) > 0)
-            return {laneColour_[i], true};
+            return {order_[i], true};
     }
     const Lab lab = srgbToLab(red, green, blue);
     const double chroma = labChroma(lab);
     int best = -1;
     double bestDist = 0;
     for (; bits != 0; bits &= bits - 1) {
-        const int n = laneColour_[__builtin_ctz(bits)];
+        const int n = order_[__builtin_ctz(bits)];
         const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
         if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
             best = n;

@@ -1,9 +1,8 @@
 #pragma once
 // The nearest usable colour by the CIEDE2000 difference, found three ways that always agree:
 // a straight scan of every usable colour, a scan that skips colours by cheap lower bounds,
-// and (with AVX2 and FMA) a scan that estimates the differences eight colours at a time,
-// leaves out groups of colours whose lightness alone rules them out, and computes exactly
-// only the colours the estimates cannot rule out.
+// and (with AVX2 and FMA) a scan that estimates all differences at once and computes
+// exactly only the colours the estimate cannot rule out.
 
 #include <array>
 
@@ -45,7 +44,7 @@ class CieSearch {
     static constexpr int kLanes = 24;
     void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
     int usableCount() const { return count_; }
-    int laneColour(int i) const { return sorted_[i]; }
+    int laneColour(int i) const { return order_[i]; }
 
     // How far an estimate may be from the computed difference, at most: far more than the
     // estimate's error, so that the choice never depends on its last digits.
@@ -53,27 +52,17 @@ class CieSearch {
     static double estimateMargin(double estimate) { return kMarginBase + kMarginPart * estimate; }
 
   private:
-    // A bit for each lane: the colours that may be the nearest. The lanes' estimates go to
-    // out, for the groups of kGroup lanes that were estimated; a group whose lightness alone
-    // puts every colour in it beyond another colour is not estimated, and its bits are 0.
+    // The estimates of every usable colour into out (kLanes of them) and, a bit for each
+    // lane, the colours they leave as possibly the nearest.
     unsigned candidates(const Lab& lab, float* out) const;
 
     std::array<Lab, kColourCount> labs_{};
     std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};  // the usable colours, in increasing order
     int count_ = 0;
-    // The usable colours from the darkest to the lightest (equal ones in increasing order),
-    // shared out evenly over as few groups of kGroup lanes as hold them, so that each group
-    // spans a narrow range of lightness: the colour of each lane (-1 for none), a bit for
-    // each lane that holds one, the number of groups and the lightest colour of each.
-    int sorted_[kColourCount]{};
-    int laneColour_[kLanes]{};
-    unsigned usedLanes_ = 0;
-    int groupCount_ = 0;
-    float groupTop_[kLanes / kGroup]{};
-    // The lanes' colours, eight to a vector, in single precision: lightness, chroma, the
-    // direction (a, b) / chroma, 1 for a colour without chroma (a = b = 0) else 0, and
-    // +infinity in the lanes without a colour else 0.
+    // The usable colours for the estimates in the same order, eight to a vector, in single
+    // precision: lightness, chroma, the direction (a, b) / chroma, 1 for a colour without
+    // chroma (a = b = 0) else 0, and +infinity in the lanes past the last colour else 0.
     alignas(32) float l_[kLanes]{};
     alignas(32) float c_[kLanes]{};
     alignas(32) float aUnit_[kLanes]{};
