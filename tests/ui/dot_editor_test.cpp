@@ -18,8 +18,12 @@ class DotEditorTest : public UiTest {
     // A converted 10 x 10 chequered picture in a preview.
     void SetUp() override {
         UiTest::SetUp();
-        preview = startAndConvert(makePictureOf(
-            "dots.bmp", 10, 10, [](int x, int y) { return (x + y) % 2 == 0 ? kWhite : kBlack; }));
+        start();
+        window->loadPictureFile(
+            makePictureOf("dots.bmp", 10, 10,
+                          [](int x, int y) { return (x + y) % 2 == 0 ? kWhite : kBlack; }),
+            false);
+        preview = convert();
         ASSERT_NE(preview, nullptr);
         before = picture(preview->surface());
     }
