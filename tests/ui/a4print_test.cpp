@@ -287,12 +287,12 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     dialogs.answers.push_back(ui::MessageAnswer::No);
     EXPECT_FALSE(QFileInfo::exists(print("none.pdf")));
     EXPECT_EQ(printDialogs.printerDialogs, 0);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "印刷するページがありません。\n"
-              "「ﾁｪｯｸのついた用紙だけ印刷」がオンで、一覧の用紙にﾁｪｯｸがありません。\n"
-              "すべての用紙を印刷しますか。");
-    EXPECT_EQ(dialogs.messages[0].buttons, ui::MessageButtons::YesNo);
+    EXPECT_EQ(onlyMessage(),
+              (ShownMessage{"Kirimo",
+                            "印刷するページがありません。\n"
+                            "「ﾁｪｯｸのついた用紙だけ印刷」がオンで、一覧の用紙にﾁｪｯｸがありません。\n"
+                            "すべての用紙を印刷しますか。",
+                            ui::MessageIcon::Question, ui::MessageButtons::YesNo}));
     // Yes: every sheet but the white one, sheet (2,1), and the option stays on.
     printDialogs.printerFiles.clear();
     dialogs.answers.push_back(ui::MessageAnswer::Yes);
@@ -338,11 +338,11 @@ TEST_F(A4PrintTest, APdfThatCannotBeWrittenWholeLeavesTheEarlierFileAndSaysWhy) 
     open();
     check("chkPR")->click();
     const QString unreachable = print("missing/folder/out.pdf");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "Kirimo");
-    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("プリンタを開けません。")));
-    EXPECT_TRUE(lastMessage().contains(unreachable));
-    EXPECT_EQ(dialogs.messages[0].icon, ui::MessageIcon::Exclamation);
+    const ShownMessage refusal = onlyMessage();
+    EXPECT_EQ(std::pair(refusal.title, refusal.icon),
+              std::pair(QStringLiteral("Kirimo"), ui::MessageIcon::Exclamation));
+    EXPECT_TRUE(refusal.text.startsWith(QStringLiteral("プリンタを開けません。")));
+    EXPECT_TRUE(refusal.text.contains(unreachable));
     // A FIFO in the file's place is refused and stays a FIFO.
     const QString fifo = outFile("fifo.pdf");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

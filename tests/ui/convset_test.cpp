@@ -19,11 +19,9 @@ TEST_F(ConversionTest, CreationState) {
     EXPECT_TRUE(convFrame()->isVisible());
     EXPECT_EQ(convFrame()->x(), 0);
     // The history window sits below it.
-    QWidget* historyFrame = window->historyWindow()->parentWidget();
-    EXPECT_EQ(historyFrame->y(), convFrame()->y() + convFrame()->height() + 16);
-
+    EXPECT_EQ(window->historyWindow()->parentWidget()->y(), convFrame()->geometry().bottom() + 17);
     auto* kind = c<QComboBox>("cboKIND");
-    ASSERT_EQ(kind->count(), 5);
+    EXPECT_EQ(kind->count(), 5);
     EXPECT_EQ(kind->currentText(), QStringLiteral("標準8色"));
     EXPECT_EQ(ticked(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     for (int k = 0; k < kColourCount; ++k)
@@ -32,8 +30,8 @@ TEST_F(ConversionTest, CreationState) {
     EXPECT_TRUE(c<QRadioButton>("optNEARCOLOR(2)")->isVisible());
     EXPECT_EQ(weightTexts(), kWeights);
     EXPECT_FALSE(weight(1)->isReadOnly());
-    EXPECT_EQ(rate()->value(), 100);
-    EXPECT_EQ(c<QScrollBar>("scrCOLOR(2)")->value(), 10);
+    EXPECT_EQ(std::pair(rate()->value(), c<QScrollBar>("scrCOLOR(2)")->value()),
+              std::pair(100, 10));
     // The labels beside the scroll bars show their values.
     EXPECT_EQ(c<QLabel>("lblBUNSAN")->text() + c<QLabel>("lblPERCENT(2)")->text(), "100100");
     EXPECT_FALSE(presets()->isEnabled() || c<QPushButton>("cmdSETSAVE")->isEnabled());
@@ -44,9 +42,7 @@ TEST_F(ConversionTest, CreationState) {
         tips << c<QLabel>(QStringLiteral("lblCOL(%1)").arg(k))->toolTip();
     EXPECT_EQ(tips, (QStringList{"B85FF", "F0", "FF0000"}));
     EXPECT_EQ(c<QLabel>("lblCOL(10)")->palette().color(QPalette::Window), QColor(255, 133, 11));
-    for (const char* name : {"scrR", "scrG", "scrB"})
-        EXPECT_EQ(c<QScrollBar>(name)->value(), 128) << name;
-    EXPECT_EQ(c<QLabel>("lblR")->text(), QStringLiteral("80"));
+    EXPECT_EQ(editorShown(), "128,128,128,80,80,80");
 }
 
 TEST_F(ConversionTest, UsageMarksPaletteKindsAndReset) {
@@ -185,7 +181,7 @@ TEST_F(ConversionTest, StoredSettingsSelectTheirMethod) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        ASSERT_TRUE(writeBytes(dorvel(), c.stored));
+        ASSERT_TRUE(writeBytes(settingsFile("Dorvel.ini"), c.stored));
         start();
         EXPECT_TRUE(mode(c.method)->isChecked());
         EXPECT_EQ(rate()->value(), c.rate);
@@ -209,21 +205,15 @@ TEST_F(ConversionTest, ColourEditorAndEyedropper) {
     // Switched off, a press picks nothing.
     sendMouse(surface, QEvent::MouseButtonPress, QPoint(2, 1), Qt::LeftButton);
     EXPECT_EQ(c<QScrollBar>("scrR")->value(), 128);
-
     c<QPushButton>("chkSPOIT")->click();
     sendMouse(surface, QEvent::MouseMove, QPoint(2, 1), Qt::NoButton);
     EXPECT_EQ(surface->cursor().shape(), Qt::CrossCursor);
     sendMouse(surface, QEvent::MouseButtonPress, QPoint(2, 1), Qt::LeftButton);
-    EXPECT_EQ(c<QScrollBar>("scrR")->value(), 130);
-    EXPECT_EQ(c<QScrollBar>("scrG")->value(), 200);
-    EXPECT_EQ(c<QScrollBar>("scrB")->value(), 10);
-    EXPECT_EQ(c<QLabel>("lblR")->text(), QStringLiteral("82"));
-    EXPECT_EQ(c<QLabel>("lblB")->text(), QStringLiteral("A"));
+    EXPECT_EQ(editorShown(), "130,200,10,82,C8,A");
     EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 130 + 256 * 200 + 65536 * 10);
     EXPECT_EQ(c<QLabel>("lblCOL(17)")->toolTip(), QStringLiteral("AC882"));
-
     sendMouse(surface, QEvent::MouseButtonPress, QPoint(0, 0), Qt::LeftButton);
-    EXPECT_EQ(c<QScrollBar>("scrB")->value(), 255);
+    EXPECT_EQ(editorShown(), "255,255,255,FF,FF,FF");
 
     c<QPushButton>("cmdDEF")->click();
     EXPECT_EQ(sharedState().colourTable[kUserColourNumber].packed, 0x808080);

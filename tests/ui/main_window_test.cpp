@@ -16,8 +16,18 @@ namespace {
 using ui::MessageButtons;
 using ui::MessageIcon;
 
-TEST_F(UiTest, CaptionsMenuTreeHelpAndAbout) {
+TEST_F(UiTest, StartUpCaptionsMenuTreeHelpAndAbout) {
+    // The history lines are read as the history file reads them (quotes dropped, blanks
+    // skipped); the user colour comes from EditCol.ini.
+    ASSERT_TRUE(
+        writeBytes(historyFile(), "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n/p/three.bmp\n"));
+    ASSERT_TRUE(writeBytes(settingsFile("EditCol.ini"), "0A141E\r\n"));
+    sharedState().random.seed(1);
     start();
+    EXPECT_EQ(history(), (QStringList{"/p/x,y/one.bmp", "/p/two.jpg", "/p/three.bmp"}));
+    EXPECT_EQ(sharedState().colourTable[17].packed, 0x1E140A);
+    std::mt19937 expected(36000);  // seeded from the seconds since midnight
+    EXPECT_EQ(sharedState().random(), expected());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kirimo　Ver 1.0.0"));
     EXPECT_EQ(source()->windowTitle(), QStringLiteral("元画像"));
     EXPECT_TRUE(sourceFrame()->isVisible());
@@ -110,20 +120,6 @@ TEST_F(UiTest, ExitAnsweredNoKeepsEverythingAndYesWritesTheHistoryIntoTheSetting
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(readBytes(historyFile()), (first + "\r\n" + second + "\r\n").toUtf8());
     EXPECT_FALSE(QFile::exists(QDir(root_.filePath("other")).filePath("history.ini")));
-}
-
-TEST_F(UiTest, StartUpReadsTheHistoryAndTheUserColourAndSeedsTheGenerator) {
-    // The lines are read as the history file reads them (quotes dropped, blanks skipped).
-    ASSERT_TRUE(
-        writeBytes(historyFile(), "/p/x,y/one.bmp\r\n\"/p/two.jpg\"\r\n\r\n/p/three.bmp\n"));
-    ASSERT_TRUE(writeBytes(settingsFile("EditCol.ini"), "0A141E\r\n"));
-    sharedState().random.seed(1);
-    start();
-    EXPECT_EQ(history(), (QStringList{"/p/x,y/one.bmp", "/p/two.jpg", "/p/three.bmp"}));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(sharedState().colourTable[17].packed, 0x1E140A);
-    std::mt19937 expected(36000);  // seeded from the seconds since midnight
-    EXPECT_EQ(sharedState().random(), expected());
 }
 
 class HistoryWindowTest : public UiTest {

@@ -79,7 +79,7 @@ class PrintInfoTest : public UiTest {
     bool menuItemEnabled = false;
 };
 
-TEST_F(PrintInfoTest, WithoutAFileEachColourOffersItsNameAndTheFontIsTheInterfaceFont) {
+TEST_F(PrintInfoTest, WithoutAFileEachColourOffersItsNameAndAddingReachesEveryColour) {
     start();
     const QString buttonFont = window->findChild<QPushButton*>("cmdCOLOR2")->font().family();
     EXPECT_FALSE(buttonFont.isEmpty());
@@ -98,6 +98,24 @@ TEST_F(PrintInfoTest, WithoutAFileEachColourOffersItsNameAndTheFontIsTheInterfac
     EXPECT_EQ(dialogs.fontDialogs, 2);
     EXPECT_EQ(sharedState().symbolSettings.fontName, "IPAexGothic");
     EXPECT_EQ(control<QLabel>("lblFONT")->text(), "IPAexGothic");
+    // Adding to every colour, and applying the checks to all; cancel keeps the change for
+    // the run but not in the file.
+    control<QLineEdit>("txtUSEWORD(1)")->setText("★");
+    press("cmdNEWADD");
+    EXPECT_EQ(listState(), QStringList({"赤+", "★-"}));
+    for (int k = 0; k < kColourCount; ++k)
+        EXPECT_EQ(colour(k).characters, colourName(k) + "★") << k;
+    check(1, true);
+    EXPECT_EQ(colour(2).flags, "-1,-1");
+    press("cmdALL");
+    selectColour(5);
+    EXPECT_EQ(listState(), QStringList({"黄+", "★+"}));
+    EXPECT_EQ(colour(17).flags, "-1,-1,");
+    check(0, false);
+    press("cmdESC");
+    EXPECT_FALSE(symbols->isVisible());
+    EXPECT_EQ(colour(5).flags, "0,-1");
+    EXPECT_FALSE(QFileInfo::exists(symbolFile()));
 }
 
 TEST_F(PrintInfoTest, StoredCharactersReadBackAndASecondStoreChangesNothing) {
@@ -129,27 +147,6 @@ TEST_F(PrintInfoTest, StoredCharactersReadBackAndASecondStoreChangesNothing) {
         std::pair(true, false));
     restart();
     EXPECT_TRUE(box("chkITALIC")->isChecked() && !box("chkBOLD")->isChecked());
-}
-
-TEST_F(PrintInfoTest, AddingToEveryColourAndApplyingTheChecksToAllAndCancel) {
-    open();
-    control<QLineEdit>("txtUSEWORD(1)")->setText("★");
-    press("cmdNEWADD");
-    EXPECT_EQ(listState(), QStringList({"黒+", "★-"}));
-    for (int k = 0; k < kColourCount; ++k)
-        EXPECT_EQ(colour(k).characters, colourName(k) + "★") << k;
-    check(1, true);
-    EXPECT_EQ(colour(0).flags, "-1,-1");
-    press("cmdALL");
-    selectColour(5);
-    EXPECT_EQ(listState(), QStringList({"黄+", "★+"}));
-    EXPECT_EQ(colour(17).flags, "-1,-1,");
-    // Cancel keeps the change for the run but not in the file.
-    check(0, false);
-    press("cmdESC");
-    EXPECT_FALSE(symbols->isVisible());
-    EXPECT_EQ(colour(5).flags, "0,-1");
-    EXPECT_FALSE(QFileInfo::exists(symbolFile()));
 }
 
 TEST_F(PrintInfoTest, SortingPlacesPicturesByTheirDominantColourTenAtMost) {

@@ -314,20 +314,21 @@ TEST_F(UiTest, SaveAsWritesTheChosenNameAndAsksBeforeReplacingAFile) {
     dialogs.messages.clear();
     saveAs(picture);  // unanswered: Cancel
     EXPECT_EQ(onlyMessage(), overwriteQuestion("a"));
-    EXPECT_EQ(readBytes(picture), before);
-    dialogs.answers = {ui::MessageAnswer::No};
-    saveAs(picture);
-    ASSERT_EQ(dialogs.messages.size(), 3u);
-    EXPECT_EQ(dialogs.messages[2].text, saved("a36000.bmp"));
-    EXPECT_EQ(readBytes(picture), before);
-    const QString renamed = QDir(pictureFolder).filePath("a36000.bmp");
-    EXPECT_EQ(*loadPictureFile(renamed), inverted);
-    EXPECT_EQ(sharedState().currentFileName, renamed);
-    dialogs.answers = {ui::MessageAnswer::Yes};
-    saveAs(picture);
-    ASSERT_EQ(dialogs.messages.size(), 5u);
-    EXPECT_EQ(dialogs.messages[4].text, saved("a.bmp"));
-    EXPECT_EQ(*loadPictureFile(picture), inverted);
+    // No saves under the base with the seconds since midnight, Yes over the file.
+    for (const auto& [answer, name] : {std::pair{ui::MessageAnswer::No, "a36000.bmp"},
+                                       std::pair{ui::MessageAnswer::Yes, "a.bmp"}}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(readBytes(picture), before);
+        dialogs.messages.clear();
+        dialogs.answers = {answer};
+        saveAs(picture);
+        EXPECT_EQ(dialogs.messages,
+                  (std::vector<ShownMessage>{overwriteQuestion("a"),
+                                             {"Kirimo", saved(name), ui::MessageIcon::None}}));
+        const QString written = QDir(pictureFolder).filePath(name);
+        EXPECT_EQ(*loadPictureFile(written), inverted);
+        EXPECT_EQ(sharedState().currentFileName, written);
+    }
     // A text file of the same base name also asks.
     dialogs.messages.clear();
     ASSERT_TRUE(writeBytes(QDir(pictureFolder).filePath("chart.txt"), "counts"));

@@ -407,6 +407,15 @@ class UiTest : public ::testing::Test {
             texts.append(weight(k)->text());
         return texts.join(u',');
     }
+    // The user colour's editor: its bars, then the hexadecimal labels beside them.
+    QString editorShown() const {
+        QStringList parts;
+        for (const char* bar : {"scrR", "scrG", "scrB"})
+            parts << QString::number(c<QScrollBar>(bar)->value());
+        for (const char* label : {"lblR", "lblG", "lblB"})
+            parts << c<QLabel>(label)->text();
+        return parts.join(u',');
+    }
     // The preview window that `act` opened, or nullptr.
     ui::FrmPreview* newPreview(const std::function<void()>& act) {
         const QList<ui::FrmPreview*> before = window->findChildren<ui::FrmPreview*>();
@@ -422,15 +431,8 @@ class UiTest : public ::testing::Test {
     ui::FrmPreview* convert() {
         return newPreview([this] { c<QPushButton>(QStringLiteral("cmdCOLOR2"))->click(); });
     }
-    // Starts the program on the picture at `path` and converts it.
-    ui::FrmPreview* startAndConvert(const QString& path) {
-        start();
-        window->loadPictureFile(path, false);
-        return convert();
-    }
-    QString dorvel() const { return settingsFile("Dorvel.ini"); }
     QStringList dorvelLines() const {
-        return QString::fromUtf8(readBytes(dorvel()))
+        return QString::fromUtf8(readBytes(settingsFile("Dorvel.ini")))
             .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
 

@@ -109,43 +109,25 @@ TEST_F(ZigzagTest, TwoEqualPicturesCombineInStripsAndBadWidthsAreRefused) {
     EXPECT_EQ(label("lblHABA"), "");
 }
 
-TEST_F(ZigzagTest, DifferentSizesAskAndNoKeepsEverything) {
-    const QString a = picture("a.bmp", 100, 80, 1);
-    const QString b = picture("b.bmp", 90, 85, 2);
+// Different sizes ask; the crop rectangles read out floored and cut rounded; a later load
+// answered No keeps everything.
+TEST_F(ZigzagTest, DifferentSizesAskDraggedRectanglesCutAndNoKeepsEverything) {
     dialogs.answers.push_back(ui::MessageAnswer::Yes);
-    choose({a, b});
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+    choose({picture("a.bmp", 100, 80, 1), picture("b.bmp", 90, 85, 2)});
     EXPECT_EQ(
-        dialogs.messages[0],
+        onlyMessage(),
         (ShownMessage{"ｻｲｽﾞ違い",
                       "ｻｲｽﾞが違います。無視すると小さい方に合わせて処理します。\n続行しますか。",
                       ui::MessageIcon::Exclamation, ui::MessageButtons::YesNo}));
     EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
     // 90 % of the 117-pixel thumbnail, and the whole of its height; B is cut in height.
-    EXPECT_EQ(in<QLabel>("lblRESIZE(0)")->geometry(), QRect(0, 0, 105, 97));
-    EXPECT_EQ(in<QLabel>("lblRESIZE(1)")->geometry(), QRect(0, 0, 117, 91));
-    EXPECT_FALSE(in<QLabel>("lblRESIZE(0)")->isHidden());
-    EXPECT_EQ(strips().size(), 12);
-    run("45");
-    const PixelBuffer first = written(dmy());
-    EXPECT_EQ(first.width(), 180);
-    // No: pictures, names, sizes, strips and the result to send stay.
-    choose({picture("c.bmp", 50, 50, 3)});
-    EXPECT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(label("lblSIZE(0)"), QStringLiteral("ｻｲｽﾞ：100×80"));
-    EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
-    EXPECT_EQ(name(), "ab");
-    EXPECT_EQ(strips().size(), 12);
-    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は4列に分けられます"));
-    EXPECT_TRUE(canSend());
-    run("45");
-    EXPECT_EQ(written(dmy()), first);
-}
-
-TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
-    dialogs.answers.push_back(ui::MessageAnswer::Yes);
-    choose({picture("a.bmp", 100, 80, 1), picture("b.bmp", 90, 85, 2)});
     auto* cropA = in<QLabel>("lblRESIZE(0)");
+    auto* cropB = in<QLabel>("lblRESIZE(1)");
+    EXPECT_EQ(cropA->geometry(), QRect(0, 0, 105, 97));
+    EXPECT_EQ(cropB->geometry(), QRect(0, 0, 117, 91));
+    EXPECT_FALSE(cropA->isHidden());
+    EXPECT_EQ(strips().size(), 12);
+
     auto* readout = in<QLabel>("lblXYPOS(0)");
     mouse(cropA, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
     EXPECT_FALSE(readout->isHidden());
@@ -156,7 +138,6 @@ TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
     EXPECT_TRUE(readout->isHidden());
     EXPECT_EQ(zig->selectedSlot(), 0);
     // B dragged above its thumbnail: the readout goes below zero, the cut stops at 0.
-    auto* cropB = in<QLabel>("lblRESIZE(1)");
     mouse(cropB, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
     mouse(cropB, QEvent::MouseMove, {5, 2}, Qt::LeftButton);
     EXPECT_EQ(label("lblXYPOS(1)"), "0,-3");
@@ -170,6 +151,17 @@ TEST_F(ZigzagTest, DraggedRectanglesReadOutFlooredAndCutRounded) {
     EXPECT_EQ(out.at(0, 74), 0u);  // beyond A's last row
     EXPECT_EQ(out.at(90, 0), tagged(2, 0, 0));
     EXPECT_EQ(out.at(179, 79), tagged(2, 89, 79));
+    // No: pictures, names, sizes, strips and the result to send stay.
+    choose({picture("c.bmp", 50, 50, 3)});
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(label("lblSIZE(0)"), QStringLiteral("ｻｲｽﾞ：100×80"));
+    EXPECT_EQ(label("lblINFO"), QStringLiteral("90×80のｻｲｽﾞで切り取ります。"));
+    EXPECT_EQ(name(), "ab");
+    EXPECT_EQ(strips().size(), 12);
+    EXPECT_EQ(label("lblHABA"), QStringLiteral("用紙は2列に分けられます"));
+    EXPECT_TRUE(canSend());
+    run("90");
+    EXPECT_EQ(written(dmy()), out);
 }
 
 TEST_F(ZigzagTest, SwappingRenamesAndWritesBesideTheNewAAndSavingChecksTheName) {
