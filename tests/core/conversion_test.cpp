@@ -266,6 +266,10 @@ TEST(CieSearch, EstimatesStayFarInsideTheirMargin) {
     for (const Rgb& p : hardPixels(palette, 9)) {
         labs.push_back(srgbToLabNear(p.r, p.g, p.b));
         exactLabs.push_back(srgbToLab(p.r, p.g, p.b));
+        const Lab &quick = labs.back(), &exact = exactLabs.back();  // the quick cube root's error
+        ASSERT_LE(std::max({std::fabs(quick.l - exact.l), std::fabs(quick.a - exact.a),
+                            std::fabs(quick.b - exact.b)}),
+                  1e-12);
     }
     const size_t fromPixels = labs.size();
     constexpr double kDegree = std::numbers::pi / 180;
