@@ -364,6 +364,20 @@ __attribute__((always_inline)) inline int32_t medianOfThree(int32_t a, int32_t b
     return std::max(std::min(a, b), std::min(std::max(a, b), c));
 }
 
+// The keys of a row of w pixels. Whole chunks go in loops of a fixed count, which the
+// compiler turns into vector code, and this is not a lambda: a lambda's loop would not take
+// on the vector instructions of the function it is inlined into.
+__attribute__((always_inline)) inline void rowKeys(const Pixel* __restrict source,
+                                                   int32_t* __restrict keys, int w) {
+    int x = 0;
+    for (; x + kChunk <= w; x += kChunk) {
+        for (int i = 0; i < kChunk; ++i)
+            keys[x + i] = medianKey(source[x + i]);
+    }
+    for (; x < w; ++x)
+        keys[x] = medianKey(source[x]);
+}
+
 // Interior rows: each column of three keys is sorted once into low, middle and high and
 // shared by the three pixels that see it; the median of the nine is then the median of
 // the largest low, the median of the middles and the smallest high.
@@ -375,12 +389,6 @@ __attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in,
     std::vector<int32_t> keyRows(length * 3, 0);
     std::vector<int32_t> low(length, 0), middle(length, 0), high(length, 0);
     const auto keysOf = [&](int slot) { return keyRows.data() + length * slot; };
-    const auto loadKeys = [&](int slot, int y) {
-        int32_t* keys = keysOf(slot);
-        const Pixel* source = in.row(y);
-        for (int x = 0; x < w; ++x)
-            keys[x] = medianKey(source[x]);
-    };
     int slotOf[3] = {0, 1, 2};
     bool loaded = false;
     alignas(64) int32_t result[kChunk];
@@ -393,11 +401,11 @@ __attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in,
             continue;
         }
         if (!loaded) {
-            loadKeys(slotOf[0], y - 1);
-            loadKeys(slotOf[1], y);
+            rowKeys(in.row(y - 1), keysOf(slotOf[0]), w);
+            rowKeys(in.row(y), keysOf(slotOf[1]), w);
             loaded = true;
         }
-        loadKeys(slotOf[2], y + 1);
+        rowKeys(in.row(y + 1), keysOf(slotOf[2]), w);
         const int32_t* up = keysOf(slotOf[0]);
         const int32_t* at = keysOf(slotOf[1]);
         const int32_t* down = keysOf(slotOf[2]);
@@ -422,8 +430,13 @@ __attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in,
                 result[i] = medianOfThree(largestLow, middleMiddle, smallestHigh);
             }
             const int count = std::min(kChunk, w - 1 - x);
-            for (int i = 0; i < count; ++i)
-                target[x + i] = colourValueToPixel(result[i]);
+            if (count == kChunk) {
+                for (int i = 0; i < kChunk; ++i)
+                    target[x + i] = colourValueToPixel(result[i]);
+            } else {
+                for (int i = 0; i < count; ++i)
+                    target[x + i] = colourValueToPixel(result[i]);
+            }
         }
         target[0] = medianAtBorder(in, 0, y);
         target[w - 1] = medianAtBorder(in, w - 1, y);
