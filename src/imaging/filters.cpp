@@ -183,20 +183,12 @@ class ChannelRows {
     }
 
   private:
-    // Whole chunks in loops of a fixed count, which become vector code; then the rest.
+    // Rows that cannot overlap, so that the loop becomes vector code.
     __attribute__((always_inline)) static void split(const Pixel* __restrict source, int width,
                                                      uint16_t* __restrict red,
                                                      uint16_t* __restrict green,
                                                      uint16_t* __restrict blue) {
-        int x = 0;
-        for (; x + kChunk <= width; x += kChunk) {
-            for (int i = x; i < x + kChunk; ++i) {
-                red[i] = (source[i] >> 16) & 0xFF;
-                green[i] = (source[i] >> 8) & 0xFF;
-                blue[i] = source[i] & 0xFF;
-            }
-        }
-        for (; x < width; ++x) {
+        for (int x = 0; x < width; ++x) {
             red[x] = (source[x] >> 16) & 0xFF;
             green[x] = (source[x] >> 8) & 0xFF;
             blue[x] = source[x] & 0xFF;
@@ -378,17 +370,11 @@ __attribute__((always_inline)) inline int32_t medianOfThree(int32_t a, int32_t b
     return std::max(std::min(a, b), std::min(std::max(a, b), c));
 }
 
-// The keys of a row of w pixels. Whole chunks go in loops of a fixed count, which the
-// compiler turns into vector code. A function rather than a lambda: the same loop in a
+// The keys of a row of w pixels. A function rather than a lambda: the same loop in a
 // lambda stayed scalar even where it was called from the AVX2 function.
 __attribute__((always_inline)) inline void rowKeys(const Pixel* __restrict source,
                                                    int32_t* __restrict keys, int w) {
-    int x = 0;
-    for (; x + kChunk <= w; x += kChunk) {
-        for (int i = 0; i < kChunk; ++i)
-            keys[x + i] = medianKey(source[x + i]);
-    }
-    for (; x < w; ++x)
+    for (int x = 0; x < w; ++x)
         keys[x] = medianKey(source[x]);
 }
 
@@ -444,13 +430,8 @@ __attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in,
                 result[i] = medianOfThree(largestLow, middleMiddle, smallestHigh);
             }
             const int count = std::min(kChunk, w - 1 - x);
-            if (count == kChunk) {
-                for (int i = 0; i < kChunk; ++i)
-                    target[x + i] = colourValueToPixel(result[i]);
-            } else {
-                for (int i = 0; i < count; ++i)
-                    target[x + i] = colourValueToPixel(result[i]);
-            }
+            for (int i = 0; i < count; ++i)
+                target[x + i] = colourValueToPixel(result[i]);
         }
         target[0] = medianAtBorder(in, 0, y);
         target[w - 1] = medianAtBorder(in, w - 1, y);
