@@ -61,7 +61,9 @@ Lab toLab(int red, int green, int blue, CubeRoot cubeRoot) {
 // three steps.
 struct CubeRootPieces {
     static constexpr int kFirstExponent = -7, kOctaves = 8, kPerOctave = 128;
-    static constexpr int kFractionShift = 52 - 7;  // leaves 7 bits of the fraction
+    static constexpr int kFractionBits = 7;  // the fraction's top bits that pick a piece
+    static constexpr int kFractionShift = 52 - kFractionBits;
+    static_assert(kPerOctave == 1 << kFractionBits);
     std::array<double, kOctaves * kPerOctave> start{}, slope{};
 
     CubeRootPieces() {
@@ -95,8 +97,9 @@ double quickCubeRoot(double t) {
     const int octave = static_cast<int>(bits >> 52) - 1023 - CubeRootPieces::kFirstExponent;
     if (octave < 0 || octave >= CubeRootPieces::kOctaves) [[unlikely]]
         return cubeRootFromBits(t);
-    const int i = octave * CubeRootPieces::kPerOctave +
-                  static_cast<int>(bits >> CubeRootPieces::kFractionShift & 127);
+    const int i =
+        octave * CubeRootPieces::kPerOctave +
+        static_cast<int>(bits >> CubeRootPieces::kFractionShift & (CubeRootPieces::kPerOctave - 1));
     const double from = std::bit_cast<double>(bits >> CubeRootPieces::kFractionShift
                                                           << CubeRootPieces::kFractionShift);
     return halleyStep(kCubeRootPieces.start[i] + kCubeRootPieces.slope[i] * (t - from), t);
