@@ -627,7 +627,9 @@ struct VectorRun {
     double cellWeight[kWeightCount];
 };
 
-// A pixel of the result as a slot.
+// A pixel of the picture as a slot. Its top byte lands in the fourth lane, which no search
+// reads and no error leaves (that lane's density x rate is 0, and every update clamps the
+// lane to the bias), so the picture's top bytes need not be cleared.
 __attribute__((target("avx2"), always_inline)) inline __m256d slotOf(Pixel p) {
     return _mm256_castsi256_pd(
         _mm256_or_si256(_mm256_cvtepu8_epi64(_mm_cvtsi32_si128(static_cast<int>(p))),
@@ -849,6 +851,7 @@ template <typename Search>
 struct BandJob {
     const VectorRun* run;
     Search* search;
+    const PixelBuffer* source;  // the picture; may be *pixels itself
     PixelBuffer* pixels;
     double* slots;           // the slots of column 0
     BandProgress* progress;  // one per band, or null on one thread
@@ -875,7 +878,7 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
         row.result = pixels.row(y);
         for (int dy = 0; dy < 3; ++dy)
             row.slots[dy] = job.slots + 4 * ((y + dy) % kSlotRows);
-        row.refill = y + kSlotRows < height ? pixels.row(y + kSlotRows) : nullptr;
+        row.refill = y + kSlotRows < height ? job.source->row(y + kSlotRows) : nullptr;
     }
     const BandProgress* above = job.progress && band > 0 ? &job.progress[band - 1] : nullptr;
     BandProgress* own = job.progress ? &job.progress[band] : nullptr;
@@ -934,9 +937,9 @@ int convertAnyBand(const BandJob<Search>& job, int band, std::array<int32_t, kCo
 }
 
 template <typename Search>
-__attribute__((target("avx2"))) void diffuseAvx2(const Palette& palette, const Factors& factors,
-                                                 Search& search, ConversionResult& result,
-                                                 int requestedThreads) {
+__attribute__((target("avx2"))) void diffuseAvx2(const PixelBuffer& source, const Palette& palette,
+                                                 const Factors& factors, Search& search,
+                                                 ConversionResult& result, int requestedThreads) {
     PixelBuffer& pixels = result.pixels;
     const int width = pixels.width();
     const int height = pixels.height();
@@ -975,15 +978,15 @@ __attribute__((target("avx2"))) void diffuseAvx2(const Palette& palette, const F
     double* const columnZero = slots.get() + kColumnDoubles * kSlotPadding;
     for (int y = 0; y < std::min(height, kSlotRows); ++y) {
         double* row = columnZero + 4 * y;
-        const Pixel* source = pixels.row(y);
+        const Pixel* picture = source.row(y);
         for (int x = 0; x < width; ++x)
-            _mm256_store_pd(row + kColumnDoubles * x, slotOf(source[x]));
+            _mm256_store_pd(row + kColumnDoubles * x, slotOf(picture[x]));
     }
 
     const int bandCount = (height + kBandRows - 1) / kBandRows;
     const int threads = conversionThreadCount(requestedThreads, width, height);
     std::unique_ptr<BandProgress[]> progress(threads > 1 ? new BandProgress[bandCount] : nullptr);
-    const BandJob<Search> job{&run,       &search,        &pixels,
+    const BandJob<Search> job{&run,       &search,        &source,           &pixels,
                               columnZero, progress.get(), cellSetOf(factors)};
 
     if (threads == 1) {
@@ -1081,18 +1084,10 @@ size_t rememberedBudget(const PixelBuffer& pixels) {
     return static_cast<size_t>(std::max<int64_t>(budget, 0));
 }
 
-// The diffusion loop for searches that take the components one by one.
-template <typename Search>
-void diffuseWithScalarSearch(const Palette& palette, const Factors& factors, Search& search,
-                             ConversionResult& result, int threads) {
-#if defined(__x86_64__)
-    if (vectorLoopTakes(result.pixels)) {
-        ScalarSearchAdaptor<Search> adaptor{search};
-        diffuseAvx2(palette, factors, adaptor, result, threads);
-        return;
-    }
-#endif
-    diffuse(palette, factors, search, result);
+// The CIE answers of a run, each colour searched once.
+RememberedSearch<CieAnswers> rememberedCie(const CieSearch& cie, const PixelBuffer& pixels) {
+    return RememberedSearch(CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
+                            rememberedBudget(pixels));
 }
 
 }  // namespace
@@ -1134,41 +1129,79 @@ NearestColour findNearestColour(int red, int green, int blue, const Palette& pal
 
 namespace {
 
-// Converts the picture held in result.pixels in place (the top bytes cleared).
-void convertInPlace(ConversionResult& result, const Palette& palette,
-                    const ConversionSettings& settings, int threads) {
+// The plain loop works in the result itself: it starts as the picture's colours, the top
+// bytes cleared. The vector loop reads the picture and writes each pixel of the result once,
+// so it needs neither.
+void startFromPicture(const PixelBuffer& source, PixelBuffer& pixels, int threads) {
+    const Pixel* from = source.data();
+    Pixel* to = pixels.data();
+    forEachRowBand(source.height(), source.width(), threads, [&](int first, int end) {
+        const size_t begin = static_cast<size_t>(first) * source.width();
+        const size_t stop = static_cast<size_t>(end) * source.width();
+        for (size_t i = begin; i < stop; ++i)
+            to[i] = from[i] & 0x00FFFFFFu;
+    });
+}
+
+// Has the system map a fresh picture's pages, a row band on each thread, so that the
+// wavefront's threads do not wait on each other's page faults (clearing a huge page takes
+// longer than a wait spins).
+void mapPages(PixelBuffer& pixels, int threads) {
+    constexpr size_t kPixelsPerPage = 4096 / sizeof(Pixel);
+    Pixel* p = pixels.data();
+    forEachRowBand(pixels.height(), pixels.width(), threads, [&](int first, int end) {
+        const size_t stop = static_cast<size_t>(end) * pixels.width();
+        for (size_t i = static_cast<size_t>(first) * pixels.width(); i < stop; i += kPixelsPerPage)
+            p[i] = 0;
+    });
+}
+
+// Converts `source` into result.pixels, which is either `source` itself or a picture of its
+// size whose pixels are not set yet.
+void convertInto(const PixelBuffer& source, ConversionResult& result, const Palette& palette,
+                 const ConversionSettings& settings, int threads) {
     const Factors factors = prepareFactors(settings);
+#if defined(__x86_64__)
+    if (vectorLoopTakes(result.pixels)) {
+        if (&source != &result.pixels)
+            mapPages(result.pixels, threads);
+        switch (settings.space) {
+            case ColourSpace::Rgb: {
+                Avx2RgbSearch search(palette, settings);
+                diffuseAvx2(source, palette, factors, search, result, threads);
+                return;
+            }
+            case ColourSpace::Ycc: {
+                Avx2YccSearch search(palette, settings);
+                diffuseAvx2(source, palette, factors, search, result, threads);
+                return;
+            }
+            case ColourSpace::Cie: {
+                const CieSearch cie(palette, settings.usable);
+                auto remembered = rememberedCie(cie, result.pixels);
+                ScalarSearchAdaptor<decltype(remembered)> search{remembered};
+                diffuseAvx2(source, palette, factors, search, result, threads);
+                return;
+            }
+        }
+    }
+#endif
+    startFromPicture(source, result.pixels, threads);
     switch (settings.space) {
         case ColourSpace::Rgb: {
-#if defined(__x86_64__)
-            if (vectorLoopTakes(result.pixels)) {
-                Avx2RgbSearch search(palette, settings);
-                diffuseAvx2(palette, factors, search, result, threads);
-                break;
-            }
-#endif
             RgbSearch search(palette, settings);
             diffuse(palette, factors, search, result);
             break;
         }
         case ColourSpace::Ycc: {
-#if defined(__x86_64__)
-            if (vectorLoopTakes(result.pixels)) {
-                Avx2YccSearch search(palette, settings);
-                diffuseAvx2(palette, factors, search, result, threads);
-                break;
-            }
-#endif
             YccSearch search(palette, settings);
-            diffuseWithScalarSearch(palette, factors, search, result, threads);
+            diffuse(palette, factors, search, result);
             break;
         }
         case ColourSpace::Cie: {
             const CieSearch cie(palette, settings.usable);
-            RememberedSearch search(
-                CieAnswers{&cie, vectorLoopUsable() && CieSearch::estimatesAvailable()},
-                rememberedBudget(result.pixels));
-            diffuseWithScalarSearch(palette, factors, search, result, threads);
+            auto search = rememberedCie(cie, result.pixels);
+            diffuse(palette, factors, search, result);
             break;
         }
     }
@@ -1193,16 +1226,9 @@ Result<ConversionResult> convertPicture(const PixelBuffer& source, const Palette
     auto pixels = PixelBuffer::createUnset(source.width(), source.height());
     if (!pixels)
         return makeError(pixels.error());
-    // The diffusion works in the result: it starts as the picture's colours.
-    forEachRowBand(source.height(), source.width(), threads, [&](int first, int end) {
-        const size_t from = static_cast<size_t>(first) * source.width();
-        const size_t to = static_cast<size_t>(end) * source.width();
-        for (size_t i = from; i < to; ++i)
-            pixels->data()[i] = source.data()[i] & 0x00FFFFFFu;
-    });
     ConversionResult result;
     result.pixels = std::move(*pixels);
-    convertInPlace(result, palette, settings, threads);
+    convertInto(source, result, palette, settings, threads);
     return result;
 }
 
@@ -1212,14 +1238,7 @@ Result<ConversionResult> convertPicture(PixelBuffer&& source, const Palette& pal
         return makeError(convertible.error());
     ConversionResult result;
     result.pixels = std::move(source);
-    Pixel* p = result.pixels.data();
-    forEachRowBand(result.pixels.height(), result.pixels.width(), threads, [&](int first, int end) {
-        const size_t from = static_cast<size_t>(first) * result.pixels.width();
-        const size_t to = static_cast<size_t>(end) * result.pixels.width();
-        for (size_t i = from; i < to; ++i)
-            p[i] &= 0x00FFFFFFu;
-    });
-    convertInPlace(result, palette, settings, threads);
+    convertInto(result.pixels, result, palette, settings, threads);
     return result;
 }
 

@@ -525,19 +525,28 @@ TEST(ThreadedConversion, SameBytesAsThePlainLoopOnEveryShape) {
     }
 }
 
-// Converting in the picture's own memory gives what converting a copy gives, and takes
-// the picture's top bytes off as the copy does.
-TEST(ThreadedConversion, InPlaceMatchesACopy) {
+// Converting in the picture's own memory gives what converting a copy gives, in every
+// space and either loop, and the picture's top bytes change nothing.
+TEST(ThreadedConversion, InPlaceMatchesACopyWhateverTheTopBytes) {
     const Palette palette = ColourTable().palette();
-    const ConversionSettings settings = withPalette(kEight);
-    PixelBuffer picture = randomPicture(41, 19, 5);
-    for (size_t i = 0; i < picture.size(); i += 3)
-        picture.data()[i] |= 0xFF000000u;
-    auto copied = convertPicture(picture, palette, settings, 2);
-    auto inPlace = convertPicture(std::move(picture), palette, settings, 2);
-    ASSERT_TRUE(copied.ok() && inPlace.ok());
-    EXPECT_EQ(inPlace->pixels, copied->pixels);
-    EXPECT_EQ(inPlace->counts, copied->counts);
+    for (const bool vector : {true, false}) {
+        for (const ColourSpace space : {ColourSpace::Rgb, ColourSpace::Ycc, ColourSpace::Cie}) {
+            SCOPED_TRACE(testing::Message() << "vector " << vector << " space " << int(space));
+            const ConversionSettings settings = withPalette(kEight, space);
+            PixelBuffer picture = randomPicture(41, 19, 5);
+            setVectorConversionAllowed(vector);
+            const auto clear = convertPicture(picture, palette, settings, 2);
+            for (size_t i = 0; i < picture.size(); i += 3)
+                picture.data()[i] |= 0xFF000000u;
+            auto copied = convertPicture(picture, palette, settings, 2);
+            auto inPlace = convertPicture(std::move(picture), palette, settings, 2);
+            setVectorConversionAllowed(true);
+            ASSERT_TRUE(clear.ok() && copied.ok() && inPlace.ok());
+            EXPECT_EQ(copied->pixels, clear->pixels);
+            EXPECT_EQ(inPlace->pixels, clear->pixels);
+            EXPECT_EQ(inPlace->counts, clear->counts);
+        }
+    }
 }
 
 }  // namespace
