@@ -592,7 +592,7 @@ struct AlignedDelete {
 };
 
 // A row of the band: its pixels in the result, the slots of column 0 of rows y, y + 1 and
-// y + 2, and row y + kSlotRows's pixels in the result, which refill row y's slots, or null
+// y + 2, and row y + kSlotRows's pixels in the picture, which refill row y's slots, or null
 // below the picture.
 struct BandRow {
     Pixel* result;
