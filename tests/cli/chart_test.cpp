@@ -10,13 +10,9 @@ namespace kirimo {
 namespace {
 
 using test::pdfPages;
+using test::pdfText;
 using test::pdfWords;
 using test::runTool;
-
-QString pdfText(const QString& pdf, int page) {
-    return runTool("pdftotext",
-                   {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
-}
 
 class ChartCli : public test::CliFolder {
   protected:

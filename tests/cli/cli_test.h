@@ -16,18 +16,6 @@
 
 namespace kirimo::test {
 
-// A converted picture: every dot the colour `colour` of the table's.
-inline PixelBuffer tableColours(int width, int height, int (*colour)(int x, int y)) {
-    const ColourTable table;
-    PixelBuffer picture = filledBuffer(width, height, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const ColourEntry& e = table[colour(x, y)];
-            picture.at(x, y) = makePixel(e.red, e.green, e.blue);
-        }
-    return picture;
-}
-
 class CliFolder : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }

@@ -273,19 +273,9 @@ TEST(DiffusionPresets, DuplicatesCompareRateAndWeightsAndNamesHaveNoCommas) {
     EXPECT_FALSE(presetValues({"p,60"}, 1).has_value());
 }
 
-TEST(DiffusionPresets, SurviveWritingAndReadingBack) {
-    QTemporaryDir dir;
-    DiffusionPresets presets;
-    presets.current.method = DiffusionMethod::Custom;
-    presets.current.presetName = "soft";
-    presets.presetLines = {*makePresetLine("soft", 80, kJarvisTexts)};
-    ASSERT_TRUE(writeDiffusionPresets(dir.path(), presets).ok());
-    EXPECT_EQ(test::readBytes(dir.filePath("Dorvel.ini")),
-              "2,soft,100,7,0,0,3,5,1,0,0,0,0,0,0\r\nsoft,80,7,5,3,5,7,5,3,1,3,5,3,1\r\n");
-    const DiffusionPresets back = readDiffusionPresets(dir.path());
-    EXPECT_EQ(back.current.method, DiffusionMethod::Custom);
-    EXPECT_EQ(back.presetLines, presets.presetLines);
-    // The current line names its preset; empty lines between presets are skipped.
+// Writing Dorvel.ini and reading it back: the conversion window's preset tests and the
+// history window's byte-for-byte run.
+TEST(DiffusionPresets, TheCurrentLineNamesItsPresetAndEmptyLinesAreSkipped) {
     const auto parsed = parseDiffusionPresets({"2,soft,80,7,5,3,5,7,5,3,1,3,5,3,1",
                                                "soft,80,7,5,3,5,7,5,3,1,3,5,3,1", "",
                                                "hard,100,1,0,0,0,0,0,0,0,0,0,0,0"});
@@ -336,12 +326,8 @@ TEST(PrintInfoFile, RoundTripsEveryFieldThroughTheFile) {
             EXPECT_EQ(readPrintInfoFile(path), info) << i;
         }
     }
-    PrintInfo info;
-    info.colour = false;
-    info.lineStyle = ChartLineStyle::Solid;
-    ASSERT_TRUE(writePrintInfoFile(path, info).ok());
-    EXPECT_EQ(readBytes(path), "0,1,1,0,1,1,1,0,0,0,0\r\n");
-    // Only the first line counts; LF alone and binary junk are taken in stride.
+    // The bytes of the line: the A4 chart window's options test. Only the first line counts; LF
+    // alone and binary junk are taken in stride.
     ASSERT_TRUE(writeBytes(path, "0,0,0,0,0,0,0\n1,1,1,1,1,1,1\n"));
     EXPECT_EQ(printInfoLine(readPrintInfoFile(path)), "0,0,0,0,0,0,0,0,0,0,0");
     ASSERT_TRUE(writeBytes(path, QByteArray("\x82\xA0,\xFF\x00,0", 7)));

@@ -254,18 +254,14 @@ TEST(ReportNaming, TheAutomaticBaseAppendsTheSecondsAndSkipsTakenNames) {
     EXPECT_FALSE(automaticBase(target, QTime(10, 0, 0)).ok());
 }
 
-TEST(ReportNaming, QuestionSuccessAndSheetSizeTexts) {
+TEST(ReportNaming, SheetSizeTexts) {
     const auto size = parseSheetSize(u"30", u" 1 ");
     ASSERT_TRUE(size.has_value());
     EXPECT_EQ(size->width, 30);
     EXPECT_EQ(size->height, 1);
     EXPECT_FALSE(parseSheetSize(u"30", u"0").has_value());
     EXPECT_FALSE(parseSheetSize(u"x", u"20").has_value());
-    EXPECT_EQ(overwriteQuestionText(QStringLiteral("cat")),
-              QStringLiteral("同名ファイルがあります。（cat）。上書きしますか。\n"
-                             "「いいえ」なら自動的にﾌｧｲﾙ名を決めます。"));
-    EXPECT_EQ(savedMessageText(ReportTarget{QStringLiteral("/絵/"), QStringLiteral("cat36000")}),
-              QStringLiteral("保存しました。\n(ﾌｫﾙﾀﾞ：/絵/)\n（ﾌｧｲﾙ名：cat36000）"));
+    // The question and the saved message: the colour information window's save tests.
 }
 
 }  // namespace

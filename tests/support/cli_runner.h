@@ -44,6 +44,14 @@ inline QString runTool(const QString& program, const QStringList& args) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The text pdftotext reads from one page of a PDF, or from all of them (page 0), pages
+// separated by form feeds.
+inline QString pdfText(const QString& pdf, int page = 0) {
+    const QString n = QString::number(page);
+    return runTool("pdftotext",
+                   page > 0 ? QStringList{"-f", n, "-l", n, pdf, "-"} : QStringList{pdf, "-"});
+}
+
 // Pixels of the image inside [x0, x1) x [y0, y1) that pass `test`.
 template <typename Test>
 int countPixels(const QImage& image, int x0, int y0, int x1, int y1, Test test) {

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <ostream>
 
+#include "core/colour_table.h"
 #include "imaging/pixel_buffer.h"
 
 // Failed checks on strings show their text rather than a byte dump. (QString lives in the
@@ -54,6 +55,18 @@ inline PixelBuffer makeBuffer(std::initializer_list<std::initializer_list<Pixel>
 
 inline PixelBuffer filledBuffer(int width, int height, Pixel fill) {
     return *PixelBuffer::create(width, height, fill);
+}
+
+// A converted picture: every dot the colour `colour` of the standard table's.
+inline PixelBuffer tableColours(int width, int height, int (*colour)(int x, int y)) {
+    const ColourTable table;
+    PixelBuffer picture = filledBuffer(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const ColourEntry& e = table[colour(x, y)];
+            picture.at(x, y) = makePixel(e.red, e.green, e.blue);
+        }
+    return picture;
 }
 
 // A picture of pseudo-random pixels, the same for the same seed; `mask` selects the bits

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include "core/print_info_file.h"
-#include "support/cli_runner.h"
 #include "ui/frm_a4print.h"
 #include "ui/frm_printinfo.h"
 #include "ui/twips.h"
@@ -13,10 +12,6 @@
 
 namespace kirimo::test {
 namespace {
-
-QString pdfText(const QString& path) {
-    return runTool("pdftotext", {path, "-"});
-}
 
 class A4PrintTest : public UiTest {
   protected:
@@ -40,16 +35,9 @@ class A4PrintTest : public UiTest {
         UiTest::TearDown();
     }
     // The converted picture, of the table colours `colourAt` numbers.
-    template <typename F>
-    void paint(int width, int height, F colourAt) {
+    void paint(int width, int height, int (*colourAt)(int x, int y)) {
         SharedState& state = sharedState();
-        state.workPixels = *PixelBuffer::create(width, height);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const ColourEntry& entry = state.colourTable[colourAt(x, y)];
-                state.workPixels.at(x, y) = makePixel(entry.red, entry.green, entry.blue);
-            }
-        }
+        state.workPixels = tableColours(width, height, colourAt);
         state.pictureWidth = width;
         state.pictureHeight = height;
     }
@@ -277,7 +265,7 @@ TEST_F(A4PrintTest, RefusalsComeBeforeAnyPrinterOrPreviewEachWithItsMessage) {
     dialogs.messages.clear();
     check("chkPR")->click();
     tickPages({0, 10099});
-    EXPECT_EQ(pdfPageCount(print("two.pdf")), 2);
+    EXPECT_EQ(pdfPages(print("two.pdf")), 2);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -299,7 +287,7 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     // Printed to a file, the chart is offered as the picture's name in its folder.
     QString offered;
     printDialogs.onChoose = [&](QPrinter& printer) { offered = printer.docName(); };
-    EXPECT_EQ(pdfPageCount(print("some.pdf")), 3);
+    EXPECT_EQ(pdfPages(print("some.pdf")), 3);
     EXPECT_TRUE(check("chkPR")->isChecked());
     EXPECT_EQ(offered, "cat_chart.pdf");
     EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
@@ -307,12 +295,12 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     EXPECT_EQ(printDialogs.lastLayout.pageSize().id(), QPageSize::A4);
     check("chkPR")->click();
     check("chkALLWHITE")->click();
-    EXPECT_EQ(pdfPageCount(print("all.pdf")), 4);
+    EXPECT_EQ(pdfPages(print("all.pdf")), 4);
     // With the cover, the legend and bold lines: a cover and a legend page more.
     for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
         check(name)->click();
     const QString extras = print("extras.pdf");
-    EXPECT_EQ(pdfPageCount(extras), 6);
+    EXPECT_EQ(pdfPages(extras), 6);
     EXPECT_TRUE(pdfText(extras).section(u'\f', 0, 0).contains("cat.jpg"));  // the cover
     for (const char* name : {"chkCOVER", "chkLEGEND", "chkBOLD10"})
         check(name)->click();
@@ -322,7 +310,7 @@ TEST_F(A4PrintTest, PrintsOnePagePerChosenSheetThroughThePrinterDialog) {
     check("optA4(1)")->click();
     const QString ticked = print("ticked.pdf");
     EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Portrait);
-    EXPECT_EQ(pdfPageCount(ticked), 2);
+    EXPECT_EQ(pdfPages(ticked), 2);
     const QString read = pdfText(ticked);
     EXPECT_TRUE(read.contains("(2,1)") && read.contains("(1,2)")) << read.toStdString();
     EXPECT_FALSE(read.contains("(1,1)"));
@@ -382,7 +370,7 @@ TEST_F(A4PrintTest, ThePreviewPaintsOnePlanEveryTimeAndPrintingMatchesIt) {
     press("cmdPREVIEW");
     EXPECT_EQ(printDialogs.previews, 1);
     EXPECT_EQ(printDialogs.lastLayout.orientation(), QPageLayout::Landscape);
-    EXPECT_EQ(pdfPageCount(first), 4);
+    EXPECT_EQ(pdfPages(first), 4);
     const QString shown = pdfText(first);
     EXPECT_FALSE(shown.isEmpty());
     // Eight candidates per colour: a second plan would choose other characters.

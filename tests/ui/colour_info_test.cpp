@@ -44,12 +44,8 @@ class ColourInfoTest : public ConversionTest {
     }
     // The window on a converted picture in table colours, as the main window opens it.
     ui::FrmPrint& open(int width, int height, QString caption = QStringLiteral("[RGB]cat.jpg")) {
-        PixelBuffer& pixels = sharedState().workPixels = *PixelBuffer::create(width, height);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x)
-                pixels.at(x, y) = colourValueToPixel(
-                    sharedState().colourTable[(x / 3 + y) % kColourCount].packed);
-        }
+        sharedState().workPixels =
+            tableColours(width, height, [](int x, int y) { return (x / 3 + y) % kColourCount; });
         source = toImage(randomPicture(width, height, 5));
         info =
             std::make_unique<ui::FrmPrint>(dialogs, environment.secondsSinceMidnight,

@@ -3,7 +3,6 @@
 // there, edited in their own window and kept in ColourSet.ini.
 
 #include "core/colour_table.h"
-#include "support/cli_runner.h"
 #include "ui/frm_colset.h"
 #include "ui/frm_print.h"
 #include "ui_fixture.h"

@@ -323,7 +323,7 @@ TEST_F(SealPrintTest, CountsFollowThePrintableAreaAndTheSelectedPicturesPrint) {
     EXPECT_EQ(offered, "a_stickers.pdf");
     EXPECT_EQ(printDialogs.currentFolder, QDir(pictureFolder).absolutePath());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(pdfPageCount(pdf), 4);  // two sheets each of a and c
+    EXPECT_EQ(pdfPages(pdf), 4);  // two sheets each of a and c
 }
 
 TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
@@ -360,7 +360,7 @@ TEST_F(SealPrintTest, BadSizesUnreadablePicturesAndTooManyPagesAreRefused) {
     set("2", "200", "2");
     print();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(pdfPageCount(pdf), 4);
+    EXPECT_EQ(pdfPages(pdf), 4);
 }
 
 }  // namespace

@@ -38,6 +38,7 @@
 #include "core/picture_file.h"
 #include "core/shared_state.h"
 #include "core/text_file.h"
+#include "support/cli_runner.h"
 #include "support/test_support.h"
 #include "ui/app_environment.h"
 #include "ui/dialogs.h"
@@ -194,11 +195,6 @@ inline PixelBuffer picture(const ui::PictureSurface* surface) {
     PixelBuffer pixels;
     surface->readPixels(pixels);
     return pixels;
-}
-// Pages of a PDF that Qt wrote: one page object each.
-inline int pdfPageCount(const QString& path) {
-    return static_cast<int>(
-        QString::fromLatin1(readBytes(path)).count(QRegularExpression("/Type\\s*/Page(?![s\\w])")));
 }
 inline QMdiSubWindow* frameOf(QWidget* widget) {
     return qobject_cast<QMdiSubWindow*>(widget->parentWidget());
