@@ -1143,6 +1143,7 @@ void startFromPicture(const PixelBuffer& source, PixelBuffer& pixels, int thread
     });
 }
 
+#if defined(__x86_64__)
 // Has the system map a fresh picture's pages, a row band on each thread, so that the
 // wavefront's threads do not wait on each other's page faults (clearing a huge page takes
 // longer than a wait spins).
@@ -1155,6 +1156,7 @@ void mapPages(PixelBuffer& pixels, int threads) {
             p[i] = 0;
     });
 }
+#endif
 
 // Converts `source` into result.pixels, which is either `source` itself or a picture of its
 // size whose pixels are not set yet.
