@@ -491,6 +491,47 @@ class Avx2YccSearch {
 
     // slot: the pixel's blue, green and red and 0, each plus kRoundingBias.
     __attribute__((target("avx2,fma"), always_inline)) SearchResult operator()(__m256d slot) const {
+        SearchResult found;
+        many<1>(&slot, &found);
+        return found;
+    }
+
+    // The searches of several independent pixels, group by group, so that their chains of
+    // dependent instructions run side by side instead of one after the other.
+    template <int kRows>
+    __attribute__((target("avx2,fma"), always_inline)) void many(const __m256d* slots,
+                                                                 SearchResult* found) const {
+        __m256d py[kRows], pu[kRows], pv[kRows], smallest[kRows];
+#pragma GCC unroll 16
+        for (int j = 0; j < kRows; ++j)
+            components(slots[j], py[j], pu[j], pv[j]);
+#pragma GCC unroll 16
+        for (int j = 0; j < kRows; ++j)
+            smallest[j] = keys(0, py[j], pu[j], pv[j]);
+        static_assert(kGroups == 5);
+#pragma GCC unroll 4
+        for (int g = 1; g < kGroups; ++g) {
+#pragma GCC unroll 16
+            for (int j = 0; j < kRows; ++j)
+                smallest[j] = _mm256_min_pd(smallest[j], keys(g, py[j], pu[j], pv[j]));
+        }
+#pragma GCC unroll 16
+        for (int j = 0; j < kRows; ++j) {
+            __m256d m =
+                _mm256_min_pd(smallest[j], _mm256_permute2f128_pd(smallest[j], smallest[j], 0x01));
+            m = _mm256_min_pd(m, _mm256_permute_pd(m, 0x5));
+            const int key = _mm_cvttsd_si32(_mm256_castpd256_pd128(m));
+            const int colour = key & 31;
+            found[j] = {colour == 31 ? 0 : colour, key >= 31};
+        }
+    }
+
+  private:
+    // The pixel's Y, R - Y and B - Y, each in every lane.
+    __attribute__((target("avx2,fma"), always_inline)) static void components(__m256d slot,
+                                                                              __m256d& py,
+                                                                              __m256d& pu,
+                                                                              __m256d& pv) {
         // The components times the weights are the products rgbToYcc sums, and Y is summed
         // in its order, green + red + blue. rgbToYcc forms R - Y and B - Y in double and
         // rounds them to single; the differences are exact in double, so one
@@ -504,22 +545,11 @@ class Avx2YccSearch {
         const __m128 y = _mm_cvtsd_ss(_mm_setzero_ps(), _mm_add_sd(greenRed, blueGreen));
         const __m256d differences = _mm256_cvtps_pd(
             _mm_sub_ps(_mm256_cvtpd_ps(components), _mm_broadcastss_ps(y)));  // B - Y, _, R - Y
-        const __m256d py = _mm256_broadcastsd_pd(_mm_cvtss_sd(_mm_setzero_pd(), y));
-        const __m256d pu = _mm256_permute4x64_pd(differences, 0xAA);
-        const __m256d pv = _mm256_broadcastsd_pd(_mm256_castpd256_pd128(differences));
-        static_assert(kGroups == 5);
-        __m256d smallest =
-            _mm256_min_pd(_mm256_min_pd(keys(0, py, pu, pv), keys(1, py, pu, pv)),
-                          _mm256_min_pd(_mm256_min_pd(keys(2, py, pu, pv), keys(3, py, pu, pv)),
-                                        keys(4, py, pu, pv)));
-        smallest = _mm256_min_pd(smallest, _mm256_permute2f128_pd(smallest, smallest, 0x01));
-        smallest = _mm256_min_pd(smallest, _mm256_permute_pd(smallest, 0x5));
-        const int key = _mm_cvttsd_si32(_mm256_castpd256_pd128(smallest));
-        const int colour = key & 31;
-        return {colour == 31 ? 0 : colour, key >= 31};
+        py = _mm256_broadcastsd_pd(_mm_cvtss_sd(_mm_setzero_pd(), y));
+        pu = _mm256_permute4x64_pd(differences, 0xAA);
+        pv = _mm256_broadcastsd_pd(_mm256_castpd256_pd128(differences));
     }
 
-  private:
     // The keys of the colours of group i: the rounded distance x 32 + the colour's key
     // (colour 0, first in group 0, with its distance rounded up).
     __attribute__((target("avx2,fma"), always_inline)) __m256d keys(int i, __m256d py, __m256d pu,
@@ -719,9 +749,13 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
 #pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j)
         value[j] = _mm256_load_pd(slot(j, 0, 0));
+    if constexpr (requires { search.template many<kRows>(value, found); }) {
+        search.template many<kRows>(value, found);
+    } else {
 #pragma GCC unroll 16
-    for (int j = 0; j < kRows; ++j)
-        found[j] = searchSlot(search, value[j]);
+        for (int j = 0; j < kRows; ++j)
+            found[j] = searchSlot(search, value[j]);
+    }
     __m256d scaled[kRows];
 #pragma GCC unroll 16
     for (int j = 0; j < kRows; ++j) {
