@@ -62,6 +62,10 @@ void FloydSteinbergRgb8(benchmark::State& s) {
 void JarvisRgb18(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kJarvisJudiceNinkeWeights);
 }
+// A kernel of the user's own, with cells left at 0 (Stucki's shape without its far row).
+void CustomKernelRgb18OneThread(benchmark::State& s) {
+    convert(s, kirimo::ColourSpace::Rgb, 3, {8, 4, 2, 4, 8, 4, 2, 0, 0, 0, 0, 0}, 1);
+}
 void FloydSteinbergRgb18OneThread(benchmark::State& s) {
     convert(s, kirimo::ColourSpace::Rgb, 3, kirimo::kFloydSteinbergWeights, 1);
 }
@@ -133,6 +137,7 @@ BENCHMARK(FloydSteinbergRgb8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(JarvisRgb18)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(JarvisRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(CustomKernelRgb18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergYcc18)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergYcc18OneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloydSteinbergCie18)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

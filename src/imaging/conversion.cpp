@@ -630,9 +630,10 @@ struct BandRow {
     const Pixel* refill;
 };
 
-// The cells of a kernel known when compiling, by number, so that the updates unroll into
-// straight code with fixed offsets; AnyCells takes the run's list instead.
-struct AnyCells {};
+// The cells a run updates, by number, known when compiling so that the updates unroll into
+// straight code with fixed offsets. Floyd&Steinberg's four cells, or all twelve for any
+// other kernel: a cell without a positive weight is updated with the weight 0, which adds
+// 0 to a value already within 0..255 and so leaves it exactly as skipping the cell would.
 struct FloydSteinbergCells {
     static constexpr int kCount = 4;
     static constexpr int kCell[kCount] = {0, 3, 4, 5};
@@ -649,12 +650,7 @@ struct VectorRun {
     alignas(32) double lowest[4];                     // the bias: 0 in every lane
     alignas(32) double highest[4];                    // bias + 255; the bias in lane 3
     Pixel colourPixels[kColourCount];
-    double weight[kWeightCount];  // by cell number
-    // The cells with a positive weight, for kernels not known when compiling.
-    int cellCount = 0;
-    int cellDy[kWeightCount];
-    int cellDx[kWeightCount];
-    double cellWeight[kWeightCount];
+    double weight[kWeightCount];  // by cell number; 0 for a weight that is not positive
 };
 
 // A pixel of the picture as a slot. Its top byte lands in the fourth lane, which no search
@@ -713,18 +709,11 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertOne(
     const __m256d error = _mm256_sub_pd(value, _mm256_load_pd(run.colourSlots[colour]));
     const __m256d scaled = _mm256_round_pd(_mm256_mul_pd(error, _mm256_load_pd(run.densityRate)),
                                            _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-    if constexpr (std::is_same_v<Cells, AnyCells>) {
-        for (int c = 0; c < run.cellCount; ++c) {
-            updateNeighbour(run, row.slots[run.cellDy[c]] + kColumnDoubles * (x + run.cellDx[c]),
-                            _mm256_broadcast_sd(&run.cellWeight[c]), scaled);
-        }
-    } else {
 #pragma GCC unroll 12
-        for (int i = 0; i < Cells::kCount; ++i) {
-            const int k = Cells::kCell[i];
-            updateNeighbour(run, row.slots[kCellDy[k]] + kColumnDoubles * (x + kCellDx[k]),
-                            _mm256_broadcast_sd(&run.weight[k]), scaled);
-        }
+    for (int i = 0; i < Cells::kCount; ++i) {
+        const int k = Cells::kCell[i];
+        updateNeighbour(run, row.slots[kCellDy[k]] + kColumnDoubles * (x + kCellDx[k]),
+                        _mm256_broadcast_sd(&run.weight[k]), scaled);
     }
     return colour;
 }
@@ -773,22 +762,13 @@ __attribute__((target("avx2,fma"), always_inline)) inline int convertStep(
             product,
             _mm256_castsi256_pd(_mm256_set1_epi64x(-static_cast<int64_t>(found[j].diffuse))));
     }
-    if constexpr (std::is_same_v<Cells, AnyCells>) {
-        for (int c = 0; c < run.cellCount; ++c) {
-            const __m256d weight = _mm256_broadcast_sd(&run.cellWeight[c]);
-#pragma GCC unroll 16
-            for (int j = 0; j < kRows; ++j)
-                updateNeighbour(run, slot(j, run.cellDy[c], run.cellDx[c]), weight, scaled[j]);
-        }
-    } else {
 #pragma GCC unroll 12
-        for (int i = 0; i < Cells::kCount; ++i) {
-            const int k = Cells::kCell[i];
-            const __m256d weight = _mm256_broadcast_sd(&run.weight[k]);
+    for (int i = 0; i < Cells::kCount; ++i) {
+        const int k = Cells::kCell[i];
+        const __m256d weight = _mm256_broadcast_sd(&run.weight[k]);
 #pragma GCC unroll 16
-            for (int j = 0; j < kRows; ++j)
-                updateNeighbour(run, slot(j, kCellDy[k], kCellDx[k]), weight, scaled[j]);
-        }
+        for (int j = 0; j < kRows; ++j)
+            updateNeighbour(run, slot(j, kCellDy[k], kCellDx[k]), weight, scaled[j]);
     }
     return found[kRows - 1].colour;
 }
@@ -866,18 +846,14 @@ int conversionThreadCount(int requested, int width, int height) {
     return rowBandCount(0, bands, int64_t{width} * kBandRows);
 }
 
-enum class CellSet { Any, FloydSteinberg, AllTwelve };
+enum class CellSet { FloydSteinberg, AllTwelve };
 
 CellSet cellSetOf(const Factors& factors) {
-    bool positive[kWeightCount];
-    for (int k = 0; k < kWeightCount; ++k)
-        positive[k] = factors.weights[k] > 0.0f;
-    if (std::all_of(positive, positive + kWeightCount, [](bool p) { return p; }))
-        return CellSet::AllTwelve;
     bool floydSteinberg = true;
     for (int k = 0; k < kWeightCount; ++k)
-        floydSteinberg = floydSteinberg && positive[k] == (k == 0 || k == 3 || k == 4 || k == 5);
-    return floydSteinberg ? CellSet::FloydSteinberg : CellSet::Any;
+        floydSteinberg =
+            floydSteinberg && (factors.weights[k] > 0.0f) == (k == 0 || k == 3 || k == 4 || k == 5);
+    return floydSteinberg ? CellSet::FloydSteinberg : CellSet::AllTwelve;
 }
 
 // What every band of a run shares.
@@ -889,7 +865,7 @@ struct BandJob {
     PixelBuffer* pixels;
     double* slots;           // the slots of column 0
     BandProgress* progress;  // one per band, or null on one thread
-    CellSet cells;           // the kernel's cells, when known when compiling
+    CellSet cells;           // the cells the kernel updates
 };
 
 // Converts one band; with threads, waiting for the band above where it would catch up.
@@ -950,15 +926,13 @@ __attribute__((target("avx2,fma"))) int convertBand(const BandJob<Search>& job, 
     return colour;
 }
 
-// Converts a band with the kernel's fixed cells where it has them, else with the run's list.
+// Converts a band with the cells the kernel updates.
 template <int kFirstSlotRow, typename Search>
 int convertCellsBand(const BandJob<Search>& job, int band,
                      std::array<int32_t, kColourCount>& counts, std::chrono::nanoseconds& slept) {
     if (job.cells == CellSet::FloydSteinberg)
         return convertBand<FloydSteinbergCells, kFirstSlotRow>(job, band, counts, slept);
-    if (job.cells == CellSet::AllTwelve)
-        return convertBand<AllTwelveCells, kFirstSlotRow>(job, band, counts, slept);
-    return convertBand<AnyCells, kFirstSlotRow>(job, band, counts, slept);
+    return convertBand<AllTwelveCells, kFirstSlotRow>(job, band, counts, slept);
 }
 
 // Bands alternate between the two halves of the slots.
@@ -994,15 +968,8 @@ __attribute__((target("avx2"))) void diffuseAvx2(const PixelBuffer& source, cons
         run.colourPixels[n] = makePixel(palette[n].red, palette[n].green, palette[n].blue);
         _mm256_store_pd(run.colourSlots[n], slotOf(run.colourPixels[n]));
     }
-    for (int k = 0; k < kWeightCount; ++k) {
-        run.weight[k] = static_cast<double>(factors.weights[k]);
-        if (factors.weights[k] > 0.0f) {
-            run.cellDy[run.cellCount] = kCellDy[k];
-            run.cellDx[run.cellCount] = kCellDx[k];
-            run.cellWeight[run.cellCount] = run.weight[k];
-            ++run.cellCount;
-        }
-    }
+    for (int k = 0; k < kWeightCount; ++k)
+        run.weight[k] = factors.weights[k] > 0.0f ? static_cast<double>(factors.weights[k]) : 0.0;
 
     // The slots, every one first the bias (a clamped value), then the picture's first rows.
     const int64_t slotCount = int64_t{kColumnDoubles} * (width + 2 * kSlotPadding);
