@@ -89,12 +89,12 @@ NearestColour CieSearch::pruned(int red, int green, int blue) const {
 //   picks): the direction of u1 + u2 for hues within 90 degrees, else that of u2 - u1
 //   turned a quarter towards u2 (u1 x u2 above 0) or away; either vector is then at
 //   least 1 long, so its direction is as exact as its components;
-// - the hue rotation's angle is measured from 275 degrees by a polynomial arctangent
-//   (error below 1.2e-8 on [0, 1]), the exponential is a Taylor polynomial raised to the
-//   64th power and the sine a Taylor polynomial; together below 1e-6 in the rotation term;
+// - the hue rotation's sine is a piecewise polynomial in the cosine of the angle between
+//   the mean hue and 275 degrees: error below 7.2e-7, and the cosine's rounding (a few
+//   units of 6e-8) moves it by at most 6 times that; below 2.5e-6 in the rotation term;
 // - where the mean hue passes 0 degrees the definition's rotation angle jumps from
-//   30 exp(-11.56) degrees to almost 0; measured from 275 degrees the jump moves to 95
-//   degrees, where it is as small, so the rotation term differs by at most 2e-5 there.
+//   30 exp(-11.56) degrees to almost 0; measured either way from 275 degrees the jump moves
+//   to 95 degrees, where it is as small, so the rotation term differs by at most 2e-5 there.
 // The difference is the root of a quadratic form in (l, c, h) whose cross term has a
 // factor at most 2 sin 60 degrees, so a change of d in the rotation term changes the root
 // by at most about 2 d times the root: 4e-5 relative. Single precision adds a few units of
@@ -191,48 +191,82 @@ struct Lanes {
 #undef KIRIMO_LANEWISE
 };
 
-// atan(y / x) for 0 <= y, x not both 0, in [0, pi].
+// sin(2 dtheta) of the rotation term, where dtheta = 30 exp(-(a / 25)^2) degrees and a is
+// the angle between the mean hue and 275 degrees, as a function of x = cos a: a polynomial
+// of degree 7 on each of eight equal pieces of [-0.2, 1], fitted at the Chebyshev points
+// (error below 7.2e-7). Below -0.2 (a above 101 degrees) the value is below 7.2e-8 and the
+// piece at -0.2 stands for it.
+struct RotationPieces {
+    static constexpr int kPieces = 8, kTerms = 8;
+    static constexpr double kFrom = -0.2, kWidth = 1.2 / kPieces;
+    // coefficient[j][p]: the coefficient of t^j on piece p, t in [-1, 1] across the piece.
+    alignas(32) float coefficient[kTerms][kPieces];
+
+    RotationPieces() {
+        constexpr double kSpread = 25 * std::numbers::pi / 180;
+        const auto exact = [&](double x) {
+            const double a = std::acos(std::clamp(x, -1.0, 1.0)) / kSpread;
+            return std::sin(std::numbers::pi / 3 * std::exp(-a * a));
+        };
+        for (int p = 0; p < kPieces; ++p) {
+            // Chebyshev coefficients from the values at the Chebyshev points, then the
+            // powers of t that each Chebyshev polynomial holds (T(j) = 2 t T(j-1) - T(j-2)).
+            double chebyshev[kTerms] = {};
+            for (int k = 0; k < kTerms; ++k) {
+                const double angle = std::numbers::pi * (k + 0.5) / kTerms;
+                const double value = exact(kFrom + kWidth * (p + (std::cos(angle) + 1) / 2));
+                for (int j = 0; j < kTerms; ++j)
+                    chebyshev[j] += value * std::cos(j * angle) * (j == 0 ? 1.0 : 2.0) / kTerms;
+            }
+            double power[kTerms] = {}, before[kTerms] = {}, current[kTerms] = {1.0};
+            for (int j = 0; j < kTerms; ++j) {
+                for (int i = 0; i < kTerms; ++i)
+                    power[i] += chebyshev[j] * current[i];
+                double next[kTerms];
+                for (int i = 0; i < kTerms; ++i)
+                    next[i] = (i > 0 ? (j == 0 ? 1.0 : 2.0) * current[i - 1] : 0.0) - before[i];
+                std::copy(current, current + kTerms, before);
+                std::copy(next, next + kTerms, current);
+            }
+            for (int j = 0; j < kTerms; ++j)
+                coefficient[j][p] = static_cast<float>(power[j]);
+        }
+    }
+};
+
+const RotationPieces kRotationPieces;
+
+// The coefficient of t^j of each lane's piece.
 template <int N>
-KIRIMO_SIMD Lanes<N> arcTangent(Lanes<N> y, Lanes<N> x) {
-    const Lanes<N> ax = magnitude(x);
-    const Lanes<N> steep = less(ax, y);
-    const Lanes<N> t = select(steep, ax, y) / select(steep, y, ax);
-    const Lanes<N> s = t * t;
-    Lanes<N> p = splat(0.002834064299313468);
-#pragma GCC unroll 16
-    for (double c :
-         {-0.016005030504602474, 0.042587607465986825, -0.07495445443168593, 0.10636754097864427,
-          -0.1420257051154517, 0.19992483578459433, -0.3333306678068699, 0.9999999842426349})
-        p = fused(p, s, splat(c));
-    Lanes<N> a = t * p;
-    a = select(steep, splat(std::numbers::pi / 2) - a, a);
-    return select(less(x, splat(0.0)), splat(std::numbers::pi) - a, a);
+KIRIMO_SIMD Lanes<N> pieceCoefficient(int j, const __m256i* piece) {
+    const V table = _mm256_load_ps(kRotationPieces.coefficient[j]);
+    Lanes<N> c;
+#pragma GCC unroll 4
+    for (int i = 0; i < N; ++i)
+        c.v[i] = _mm256_permutevar8x32_ps(table, piece[i]);
+    return c;
 }
 
-// exp(-y) for 0 <= y: (exp(-y / 64))^64 with y capped at 40 (exp(-40) is 4e-18).
 template <int N>
-KIRIMO_SIMD Lanes<N> expMinus(Lanes<N> y) {
-    const Lanes<N> z = smaller(y, splat(40.0)) * splat(-1.0 / 64.0);
-    Lanes<N> p = splat(1.0 / 362880.0);
-#pragma GCC unroll 16
-    for (double c : {1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0,
-                     0.5, 1.0, 1.0})
-        p = fused(p, z, splat(c));
+KIRIMO_SIMD Lanes<N> rotationSine(Lanes<N> x) {
+    using W = Lanes<N>;
+    constexpr int kLastPiece = RotationPieces::kPieces - 1;
+    const W within = smaller(larger(x, splat(RotationPieces::kFrom)), splat(1.0));
+    const W place = (within - splat(RotationPieces::kFrom)) * splat(1.0 / RotationPieces::kWidth);
+    __m256i piece[N];
+    W t;
+#pragma GCC unroll 4
+    for (int i = 0; i < N; ++i) {
+        piece[i] = _mm256_min_epi32(_mm256_cvttps_epi32(place.v[i]), _mm256_set1_epi32(kLastPiece));
+        t.v[i] = _mm256_fmsub_ps(_mm256_set1_ps(2.0f),
+                                 _mm256_sub_ps(place.v[i], _mm256_cvtepi32_ps(piece[i])),
+                                 _mm256_set1_ps(1.0f));
+    }
+    W p = pieceCoefficient<N>(RotationPieces::kTerms - 1, piece);
 #pragma GCC unroll 8
-    for (int square = 0; square < 6; ++square)
-        p = p * p;
+    for (int j = RotationPieces::kTerms - 2; j >= 0; --j)
+        p = fused(p, t, pieceCoefficient<N>(j, piece));
     return p;
-}
-
-// sin(x) for 0 <= x <= pi / 3.
-template <int N>
-KIRIMO_SIMD Lanes<N> sine(Lanes<N> x) {
-    const Lanes<N> s = x * x;
-    Lanes<N> p = splat(-1.0 / 39916800.0);
-#pragma GCC unroll 16
-    for (double c : {1.0 / 362880.0, -1.0 / 5040.0, 1.0 / 120.0, -1.0 / 6.0, 1.0})
-        p = fused(p, s, splat(c));
-    return x * p;
 }
 
 // The smallest of the eight lanes, in every lane.
@@ -313,16 +347,13 @@ KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& c
         splat(0.32) * (c3h * splat(std::cos(6 * kDegree)) - s3h * splat(std::sin(6 * kDegree))) -
         splat(0.20) * (c4h * splat(std::cos(63 * kDegree)) + s4h * splat(std::sin(63 * kDegree)));
 
-    // The mean hue's angle from 275 degrees, in units of 25 degrees.
+    // The cosine of the mean hue's angle from 275 degrees.
     const W rc = ch * splat(std::cos(275 * kDegree)) + sh * splat(std::sin(275 * kDegree));
-    const W rs = sh * splat(std::cos(275 * kDegree)) - ch * splat(std::sin(275 * kDegree));
-    const W angle = arcTangent(magnitude(rs), rc) * splat(1.0 / (25 * kDegree));
-    const W twoTheta = splat(std::numbers::pi / 3) * expMinus(angle * angle);
 
     const W meanCp = (cp1 + cp2) * half;
     const W meanCp2 = meanCp * meanCp;
     const W meanCp7 = meanCp2 * meanCp2 * meanCp2 * meanCp;
-    const W rotation = splat(-2.0) * sine(twoTheta) * root(meanCp7 / (meanCp7 + splat(k25To7)));
+    const W rotation = splat(-2.0) * rotationSine(rc) * root(meanCp7 / (meanCp7 + splat(k25To7)));
     const W meanL = (l1 + l2) * half;
     const W meanL50 = (meanL - splat(50.0)) * (meanL - splat(50.0));
     const W sl = one + splat(0.015) * meanL50 / root(splat(20.0) + meanL50);
