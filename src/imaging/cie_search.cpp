@@ -18,9 +18,17 @@ CieSearch::CieSearch(const Palette& palette, const std::array<bool, kColourCount
         if (usable[n])
             order_[count_++] = n;
     }
+    // Past sixteen colours, those farthest from middle lightness go last, where a pixel
+    // of middle lightness usually rules them out by lightness alone.
+    std::copy(order_, order_ + count_, lanes_);
+    if (count_ > 2 * kGroup) {
+        std::stable_sort(lanes_, lanes_ + count_, [this](int m, int n) {
+            return std::fabs(labs_[m].l - 50.0) < std::fabs(labs_[n].l - 50.0);
+        });
+    }
     for (int i = 0; i < kLanes; ++i) {
         const bool unused = i >= count_;
-        const int n = unused ? 0 : order_[i];
+        const int n = unused ? 0 : lanes_[i];
         const bool grey = unused || chromas_[n] == 0.0;
         l_[i] = unused ? 0.0f : static_cast<float>(labs_[n].l);
         c_[i] = unused ? 0.0f : static_cast<float>(chromas_[n]);
@@ -370,31 +378,97 @@ KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& c
     return select(unreliable, splat(-1.0), e);
 }
 
-// Stores the estimates of the first 8 N colours in out and returns, a bit for each, the
-// colours that may be the nearest: those whose lowest possible difference is not above the
-// lowest highest possible difference of a colour. `past` is +infinity in lanes that hold
-// no colour, else 0.
+// The lowest and highest possible difference of each colour from its estimate: nothing
+// bounded where the estimate is unreliable, and +infinity as the highest in lanes that
+// hold no colour (`past` is +infinity there, else 0).
 template <int N>
-KIRIMO_SIMD unsigned estimateCandidates(const PixelTerms& pixel, const ColourLanes& colours,
-                                        const float* past, float* out) {
+struct Bounds {
+    Lanes<N> low, high;
+};
+
+template <int N>
+KIRIMO_SIMD Bounds<N> boundsOf(Lanes<N> v, const float* past) {
     using W = Lanes<N>;
-    const W v = estimateLanes<N>(pixel, colours);
     const W infinity = splat(std::numeric_limits<double>::infinity());
     const W reliable = notLess(v, splat(0.0));
     const W margin = fused(splat(CieSearch::kMarginPart), v, splat(CieSearch::kMarginBase));
-    const W low = select(reliable, v - margin, splat(0.0) - infinity);
-    const W high = select(reliable, v + margin, infinity) + W::load(past);
-    V lowestHigh = high.v[0];
+    return {select(reliable, v - margin, splat(0.0) - infinity),
+            select(reliable, v + margin, infinity) + W::load(past)};
+}
+
+// The smallest of all lanes, in every lane.
+template <int N>
+KIRIMO_SIMD V lowestOf(const Lanes<N>& high) {
+    V lowest = high.v[0];
     for (int i = 1; i < N; ++i)
-        lowestHigh = _mm256_min_ps(lowestHigh, high.v[i]);
-    lowestHigh = smallestLane(lowestHigh);
+        lowest = _mm256_min_ps(lowest, high.v[i]);
+    return smallestLane(lowest);
+}
+
+// A bit for each lane whose lowest possible difference is not above `lowestHigh`.
+template <int N>
+KIRIMO_SIMD unsigned mayBeNearest(const Lanes<N>& low, V lowestHigh) {
     unsigned bits = 0;
     for (int i = 0; i < N; ++i) {
-        _mm256_store_ps(out + 8 * i, v.v[i]);
         const V mayBe = _mm256_cmp_ps(low.v[i], lowestHigh, _CMP_LE_OQ);
         bits |= static_cast<unsigned>(_mm256_movemask_ps(mayBe)) << (8 * i);
     }
     return bits;
+}
+
+template <int N>
+KIRIMO_SIMD void store(const Lanes<N>& v, float* out) {
+    for (int i = 0; i < N; ++i)
+        _mm256_store_ps(out + 8 * i, v.v[i]);
+}
+
+// Stores the estimates of the first 8 N colours in out and returns, a bit for each, the
+// colours that may be the nearest: those whose lowest possible difference is not above the
+// lowest highest possible difference of a colour.
+template <int N>
+KIRIMO_SIMD unsigned estimateCandidates(const PixelTerms& pixel, const ColourLanes& colours,
+                                        const float* past, float* out) {
+    const Lanes<N> v = estimateLanes<N>(pixel, colours);
+    const Bounds<N> b = boundsOf(v, past);
+    store(v, out);
+    return mayBeNearest(b.low, lowestOf(b.high));
+}
+
+// The same for more than sixteen colours, the last eight lanes holding those farthest from
+// middle lightness. Their lightness term alone, |L2 - L1| / SL, never above the difference,
+// usually rules them all out against the first sixteen; their estimates are then not made
+// (nor stored).
+KIRIMO_SIMD unsigned estimateCandidatesLastApart(const PixelTerms& pixel,
+                                                 const ColourLanes& colours, const float* past,
+                                                 float* out) {
+    const Lanes<2> first = estimateLanes<2>(pixel, colours);
+    const Bounds<2> firstBounds = boundsOf(first, past);
+    store(first, out);
+    V lowestHigh = lowestOf(firstBounds.high);
+
+    const V l2 = _mm256_load_ps(colours.lightness + 16);
+    const V half = splat(0.5), one = splat(1.0);
+    const V meanL50 = _mm256_sub_ps(_mm256_mul_ps(_mm256_add_ps(pixel.l, l2), half), splat(50.0));
+    const V square = _mm256_mul_ps(meanL50, meanL50);
+    const V sl = _mm256_fmadd_ps(
+        splat(0.015), _mm256_div_ps(square, _mm256_sqrt_ps(_mm256_add_ps(splat(20.0), square))),
+        one);
+    // Taken down far beyond the rounding of these few steps.
+    const V lightness = _mm256_fmsub_ps(
+        _mm256_div_ps(_mm256_andnot_ps(splat(-0.0), _mm256_sub_ps(l2, pixel.l)), sl),
+        splat(1.0 - 1e-5), splat(1e-5));
+    const V lastLow = _mm256_add_ps(lightness, _mm256_load_ps(past + 16));
+    if (_mm256_movemask_ps(_mm256_cmp_ps(lastLow, lowestHigh, _CMP_LE_OQ)) == 0)
+        return mayBeNearest(firstBounds.low, lowestHigh);
+
+    const ColourLanes last{colours.lightness + 16, colours.chroma + 16, colours.aUnit + 16,
+                           colours.bUnit + 16, colours.grey + 16};
+    const Lanes<1> rest = estimateLanes<1>(pixel, last);
+    const Bounds<1> restBounds = boundsOf(rest, past + 16);
+    store(rest, out + 16);
+    lowestHigh = _mm256_min_ps(lowestHigh, lowestOf(restBounds.high));
+    return mayBeNearest(firstBounds.low, lowestHigh) | mayBeNearest(restBounds.low, lowestHigh)
+                                                           << 16;
 }
 
 #undef KIRIMO_SIMD
@@ -406,8 +480,8 @@ bool CieSearch::estimatesAvailable() {
     return available;
 }
 
-__attribute__((target("avx2,fma"))) unsigned CieSearch::candidates(const Lab& lab,
-                                                                   float* out) const {
+__attribute__((target("avx2,fma"))) unsigned CieSearch::candidates(const Lab& lab, float* out,
+                                                                   bool every) const {
     static_assert(kLanes == 3 * kGroup);
     const PixelTerms pixel = pixelTerms(lab);
     const ColourLanes colours{l_, c_, aUnit_, bUnit_, grey_};
@@ -416,14 +490,16 @@ __attribute__((target("avx2,fma"))) unsigned CieSearch::candidates(const Lab& la
         bits = estimateCandidates<1>(pixel, colours, past_, out);
     else if (count_ <= 2 * kGroup)
         bits = estimateCandidates<2>(pixel, colours, past_, out);
-    else
+    else if (every)
         bits = estimateCandidates<3>(pixel, colours, past_, out);
+    else
+        bits = estimateCandidatesLastApart(pixel, colours, past_, out);
     return bits & ((1u << count_) - 1);
 }
 
 void CieSearch::estimate(const Lab& lab, std::array<double, kLanes>& out) const {
     alignas(32) float e[kLanes];
-    candidates(lab, e);
+    candidates(lab, e, true);
     for (int i = 0; i < count_; ++i)
         out[i] = e[i];
 }
@@ -439,21 +515,21 @@ CieChoice CieSearch::estimated(int red, int green, int blue) const {
     if (count_ == 0)
         return {1, ciede2000(srgbToLab(red, green, blue), labs_[1]) > 0};
     alignas(32) float e[kLanes];
-    unsigned bits = candidates(srgbToLabNear(red, green, blue), e);
+    unsigned bits = candidates(srgbToLabNear(red, green, blue), e, false);
     if (bits == 0)
         bits = (1u << count_) - 1;  // only if every estimate failed
     // One colour left, surely apart from the pixel's colour: no difference to compute.
     if ((bits & (bits - 1)) == 0) {
         const int i = __builtin_ctz(bits);
         if (e[i] - estimateMargin(e[i]) > 0)
-            return {order_[i], true};
+            return {lanes_[i], true};
     }
     const Lab lab = srgbToLab(red, green, blue);
     const double chroma = labChroma(lab);
     int best = -1;
     double bestDist = 0;
     for (; bits != 0; bits &= bits - 1) {
-        const int n = order_[__builtin_ctz(bits)];
+        const int n = lanes_[__builtin_ctz(bits)];
         const double d = ciede2000(lab, chroma, labs_[n], chromas_[n]);
         if (best < 0 || d < bestDist || (d == bestDist && n < best)) {
             best = n;

@@ -1,8 +1,9 @@
 #pragma once
 // The nearest usable colour by the CIEDE2000 difference, found three ways that always agree:
 // a straight scan of every usable colour, a scan that skips colours by cheap lower bounds,
-// and (with AVX2 and FMA) a scan that estimates all differences at once and computes
-// exactly only the colours the estimate cannot rule out.
+// and (with AVX2 and FMA) a scan that estimates the differences eight at once (past
+// sixteen colours, only where lightness alone does not rule the rest out) and computes
+// exactly only the colours the estimates cannot rule out.
 
 #include <array>
 
@@ -44,7 +45,7 @@ class CieSearch {
     static constexpr int kLanes = 24;
     void estimate(const Lab& lab, std::array<double, kLanes>& out) const;
     int usableCount() const { return count_; }
-    int laneColour(int i) const { return order_[i]; }
+    int laneColour(int i) const { return lanes_[i]; }
 
     // How far an estimate may be from the computed difference, at most: far more than the
     // estimate's error, so that the choice never depends on its last digits.
@@ -52,15 +53,17 @@ class CieSearch {
     static double estimateMargin(double estimate) { return kMarginBase + kMarginPart * estimate; }
 
   private:
-    // The estimates of every usable colour into out (kLanes of them) and, a bit for each
-    // lane, the colours they leave as possibly the nearest.
-    unsigned candidates(const Lab& lab, float* out) const;
+    // The estimates of the usable colours into out (kLanes of them) and, a bit for each
+    // lane, the colours they leave as possibly the nearest. Without `every`, lanes past the
+    // sixteenth that are ruled out before their estimates are made are left unwritten.
+    unsigned candidates(const Lab& lab, float* out, bool every) const;
 
     std::array<Lab, kColourCount> labs_{};
     std::array<double, kColourCount> chromas_{};
     int order_[kColourCount]{};  // the usable colours, in increasing order
+    int lanes_[kColourCount]{};  // the same, in the estimates' order
     int count_ = 0;
-    // The usable colours for the estimates in the same order, eight to a vector, in single
+    // The usable colours for the estimates in the order of lanes_, eight to a vector, in single
     // precision: lightness, chroma, the direction (a, b) / chroma, 1 for a colour without
     // chroma (a = b = 0) else 0, and +infinity in the lanes past the last colour else 0.
     alignas(32) float l_[kLanes]{};
