@@ -166,7 +166,8 @@ struct Rgb {
 };
 
 // The standard palette with the user colour moved: onto another colour (exact ties), onto
-// a grey, or somewhere random; and a random set of usable colours.
+// a grey, or somewhere random; and a random set of usable colours (all of them in the first
+// rounds, but for black in one: seventeen).
 struct Trial {
     Palette palette;
     std::array<bool, kColourCount> usable{};
@@ -191,6 +192,7 @@ std::vector<Trial> trials() {
         for (bool& u : t.usable)
             u = round < 4 || rng() % 3 != 0;
         t.usable[kUserColourNumber] = true;
+        t.usable[0] = t.usable[0] && round != 1;
         out.push_back(t);
     }
     return out;
