@@ -242,12 +242,16 @@ struct RotationPieces {
     }
 };
 
-const RotationPieces kRotationPieces;
+// Fitted on first use, so that a search made while the program starts finds it ready.
+const RotationPieces& rotationPieces() {
+    static const RotationPieces pieces;
+    return pieces;
+}
 
 // The coefficient of t^j of each lane's piece.
 template <int N>
-KIRIMO_SIMD Lanes<N> pieceCoefficient(int j, const __m256i* piece) {
-    const V table = _mm256_load_ps(kRotationPieces.coefficient[j]);
+KIRIMO_SIMD Lanes<N> pieceCoefficient(const RotationPieces& pieces, int j, const __m256i* piece) {
+    const V table = _mm256_load_ps(pieces.coefficient[j]);
     Lanes<N> c;
 #pragma GCC unroll 4
     for (int i = 0; i < N; ++i)
@@ -270,10 +274,11 @@ KIRIMO_SIMD Lanes<N> rotationSine(Lanes<N> x) {
                                  _mm256_sub_ps(place.v[i], _mm256_cvtepi32_ps(piece[i])),
                                  _mm256_set1_ps(1.0f));
     }
-    W p = pieceCoefficient<N>(RotationPieces::kTerms - 1, piece);
+    const RotationPieces& pieces = rotationPieces();
+    W p = pieceCoefficient<N>(pieces, RotationPieces::kTerms - 1, piece);
 #pragma GCC unroll 8
     for (int j = RotationPieces::kTerms - 2; j >= 0; --j)
-        p = fused(p, t, pieceCoefficient<N>(j, piece));
+        p = fused(p, t, pieceCoefficient<N>(pieces, j, piece));
     return p;
 }
 
@@ -296,6 +301,14 @@ KIRIMO_SIMD PixelTerms pixelTerms(const Lab& lab) {
     const bool grey = chroma == 0.0;
     return {splat(lab.l), splat(chroma), splat(grey ? 0.0 : lab.a / chroma),
             splat(grey ? 0.0 : lab.b / chroma), splat(grey ? 1.0 : 0.0)};
+}
+
+// SL, the weight of the lightness difference, from the mean lightness.
+template <int N>
+KIRIMO_SIMD Lanes<N> lightnessWeight(Lanes<N> meanL) {
+    const Lanes<N> fromMiddle = meanL - splat(50.0);
+    const Lanes<N> square = fromMiddle * fromMiddle;
+    return splat(1.0) + splat(0.015) * square / root(splat(20.0) + square);
 }
 
 // The colours' terms, eight to a vector.
@@ -362,9 +375,7 @@ KIRIMO_SIMD Lanes<N> estimateLanes(const PixelTerms& pixel, const ColourLanes& c
     const W meanCp2 = meanCp * meanCp;
     const W meanCp7 = meanCp2 * meanCp2 * meanCp2 * meanCp;
     const W rotation = splat(-2.0) * rotationSine(rc) * root(meanCp7 / (meanCp7 + splat(k25To7)));
-    const W meanL = (l1 + l2) * half;
-    const W meanL50 = (meanL - splat(50.0)) * (meanL - splat(50.0));
-    const W sl = one + splat(0.015) * meanL50 / root(splat(20.0) + meanL50);
+    const W sl = lightnessWeight((l1 + l2) * half);
     const W sc = one + splat(0.045) * meanCp;
     const W shue = one + splat(0.015) * meanCp * t;
 
@@ -446,19 +457,12 @@ KIRIMO_SIMD unsigned estimateCandidatesLastApart(const PixelTerms& pixel,
     store(first, out);
     V lowestHigh = lowestOf(firstBounds.high);
 
-    const V l2 = _mm256_load_ps(colours.lightness + 16);
-    const V half = splat(0.5), one = splat(1.0);
-    const V meanL50 = _mm256_sub_ps(_mm256_mul_ps(_mm256_add_ps(pixel.l, l2), half), splat(50.0));
-    const V square = _mm256_mul_ps(meanL50, meanL50);
-    const V sl = _mm256_fmadd_ps(
-        splat(0.015), _mm256_div_ps(square, _mm256_sqrt_ps(_mm256_add_ps(splat(20.0), square))),
-        one);
+    using W = Lanes<1>;
+    const W l1 = pixel.l, l2 = W::load(colours.lightness + 16);
     // Taken down far beyond the rounding of these few steps.
-    const V lightness = _mm256_fmsub_ps(
-        _mm256_div_ps(_mm256_andnot_ps(splat(-0.0), _mm256_sub_ps(l2, pixel.l)), sl),
-        splat(1.0 - 1e-5), splat(1e-5));
-    const V lastLow = _mm256_add_ps(lightness, _mm256_load_ps(past + 16));
-    if (_mm256_movemask_ps(_mm256_cmp_ps(lastLow, lowestHigh, _CMP_LE_OQ)) == 0)
+    const W lightness = magnitude(l2 - l1) / lightnessWeight((l1 + l2) * splat(0.5));
+    const W lastLow = fused(lightness, splat(1.0 - 1e-5), splat(-1e-5)) + W::load(past + 16);
+    if (mayBeNearest(lastLow, lowestHigh) == 0)
         return mayBeNearest(firstBounds.low, lowestHigh);
 
     const ColourLanes last{colours.lightness + 16, colours.chroma + 16, colours.aUnit + 16,
