@@ -145,8 +145,18 @@ int runEdit(const QStringList& args, QTextStream& /*out*/, QTextStream& err) {
         return fail(QString::fromStdString(loaded.error()));
     PixelBuffer picture = std::move(loaded).value();
     for (const auto& operation : operations) {
+        // The picture before is not needed again: these work in place, without the memory
+        // of a second picture.
         if (operation.kind == OperationKind::Flip) {
-            flipVerticalInPlace(picture);  // the picture before is not needed again
+            flipVerticalInPlace(picture);
+            continue;
+        }
+        if (operation.kind == OperationKind::Weighted) {
+            applyWeightedFilterInPlace(picture, operation.filter);
+            continue;
+        }
+        if (operation.kind == OperationKind::Median) {
+            applyMedianFilterInPlace(picture);
             continue;
         }
         auto result = apply(operation, picture);

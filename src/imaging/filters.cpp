@@ -157,6 +157,26 @@ int paddedLength(int width) {
     return (width + kChunk - 1) / kChunk * kChunk + kChunk + 2;
 }
 
+// The input rows one band of a filter reads: its own rows and the one on each side, or
+// null outside the picture. A filter working in place writes row y only after reading
+// row y + 1, so its own rows are still the input when read; the rows on each side belong to
+// other bands, which may already have written them, so those are copies made before any
+// band started.
+struct BandRows {
+    const PixelBuffer* picture;
+    const Pixel* before;  // row first - 1
+    const Pixel* after;   // row end
+    int first, end;
+
+    const Pixel* row(int y) const {
+        if (y == first - 1)
+            return before;
+        if (y == end)
+            return after;
+        return picture->row(y);
+    }
+};
+
 // Three channel planes of one input row: plane c holds the channel at index x + 1 for
 // pixel x, and zeros before and after the row.
 class ChannelRows {
@@ -164,18 +184,18 @@ class ChannelRows {
     explicit ChannelRows(int width)
         : width_(width), stride_(paddedLength(width)), data_(static_cast<size_t>(stride_) * 9, 0) {}
 
-    // Slot s (0..2) takes input row y, or zeros when y lies outside the picture.
-    __attribute__((always_inline)) void load(int slot, const PixelBuffer& in, int y) {
+    // Slot s (0..2) takes an input row, or zeros for a row outside the picture (null).
+    __attribute__((always_inline)) void load(int slot, const Pixel* row) {
         uint16_t* red = plane(slot, 0);
         uint16_t* green = plane(slot, 1);
         uint16_t* blue = plane(slot, 2);
-        if (y < 0 || y >= in.height()) {
+        if (row == nullptr) {
             std::fill_n(red, stride_, uint16_t{0});
             std::fill_n(green, stride_, uint16_t{0});
             std::fill_n(blue, stride_, uint16_t{0});
             return;
         }
-        split(in.row(y), width_, red + 1, green + 1, blue + 1);
+        split(row, width_, red + 1, green + 1, blue + 1);
     }
 
     uint16_t* plane(int slot, int channel) {
@@ -232,16 +252,15 @@ __attribute__((always_inline)) inline void weightedChunk(const uint16_t* __restr
 }
 
 template <WeightedFilter F>
-__attribute__((always_inline)) inline void weightedRowsBody(const PixelBuffer& in, PixelBuffer& out,
-                                                            int first, int end) {
-    const int w = in.width();
+__attribute__((always_inline)) inline void weightedRowsBody(const BandRows& in, PixelBuffer& out) {
+    const int w = out.width();
     ChannelRows rows(w);
     // Slots hold rows y - 1, y and y + 1 in turn.
     int slotOf[3] = {0, 1, 2};
-    rows.load(slotOf[0], in, first - 1);
-    rows.load(slotOf[1], in, first);
-    for (int y = first; y < end; ++y) {
-        rows.load(slotOf[2], in, y + 1);
+    rows.load(slotOf[0], in.row(in.first - 1));
+    rows.load(slotOf[1], in.row(in.first));
+    for (int y = in.first; y < in.end; ++y) {
+        rows.load(slotOf[2], in.row(y + 1));
         Pixel* target = out.row(y);
         alignas(64) int16_t red[kChunk];
         alignas(64) int16_t green[kChunk];
@@ -267,8 +286,8 @@ __attribute__((always_inline)) inline void weightedRowsBody(const PixelBuffer& i
 // The same loops compiled twice: for any x86-64 and, where the processor has it, for
 // AVX2, whose vectors hold twice the lanes (the results are the same: whole numbers).
 template <WeightedFilter F>
-void weightedRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
-    weightedRowsBody<F>(in, out, first, end);
+void weightedRows(const BandRows& in, PixelBuffer& out) {
+    weightedRowsBody<F>(in, out);
 }
 
 bool avx2Available() {
@@ -280,13 +299,12 @@ bool avx2Available() {
 #endif
 }
 
-using WeightedRowsFunction = void (*)(const PixelBuffer&, PixelBuffer&, int, int);
+using WeightedRowsFunction = void (*)(const BandRows&, PixelBuffer&);
 
 #if defined(__x86_64__)
 template <WeightedFilter F>
-__attribute__((target("avx2"))) void weightedRowsAvx2(const PixelBuffer& in, PixelBuffer& out,
-                                                      int first, int end) {
-    weightedRowsBody<F>(in, out, first, end);
+__attribute__((target("avx2"))) void weightedRowsAvx2(const BandRows& in, PixelBuffer& out) {
+    weightedRowsBody<F>(in, out);
 }
 
 WeightedRowsFunction weightedRowsAvx2For(WeightedFilter filter) {
@@ -349,21 +367,17 @@ inline int32_t medianOfNine(int32_t k[9]) {
     return k[4];
 }
 
-// The median at (x, y) with every position outside the picture taking the centre.
-Pixel medianAtBorder(const PixelBuffer& in, int x, int y) {
-    const int w = in.width();
-    const int h = in.height();
-    const int32_t centre = medianKey(in.at(x, y));
+// The median at column x from the keys of the rows above, at and below (null outside the
+// picture), every position outside the picture taking the centre.
+int32_t medianAtBorder(const int32_t* up, const int32_t* at, const int32_t* down, int x, int w) {
+    const int32_t centre = at[x];
     int32_t keys[9];
     int n = 0;
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const int px = x + dx;
-            const int py = y + dy;
-            const bool inside = px >= 0 && px < w && py >= 0 && py < h;
-            keys[n++] = inside ? medianKey(in.at(px, py)) : centre;
-        }
-    return colourValueToPixel(medianOfNine(keys));
+    for (const int32_t* row : {up, at, down}) {
+        for (int px = x - 1; px <= x + 1; ++px)
+            keys[n++] = row != nullptr && px >= 0 && px < w ? row[px] : centre;
+    }
+    return medianOfNine(keys);
 }
 
 __attribute__((always_inline)) inline int32_t medianOfThree(int32_t a, int32_t b, int32_t c) {
@@ -381,34 +395,34 @@ __attribute__((always_inline)) inline void rowKeys(const Pixel* __restrict sourc
 // Interior rows: each column of three keys is sorted once into low, middle and high and
 // shared by the three pixels that see it; the median of the nine is then the median of
 // the largest low, the median of the middles and the smallest high.
-__attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in, PixelBuffer& out,
-                                                          int first, int end) {
-    const int w = in.width();
-    const int h = in.height();
+__attribute__((always_inline)) inline void medianRowsBody(const BandRows& in, PixelBuffer& out) {
+    const int w = out.width();
+    const int h = out.height();
     const auto length = static_cast<size_t>(paddedLength(w));
     std::vector<int32_t> keyRows(length * 3, 0);
     std::vector<int32_t> low(length, 0), middle(length, 0), high(length, 0);
     const auto keysOf = [&](int slot) { return keyRows.data() + length * slot; };
+    // Slots hold the keys of rows y - 1, y and y + 1 in turn.
     int slotOf[3] = {0, 1, 2};
-    bool loaded = false;
+    const auto load = [&](int slot, int y) {
+        if (y >= 0 && y < h)
+            rowKeys(in.row(y), keysOf(slot), w);
+    };
+    load(slotOf[0], in.first - 1);
+    load(slotOf[1], in.first);
     alignas(64) int32_t result[kChunk];
-    for (int y = first; y < end; ++y) {
+    for (int y = in.first; y < in.end; ++y) {
+        load(slotOf[2], y + 1);
+        const int32_t* up = y > 0 ? keysOf(slotOf[0]) : nullptr;
+        const int32_t* at = keysOf(slotOf[1]);
+        const int32_t* down = y < h - 1 ? keysOf(slotOf[2]) : nullptr;
         Pixel* target = out.row(y);
-        if (y == 0 || y == h - 1 || w < 3) {
+        std::rotate(slotOf, slotOf + 1, slotOf + 3);
+        if (up == nullptr || down == nullptr || w < 3) {
             for (int x = 0; x < w; ++x)
-                target[x] = medianAtBorder(in, x, y);
-            loaded = false;
+                target[x] = colourValueToPixel(medianAtBorder(up, at, down, x, w));
             continue;
         }
-        if (!loaded) {
-            rowKeys(in.row(y - 1), keysOf(slotOf[0]), w);
-            rowKeys(in.row(y), keysOf(slotOf[1]), w);
-            loaded = true;
-        }
-        rowKeys(in.row(y + 1), keysOf(slotOf[2]), w);
-        const int32_t* up = keysOf(slotOf[0]);
-        const int32_t* at = keysOf(slotOf[1]);
-        const int32_t* down = keysOf(slotOf[2]);
         for (int x = 0; x < w; x += kChunk) {
             for (int i = x; i < x + kChunk; ++i) {
                 const int32_t a = up[i];
@@ -433,32 +447,62 @@ __attribute__((always_inline)) inline void medianRowsBody(const PixelBuffer& in,
             for (int i = 0; i < count; ++i)
                 target[x + i] = colourValueToPixel(result[i]);
         }
-        target[0] = medianAtBorder(in, 0, y);
-        target[w - 1] = medianAtBorder(in, w - 1, y);
-        std::rotate(slotOf, slotOf + 1, slotOf + 3);
+        target[0] = colourValueToPixel(medianAtBorder(up, at, down, 0, w));
+        target[w - 1] = colourValueToPixel(medianAtBorder(up, at, down, w - 1, w));
     }
 }
 
-// The output of a filter, its pixels unset: every filter writes each of them.
 #if defined(__x86_64__)
-__attribute__((target("avx2"))) void medianRowsAvx2(const PixelBuffer& in, PixelBuffer& out,
-                                                    int first, int end) {
-    medianRowsBody(in, out, first, end);
+__attribute__((target("avx2"))) void medianRowsAvx2(const BandRows& in, PixelBuffer& out) {
+    medianRowsBody(in, out);
 }
 #endif
 
-void medianRows(const PixelBuffer& in, PixelBuffer& out, int first, int end) {
+void medianRows(const BandRows& in, PixelBuffer& out) {
 #if defined(__x86_64__)
     if (avx2Available()) {
-        medianRowsAvx2(in, out, first, end);
+        medianRowsAvx2(in, out);
         return;
     }
 #endif
-    medianRowsBody(in, out, first, end);
+    medianRowsBody(in, out);
 }
 
+// The output of a filter, its pixels unset: every filter writes each of them.
 PixelBuffer sameSizeAs(const PixelBuffer& in) {
     return std::move(PixelBuffer::createUnset(in.width(), in.height())).value();
+}
+
+// Runs a filter's rows over `in` into `out` in bands, one per thread; `out` may be `in`
+// itself (see BandRows).
+template <typename Rows>
+void filterInBands(const PixelBuffer& in, PixelBuffer& out, int threads, Rows rows) {
+    if (in.empty())
+        return;
+    const int h = in.height();
+    const auto w = static_cast<size_t>(in.width());
+    const std::vector<int> bounds = rowBandBounds(h, in.width(), threads);
+    const size_t bands = bounds.size() - 1;
+    // In place, the rows on each side of every band, copied before any band writes.
+    const bool inPlace = &in == &out;
+    std::vector<Pixel> sides(inPlace ? 2 * bands * w : 0);
+    std::vector<BandRows> work(bands);
+    for (size_t band = 0; band < bands; ++band) {
+        BandRows& rows = work[band];
+        rows = {&in, nullptr, nullptr, bounds[band], bounds[band + 1]};
+        if (rows.first > 0)
+            rows.before = in.row(rows.first - 1);
+        if (rows.end < h)
+            rows.after = in.row(rows.end);
+        if (inPlace) {
+            Pixel* copies = sides.data() + 2 * band * w;
+            if (rows.before)
+                rows.before = std::copy_n(rows.before, w, copies) - w;
+            if (rows.after)
+                rows.after = std::copy_n(rows.after, w, copies + w) - w;
+        }
+    }
+    forEachBand(bands, [&](size_t band) { rows(work[band], out); });
 }
 
 }  // namespace
@@ -469,21 +513,22 @@ const ConvolveKernel& convolveKernel(WeightedFilter filter) {
 
 PixelBuffer applyWeightedFilter(const PixelBuffer& in, WeightedFilter filter, int threads) {
     PixelBuffer out = sameSizeAs(in);
-    if (in.empty())
-        return out;
-    const WeightedRowsFunction rows = weightedRowsFor(filter);
-    forEachRowBand(in.height(), in.width(), threads,
-                   [&](int first, int end) { rows(in, out, first, end); });
+    filterInBands(in, out, threads, weightedRowsFor(filter));
     return out;
+}
+
+void applyWeightedFilterInPlace(PixelBuffer& picture, WeightedFilter filter, int threads) {
+    filterInBands(picture, picture, threads, weightedRowsFor(filter));
 }
 
 PixelBuffer applyMedianFilter(const PixelBuffer& in, int threads) {
     PixelBuffer out = sameSizeAs(in);
-    if (in.empty())
-        return out;
-    forEachRowBand(in.height(), in.width(), threads,
-                   [&](int first, int end) { medianRows(in, out, first, end); });
+    filterInBands(in, out, threads, medianRows);
     return out;
+}
+
+void applyMedianFilterInPlace(PixelBuffer& picture, int threads) {
+    filterInBands(picture, picture, threads, medianRows);
 }
 
 PixelBuffer invertColours(const PixelBuffer& in, int threads) {

@@ -2,7 +2,9 @@
 // Neighbourhood filters that keep the picture's size: the seven weighted 3 x 3 filters,
 // the 3 x 3 median, and colour inversion.
 //
-// Every function leaves its input untouched and returns a new picture. `threads` is the
+// Every function leaves its input untouched and returns a new picture, except those named
+// InPlace, which give the same result in the picture itself, with memory for a few rows
+// rather than a second picture. `threads` is the
 // number of row bands the pass is split into: 0 picks one per hardware thread for
 // large pictures; the result is the same for every value.
 
@@ -46,6 +48,7 @@ const ConvolveKernel& convolveKernel(WeightedFilter filter);
 // (and inverted for outline). Neighbours outside the picture add nothing. Result pixels
 // carry 0 in the top byte.
 PixelBuffer applyWeightedFilter(const PixelBuffer& in, WeightedFilter filter, int threads = 0);
+void applyWeightedFilterInPlace(PixelBuffer& picture, WeightedFilter filter, int threads = 0);
 
 // The order a median sorts by: red + 256 green + 65536 blue, so blue counts most.
 constexpr int32_t medianKey(Pixel p) {
@@ -56,6 +59,7 @@ constexpr int32_t medianKey(Pixel p) {
 // outside the picture taking the centre pixel instead (so corner pixels never change).
 // Result pixels carry 0 in the top byte.
 PixelBuffer applyMedianFilter(const PixelBuffer& in, int threads = 0);
+void applyMedianFilterInPlace(PixelBuffer& picture, int threads = 0);
 
 // Each of red, green and blue becomes 255 minus itself; the top byte stays as it was.
 PixelBuffer invertColours(const PixelBuffer& in, int threads = 0);

@@ -25,26 +25,37 @@ inline int rowBandCount(int requested, int rows, int64_t rowWork) {
     return static_cast<int>(std::min<int64_t>({hardware, rows, byWork}));
 }
 
+// Where the bands of such a pass begin, then `rows`: one more entry than there are bands.
+inline std::vector<int> rowBandBounds(int rows, int64_t rowWork, int requestedThreads) {
+    const int bands = rows > 0 ? rowBandCount(requestedThreads, rows, rowWork) : 1;
+    std::vector<int> bounds(static_cast<size_t>(bands) + 1);
+    for (int band = 0; band <= bands; ++band)
+        bounds[static_cast<size_t>(band)] =
+            static_cast<int>(int64_t{std::max(rows, 0)} * band / bands);
+    return bounds;
+}
+
+// Calls body(band) for bands 0 to bands - 1, each on its own thread (the first on the
+// calling thread), and returns when all have finished.
+template <typename Body>
+void forEachBand(size_t bands, Body&& body) {
+    std::vector<std::thread> workers;
+    workers.reserve(bands - 1);
+    for (size_t band = 1; band < bands; ++band)
+        workers.emplace_back([&body, band] { body(band); });
+    body(size_t{0});
+    for (auto& worker : workers)
+        worker.join();
+}
+
 // Calls body(firstRow, endRow) for contiguous bands covering [0, rows), each on its own
 // thread (the first on the calling thread), and returns when all have finished.
 template <typename Body>
 void forEachRowBand(int rows, int64_t rowWork, int requestedThreads, Body&& body) {
     if (rows <= 0)
         return;
-    const int bands = rowBandCount(requestedThreads, rows, rowWork);
-    if (bands == 1) {
-        body(0, rows);
-        return;
-    }
-    const auto bandStart = [&](int band) { return static_cast<int>(int64_t{rows} * band / bands); };
-    std::vector<std::thread> workers;
-    workers.reserve(static_cast<size_t>(bands - 1));
-    for (int band = 1; band < bands; ++band)
-        workers.emplace_back(
-            [&body, first = bandStart(band), end = bandStart(band + 1)] { body(first, end); });
-    body(0, bandStart(1));
-    for (auto& worker : workers)
-        worker.join();
+    const std::vector<int> bounds = rowBandBounds(rows, rowWork, requestedThreads);
+    forEachBand(bounds.size() - 1, [&](size_t band) { body(bounds[band], bounds[band + 1]); });
 }
 
 }  // namespace kirimo

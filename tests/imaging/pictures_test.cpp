@@ -437,5 +437,27 @@ TEST(ImagingThreads, EveryBandCountGivesTheSameResult) {
     }
 }
 
+// In place, every band reads its neighbours' rows as they were, however many bands there
+// are: one row each, single rows and columns, and bands where a picture has fewer rows.
+TEST(ImagingThreads, InPlaceFiltersGiveTheResultOfACopy) {
+    const PixelBuffer pictures[] = {randomPicture(1, 1, 41),   randomPicture(1, 6, 42),
+                                    randomPicture(6, 1, 43),   randomPicture(2, 3, 44),
+                                    randomPicture(17, 13, 45), randomPicture(97, 61, 46)};
+    for (const PixelBuffer& picture : pictures) {
+        for (int threads : {1, 2, 3, 7, 0}) {
+            SCOPED_TRACE(testing::Message()
+                         << picture.width() << "x" << picture.height() << " threads " << threads);
+            for (WeightedFilter filter : kWeightedFilters) {
+                PixelBuffer inPlace = picture;
+                applyWeightedFilterInPlace(inPlace, filter, threads);
+                ASSERT_EQ(inPlace, applyWeightedFilter(picture, filter, 1));
+            }
+            PixelBuffer inPlace = picture;
+            applyMedianFilterInPlace(inPlace, threads);
+            ASSERT_EQ(inPlace, applyMedianFilter(picture, 1));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kirimo
