@@ -92,24 +92,38 @@ Result<Operation> parseOperation(const QString& word) {
                      "\"; the operations are: " + operationList().toStdString());
 }
 
-Result<PixelBuffer> apply(const Operation& operation, const PixelBuffer& picture) {
+// Applies an operation to the picture. The picture before is not needed again, so flip
+// and the filters work in place, without the memory of a second picture.
+Result<void> apply(const Operation& operation, PixelBuffer& picture) {
     switch (operation.kind) {
         case OperationKind::Flip:
-            return flipVertical(picture);
+            flipVerticalInPlace(picture);
+            return {};
         case OperationKind::Mirror:
-            return mirrorHorizontal(picture);
+            picture = mirrorHorizontal(picture);
+            return {};
         case OperationKind::RotateClockwise:
-            return rotateClockwise(picture);
+            picture = rotateClockwise(picture);
+            return {};
         case OperationKind::RotateCounterClockwise:
-            return rotateCounterClockwise(picture);
-        case OperationKind::Resize:
-            return resizePicture(picture, operation.size.width, operation.size.height);
+            picture = rotateCounterClockwise(picture);
+            return {};
+        case OperationKind::Resize: {
+            auto resized = resizePicture(picture, operation.size.width, operation.size.height);
+            if (!resized)
+                return makeError(resized.error());
+            picture = std::move(resized).value();
+            return {};
+        }
         case OperationKind::Weighted:
-            return applyWeightedFilter(picture, operation.filter);
+            applyWeightedFilterInPlace(picture, operation.filter);
+            return {};
         case OperationKind::Median:
-            return applyMedianFilter(picture);
+            applyMedianFilterInPlace(picture);
+            return {};
         case OperationKind::Invert:
-            return invertColours(picture);
+            picture = invertColours(picture);
+            return {};
     }
     return makeError("unknown operation");
 }
@@ -145,25 +159,8 @@ int runEdit(const QStringList& args, QTextStream& /*out*/, QTextStream& err) {
         return fail(QString::fromStdString(loaded.error()));
     PixelBuffer picture = std::move(loaded).value();
     for (const auto& operation : operations) {
-        // The picture before is not needed again: these work in place, without the memory
-        // of a second picture.
-        if (operation.kind == OperationKind::Flip) {
-            flipVerticalInPlace(picture);
-            continue;
-        }
-        if (operation.kind == OperationKind::Weighted) {
-            applyWeightedFilterInPlace(picture, operation.filter);
-            continue;
-        }
-        if (operation.kind == OperationKind::Median) {
-            applyMedianFilterInPlace(picture);
-            continue;
-        }
-        auto result = apply(operation, picture);
-        if (!result) {
-            return fail(operation.text + ": " + QString::fromStdString(result.error()));
-        }
-        picture = std::move(result).value();
+        if (auto applied = apply(operation, picture); !applied)
+            return fail(operation.text + ": " + QString::fromStdString(applied.error()));
     }
     if (auto saved = savePictureBmp(outputPath, picture); !saved)
         return fail(QString::fromStdString(saved.error()));
