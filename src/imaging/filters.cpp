@@ -475,8 +475,8 @@ PixelBuffer sameSizeAs(const PixelBuffer& in) {
 
 // Runs a filter's rows over `in` into `out` in bands, one per thread; `out` may be `in`
 // itself (see BandRows).
-template <typename Rows>
-void filterInBands(const PixelBuffer& in, PixelBuffer& out, int threads, Rows rows) {
+template <typename FilterRows>
+void filterInBands(const PixelBuffer& in, PixelBuffer& out, int threads, FilterRows filterRows) {
     if (in.empty())
         return;
     const int h = in.height();
@@ -502,7 +502,7 @@ void filterInBands(const PixelBuffer& in, PixelBuffer& out, int threads, Rows ro
                 rows.after = std::copy_n(rows.after, w, copies + w) - w;
         }
     }
-    forEachBand(bands, [&](size_t band) { rows(work[band], out); });
+    forEachBand(bands, [&](size_t band) { filterRows(work[band], out); });
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 //
 // Every function leaves its input untouched and returns a new picture, except those named
 // InPlace, which give the same result in the picture itself, with memory for a few rows
-// rather than a second picture. `threads` is the
-// number of row bands the pass is split into: 0 picks one per hardware thread for
-// large pictures; the result is the same for every value.
+// rather than a second picture. `threads` is the number of row bands the pass is split
+// into: 0 picks one per hardware thread for large pictures; the result is the same for
+// every value.
 
 #include <array>
 #include <cstdint>
