@@ -495,11 +495,16 @@ void filterInBands(const PixelBuffer& in, PixelBuffer& out, int threads, FilterR
         if (rows.end < h)
             rows.after = in.row(rows.end);
         if (inPlace) {
-            Pixel* copies = sides.data() + 2 * band * w;
-            if (rows.before)
-                rows.before = std::copy_n(rows.before, w, copies) - w;
-            if (rows.after)
-                rows.after = std::copy_n(rows.after, w, copies + w) - w;
+            Pixel* before = sides.data() + 2 * band * w;
+            Pixel* after = before + w;
+            if (rows.before) {
+                std::copy_n(rows.before, w, before);
+                rows.before = before;
+            }
+            if (rows.after) {
+                std::copy_n(rows.after, w, after);
+                rows.after = after;
+            }
         }
     }
     forEachBand(bands, [&](size_t band) { filterRows(work[band], out); });
